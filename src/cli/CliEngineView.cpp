@@ -1,0 +1,45 @@
+#include "CliEngineView.h"
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::cli {
+namespace {
+
+void printErr(const QString& text) {
+    const QByteArray bytes = (text + u'\n').toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void CliEngineView::showInfo(const QString& text) {
+    messageShown_ = true;
+    printErr(text);
+}
+
+void CliEngineView::showError(const QString& text) {
+    messageShown_ = true;
+    printErr(u"Error: "_s + text);
+}
+
+bool CliEngineView::askYesNo(const QString& text) {
+    printErr(text + u" [answered No]"_s);
+    return false;
+}
+
+bool CliEngineView::askLogin(const QString& alias, QString& user, QString& password,
+                             QString& reason) {
+    Q_UNUSED(user);
+    if (!qEnvironmentVariableIsSet("QUILLMERE_PASSWORD")) {
+        reason = u"Alias \"%1\" needs a password: set the environment variable QUILLMERE_PASSWORD."_s
+                     .arg(alias);
+        return false;
+    }
+    password = qEnvironmentVariable("QUILLMERE_PASSWORD");
+    return true;
+}
+
+}  // namespace qm::cli

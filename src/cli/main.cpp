@@ -1,0 +1,40 @@
+#include "CompareCommand.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char kUsage[] =
+    "Usage: quillmere-cli COMMAND [options]\n"
+    "\n"
+    "Commands:\n"
+    "  compare   Open a source and a target query, match their rows by primary key\n"
+    "            and print the record counts and the statistics of the comparison.\n"
+    "\n"
+    "Run 'quillmere-cli COMMAND --help' for the options of a command.\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"quillmere-cli"_s);
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        std::fputs(kUsage, stderr);
+        return qm::cli::kUsage;
+    }
+    const QString command = args[1];
+    if (command == u"--help"_s || command == u"-h"_s || command == u"help"_s) {
+        std::fputs(kUsage, stdout);
+        return qm::cli::kSuccess;
+    }
+    args.removeAt(1);
+    if (command == u"compare"_s) {
+        return qm::cli::runCompare(args);
+    }
+    std::fprintf(stderr, "Unknown command: %s\n\n%s", qPrintable(command), kUsage);
+    return qm::cli::kUsage;
+}

@@ -1,0 +1,198 @@
+#include "db/Connection.h"
+
+#include "common/Errors.h"
+#include "db/LoginPrompt.h"
+#include "db/Session.h"
+
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+namespace {
+
+QString qtDriverOf(const QString& kind) {
+    if (kind == u"SQLITE"_s) {
+        return u"QSQLITE"_s;
+    }
+    if (kind == u"PSQL"_s || kind == u"POSTGRESQL"_s) {
+        return u"QPSQL"_s;
+    }
+    if (kind == u"ODBC"_s) {
+        return u"QODBC"_s;
+    }
+    if (kind == u"MYSQL"_s || kind == u"MARIADB"_s) {
+        return u"QMYSQL"_s;
+    }
+    return {};
+}
+
+QString errorText(const QSqlError& e) {
+    QString t = e.text().trimmed();
+    return t.isEmpty() ? u"unknown database error"_s : t;
+}
+
+// Registered connection names must be unique per process; a second engine
+// in the same process gets a numbered name.
+QString uniqueQtName(const QString& name) {
+    QString n = name;
+    for (int i = 2; QSqlDatabase::contains(n); ++i) {
+        n = u"%1#%2"_s.arg(name).arg(i);
+    }
+    return n;
+}
+
+}  // namespace
+
+Connection::Connection(QString connectionName, const Session& session)
+    : name_(std::move(connectionName)), session_(session) {}
+
+Connection::~Connection() {
+    try {
+        disconnect();
+    } catch (...) {
+    }
+}
+
+void Connection::setAliasName(const QString& alias) {
+    if (connected_) {
+        throw DatabaseError(u"Cannot change the alias of connection %1 while it is connected"_s
+                                .arg(name_));
+    }
+    alias_ = alias;
+}
+
+QSqlDatabase Connection::database() const {
+    if (!connected_) {
+        throw DatabaseError(u"Connection %1 is not connected"_s.arg(name_));
+    }
+    return QSqlDatabase::database(qtName_, false);
+}
+
+void Connection::openWith(const QString& user, const QString& password) {
+    const QString driver = qtDriverOf(def_.driver);
+    if (driver.isEmpty()) {
+        throw DatabaseError(u"Alias \"%1\": unknown driver \"%2\" (use SQLITE, PSQL, ODBC or MYSQL)"_s
+                                .arg(alias_, def_.driver));
+    }
+    if (!QSqlDatabase::isDriverAvailable(driver)) {
+        throw DatabaseError(u"Alias \"%1\": the database driver %2 is not installed"_s.arg(alias_, driver));
+    }
+    qtName_ = uniqueQtName(name_);
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, qtName_);
+        db.setDatabaseName(def_.database);
+        if (!def_.host.isEmpty()) {
+            db.setHostName(def_.host);
+        }
+        if (def_.port > 0) {
+            db.setPort(def_.port);
+        }
+        db.setUserName(user);
+        db.setPassword(password);
+        QString options = def_.options;
+        if (driver == u"QPSQL"_s && !options.contains(u"connect_timeout"_s)) {
+            options += (options.isEmpty() ? u""_s : u";"_s) + u"connect_timeout=10"_s;
+        }
+        db.setConnectOptions(options);
+        if (db.open()) {
+            db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+            connected_ = true;
+            return;
+        }
+        failure = errorText(db.lastError());
+    }
+    QSqlDatabase::removeDatabase(qtName_);
+    throw DatabaseError(u"Cannot connect to database alias \"%1\": %2"_s.arg(alias_, failure));
+}
+
+void Connection::connect() {
+    if (connected_) {
+        return;
+    }
+    def_ = session_.resolve(alias_);
+    if (def_.driver == u"SQLITE"_s) {
+        if (def_.database.isEmpty()) {
+            throw DatabaseError(u"Alias \"%1\" names no database file"_s.arg(alias_));
+        }
+        if (def_.database != u":memory:"_s && !QFileInfo::exists(def_.database)) {
+            throw DatabaseError(
+                u"Cannot connect to database alias \"%1\": the database file \"%2\" does not exist"_s
+                    .arg(alias_, def_.database));
+        }
+        openWith({}, {});
+        return;
+    }
+    if (!def_.password.isEmpty() || !session_.loginPrompt()) {
+        openWith(def_.user, def_.password);
+        return;
+    }
+    // The alias holds no password: try without one first (servers may trust
+    // the user), then ask.
+    try {
+        openWith(def_.user, {});
+        return;
+    } catch (const DatabaseError& first) {
+        QString user = def_.user;
+        QString password;
+        QString reason;
+        if (!session_.loginPrompt()->askLogin(alias_, user, password, reason)) {
+            throw DatabaseError(reason.isEmpty() ? first.message()
+                                                 : first.message() + u"\n"_s + reason);
+        }
+        openWith(user, password);
+    }
+}
+
+void Connection::disconnect() {
+    if (!connected_) {
+        return;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(qtName_, false);
+        if (inTransaction_) {
+            db.rollback();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(qtName_);
+    connected_ = false;
+    inTransaction_ = false;
+}
+
+void Connection::startTransaction() {
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        throw DatabaseError(u"Cannot start a transaction: %1"_s.arg(errorText(db.lastError())));
+    }
+    inTransaction_ = true;
+}
+
+void Connection::commit() {
+    QSqlDatabase db = database();
+    if (!db.commit()) {
+        throw DatabaseError(u"Cannot commit: %1"_s.arg(errorText(db.lastError())));
+    }
+    inTransaction_ = false;
+}
+
+void Connection::rollback() {
+    QSqlDatabase db = database();
+    inTransaction_ = false;
+    if (!db.rollback()) {
+        throw DatabaseError(u"Cannot roll back: %1"_s.arg(errorText(db.lastError())));
+    }
+}
+
+void Connection::execute(const QString& sql) {
+    QSqlQuery q(database());
+    if (!q.exec(sql)) {
+        throw DatabaseError(errorText(q.lastError()));
+    }
+}
+
+}  // namespace qm

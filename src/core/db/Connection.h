@@ -1,0 +1,57 @@
+#pragma once
+
+#include "db/AliasFile.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace qm {
+
+class Session;
+
+/// One named database connection ("ScrDB", "DestDB") addressed by an alias.
+/// Wraps a QSqlDatabase; every failure raises DatabaseError with the
+/// driver's message.
+class Connection {
+public:
+    Connection(QString connectionName, const Session& session);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const QString& connectionName() const { return name_; }
+    /// Only while disconnected.
+    void setAliasName(const QString& alias);
+    const QString& aliasName() const { return alias_; }
+
+    void connect();
+    void disconnect();
+    bool isConnected() const { return connected_; }
+    /// The resolved alias of the open connection.
+    const AliasDefinition& definition() const { return def_; }
+    /// SQLITE, PSQL, ODBC or MYSQL.
+    const QString& driverKind() const { return def_.driver; }
+
+    void startTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return inTransaction_; }
+    /// Executes a statement that returns no rows, sending its text unchanged
+    /// (no parameter parsing, so a ":" reaches the server as written).
+    void execute(const QString& sql);
+
+    QSqlDatabase database() const;
+
+private:
+    void openWith(const QString& user, const QString& password);
+
+    QString name_;
+    QString qtName_;
+    const Session& session_;
+    QString alias_;
+    AliasDefinition def_;
+    bool connected_ = false;
+    bool inTransaction_ = false;
+};
+
+}  // namespace qm

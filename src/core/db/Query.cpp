@@ -1,0 +1,456 @@
+#include "db/Query.h"
+
+#include "common/Errors.h"
+#include "db/Connection.h"
+#include "list/RowStore.h"
+#include "list/ValueText.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+namespace {
+
+// Text of unbounded length gets this size.
+constexpr int kLargeTextSize = 1000000;
+
+[[noreturn]] void failValue(const QueryField& f, const QString& text) {
+    throw ConversionError(u"Field \"%1\": '%2' is not a valid %3 value"_s.arg(
+        f.name, text, fieldTypeName(f.type).mid(2)));
+}
+
+FieldType qtFieldType(const QSqlField& f, const QString& driver, int& size) {
+    const int id = f.metaType().id();
+    const int tid = f.typeID();
+    size = 0;
+    if (driver == u"PSQL"_s) {
+        switch (tid) {
+            case 1700:
+                return FieldType::BCD;
+            case 16:
+                return FieldType::Boolean;
+            case 21:
+                return FieldType::Smallint;
+            case 20:
+            case 23:
+            case 26:
+                return FieldType::Integer;
+            case 700:
+            case 701:
+                return FieldType::Float;
+            case 1082:
+                return FieldType::Date;
+            case 1083:
+            case 1266:
+                return FieldType::Time;
+            case 1114:
+            case 1184:
+                return FieldType::DateTime;
+            case 17:
+                size = kLargeTextSize;
+                return FieldType::Blob;
+            default:
+                break;
+        }
+    }
+    if (driver == u"ODBC"_s) {
+        switch (tid) {
+            case 2:  // SQL_NUMERIC
+            case 3:  // SQL_DECIMAL
+                return FieldType::BCD;
+            case -1:   // SQL_LONGVARCHAR
+            case -10:  // SQL_WLONGVARCHAR
+                size = kLargeTextSize;
+                return FieldType::Memo;
+            case -7:  // SQL_BIT
+                return FieldType::Boolean;
+            default:
+                break;
+        }
+    }
+    switch (id) {
+        case QMetaType::Bool:
+            return FieldType::Boolean;
+        case QMetaType::Short:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+            return FieldType::Smallint;
+        case QMetaType::UShort:
+        case QMetaType::UChar:
+            return FieldType::Word;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
+            return FieldType::Integer;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return FieldType::Float;
+        case QMetaType::QDate:
+            return FieldType::Date;
+        case QMetaType::QTime:
+            return FieldType::Time;
+        case QMetaType::QDateTime:
+            return FieldType::DateTime;
+        case QMetaType::QByteArray:
+            size = kLargeTextSize;
+            return FieldType::Blob;
+        case QMetaType::QString:
+        case QMetaType::QChar:
+        case QMetaType::QUuid:
+            size = f.length() > 0 ? static_cast<int>(f.length()) : kLargeTextSize;
+            return FieldType::String;
+        default:
+            return FieldType::Unknown;
+    }
+}
+
+}  // namespace
+
+FieldType sqliteDeclaredType(const QString& declared, int& size) {
+    const QString t = declared.toUpper();
+    size = 0;
+    if (t.contains(u"BOOL"_s)) {
+        return FieldType::Boolean;
+    }
+    if (t.contains(u"INT"_s)) {
+        return FieldType::Integer;
+    }
+    if (t.contains(u"BLOB"_s) || t.contains(u"BINARY"_s)) {
+        size = kLargeTextSize;
+        return FieldType::Blob;
+    }
+    if (t.contains(u"REAL"_s) || t.contains(u"FLOA"_s) || t.contains(u"DOUB"_s) ||
+        t.contains(u"NUMERIC"_s) || t.contains(u"DECIMAL"_s)) {
+        return FieldType::Float;
+    }
+    static const QRegularExpression lengthRe(u"\\(\\s*(\\d+)\\s*\\)"_s);
+    const QRegularExpressionMatch m = lengthRe.match(t);
+    size = m.hasMatch() ? m.captured(1).toInt() : kLargeTextSize;
+    if (size <= 0) {
+        size = kLargeTextSize;
+    }
+    return FieldType::String;
+}
+
+// --- backends --------------------------------------------------------------------
+
+class Query::Backend {
+public:
+    virtual ~Backend() = default;
+    std::vector<QueryField> fields;
+    virtual bool eof() const = 0;
+    virtual void next() = 0;
+    virtual int recordCount() const = 0;
+    virtual Value value(int i) const = 0;
+    virtual void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const {
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+            if (cols[i] >= 0) {
+                store.set(row, static_cast<std::size_t>(cols[i]), value(static_cast<int>(i)));
+            }
+        }
+    }
+};
+
+namespace {
+
+class QtBackend final : public Query::Backend {
+public:
+    QtBackend(const QSqlDatabase& db, const QString& sql, const QString& driver) : q_(db) {
+        q_.setForwardOnly(true);
+        if (!q_.exec(sql)) {
+            throw DatabaseError(q_.lastError().text().trimmed());
+        }
+        if (!q_.isSelect()) {
+            throw DatabaseError(u"The statement returns no rows"_s);
+        }
+        const QSqlRecord rec = q_.record();
+        for (int i = 0; i < rec.count(); ++i) {
+            QueryField f;
+            f.name = rec.fieldName(i);
+            f.type = qtFieldType(rec.field(i), driver, f.size);
+            fields.push_back(f);
+        }
+        size_ = q_.size();
+        advance();
+    }
+    bool eof() const override { return eof_; }
+    void next() override { advance(); }
+    int recordCount() const override { return size_; }
+    Value value(int i) const override {
+        const QueryField& f = fields[static_cast<std::size_t>(i)];
+        if (eof_ || !isUsableType(f.type)) {
+            return {};
+        }
+        try {
+            return ValueText::fromVariant(q_.value(i), f.type);
+        } catch (const ConversionError&) {
+            failValue(f, q_.value(i).toString());
+        }
+    }
+
+private:
+    void advance() {
+        eof_ = !q_.next();
+        if (eof_ && q_.lastError().isValid()) {
+            throw DatabaseError(q_.lastError().text().trimmed());
+        }
+    }
+    mutable QSqlQuery q_;
+    bool eof_ = true;
+    int size_ = -1;
+};
+
+class SqliteBackend final : public Query::Backend {
+public:
+    SqliteBackend(sqlite3* db, const QString& sql) : db_(db) {
+        const QByteArray utf8 = sql.toUtf8();
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db_, utf8.constData(), static_cast<int>(utf8.size()), &stmt_,
+                               &tail) != SQLITE_OK) {
+            throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
+        }
+        if (!stmt_) {
+            throw DatabaseError(u"The query text holds no statement"_s);
+        }
+        const int n = sqlite3_column_count(stmt_);
+        if (n == 0) {
+            throw DatabaseError(u"The statement returns no rows"_s);
+        }
+        step();
+        for (int i = 0; i < n; ++i) {
+            QueryField f;
+            f.name = QString::fromUtf8(sqlite3_column_name(stmt_, i));
+            const char* decl = sqlite3_column_decltype(stmt_, i);
+            if (decl && *decl) {
+                f.type = sqliteDeclaredType(QString::fromUtf8(decl), f.size);
+            } else {
+                // An expression: its first value decides, as SQLite has no declared type.
+                switch (eof_ ? SQLITE_NULL : sqlite3_column_type(stmt_, i)) {
+                    case SQLITE_INTEGER:
+                        f.type = FieldType::Integer;
+                        break;
+                    case SQLITE_FLOAT:
+                        f.type = FieldType::Float;
+                        break;
+                    case SQLITE_BLOB:
+                        f.type = FieldType::Blob;
+                        f.size = kLargeTextSize;
+                        break;
+                    default:
+                        f.type = FieldType::String;
+                        f.size = kLargeTextSize;
+                }
+            }
+            fields.push_back(f);
+        }
+    }
+    ~SqliteBackend() override { sqlite3_finalize(stmt_); }
+    bool eof() const override { return eof_; }
+    void next() override { step(); }
+    int recordCount() const override { return -1; }
+
+    Value value(int i) const override {
+        if (eof_) {
+            return {};
+        }
+        // Read through a one-row store so both paths share the conversions.
+        const QueryField& f = fields[static_cast<std::size_t>(i)];
+        RowStore tmp({storageClassOf(f.type)});
+        const std::uint32_t r = tmp.appendRow();
+        readField(tmp, r, 0, i);
+        return tmp.valueAt(r, 0);
+    }
+
+    void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const override {
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+            if (cols[i] >= 0) {
+                readField(store, row, static_cast<std::size_t>(cols[i]), static_cast<int>(i));
+            }
+        }
+    }
+
+private:
+    void step() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) {
+            eof_ = false;
+        } else if (rc == SQLITE_DONE) {
+            eof_ = true;
+        } else {
+            eof_ = true;
+            throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
+        }
+    }
+
+    QString textOf(int i) const {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
+                                 sqlite3_column_bytes(stmt_, i));
+    }
+
+    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const {
+        const int t = sqlite3_column_type(stmt_, i);
+        if (t == SQLITE_NULL) {
+            st.setNull(row, c);
+            return;
+        }
+        const QueryField& f = fields[static_cast<std::size_t>(i)];
+        switch (st.storageClass(c)) {
+            case StorageClass::Int:
+                if (t == SQLITE_INTEGER) {
+                    st.setInt(row, c, sqlite3_column_int64(stmt_, i));
+                } else if (t == SQLITE_FLOAT) {
+                    const double d = sqlite3_column_double(stmt_, i);
+                    if (d != std::floor(d) || std::abs(d) > 9.2e18) {
+                        failValue(f, ValueText::floatToText(d));
+                    }
+                    st.setInt(row, c, static_cast<std::int64_t>(d));
+                } else {
+                    bool ok = false;
+                    const QString s = textOf(i);
+                    const qlonglong v = s.trimmed().toLongLong(&ok);
+                    if (!ok) {
+                        failValue(f, s);
+                    }
+                    st.setInt(row, c, v);
+                }
+                return;
+            case StorageClass::Float:
+                if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+                    st.setFloat(row, c, sqlite3_column_double(stmt_, i));
+                } else {
+                    bool ok = false;
+                    const QString s = textOf(i);
+                    const double v = s.trimmed().toDouble(&ok);
+                    if (!ok) {
+                        failValue(f, s);
+                    }
+                    st.setFloat(row, c, v);
+                }
+                return;
+            case StorageClass::Bool:
+                if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+                    st.setBool(row, c, sqlite3_column_double(stmt_, i) != 0.0);
+                } else {
+                    try {
+                        st.setBool(row, c, ValueText::parseBoolean(textOf(i)));
+                    } catch (const ConversionError&) {
+                        failValue(f, textOf(i));
+                    }
+                }
+                return;
+            case StorageClass::Micros: {
+                std::int64_t us = 0;
+                if (!ValueText::parseDateTime(textOf(i), f.type, us)) {
+                    failValue(f, textOf(i));
+                }
+                st.setInt(row, c, us);
+                return;
+            }
+            case StorageClass::Bytes: {
+                if (t == SQLITE_FLOAT && !isBinaryType(f.type)) {
+                    // SQLite's own text of a float keeps only 15 digits.
+                    const QByteArray s = ValueText::floatToText(sqlite3_column_double(stmt_, i)).toLatin1();
+                    st.setBytes(row, c, s.constData(), static_cast<std::size_t>(s.size()));
+                    return;
+                }
+                const void* p = t == SQLITE_BLOB ? sqlite3_column_blob(stmt_, i)
+                                                 : static_cast<const void*>(sqlite3_column_text(stmt_, i));
+                const int len = sqlite3_column_bytes(stmt_, i);
+                st.setBytes(row, c, static_cast<const char*>(p), static_cast<std::size_t>(len));
+                return;
+            }
+        }
+    }
+
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    bool eof_ = true;
+};
+
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant h = db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
+        return *static_cast<sqlite3* const*>(h.constData());
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// --- Query -------------------------------------------------------------------------
+
+Query::Query(Connection& connection) : connection_(connection) {}
+
+Query::~Query() = default;
+
+void Query::setSql(const QString& sql) {
+    if (backend_) {
+        close();
+    }
+    // Line ends inside the text are sent as CR LF.
+    QString s = sql;
+    s.replace(u"\r\n"_s, u"\n"_s);
+    s.replace(u'\n', u"\r\n"_s);
+    sql_ = s;
+}
+
+void Query::open() {
+    close();
+    if (sql_.trimmed().isEmpty()) {
+        throw DatabaseError(u"The query text is empty"_s);
+    }
+    const QSqlDatabase db = connection_.database();
+    if (sqlite3* h = connection_.driverKind() == u"SQLITE"_s ? sqliteHandle(db) : nullptr) {
+        backend_ = std::make_unique<SqliteBackend>(h, sql_);
+    } else {
+        backend_ = std::make_unique<QtBackend>(db, sql_, connection_.driverKind());
+    }
+}
+
+void Query::close() { backend_.reset(); }
+
+bool Query::isOpen() const { return backend_ != nullptr; }
+
+int Query::fieldCount() const { return backend_ ? static_cast<int>(backend_->fields.size()) : 0; }
+
+const QueryField& Query::field(int i) const { return backend_->fields[static_cast<std::size_t>(i)]; }
+
+int Query::findField(const QString& name) const {
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (field(i).name.compare(name, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool Query::eof() const { return !backend_ || backend_->eof(); }
+
+void Query::next() {
+    if (backend_) {
+        backend_->next();
+    }
+}
+
+int Query::recordCount() const { return backend_ ? backend_->recordCount() : -1; }
+
+Value Query::value(int i) const { return backend_ ? backend_->value(i) : Value(); }
+
+QString Query::text(int i) const { return ValueText::toText(value(i), field(i).type); }
+
+void Query::readRow(RowStore& store, std::uint32_t row, const std::vector<int>& storeColumns) const {
+    backend_->readRow(store, row, storeColumns);
+}
+
+}  // namespace qm

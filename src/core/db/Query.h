@@ -1,0 +1,74 @@
+#pragma once
+
+#include "list/FieldType.h"
+#include "list/Value.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+class Connection;
+class RowStore;
+
+/// A field of a query result, in result order.
+struct QueryField {
+    QString name;
+    FieldType type = FieldType::String;
+    int size = 0;
+};
+
+/// A query on a connection: runs SQL text and steps through the rows, with
+/// typed nullable values. SQLite connections are read through the sqlite3
+/// library directly (the same database handle), which keeps large results
+/// fast and compact; other drivers go through Qt SQL.
+class Query {
+public:
+    explicit Query(Connection& connection);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    /// Sets the SQL text; lines given separately are joined by CR LF.
+    void setSql(const QString& sql);
+    const QString& sql() const { return sql_; }
+
+    /// Runs the query and stands on its first row. Raises DatabaseError.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    int fieldCount() const;
+    const QueryField& field(int i) const;
+    /// Field index by name without regard to case, -1 if none.
+    int findField(const QString& name) const;
+
+    bool eof() const;
+    void next();
+    /// Number of rows, -1 when the driver cannot tell.
+    int recordCount() const;
+
+    /// Value of a field of the current row, of the field's type.
+    Value value(int i) const;
+    bool isNull(int i) const { return value(i).isNull(); }
+    QString text(int i) const;
+
+    /// Writes the current row's fields into a store row: field i goes to
+    /// store column storeColumns[i] (skipped when negative). Raises
+    /// ConversionError when a value does not fit its field's type.
+    void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& storeColumns) const;
+
+    class Backend;
+
+private:
+    Connection& connection_;
+    QString sql_;
+    std::unique_ptr<Backend> backend_;
+};
+
+/// Column type of an SQLite declared type (affinity rules; dates stay text,
+/// as SQLite stores them). Returns the size for text types in `size`.
+FieldType sqliteDeclaredType(const QString& declared, int& size);
+
+}  // namespace qm

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+enum class Side { Source, Target };
+
+/// The five statistics labels of the main window.
+enum class StatLabel { Insert, Update, Delete, Diff, Local };
+
+/// The message viewer: information, errors and yes/no questions. The
+/// desktop program shows message boxes; tests and the command-line tool
+/// replace it.
+class MessageViewer {
+public:
+    virtual ~MessageViewer() = default;
+    virtual void showInfo(const QString& text) = 0;
+    virtual void showError(const QString& text) = 0;
+    virtual bool askYesNo(const QString& text) = 0;
+};
+
+/// What the engine needs of the main window: the two "Connected" boxes,
+/// the labels it writes, notices about the grids, the beep and the busy
+/// cursor. Grid notices default to nothing so that headless users only
+/// implement what they show.
+class EngineView {
+public:
+    virtual ~EngineView() = default;
+
+    virtual bool connectedBox(Side side) const = 0;
+    /// Ticks or unticks the box without running its click handler.
+    virtual void setConnectedBox(Side side, bool ticked) = 0;
+
+    virtual void setRecordCountText(Side side, const QString& text) = 0;
+    virtual void setStatisticText(StatLabel label, const QString& text) = 0;
+
+    /// The grid's columns were made from the list's columns.
+    virtual void gridColumnsCreated(Side) {}
+    /// The grid's columns are to be removed.
+    virtual void gridColumnsRemoved(Side) {}
+    /// Fit the grid's column widths to their contents.
+    virtual void gridRefit(Side) {}
+    virtual void gridRepaint(Side) {}
+    /// Refresh commands, caption and status texts.
+    virtual void refreshCommands() {}
+
+    virtual void beep() {}
+    virtual void beginBusy() {}
+    virtual void endBusy() {}
+};
+
+}  // namespace qm

@@ -1,0 +1,856 @@
+#include "engine/TDM.h"
+
+#include "common/Errors.h"
+#include "engine/ValueEquality.h"
+#include "list/DefaultFile.h"
+#include "list/ValueText.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+
+namespace {
+
+FieldDef textField(const QString& name, int size, const QString& label = {}) {
+    FieldDef f;
+    f.name = name;
+    f.type = FieldType::String;
+    f.size = size;
+    f.displayLabel = label;
+    return f;
+}
+
+FieldDef typedField(const QString& name, FieldType type, const QString& label = {}) {
+    FieldDef f;
+    f.name = name;
+    f.type = type;
+    f.displayLabel = label;
+    return f;
+}
+
+// Freezes a list's display for the lifetime of the guard.
+class Frozen {
+public:
+    explicit Frozen(MemData& list) : list_(list) { list_.disableControls(); }
+    ~Frozen() { list_.enableControls(); }
+    Frozen(const Frozen&) = delete;
+    Frozen& operator=(const Frozen&) = delete;
+
+private:
+    MemData& list_;
+};
+
+// Runs a function on every way out of a scope.
+template <typename F>
+class Finally {
+public:
+    explicit Finally(F f) : f_(std::move(f)) {}
+    ~Finally() { f_(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+private:
+    F f_;
+};
+
+// The key text of a value converted to another column's type. Where the
+// text round trip cannot change the value, the value is used as it is.
+Value convertKey(const ValueRef& v, FieldType from, FieldType to) {
+    const StorageClass sf = storageClassOf(from);
+    if (sf == storageClassOf(to)) {
+        const bool sameText = sf == StorageClass::Bytes && !isBinaryType(from) &&
+                              !isBinaryType(to) && from != FieldType::BCD && to != FieldType::BCD;
+        const bool sameDate = (from == FieldType::Date || from == FieldType::DateTime) &&
+                              (to == FieldType::Date || to == FieldType::DateTime);
+        if (from == to || sameText || sameDate || sf == StorageClass::Int ||
+            sf == StorageClass::Float || sf == StorageClass::Bool) {
+            return v.toValue();
+        }
+    }
+    if (sf == StorageClass::Int && storageClassOf(to) == StorageClass::Float) {
+        return Value::fromFloat(static_cast<double>(v.i));
+    }
+    return ValueText::fromText(ValueText::toText(v.toValue(), from), to);
+}
+
+}  // namespace
+
+/// Key columns of both lists, resolved once for a run over many rows.
+struct TDM::KeyPlan {
+    std::vector<int> keyListFields;  // -1 where missing
+    std::vector<int> listFields;     // -1 where missing
+};
+
+TDM::TDM(EngineView& view, MessageViewer& messages)
+    : view_(view),
+      messages_(messages),
+      statView_(view),
+      sourceDatabase_(u"ScrDB"_s, session_),
+      destDatabase_(u"DestDB"_s, session_),
+      sourceQuery_(sourceDatabase_),
+      destQuery_(destDatabase_) {
+    createSetupLists();
+    createFlagColumns();
+    DataModuleCreate();
+}
+
+TDM::~TDM() { DataModuleDestroy(); }
+
+void TDM::createSetupLists() {
+    MemData& t = tablesMemData_;
+    tf_.Name = t.addField(textField(u"Name"_s, 255, u"Table Setup Name"_s));
+    tf_.SourceQuerySQL = t.addField(textField(u"SourceQuerySQL"_s, 5000, u"Source Query SQL"_s));
+    tf_.DestQuerySQL = t.addField(textField(u"DestQuerySQL"_s, 5000, u"Target Query SQL"_s));
+    tf_.PrimaryKeySpec = t.addField(textField(u"PrimaryKeySpec"_s, 255, u"Primary Key"_s));
+    tf_.DestTableName = t.addField(textField(u"DestTableName"_s, 255, u"Target Table Name"_s));
+    tf_.DisplayOrder = t.addField(typedField(u"DisplayOrder"_s, FieldType::Integer, u"#"_s));
+    tf_.ScriptOn = t.addField(typedField(u"ScriptOn"_s, FieldType::Boolean, u"Script Enabled"_s));
+    tf_.ScriptTableChanged = t.addField(
+        typedField(u"ScriptTableChanged"_s, FieldType::Boolean, u"Script Table Changed"_s));
+    t.setSortField(tf_.DisplayOrder);
+    t.afterPost = [this] { TablesMemDataAfterPost(); };
+    t.afterScroll = [this] { TablesMemDataAfterScroll(); };
+
+    MemData& d = dbSetupMemData_;
+    sourceAliasField_ = d.addField(textField(u"SourceDBAlias"_s, 255));
+    destAliasField_ = d.addField(textField(u"DestDBAlias"_s, 255));
+    d.setFieldChangeHandler(sourceAliasField_, [this] { DBSetupMemDataSourceDBAliasChange(); });
+    d.setFieldChangeHandler(destAliasField_, [this] { DBSetupMemDataDestDBAliasChange(); });
+
+    MemData& l = autoLookupMemData_;
+    const int lookupName = l.addField(textField(u"LookupName"_s, 255));
+    l.addField(textField(u"FieldName"_s, 255));
+    l.addField(textField(u"LookupTableName"_s, 255));
+    l.addField(textField(u"LookupKeyFieldName"_s, 255));
+    l.addField(textField(u"LookupDisplayFieldName"_s, 255));
+    l.addField(typedField(u"CustomLookupSQLQuery"_s, FieldType::Memo));
+    l.setSortField(lookupName);
+}
+
+void TDM::createFlagColumns() {
+    const auto flag = [](const QString& name, const QString& caption) {
+        FieldDef f = typedField(name, FieldType::Boolean, caption);
+        f.tag = kFlagTag;
+        return f;
+    };
+    onlyInSource_ = sourceMemData_.addField(flag(u"OnlyInSource"_s, u"Local"_s));
+    onlyInDest_ = destMemData_.addField(flag(u"OnlyInDest"_s, u"Local"_s));
+    newField_ = destMemData_.addField(flag(u"NewField"_s, u"Ins."_s));
+    updateField_ = destMemData_.addField(flag(u"UpdateField"_s, u"Upd."_s));
+    del_ = destMemData_.addField(flag(u"Del"_s, u"Del"_s));
+    difference_ = destMemData_.addField(flag(u"Difference"_s, u"Difference"_s));
+    destMemData_.setSortField(0);  // RecId: rows added later come last
+    destMemData_.afterPost = [this] { DestMemDataAfterPost(); };
+    destMemData_.onNewRecord = [this] { DestMemDataNewRecord(); };
+}
+
+void TDM::DataModuleCreate() {
+    sourcePositions_.clear();
+    targetPositions_.clear();
+    initialTargetFieldCount_ = destMemData_.fieldCount();
+}
+
+void TDM::DataModuleDestroy() {
+    sourcePositions_.clear();
+    targetPositions_.clear();
+}
+
+// --- setup lists and default files ----------------------------------------------------
+
+void TDM::PrepareTableLists(bool useDefaultFiles) {
+    MemData& t = tablesMemData_;
+    t.open();
+    if (t.recordCount() == 0) {
+        if (useDefaultFiles && QFileInfo::exists(defaultTablesFile())) {
+            DefaultFile::load(t, defaultTablesFile());
+            if (t.recordCount() > 0) {
+                t.first();
+                t.edit();
+            } else {
+                t.insert();
+            }
+        } else {
+            t.insert();
+            t.setAsText(tf_.SourceQuerySQL, u"SELECT * FROM "_s);
+            t.setAsText(tf_.DestQuerySQL, u"SELECT * FROM "_s);
+        }
+    }
+    MemData& d = dbSetupMemData_;
+    d.open();
+    if (d.recordCount() == 0) {
+        if (useDefaultFiles && QFileInfo::exists(defaultDBSetupFile())) {
+            DefaultFile::load(d, defaultDBSetupFile());
+            if (d.recordCount() > 0) {
+                d.first();
+                d.edit();
+            } else {
+                d.insert();
+            }
+        } else {
+            d.insert();
+        }
+    }
+}
+
+void TDM::SaveDefaultFiles() {
+    if (!tablesMemData_.isOpen() || !dbSetupMemData_.isOpen()) {
+        return;
+    }
+    tablesMemData_.post();
+    dbSetupMemData_.post();
+    if (tablesMemData_.recordCount() > 0) {
+        DefaultFile::save(tablesMemData_, defaultTablesFile());
+    }
+    if (dbSetupMemData_.recordCount() > 0) {
+        DefaultFile::save(dbSetupMemData_, defaultDBSetupFile());
+    }
+}
+
+bool TDM::FindTableSetup(const QString& name) {
+    if (!tablesMemData_.isOpen()) {
+        return false;
+    }
+    return tablesMemData_.locate({tf_.Name}, {Value::fromText(name)});
+}
+
+void TDM::TablesMemDataAfterPost() {
+    MemData& t = tablesMemData_;
+    if (!t.isNull(tf_.DisplayOrder)) {
+        return;
+    }
+    Frozen frozen(t);
+    std::int64_t largest = 0;
+    for (int p = 0; p < t.recordCount(); ++p) {
+        const ValueRef v = t.refAt(p, tf_.DisplayOrder);
+        if (!v.null && v.i > largest) {
+            largest = v.i;
+        }
+    }
+    t.edit();
+    t.setAsInt(tf_.DisplayOrder, largest + 1);
+    t.post();
+}
+
+void TDM::TablesMemDataAfterScroll() {
+    compared_ = false;
+    if (!loadingTableSetups_) {
+        CloseBoth();
+    }
+}
+
+QString TDM::currentTableText(int field) const {
+    return tablesMemData_.isOpen() ? tablesMemData_.asText(field) : QString();
+}
+
+// --- target list events -------------------------------------------------------------
+
+void TDM::DestMemDataAfterPost() {
+    if (posting_) {
+        return;
+    }
+    posting_ = true;
+    Finally clear([this] { posting_ = false; });
+    MemData& d = destMemData_;
+    if (!loadingData_ && !d.asBool(del_) && !d.asBool(newField_)) {
+        d.edit();
+        d.setAsBool(updateField_, true);
+        d.post();
+    }
+    if (!loadingData_) {
+        RebuildTargetCopy();
+        UpdateStatistics();
+    }
+}
+
+void TDM::DestMemDataNewRecord() {
+    if (destMemData_.state() == ListState::Insert) {
+        destMemData_.setAsBool(newField_, true);
+    }
+    if (FillDefaults()) {
+        FillNewRecordDefaults();
+    }
+}
+
+void TDM::FillNewRecordDefaults() {
+    MemData& d = destMemData_;
+    for (int f = 1; f < d.fieldCount(); ++f) {
+        const FieldDef& def = d.field(f);
+        if (def.tag == kFlagTag || def.kind != FieldKind::Data || !d.isNull(f)) {
+            continue;
+        }
+        if (def.type == FieldType::String) {
+            d.setValue(f, Value::fromText(QString()));
+        } else if (def.type == FieldType::Boolean) {
+            d.setAsBool(f, false);
+        }
+    }
+}
+
+void TDM::DBSetupMemDataSourceDBAliasChange() { DisconnectSource(); }
+
+void TDM::DBSetupMemDataDestDBAliasChange() { DisconnectTarget(); }
+
+// --- positions and copies --------------------------------------------------------------
+
+void TDM::PushSourcePosition() {
+    MemData& s = sourceMemData_;
+    if (sourcePositions_.isEmpty()) {
+        s.disableControls();
+    }
+    sourcePositions_.append(s.isOpen() ? s.bookmark() : u"-"_s);
+}
+
+void TDM::PopSourcePosition() {
+    if (sourcePositions_.isEmpty()) {
+        return;
+    }
+    const QString top = sourcePositions_.takeLast();
+    MemData& s = sourceMemData_;
+    if (top != u"-"_s && s.isOpen()) {
+        s.gotoBookmark(top);
+    }
+    if (sourcePositions_.isEmpty()) {
+        s.enableControls();
+    }
+}
+
+void TDM::PushTargetPosition() {
+    MemData& d = destMemData_;
+    if (targetPositions_.isEmpty()) {
+        d.disableControls();
+    }
+    targetPositions_.append(d.isOpen() ? d.bookmark() : u"-"_s);
+}
+
+void TDM::PopTargetPosition() {
+    if (targetPositions_.isEmpty()) {
+        return;
+    }
+    const QString top = targetPositions_.takeLast();
+    MemData& d = destMemData_;
+    if (top != u"-"_s && d.isOpen()) {
+        d.gotoBookmark(top);
+    }
+    if (targetPositions_.isEmpty()) {
+        d.enableControls();
+    }
+}
+
+void TDM::fillCopy(MemData& copy) {
+    Frozen frozen(copy);
+    copy.close();
+    while (copy.fieldCount() > 1) {
+        copy.removeField(copy.fieldCount() - 1);
+    }
+    CopyColumns(copy, destMemData_);
+    copy.open();
+    // The copy shares the target list's posted rows; rows changed later are
+    // stored anew, so the copy keeps the values it was made with. A pending
+    // edit is not part of it, as the copy follows posts.
+    copy.shareRowsFrom(destMemData_);
+    copy.setFieldVisible(0, true);
+}
+
+void TDM::SnapshotOriginal() { fillCopy(origMemData_); }
+
+void TDM::RebuildTargetCopy() {
+    if (!destMemData_.isOpen()) {
+        return;
+    }
+    // Rebuilt when next read: a command that posts many rows pays once.
+    copyStale_ = true;
+}
+
+MemData& TDM::DestMemDataCopy() {
+    if (copyStale_ && destMemData_.isOpen()) {
+        copyStale_ = false;
+        fillCopy(destMemDataCopy_);
+    }
+    return destMemDataCopy_;
+}
+
+void TDM::CopyColumns(MemData& list, const MemData& from) {
+    if (from.fieldCount() == 0) {
+        return;
+    }
+    list.close();
+    for (int i = 0; i < from.fieldCount(); ++i) {
+        const FieldDef& src = from.field(i);
+        if (src.name == u"RecId"_s || !isUsableType(src.type)) {
+            continue;
+        }
+        FieldDef f = src;
+        f.registeredName.clear();
+        f.displayLabel = src.displayLabel;
+        list.addField(f);
+    }
+}
+
+void TDM::CopyColumns(MemData& list, const Query& from) {
+    if (from.fieldCount() == 0) {
+        return;
+    }
+    list.close();
+    for (int i = 0; i < from.fieldCount(); ++i) {
+        const QueryField& q = from.field(i);
+        if (q.name.compare(u"RecId"_s, Qt::CaseInsensitive) == 0 || !isUsableType(q.type)) {
+            continue;
+        }
+        FieldDef f;
+        f.name = q.name;
+        f.type = q.type;
+        f.size = q.size;
+        list.addField(f);
+    }
+}
+
+void TDM::RemoveDataColumns(MemData& list) {
+    list.close();
+    for (int i = list.fieldCount() - 1; i > 0; --i) {
+        if (list.field(i).name != u"RecId"_s && list.field(i).tag != kFlagTag) {
+            list.removeField(i);
+        }
+    }
+}
+
+void TDM::RemoveLookupColumns(MemData& list) {
+    list.close();
+    for (int i = list.fieldCount() - 1; i > 0; --i) {
+        if (list.field(i).kind == FieldKind::Lookup) {
+            list.removeField(i);
+        }
+    }
+}
+
+// --- connecting ------------------------------------------------------------------------
+
+void TDM::ConnectSource() {
+    if (!view_.connectedBox(Side::Source)) {
+        sourceDatabase_.disconnect();
+    }
+    if (sourceDatabase_.isConnected()) {
+        return;
+    }
+    try {
+        sourceDatabase_.setAliasName(dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(sourceAliasField_)
+                                                              : QString());
+        sourceDatabase_.connect();
+    } catch (const Error& e) {
+        view_.setConnectedBox(Side::Source, false);
+        messages_.showError(e.message());
+        throw SilentAbort();
+    }
+    view_.setConnectedBox(Side::Source, true);
+}
+
+void TDM::ConnectTarget() {
+    if (!view_.connectedBox(Side::Target)) {
+        destDatabase_.disconnect();
+    }
+    if (destDatabase_.isConnected()) {
+        return;
+    }
+    try {
+        destDatabase_.setAliasName(dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(destAliasField_)
+                                                            : QString());
+        destDatabase_.connect();
+    } catch (const Error& e) {
+        view_.setConnectedBox(Side::Target, false);
+        messages_.showError(e.message());
+        throw SilentAbort();
+    }
+    view_.setConnectedBox(Side::Target, true);
+}
+
+void TDM::DisconnectSource() {
+    view_.setConnectedBox(Side::Source, false);
+    sourceQuery_.close();
+    sourceDatabase_.disconnect();
+}
+
+void TDM::DisconnectTarget() {
+    view_.setConnectedBox(Side::Target, false);
+    destQuery_.close();
+    destDatabase_.disconnect();
+}
+
+// --- opening and closing ------------------------------------------------------------------
+
+void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
+    // Field i of the query goes to the list column of the same name.
+    std::vector<int> storeCols;
+    for (int i = 0; i < query.fieldCount(); ++i) {
+        const int f = list.fieldIndex(query.field(i).name);
+        if (list.storeColumn(f) < 0) {
+            throw Error(u"Field '%1' cannot be modified"_s.arg(list.field(f).name));
+        }
+        storeCols.push_back(list.storeColumn(f));
+    }
+    const int newFieldStore = newFieldColumn >= 0 ? list.storeColumn(newFieldColumn) : -1;
+    while (!query.eof()) {
+        const std::uint32_t row = list.beginRawRow();
+        query.readRow(list.rawStore(), row, storeCols);
+        if (newFieldStore >= 0) {
+            list.rawStore().setBool(row, static_cast<std::size_t>(newFieldStore), false);
+        }
+        list.commitRawRow(row);
+        query.next();
+    }
+}
+
+void TDM::OpenSource() {
+    loadingData_ = true;
+    Finally done([this] {
+        loadingData_ = false;
+        UpdateStatistics();
+        view_.refreshCommands();
+    });
+    ConnectSource();
+    compared_ = false;
+    if (sourceMemData_.isOpen()) {
+        CloseSource();
+    }
+    try {
+        sourceQuery_.setSql(currentTableText(tf_.SourceQuerySQL));
+        sourceQuery_.open();
+        CopyColumns(sourceMemData_, sourceQuery_);
+        view_.gridColumnsCreated(Side::Source);
+        sourceMemData_.setReadOnly(false);
+        sourceMemData_.open();
+        sourceMemData_.first();
+        {
+            PushSourcePosition();
+            Finally pop([this] { PopSourcePosition(); });
+            loadRows(sourceMemData_, sourceQuery_, -1);
+        }
+        sourceMemData_.setReadOnly(true);
+        view_.setRecordCountText(Side::Source, u"%1 records"_s.arg(sourceMemData_.recordCount()));
+        view_.gridRefit(Side::Source);
+        CompareAll();
+        RebuildTargetCopy();
+    } catch (const SilentAbort&) {
+        CloseSource();
+    } catch (const std::exception& e) {
+        const auto* err = dynamic_cast<const Error*>(&e);
+        messages_.showError(u"Failed to open source dataset. System message: %1."_s.arg(
+            err ? err->message() : QString::fromUtf8(e.what())));
+        CloseSource();
+    }
+}
+
+void TDM::OpenTarget() {
+    loadingData_ = true;
+    Finally done([this] {
+        loadingData_ = false;
+        UpdateStatistics();
+        view_.refreshCommands();
+    });
+    ConnectTarget();
+    if (destMemData_.isOpen()) {
+        CloseTarget();
+    }
+    try {
+        destQuery_.setSql(currentTableText(tf_.DestQuerySQL));
+        destQuery_.open();
+        LoadLookupDefinitions();
+        BuildTargetColumns();
+        view_.gridColumnsCreated(Side::Target);
+        destMemData_.open();
+        {
+            PushTargetPosition();
+            Finally pop([this] { PopTargetPosition(); });
+            loadRows(destMemData_, destQuery_, newField_);
+        }
+        view_.gridRefit(Side::Target);
+        RebuildTargetCopy();
+        CompareAll();
+        view_.setRecordCountText(Side::Target,
+                                 u"%1 records initially"_s.arg(destMemData_.recordCount()));
+        SnapshotOriginal();
+        RebuildTargetCopy();
+    } catch (const SilentAbort&) {
+        CloseTarget();
+    } catch (const std::exception& e) {
+        const auto* err = dynamic_cast<const Error*>(&e);
+        messages_.showError(err ? err->message() : QString::fromUtf8(e.what()));
+        CloseTarget();
+    }
+}
+
+void TDM::LoadLookupDefinitions() {
+    // Lookup definitions of the current table setup come with the project
+    // model; until then the list stays empty and no lookup columns are made.
+    autoLookupMemData_.close();
+}
+
+void TDM::BuildTargetColumns() {
+    destMemData_.close();
+    for (int i = 0; i < destQuery_.fieldCount(); ++i) {
+        const QueryField& q = destQuery_.field(i);
+        if (q.name.compare(u"RecId"_s, Qt::CaseInsensitive) == 0 || !isUsableType(q.type)) {
+            continue;
+        }
+        FieldDef f;
+        f.name = q.name;
+        f.type = q.type;
+        f.size = q.size;
+        destMemData_.addField(f);
+    }
+}
+
+void TDM::CloseSource() {
+    sourceMemData_.close();
+    view_.gridColumnsRemoved(Side::Source);
+    RemoveDataColumns(sourceMemData_);
+    sourceQuery_.close();
+    view_.setRecordCountText(Side::Source, u"Not open"_s);
+    view_.gridRefit(Side::Source);
+}
+
+void TDM::CloseTarget() {
+    destMemData_.close();
+    view_.gridColumnsRemoved(Side::Target);
+    RemoveDataColumns(destMemData_);
+    RemoveLookupColumns(destMemData_);
+    if (destMemData_.fieldCount() != initialTargetFieldCount_) {
+        throw InternalError(u"Field count to big (%1) should be %2"_s.arg(destMemData_.fieldCount())
+                                .arg(initialTargetFieldCount_));
+    }
+    destQuery_.close();
+    destMemDataCopy_.close();
+    origMemData_.close();
+    copyStale_ = false;
+    view_.setRecordCountText(Side::Target, u"Not open"_s);
+    view_.gridRefit(Side::Target);
+}
+
+void TDM::CloseBoth() {
+    CloseSource();
+    CloseTarget();
+    statView_.Clear();
+}
+
+// --- comparing ------------------------------------------------------------------------------
+
+int TDM::KeyFieldCount() const {
+    return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldCount();
+}
+
+QString TDM::KeyFieldName(int i) const {
+    return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldName(i);
+}
+
+void TDM::keyMessage(const QString& text) {
+    messages_.showInfo(text);
+    throw SilentAbort();
+}
+
+TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
+    KeyPlan plan;
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const int n = key.fieldCount();
+    for (int i = 0; i < n; ++i) {
+        // A single key names its column by the whole spec.
+        const QString name = n == 1 ? key.spec() : key.fieldName(i);
+        plan.keyListFields.push_back(keyList.findField(name));
+        plan.listFields.push_back(list.findField(name));
+    }
+    return plan;
+}
+
+bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant) {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const std::size_t n = plan.keyListFields.size();
+    if (n == 0) {
+        return false;
+    }
+    std::vector<Value> values;
+    values.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int kf = plan.keyListFields[i];
+        const QString name = n == 1 ? key.spec() : key.fieldName(static_cast<int>(i));
+        if (kf < 0) {
+            if (n == 1 && tolerant) {
+                return false;
+            }
+            keyMessage(u"Key field \"%1\" not found"_s.arg(name));
+        }
+        const ValueRef v = keyList.ref(kf);
+        if (v.null) {
+            if (tolerant) {
+                return false;
+            }
+            keyMessage(
+                u"Key field \"%1\" contained a null value. Primary key fields should not be allowed "
+                "to contain null"_s.arg(key.spec()));
+        }
+        const int lf = plan.listFields[i];
+        if (lf < 0) {
+            // Keep checking the remaining key columns of the key list first.
+            continue;
+        }
+        values.push_back(convertKey(v, keyList.field(kf).type, list.field(lf).type));
+    }
+    if (values.size() != n || !list.isOpen()) {
+        return false;
+    }
+    return list.locate(plan.listFields, values);
+}
+
+bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
+    return locateWithPlan(list, keyList, planKey(list, keyList), tolerant);
+}
+
+std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    QStringList values;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const QString name = key.fieldName(i);
+        const int f = list.findField(name);
+        if (f < 0) {
+            keyMessage(u"Key field \"%1\" not found"_s.arg(name));
+        }
+        if (list.isNull(f)) {
+            if (tolerant) {
+                return std::nullopt;
+            }
+            keyMessage(
+                u"Key field \"%1\" contained a null value. Primary key fields should not be allowed "
+                "to contain null"_s.arg(key.spec()));
+        }
+        values << list.asText(f);
+    }
+    return values;
+}
+
+void TDM::CompareAll() {
+    CompareTarget();
+    MarkSourceOnly();
+    compared_ = sourceMemData_.isOpen() && destMemData_.isOpen();
+    view_.gridRefit(Side::Source);
+    view_.gridRefit(Side::Target);
+    view_.gridRepaint(Side::Source);
+    view_.gridRepaint(Side::Target);
+}
+
+void TDM::CompareTarget() {
+    MemData& d = destMemData_;
+    MemData& s = sourceMemData_;
+    if (!d.isOpen()) {
+        return;
+    }
+    PushSourcePosition();
+    Finally popSource([this] { PopSourcePosition(); });
+    PushTargetPosition();
+    Finally popTarget([this] { PopTargetPosition(); });
+
+    const bool sourceOpen = s.isOpen();
+    KeyPlan plan;
+    // Same-named columns of both lists, in target column order.
+    std::vector<std::pair<int, int>> pairs;
+    if (sourceOpen) {
+        plan = planKey(s, d);
+        for (int f = 1; f < d.fieldCount(); ++f) {
+            const int sf = s.findField(d.field(f).name);
+            if (sf >= 0) {
+                pairs.emplace_back(f, sf);
+            }
+        }
+    }
+    d.first();
+    while (!d.eof()) {
+        d.edit();
+        const bool found = sourceOpen && locateWithPlan(s, d, plan, false);
+        d.setAsBool(onlyInDest_, !found);
+        d.setAsBool(updateField_, false);
+        bool different = false;
+        if (found) {
+            const int dp = d.position();
+            const int sp = s.position();
+            for (const auto& [tf, sf] : pairs) {
+                if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
+                                          s.field(sf).type)) {
+                    different = true;
+                    break;
+                }
+            }
+        }
+        d.setAsBool(difference_, different);
+        d.post();
+        d.next();
+    }
+}
+
+void TDM::MarkSourceOnly() {
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!s.isOpen()) {
+        return;
+    }
+    PushSourcePosition();
+    PushTargetPosition();
+    Finally pop([this] {
+        sourceMemData_.setReadOnly(true);
+        PopTargetPosition();
+        PopSourcePosition();
+        view_.gridRefit(Side::Source);
+    });
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    std::vector<int> keyFields;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        keyFields.push_back(s.findField(key.fieldName(i)));
+    }
+    const bool targetOpen = d.isOpen();
+    const KeyPlan plan = planKey(d, s);
+    s.first();
+    while (!s.eof()) {
+        // The checks of KeyValues, without building the texts.
+        for (std::size_t i = 0; i < keyFields.size(); ++i) {
+            if (keyFields[i] < 0) {
+                keyMessage(u"Key field \"%1\" not found"_s.arg(key.fieldName(static_cast<int>(i))));
+            }
+            if (s.isNull(keyFields[i])) {
+                keyMessage(
+                    u"Key field \"%1\" contained a null value. Primary key fields should not be "
+                    "allowed to contain null"_s.arg(key.spec()));
+            }
+        }
+        const bool found = targetOpen && locateWithPlan(d, s, plan, false);
+        s.setReadOnly(false);
+        s.edit();
+        s.setAsBool(onlyInSource_, !found);
+        s.post();
+        s.next();
+    }
+}
+
+void TDM::SyncSourceToTarget() {
+    if (compared_ && sourceMemData_.isOpen()) {
+        if (!LocateMatch(sourceMemData_, destMemData_, false)) {
+            view_.beep();
+        }
+    }
+}
+
+void TDM::SyncTargetToSource() {
+    if (compared_ && destMemData_.isOpen()) {
+        if (!LocateMatch(destMemData_, sourceMemData_, false)) {
+            view_.beep();
+        }
+        view_.gridRepaint(Side::Target);
+    }
+}
+
+void TDM::UpdateStatistics() {
+    MemData& d = destMemData_;
+    if (!d.isOpen()) {
+        return;
+    }
+    // The counts are kept by the list as rows are posted.
+    statView_.Show(d.countTrue(newField_), d.countTrue(updateField_), d.countTrue(del_),
+                   d.countTrue(difference_), d.countTrue(onlyInDest_));
+}
+
+}  // namespace qm

@@ -1,0 +1,186 @@
+#pragma once
+
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "db/Session.h"
+#include "engine/EngineView.h"
+#include "engine/PrimaryKey.h"
+#include "engine/TStatView.h"
+#include "list/MemData.h"
+
+#include <QStringList>
+#include <optional>
+
+namespace qm {
+
+/// The merge engine: the table-setup list, the database setup, the source
+/// and target lists with their marks, the copy and the snapshot of the
+/// target list, the two connections and their queries. Connects, opens and
+/// compares the current table setup. Talks to the window only through
+/// EngineView and MessageViewer.
+class TDM {
+public:
+    TDM(EngineView& view, MessageViewer& messages);
+    ~TDM();
+    TDM(const TDM&) = delete;
+    TDM& operator=(const TDM&) = delete;
+
+    // --- components ------------------------------------------------------------
+    Session& session() { return session_; }
+    Connection& SourceDatabase() { return sourceDatabase_; }
+    Connection& DestDatabase() { return destDatabase_; }
+    Query& SourceQuery() { return sourceQuery_; }
+    Query& DestQuery() { return destQuery_; }
+    MemData& TablesMemData() { return tablesMemData_; }
+    MemData& DBSetupMemData() { return dbSetupMemData_; }
+    MemData& SourceMemData() { return sourceMemData_; }
+    MemData& DestMemData() { return destMemData_; }
+    /// The copy of the target list, brought up to date when it is read.
+    MemData& DestMemDataCopy();
+    MemData& OrigMemData() { return origMemData_; }
+    MemData& AutoLookupMemData() { return autoLookupMemData_; }
+    TStatView& StatView() { return statView_; }
+
+    // --- engine state -------------------------------------------------------------
+    bool Posting() const { return posting_; }
+    bool LoadingData() const { return loadingData_; }
+    bool FillDefaults() const { return !loadingData_; }
+    const QStringList& SourcePositions() const { return sourcePositions_; }
+    const QStringList& TargetPositions() const { return targetPositions_; }
+    int InitialTargetFieldCount() const { return initialTargetFieldCount_; }
+    bool Compared() const { return compared_; }
+    bool AliasHeaderPending() const { return aliasHeaderPending_; }
+    void setAliasHeaderPending(bool v) { aliasHeaderPending_ = v; }
+    bool LoadingTableSetups() const { return loadingTableSetups_; }
+    void setLoadingTableSetups(bool v) { loadingTableSetups_ = v; }
+
+    // --- setup lists and default files ---------------------------------------------
+    /// Opens the two setup lists and fills them when empty, from the default
+    /// files in the current folder when asked to.
+    void PrepareTableLists(bool useDefaultFiles);
+    /// Posts pending edits of both setup lists and writes the default files.
+    void SaveDefaultFiles();
+    /// Makes the table setup with exactly that name current.
+    bool FindTableSetup(const QString& name);
+    static QString defaultTablesFile() { return QStringLiteral("DefaultTables.txt"); }
+    static QString defaultDBSetupFile() { return QStringLiteral("DefaultDBSetup.txt"); }
+
+    // --- positions and copies -----------------------------------------------------
+    void PushSourcePosition();
+    void PopSourcePosition();
+    void PushTargetPosition();
+    void PopTargetPosition();
+    void SnapshotOriginal();
+    void RebuildTargetCopy();
+    void CopyColumns(MemData& list, const MemData& from);
+    void CopyColumns(MemData& list, const Query& from);
+    void RemoveDataColumns(MemData& list);
+    void RemoveLookupColumns(MemData& list);
+
+    // --- connecting, opening, closing -----------------------------------------------
+    void ConnectSource();
+    void ConnectTarget();
+    void DisconnectSource();
+    void DisconnectTarget();
+    void OpenSource();
+    void OpenTarget();
+    void CloseSource();
+    void CloseTarget();
+    void CloseBoth();
+    void LoadLookupDefinitions();
+    void BuildTargetColumns();
+
+    // --- comparing --------------------------------------------------------------------
+    void CompareAll();
+    void CompareTarget();
+    void MarkSourceOnly();
+    int KeyFieldCount() const;
+    QString KeyFieldName(int i) const;
+    /// Makes the row of `list` whose key equals the key of `keyList`'s current
+    /// row current. Shows a message and aborts silently on a missing or null
+    /// key unless tolerant.
+    bool LocateMatch(MemData& list, MemData& keyList, bool tolerant);
+    /// The key values of the current row as text, or nothing for a null key
+    /// when tolerant.
+    std::optional<QStringList> KeyValues(MemData& list, bool tolerant);
+    void SyncSourceToTarget();
+    void SyncTargetToSource();
+    void UpdateStatistics();
+
+    // --- event handlers -------------------------------------------------------------
+    void TablesMemDataAfterPost();
+    void TablesMemDataAfterScroll();
+    void DestMemDataAfterPost();
+    void DestMemDataNewRecord();
+    void DBSetupMemDataSourceDBAliasChange();
+    void DBSetupMemDataDestDBAliasChange();
+
+    /// Field indexes of the table-setup and database-setup lists.
+    struct TableFields {
+        int Name, SourceQuerySQL, DestQuerySQL, PrimaryKeySpec, DestTableName, DisplayOrder,
+            ScriptOn, ScriptTableChanged;
+    };
+    const TableFields& tableFields() const { return tf_; }
+    int sourceDBAliasField() const { return sourceAliasField_; }
+    int destDBAliasField() const { return destAliasField_; }
+    /// Field indexes of the flag columns.
+    int fieldOnlyInSource() const { return onlyInSource_; }
+    int fieldOnlyInDest() const { return onlyInDest_; }
+    int fieldNewField() const { return newField_; }
+    int fieldUpdateField() const { return updateField_; }
+    int fieldDel() const { return del_; }
+    int fieldDifference() const { return difference_; }
+
+private:
+    struct KeyPlan;
+    void DataModuleCreate();
+    void DataModuleDestroy();
+    void createSetupLists();
+    void createFlagColumns();
+    void FillNewRecordDefaults();
+    void fillCopy(MemData& copy);
+    void loadRows(MemData& list, Query& query, int newFieldColumn);
+    KeyPlan planKey(const MemData& list, const MemData& keyList) const;
+    bool locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant);
+    [[noreturn]] void keyMessage(const QString& text);
+    QString currentTableText(int field) const;
+    void freezeBoth();
+
+    EngineView& view_;
+    MessageViewer& messages_;
+    TStatView statView_;
+    Session session_;
+    Connection sourceDatabase_;
+    Connection destDatabase_;
+    Query sourceQuery_;
+    Query destQuery_;
+    MemData tablesMemData_{QStringLiteral("TablesMemData")};
+    MemData dbSetupMemData_{QStringLiteral("DBSetupMemData")};
+    MemData sourceMemData_{QStringLiteral("SourceMemData")};
+    MemData destMemData_{QStringLiteral("DestMemData")};
+    MemData destMemDataCopy_{QStringLiteral("DestMemDataCopy")};
+    MemData origMemData_{QStringLiteral("OrigMemData")};
+    MemData autoLookupMemData_{QStringLiteral("AutoLookupMemData")};
+
+    bool posting_ = false;
+    bool loadingData_ = false;
+    QStringList sourcePositions_;
+    QStringList targetPositions_;
+    int initialTargetFieldCount_ = 0;
+    bool compared_ = false;
+    bool aliasHeaderPending_ = false;
+    bool loadingTableSetups_ = false;
+    bool copyStale_ = false;
+
+    TableFields tf_{};
+    int sourceAliasField_ = -1;
+    int destAliasField_ = -1;
+    int onlyInSource_ = -1;
+    int onlyInDest_ = -1;
+    int newField_ = -1;
+    int updateField_ = -1;
+    int del_ = -1;
+    int difference_ = -1;
+};
+
+}  // namespace qm

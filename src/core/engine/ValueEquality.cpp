@@ -1,0 +1,250 @@
+#include "engine/ValueEquality.h"
+
+#include "common/Errors.h"
+#include "list/ValueText.h"
+
+using namespace Qt::StringLiterals;
+
+namespace qm::ValueEquality {
+namespace {
+
+enum class Kind { Int, Float, Currency, Date, Bool, Text };
+
+Kind kindOf(FieldType t) {
+    switch (t) {
+        case FieldType::Smallint:
+        case FieldType::Integer:
+        case FieldType::Word:
+        case FieldType::AutoInc:
+        case FieldType::Largeint:
+            return Kind::Int;
+        case FieldType::Float:
+        case FieldType::Currency:
+            return Kind::Float;
+        case FieldType::BCD:
+            return Kind::Currency;
+        case FieldType::Date:
+        case FieldType::Time:
+        case FieldType::DateTime:
+            return Kind::Date;
+        case FieldType::Boolean:
+            return Kind::Bool;
+        default:
+            return Kind::Text;
+    }
+}
+
+// The kind two values are compared in, by the kinds of the two columns.
+Kind commonKind(Kind a, Kind b) {
+    static constexpr Kind table[6][6] = {
+        // int          float        currency        date        bool         text
+        {Kind::Int, Kind::Float, Kind::Currency, Kind::Date, Kind::Int, Kind::Float},
+        {Kind::Float, Kind::Float, Kind::Currency, Kind::Date, Kind::Float, Kind::Float},
+        {Kind::Currency, Kind::Currency, Kind::Currency, Kind::Date, Kind::Currency, Kind::Currency},
+        {Kind::Date, Kind::Date, Kind::Date, Kind::Date, Kind::Date, Kind::Date},
+        {Kind::Int, Kind::Float, Kind::Currency, Kind::Date, Kind::Bool, Kind::Bool},
+        {Kind::Float, Kind::Float, Kind::Currency, Kind::Date, Kind::Bool, Kind::Text},
+    };
+    return table[static_cast<int>(a)][static_cast<int>(b)];
+}
+
+QString textOf(const ValueRef& v) {
+    return QString::fromUtf8(v.bytes.data(), static_cast<qsizetype>(v.bytes.size()));
+}
+
+[[noreturn]] void failConversion(const ValueRef& v, const char* kind) {
+    throw ConversionError(u"Could not convert variant of type (String) into type (%1): '%2'"_s.arg(
+        QLatin1StringView(kind), textOf(v)));
+}
+
+double toFloat(const ValueRef& v, Kind k) {
+    switch (k) {
+        case Kind::Int:
+            return static_cast<double>(v.i);
+        case Kind::Bool:
+            return v.i != 0 ? -1.0 : 0.0;
+        case Kind::Float:
+            return v.d;
+        case Kind::Date:
+            return static_cast<double>(v.i) / 86400e6;
+        default: {
+            bool ok = false;
+            const double d = textOf(v).trimmed().toDouble(&ok);
+            if (!ok) {
+                failConversion(v, "Double");
+            }
+            return d;
+        }
+    }
+}
+
+// A decimal number in canonical form: sign, significant digits without
+// leading or trailing zeros, and the power of ten of the last digit.
+struct Decimal {
+    bool negative = false;
+    QString digits;
+    int exponent = 0;
+    bool operator==(const Decimal&) const = default;
+};
+
+bool parseDecimal(QStringView text, Decimal& out) {
+    QStringView s = text.trimmed();
+    qsizetype i = 0;
+    out = Decimal{};
+    if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) {
+        out.negative = s[i] == u'-';
+        ++i;
+    }
+    QString digits;
+    int fractionDigits = 0;
+    bool seenPoint = false, any = false;
+    for (; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c.isDigit()) {
+            digits += c;
+            any = true;
+            if (seenPoint) {
+                ++fractionDigits;
+            }
+        } else if (c == u'.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!any) {
+        return false;
+    }
+    int exp = 0;
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+        bool ok = false;
+        exp = s.mid(i + 1).toInt(&ok);
+        if (!ok) {
+            return false;
+        }
+        i = s.size();
+    }
+    if (i != s.size()) {
+        return false;
+    }
+    exp -= fractionDigits;
+    qsizetype start = 0;
+    while (start < digits.size() && digits[start] == u'0') {
+        ++start;
+    }
+    digits = digits.mid(start);
+    while (!digits.isEmpty() && digits.endsWith(u'0')) {
+        digits.chop(1);
+        ++exp;
+    }
+    if (digits.isEmpty()) {
+        out = Decimal{};  // zero has no sign
+        return true;
+    }
+    out.digits = digits;
+    out.exponent = exp;
+    return true;
+}
+
+Decimal toDecimal(const ValueRef& v, Kind k) {
+    QString text;
+    switch (k) {
+        case Kind::Int:
+            text = QString::number(v.i);
+            break;
+        case Kind::Bool:
+            text = v.i != 0 ? u"-1"_s : u"0"_s;
+            break;
+        case Kind::Float:
+            text = ValueText::floatToText(v.d);
+            break;
+        default:
+            text = textOf(v);
+    }
+    Decimal d;
+    if (!parseDecimal(text, d)) {
+        failConversion(v, "Currency");
+    }
+    return d;
+}
+
+double toDayNumber(const ValueRef& v, Kind k) {
+    if (k == Kind::Text) {
+        std::int64_t us = 0;
+        if (ValueText::parseDateTime(textOf(v), FieldType::DateTime, us) ||
+            ValueText::parseDateTime(textOf(v), FieldType::Time, us)) {
+            return static_cast<double>(us) / 86400e6;
+        }
+        bool ok = false;
+        const double d = textOf(v).trimmed().toDouble(&ok);
+        if (!ok) {
+            failConversion(v, "Date");
+        }
+        return d;
+    }
+    return toFloat(v, k);
+}
+
+bool toBool(const ValueRef& v, Kind k) {
+    if (k == Kind::Bool) {
+        return v.i != 0;
+    }
+    const QString t = textOf(v).trimmed();
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    if (ok) {
+        return d != 0.0;
+    }
+    if (t.compare(u"True"_s, Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (t.compare(u"False"_s, Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    failConversion(v, "Boolean");
+}
+
+}  // namespace
+
+bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType typeB) {
+    ValueRef a = a0;
+    ValueRef b = b0;
+    if (a.null && isMemoOrBlob(typeA)) {
+        a.null = false;
+        a.storage = StorageClass::Bytes;
+        a.bytes = {};
+    }
+    if (b.null && isMemoOrBlob(typeB)) {
+        b.null = false;
+        b.storage = StorageClass::Bytes;
+        b.bytes = {};
+    }
+    if (a.null || b.null) {
+        return a.null && b.null;
+    }
+    const Kind ka = kindOf(typeA);
+    const Kind kb = kindOf(typeB);
+    switch (commonKind(ka, kb)) {
+        case Kind::Text:
+            return a.bytes == b.bytes;
+        case Kind::Int: {
+            const std::int64_t x = ka == Kind::Bool ? (a.i != 0 ? -1 : 0) : a.i;
+            const std::int64_t y = kb == Kind::Bool ? (b.i != 0 ? -1 : 0) : b.i;
+            return x == y;
+        }
+        case Kind::Float:
+            return toFloat(a, ka) == toFloat(b, kb);
+        case Kind::Currency:
+            return toDecimal(a, ka) == toDecimal(b, kb);
+        case Kind::Date:
+            if (ka == Kind::Date && kb == Kind::Date) {
+                return a.i == b.i;
+            }
+            return toDayNumber(a, ka) == toDayNumber(b, kb);
+        case Kind::Bool:
+            return toBool(a, ka) == toBool(b, kb);
+    }
+    return false;
+}
+
+}  // namespace qm::ValueEquality

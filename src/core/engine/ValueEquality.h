@@ -1,0 +1,26 @@
+#pragma once
+
+#include "list/FieldType.h"
+#include "list/Value.h"
+
+namespace qm {
+
+/// The one rule that decides whether two column values are equal, used by
+/// the comparison, the merge commands, the statements and the grids.
+///
+/// Null equals null and differs from everything else (memo and binary
+/// columns read null as the empty text). Text against text is equal only
+/// byte for byte. Other pairs are converted to a common kind: integer,
+/// float, fixed-point, date (compared as day numbers) or Boolean; a
+/// Boolean counted as a number is -1 for true and 0 for false. A text that
+/// cannot be converted raises ConversionError.
+namespace ValueEquality {
+
+bool equal(const ValueRef& a, FieldType typeA, const ValueRef& b, FieldType typeB);
+
+inline bool equal(const Value& a, FieldType typeA, const Value& b, FieldType typeB) {
+    return equal(ValueRef::of(a), typeA, ValueRef::of(b), typeB);
+}
+
+}  // namespace ValueEquality
+}  // namespace qm

@@ -1,0 +1,186 @@
+#include "list/DefaultFile.h"
+
+#include "common/Errors.h"
+#include "list/MemData.h"
+#include "list/ValueText.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::DefaultFile {
+namespace {
+
+bool needsEscape(const QString& s) {
+    return s.contains(u'\t') || s.contains(u'\r') || s.contains(u'\n') || s.contains(u'\\');
+}
+
+QString escape(const QString& s) {
+    QString r;
+    r.reserve(s.size());
+    for (QChar c : s) {
+        switch (c.unicode()) {
+            case u'\t':
+                r += u"\\t"_s;
+                break;
+            case u'\r':
+                r += u"\\r"_s;
+                break;
+            case u'\n':
+                r += u"\\n"_s;
+                break;
+            case u'\\':
+                r += u"\\\\"_s;
+                break;
+            default:
+                r += c;
+        }
+    }
+    return r;
+}
+
+QString unescape(const QString& s) {
+    QString r;
+    r.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] != u'\\' || i + 1 == s.size()) {
+            r += s[i];
+            continue;
+        }
+        const QChar n = s[++i];
+        switch (n.unicode()) {
+            case u't':
+                r += u'\t';
+                break;
+            case u'r':
+                r += u'\r';
+                break;
+            case u'n':
+                r += u'\n';
+                break;
+            default:
+                r += n;  // "\\" and any other escaped character stand for themselves
+        }
+    }
+    return r;
+}
+
+bool isFileColumn(const FieldDef& f) {
+    return f.kind == FieldKind::Data && !isBinaryType(f.type) && f.name != u"RecId"_s;
+}
+
+QString decodeFileText(const QByteArray& bytes) {
+    QString text = QString::fromUtf8(bytes);
+    // Text that is not valid UTF-8 was written as Windows-1252 by earlier versions.
+    if (text.contains(QChar::ReplacementCharacter) &&
+        !bytes.contains(QByteArrayView("\xEF\xBF\xBD"))) {
+        text.clear();
+        text.reserve(bytes.size());
+        static const char16_t high[32] = {
+            0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+        for (char ch : bytes) {
+            const auto b = static_cast<unsigned char>(ch);
+            text += (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(static_cast<char16_t>(b));
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void save(MemData& list, const QString& path) {
+    std::vector<int> cols;
+    QStringList names;
+    for (int f = 0; f < list.fieldCount(); ++f) {
+        if (isFileColumn(list.field(f))) {
+            cols.push_back(f);
+            names << list.field(f).name;
+        }
+    }
+    const int n = list.recordCount();
+    bool escaped = false;
+    for (int p = 0; p < n && !escaped; ++p) {
+        for (int f : cols) {
+            const FieldDef& def = list.field(f);
+            if (storageClassOf(def.type) == StorageClass::Bytes &&
+                needsEscape(ValueText::toText(list.valueAt(p, f), def.type))) {
+                escaped = true;
+                break;
+            }
+        }
+    }
+    if (escaped) {
+        names << QString::fromUtf16(kEscapedMarker);
+    }
+    QString out = names.join(u'\t') + u"\r\n"_s;
+    list.disableControls();
+    for (int p = 0; p < n; ++p) {
+        QStringList values;
+        for (int f : cols) {
+            const QString t = ValueText::toText(list.valueAt(p, f), list.field(f).type);
+            values << (escaped ? escape(t) : t);
+        }
+        out += values.join(u'\t') + u"\r\n"_s;
+    }
+    list.enableControls();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out.toUtf8()) < 0 || !file.commit()) {
+        throw Error(u"Cannot write file \"%1\": %2"_s.arg(path, file.errorString()));
+    }
+}
+
+void load(MemData& list, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(u"Cannot open file \"%1\": %2"_s.arg(path, file.errorString()));
+    }
+    const QString text = decodeFileText(file.readAll());
+    QStringList lines = text.split(u'\n');
+    for (QString& l : lines) {
+        if (l.endsWith(u'\r')) {
+            l.chop(1);
+        }
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    if (lines.isEmpty()) {
+        return;
+    }
+    const QStringList header = lines.first().split(u'\t');
+    const bool escaped = header.contains(QString::fromUtf16(kEscapedMarker));
+    std::vector<int> cols;
+    for (const QString& name : header) {
+        const int f = list.findField(name);
+        cols.push_back(f >= 0 && isFileColumn(list.field(f)) ? f : -1);
+    }
+    for (qsizetype l = 1; l < lines.size(); ++l) {
+        const QStringList pieces = lines[l].split(u'\t');
+        if (pieces.size() > header.size()) {
+            throw Error(u"File \"%1\", line %2: more values (%3) than column names (%4)"_s.arg(path)
+                            .arg(l + 1)
+                            .arg(pieces.size())
+                            .arg(header.size()));
+        }
+        list.append();
+        try {
+            for (qsizetype i = 0; i < pieces.size(); ++i) {
+                const int f = cols[static_cast<std::size_t>(i)];
+                if (f < 0 || pieces[i].isEmpty()) {
+                    continue;
+                }
+                list.setAsText(f, escaped ? unescape(pieces[i]) : pieces[i]);
+            }
+            list.post();
+        } catch (...) {
+            list.cancel();
+            throw;
+        }
+    }
+}
+
+}  // namespace qm::DefaultFile

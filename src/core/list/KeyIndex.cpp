@@ -1,0 +1,142 @@
+#include "list/KeyIndex.h"
+
+#include "list/MemData.h"
+
+#include <cstring>
+
+namespace qm {
+namespace {
+
+constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+std::uint64_t mix(std::uint64_t x) {
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    x *= 0xc4ceb9fe1a85ec53ULL;
+    x ^= x >> 33;
+    return x;
+}
+
+std::uint64_t hashBytes(std::string_view s) {
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, s.data() + i, 8);
+        h = mix(h ^ w);
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, s.data() + i, s.size() - i);
+    return mix(h ^ tail ^ (s.size() << 56));
+}
+
+}  // namespace
+
+KeyIndex::KeyIndex(const MemData& list, std::vector<int> fields)
+    : list_(list), fields_(std::move(fields)) {}
+
+std::uint64_t KeyIndex::hashRef(const ValueRef& v) {
+    if (v.null) {
+        return 0x9e3779b97f4a7c15ULL;
+    }
+    switch (v.storage) {
+        case StorageClass::Float: {
+            double d = v.d == 0.0 ? 0.0 : v.d;  // -0.0 equals 0.0
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, &d, sizeof bits);
+            return mix(bits ^ 0x1234);
+        }
+        case StorageClass::Bytes:
+            return hashBytes(v.bytes);
+        default:
+            return mix(static_cast<std::uint64_t>(v.i));
+    }
+}
+
+bool KeyIndex::sameValue(const ValueRef& a, const ValueRef& b) {
+    if (a.null || b.null) {
+        return a.null == b.null;
+    }
+    switch (a.storage) {
+        case StorageClass::Float:
+            return a.d == b.d;
+        case StorageClass::Bytes:
+            return a.bytes == b.bytes;
+        default:
+            return a.i == b.i;
+    }
+}
+
+std::uint64_t KeyIndex::hashRow(int pos) const {
+    std::uint64_t h = 0;
+    for (int f : fields_) {
+        h = mix(h + hashRef(list_.storedRef(pos, f)));
+    }
+    return h;
+}
+
+bool KeyIndex::rowMatches(int pos, const std::vector<Value>& values) const {
+    for (std::size_t k = 0; k < fields_.size(); ++k) {
+        if (!sameValue(list_.storedRef(pos, fields_[k]), ValueRef::of(values[k]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void KeyIndex::insert(std::uint64_t h, std::uint32_t pos) {
+    const std::size_t mask = cells_.size() - 1;
+    std::size_t i = h & mask;
+    while (cells_[i] != kEmpty) {
+        i = (i + 1) & mask;
+    }
+    cells_[i] = pos;
+    hashes_[i] = h;
+    ++count_;
+}
+
+void KeyIndex::build() {
+    const auto n = static_cast<std::size_t>(list_.recordCount());
+    std::size_t cap = 16;
+    while (cap < n * 2 + 2) {
+        cap *= 2;
+    }
+    cells_.assign(cap, kEmpty);
+    hashes_.assign(cap, 0);
+    count_ = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+        insert(hashRow(static_cast<int>(p)), static_cast<std::uint32_t>(p));
+    }
+    valid_ = true;
+}
+
+void KeyIndex::addLast(int pos) {
+    if (!valid_) {
+        return;
+    }
+    if ((count_ + 1) * 2 > cells_.size()) {
+        build();  // grows and re-inserts in row order, which includes pos
+        return;
+    }
+    insert(hashRow(pos), static_cast<std::uint32_t>(pos));
+}
+
+int KeyIndex::find(const std::vector<Value>& values) {
+    if (!valid_) {
+        build();
+    }
+    std::uint64_t h = 0;
+    for (const Value& v : values) {
+        h = mix(h + hashRef(ValueRef::of(v)));
+    }
+    const std::size_t mask = cells_.size() - 1;
+    for (std::size_t i = h & mask; cells_[i] != kEmpty; i = (i + 1) & mask) {
+        if (hashes_[i] == h && rowMatches(static_cast<int>(cells_[i]), values)) {
+            return static_cast<int>(cells_[i]);
+        }
+    }
+    return -1;
+}
+
+}  // namespace qm

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "list/Value.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace qm {
+
+class MemData;
+
+/// Hash index over one or more stored columns of a list. Finds the first
+/// row in list order that holds given values: entries are inserted in
+/// ascending row position into an open-addressing table with linear
+/// probing, so among equal keys the earliest row is met first.
+class KeyIndex {
+public:
+    KeyIndex(const MemData& list, std::vector<int> fields);
+
+    const std::vector<int>& fields() const { return fields_; }
+    bool valid() const { return valid_; }
+    void invalidate() { valid_ = false; }
+    /// Adds the row at pos, which must be the last row of the list.
+    void addLast(int pos);
+    /// Position of the first matching row, -1 if none; builds the index when needed.
+    int find(const std::vector<Value>& values);
+
+    static std::uint64_t hashRef(const ValueRef& v);
+    static bool sameValue(const ValueRef& a, const ValueRef& b);
+
+private:
+    void build();
+    void insert(std::uint64_t h, std::uint32_t pos);
+    std::uint64_t hashRow(int pos) const;
+    bool rowMatches(int pos, const std::vector<Value>& values) const;
+
+    const MemData& list_;
+    std::vector<int> fields_;
+    std::vector<std::uint64_t> hashes_;
+    std::vector<std::uint32_t> cells_;
+    std::size_t count_ = 0;
+    bool valid_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,210 @@
+#pragma once
+
+#include "list/FieldDef.h"
+#include "list/RowStore.h"
+#include "list/Value.h"
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+enum class ListState : std::uint8_t { Inactive, Browse, Edit, Insert };
+
+/// Receives notice that a list's rows or columns changed, so that bound
+/// views can redraw. Notices are held back while the list's display is
+/// frozen and one notice follows the outermost unfreeze.
+class ListObserver {
+public:
+    virtual ~ListObserver() = default;
+    virtual void listChanged() = 0;
+};
+
+class KeyIndex;
+
+/// An in-memory table: typed named columns, an ordered set of rows, a
+/// current row with browse, edit and insert states, and events. The first
+/// column is always the hidden calculated integer column "RecId", which
+/// numbers rows in the order they were added since the list was opened.
+///
+/// Rows are kept column-wise in a RowStore; the list holds the order of row
+/// numbers, so copies of a list share the stored values. Searches by column
+/// values use hash indexes that are built on first use and kept up to date
+/// while rows are appended or edited without touching their key columns.
+class MemData {
+public:
+    explicit MemData(QString name);
+    ~MemData();
+    MemData(const MemData&) = delete;
+    MemData& operator=(const MemData&) = delete;
+
+    const QString& name() const { return name_; }
+
+    // --- columns -----------------------------------------------------------
+    int fieldCount() const { return static_cast<int>(fields_.size()); }
+    const FieldDef& field(int i) const { return fields_[static_cast<std::size_t>(i)]; }
+    /// Index of the column with that name, compared without regard to case; -1 if none.
+    int findField(QStringView name) const;
+    /// Like findField, but raises "Field 'X' not found" when missing.
+    int fieldIndex(QStringView name) const;
+    /// Adds a column while the list is closed; returns its index. Raises when
+    /// the name is taken or cannot be part of an identifier.
+    int addField(FieldDef def);
+    void removeField(int i);
+    void setFieldVisible(int i, bool visible);
+    void setDisplayLabel(int i, const QString& label);
+    /// Raised whenever a value is assigned to the column (even an equal one).
+    void setFieldChangeHandler(int i, std::function<void()> handler);
+
+    // --- state and navigation ------------------------------------------------
+    void open();
+    void close();
+    bool isOpen() const { return state_ != ListState::Inactive; }
+    ListState state() const { return state_; }
+    int recordCount() const { return static_cast<int>(order_.size()); }
+    /// Position of the current row (0-based), -1 for an empty list.
+    int position() const { return pos_; }
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    void first();
+    void last();
+    void next();
+    void prior();
+    void moveTo(int pos);
+
+    // --- editing -----------------------------------------------------------
+    void append();
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    /// Removes the current row.
+    void deleteRow();
+
+    // --- values of the current row -------------------------------------------
+    Value value(int f) const;
+    ValueRef ref(int f) const { return refAt(pos_, f); }
+    void setValue(int f, const Value& v);
+    bool isNull(int f) const { return ref(f).null; }
+    QVariant asVariant(int f) const;
+    void setAsVariant(int f, const QVariant& v);
+    QString asText(int f) const;
+    void setAsText(int f, const QString& text);
+    bool asBool(int f) const;
+    void setAsBool(int f, bool v);
+    std::int64_t asInt(int f) const;
+    void setAsInt(int f, std::int64_t v);
+
+    // --- values of any row (no move) -----------------------------------------
+    /// View of a value; for the current row in edit or insert state, the edited value.
+    ValueRef refAt(int pos, int f) const;
+    Value valueAt(int pos, int f) const { return refAt(pos, f).toValue(); }
+    int recIdAt(int pos) const { return recIds_[static_cast<std::size_t>(pos)]; }
+    /// Position of the row with that RecId, -1 if none.
+    int positionOfRecId(int recId) const;
+
+    // --- bookmarks -----------------------------------------------------------
+    /// Text naming the current row; empty for an empty list.
+    QString bookmark() const;
+    /// Goes to a bookmarked row, to the first row for an empty text; raises
+    /// when the row no longer exists.
+    void gotoBookmark(const QString& bookmark);
+
+    // --- search --------------------------------------------------------------
+    /// Position of the first row (in list order) whose columns hold the
+    /// values, which must already be of the columns' types; -1 if none.
+    int findRow(const std::vector<int>& fields, const std::vector<Value>& values) const;
+    /// findRow, and on success make that row current.
+    bool locate(const std::vector<int>& fields, const std::vector<Value>& values);
+    /// locate with values given as text, converted to each column's type
+    /// (raises ConversionError when a text does not fit).
+    bool locateText(const std::vector<int>& fields, const QStringList& texts);
+
+    // --- sorting, read-only, display -------------------------------------------
+    /// Keeps rows in ascending order of the column (-1: insertion order).
+    void setSortField(int f);
+    int sortField() const { return sortField_; }
+    void setReadOnly(bool ro) { readOnly_ = ro; }
+    bool readOnly() const { return readOnly_; }
+    void disableControls() { ++disableCount_; }
+    void enableControls();
+    bool controlsDisabled() const { return disableCount_ > 0; }
+    void addObserver(ListObserver* o);
+    void removeObserver(ListObserver* o);
+
+    // --- counting and sharing --------------------------------------------------
+    /// Number of rows whose Boolean column is true; kept up to date on every
+    /// post, so repeated counts cost nothing.
+    int countTrue(int f) const;
+    /// Fills this open, empty list with the rows of another list whose stored
+    /// columns match this list's in order and type, sharing the stored
+    /// values. RecId numbers the rows afresh from 1.
+    void shareRowsFrom(const MemData& other);
+
+    // --- fast bulk appending -----------------------------------------------------
+    /// For loaders: begins a row written straight into the store (all null),
+    /// without events. Finish it with commitRawRow.
+    std::uint32_t beginRawRow();
+    RowStore& rawStore() { return *store_; }
+    /// Store column of a field, -1 for columns that are not stored.
+    int storeColumn(int f) const { return storeCol_[static_cast<std::size_t>(f)]; }
+    void commitRawRow(std::uint32_t row);
+    void reserveRows(std::size_t rows);
+
+    // --- events ------------------------------------------------------------------
+    std::function<void()> afterPost;
+    std::function<void()> afterScroll;
+    std::function<void()> onNewRecord;
+
+private:
+    friend class KeyIndex;
+    void checkOpen() const;
+    void checkBrowse();
+    void checkWritable() const;
+    void checkEditing() const;
+    void beginInsert(bool atEnd);
+    void loadBuffer();
+    int insertPosition(bool atEnd) const;
+    void insertOrdered(int pos, std::uint32_t phys, int recId);
+    void repositionSorted();
+    void setCurrent(int pos, bool notifyScroll);
+    void scrolled();
+    void invalidateIndexes();
+    void notifyObservers();
+    void rebuildStoreColumns();
+    Value coerce(const Value& v, int f) const;
+    ValueRef lookupRef(int pos, int f) const;
+    /// The posted value, ignoring a pending edit.
+    ValueRef storedRef(int pos, int f) const;
+    int compareSort(int posA, const ValueRef& b) const;
+
+    QString name_;
+    std::vector<FieldDef> fields_;
+    std::vector<int> storeCol_;
+    std::vector<std::function<void()>> changeHandlers_;
+    std::shared_ptr<RowStore> store_;
+    std::vector<std::uint32_t> order_;
+    std::vector<int> recIds_;
+    int pos_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    ListState state_ = ListState::Inactive;
+    std::vector<Value> buf_;
+    std::vector<bool> dirty_;
+    int bufRecId_ = 0;
+    bool insertAtEnd_ = false;
+    int newRowsPosted_ = 0;
+    bool readOnly_ = false;
+    int disableCount_ = 0;
+    bool pendingNotice_ = false;
+    int sortField_ = -1;
+    std::vector<ListObserver*> observers_;
+    mutable std::vector<std::unique_ptr<KeyIndex>> indexes_;
+    mutable std::vector<int> trueCounts_;  // per field, -1 = not counted yet
+    mutable std::vector<int> recIdPos_;    // RecId -> position, built on demand
+    mutable bool recIdPosValid_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "list/Value.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+namespace qm {
+
+/// Conversions between column values and text or QVariant. Text forms are
+/// locale-independent and round-trip: integers in decimal, floats in the
+/// shortest form that reads back to the same number, Booleans "True" and
+/// "False", dates "yyyy-MM-dd", times "HH:mm:ss[.ffffff]", time stamps
+/// both joined by a blank.
+namespace ValueText {
+
+/// Null gives the empty text; blobs give their bytes as Latin-1.
+QString toText(const Value& v, FieldType type);
+
+/// Converts a text into a value of the type; the empty text gives null for
+/// every type but text. Throws ConversionError when the text does not fit.
+Value fromText(const QString& text, FieldType type);
+
+/// Boolean text as the default files accept it: a leading part of "False"
+/// or "True" (either case), also "0"/"1". Throws ConversionError otherwise.
+bool parseBoolean(const QString& text);
+
+QVariant toVariant(const Value& v, FieldType type);
+/// Converts a variant into a value of the type; throws ConversionError.
+Value fromVariant(const QVariant& v, FieldType type);
+
+std::int64_t dateToMicros(const QDate& d);
+std::int64_t timeToMicros(const QTime& t);
+std::int64_t dateTimeToMicros(const QDateTime& dt);
+QDate microsToDate(std::int64_t us);
+QTime microsToTime(std::int64_t us);
+QDateTime microsToDateTime(std::int64_t us);
+
+/// Parses ISO-like date, time or time stamp text into microseconds; false
+/// when the text is none of them.
+bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros);
+/// Shortest round-trip decimal text of a double.
+QString floatToText(double d);
+
+}  // namespace ValueText
+}  // namespace qm
