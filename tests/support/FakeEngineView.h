@@ -1,0 +1,75 @@
+#pragma once
+
+#include "db/LoginPrompt.h"
+#include "engine/EngineView.h"
+
+#include <QMap>
+#include <QStringList>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::test {
+
+/// Stands in for the main window: keeps the "Connected" boxes and labels,
+/// records messages, beeps and grid notices, and answers questions and
+/// login prompts as scripted.
+class FakeEngineView final : public EngineView, public MessageViewer, public LoginPrompt {
+public:
+    bool connectedBox(Side side) const override { return boxes.value(side, false); }
+    void setConnectedBox(Side side, bool ticked) override { boxes[side] = ticked; }
+    void setRecordCountText(Side side, const QString& text) override { counts[side] = text; }
+    void setStatisticText(StatLabel label, const QString& text) override { stats[label] = text; }
+    void gridColumnsCreated(Side side) override { notices << u"created"_s + sideName(side); }
+    void gridColumnsRemoved(Side side) override { notices << u"removed"_s + sideName(side); }
+    void beep() override { ++beeps; }
+
+    void showInfo(const QString& text) override { infos << text; }
+    void showError(const QString& text) override { errors << text; }
+    bool askYesNo(const QString& text) override {
+        questions << text;
+        return yesAnswer;
+    }
+    bool askLogin(const QString&, QString& user, QString& password, QString& reason) override {
+        ++loginRequests;
+        if (!loginPassword) {
+            reason = u"login refused"_s;
+            return false;
+        }
+        if (!loginUser.isEmpty()) {
+            user = loginUser;
+        }
+        password = *loginPassword;
+        return true;
+    }
+
+    /// The five statistics texts in label order, joined by " | ".
+    QString statistics() const {
+        QStringList s;
+        for (StatLabel l : {StatLabel::Insert, StatLabel::Update, StatLabel::Delete,
+                            StatLabel::Diff, StatLabel::Local}) {
+            s << stats.value(l);
+        }
+        return s.join(u" | "_s);
+    }
+    /// All messages shown, information and errors, in one list.
+    QStringList messages() const { return infos + errors; }
+
+    QMap<Side, bool> boxes;
+    QMap<Side, QString> counts;
+    QMap<StatLabel, QString> stats;
+    QStringList notices;
+    QStringList infos;
+    QStringList errors;
+    QStringList questions;
+    int beeps = 0;
+    bool yesAnswer = true;
+    int loginRequests = 0;
+    QString loginUser;
+    std::optional<QString> loginPassword;
+
+private:
+    static QString sideName(Side s) { return s == Side::Source ? u"Source"_s : u"Target"_s; }
+};
+
+}  // namespace qm::test
