@@ -79,6 +79,8 @@ Value convertKey(const ValueRef& v, FieldType from, FieldType to) {
 
 /// Key columns of both lists, resolved once for a run over many rows.
 struct TDM::KeyPlan {
+    QString spec;
+    QStringList names;               // the key columns' names as messages show them
     std::vector<int> keyListFields;  // -1 where missing
     std::vector<int> listFields;     // -1 where missing
 };
@@ -482,7 +484,12 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
     // Field i of the query goes to the list column of the same name.
     std::vector<int> storeCols;
     for (int i = 0; i < query.fieldCount(); ++i) {
-        const int f = list.fieldIndex(query.field(i).name);
+        const QueryField& q = query.field(i);
+        if (!isUsableType(q.type)) {
+            throw Error(u"Field '%1' has a data type that cannot be held in a list (%2)"_s.arg(
+                q.name, fieldTypeName(q.type)));
+        }
+        const int f = list.fieldIndex(q.name);
         if (list.storeColumn(f) < 0) {
             throw Error(u"Field '%1' cannot be modified"_s.arg(list.field(f).name));
         }
@@ -651,9 +658,11 @@ TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
     KeyPlan plan;
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     const int n = key.fieldCount();
+    plan.spec = key.spec();
     for (int i = 0; i < n; ++i) {
         // A single key names its column by the whole spec.
         const QString name = n == 1 ? key.spec() : key.fieldName(i);
+        plan.names << name;
         plan.keyListFields.push_back(keyList.findField(name));
         plan.listFields.push_back(list.findField(name));
     }
@@ -661,7 +670,6 @@ TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
 }
 
 bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant) {
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     const std::size_t n = plan.keyListFields.size();
     if (n == 0) {
         return false;
@@ -670,12 +678,11 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
     values.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         const int kf = plan.keyListFields[i];
-        const QString name = n == 1 ? key.spec() : key.fieldName(static_cast<int>(i));
         if (kf < 0) {
             if (n == 1 && tolerant) {
                 return false;
             }
-            keyMessage(u"Key field \"%1\" not found"_s.arg(name));
+            keyMessage(u"Key field \"%1\" not found"_s.arg(plan.names[static_cast<qsizetype>(i)]));
         }
         const ValueRef v = keyList.ref(kf);
         if (v.null) {
@@ -684,7 +691,7 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
             }
             keyMessage(
                 u"Key field \"%1\" contained a null value. Primary key fields should not be allowed "
-                "to contain null"_s.arg(key.spec()));
+                "to contain null"_s.arg(plan.spec));
         }
         const int lf = plan.listFields[i];
         if (lf < 0) {
