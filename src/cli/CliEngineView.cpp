@@ -34,8 +34,9 @@ bool CliEngineView::askLogin(const QString& alias, QString& user, QString& passw
                              QString& reason) {
     Q_UNUSED(user);
     if (!qEnvironmentVariableIsSet("QUILLMERE_PASSWORD")) {
-        reason = u"Alias \"%1\" needs a password: set the environment variable QUILLMERE_PASSWORD."_s
-                     .arg(alias);
+        reason =
+            u"Alias \"%1\" needs a password: set the environment variable QUILLMERE_PASSWORD."_s
+                .arg(alias);
         return false;
     }
     password = qEnvironmentVariable("QUILLMERE_PASSWORD");

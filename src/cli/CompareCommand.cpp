@@ -28,12 +28,10 @@ int runCompare(const QStringList& arguments) {
         "inserts, updates, deletes, records with differences and records unique to the target.\n"
         "Exit code 0 on success, 1 when opening or comparing failed, 2 on a usage error."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
-    const QCommandLineOption sourceAlias(u"source-alias"_s,
-                                         u"Database alias of the source (see --aliases)."_s,
-                                         u"A"_s);
-    const QCommandLineOption targetAlias(u"target-alias"_s,
-                                         u"Database alias of the target (see --aliases)."_s,
-                                         u"B"_s);
+    const QCommandLineOption sourceAlias(
+        u"source-alias"_s, u"Database alias of the source (see --aliases)."_s, u"A"_s);
+    const QCommandLineOption targetAlias(
+        u"target-alias"_s, u"Database alias of the target (see --aliases)."_s, u"B"_s);
     const QCommandLineOption sourceSql(u"source-sql"_s, u"SQL query of the source rows."_s,
                                        u"SQL"_s);
     const QCommandLineOption targetSql(u"target-sql"_s, u"SQL query of the target rows."_s,
@@ -65,8 +63,7 @@ int runCompare(const QStringList& arguments) {
         return kUsage;
     }
     QStringList missing;
-    for (const QCommandLineOption* o :
-         {&sourceAlias, &targetAlias, &sourceSql, &targetSql, &key}) {
+    for (const QCommandLineOption* o : {&sourceAlias, &targetAlias, &sourceSql, &targetSql, &key}) {
         if (!parser.isSet(*o)) {
             missing << u"--"_s + o->names().first();
         }

@@ -1,8 +1,8 @@
 #include "support/TestDatabases.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QFile>
 
 #include <QProcess>
 
@@ -79,9 +79,8 @@ QString AliasFolder::addSqlite(const QString& alias, const QStringList& statemen
 }
 
 void AliasFolder::addPg(const QString& alias, const PgServer& pg, const QString& database) {
-    addAlias(alias, {u"Driver=PSQL"_s, u"Host="_s + pg.host,
-                     u"Port="_s + QString::number(pg.port), u"User="_s + pg.user,
-                     u"Database="_s + database});
+    addAlias(alias, {u"Driver=PSQL"_s, u"Host="_s + pg.host, u"Port="_s + QString::number(pg.port),
+                     u"User="_s + pg.user, u"Database="_s + database});
 }
 
 }  // namespace qm::test

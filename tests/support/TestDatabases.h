@@ -12,22 +12,22 @@ namespace qm::test {
 struct PgServer {
     QString host;
     int port = 0;
-    QString user;        // trusted superuser
-    QString pwUser;      // a user that needs a password
-    QString password;    // that user's password
+    QString user;      // trusted superuser
+    QString pwUser;    // a user that needs a password
+    QString password;  // that user's password
 };
 std::optional<PgServer> pgServer();
 
 /// Skips the current test when no PostgreSQL server is configured, and
 /// fails it instead when running under CI, where one must be.
-#define QM_REQUIRE_PG(var)                                                      \
-    const auto var##_opt = ::qm::test::pgServer();                             \
-    if (!var##_opt) {                                                           \
-        if (qEnvironmentVariableIsSet("CI")) {                                  \
-            FAIL() << "QUILLMERE_TEST_PG_* not set under CI";                  \
-        }                                                                       \
-        GTEST_SKIP() << "no PostgreSQL test server (QUILLMERE_TEST_PG_PORT)";   \
-    }                                                                           \
+#define QM_REQUIRE_PG(var)                                                    \
+    const auto var##_opt = ::qm::test::pgServer();                            \
+    if (!var##_opt) {                                                         \
+        if (qEnvironmentVariableIsSet("CI")) {                                \
+            FAIL() << "QUILLMERE_TEST_PG_* not set under CI";                 \
+        }                                                                     \
+        GTEST_SKIP() << "no PostgreSQL test server (QUILLMERE_TEST_PG_PORT)"; \
+    }                                                                         \
     const ::qm::test::PgServer& var = *var##_opt
 
 /// Runs SQL statements on a PostgreSQL database of the test server as the

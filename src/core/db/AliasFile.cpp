@@ -40,7 +40,8 @@ QString AliasFile::locate() {
 
 QString AliasFile::searchDescription() {
     return u"Aliases are defined in an alias file: the file named by QUILLMERE_ALIASES, "
-           "else %1"_s.arg(candidatePaths().mid(qEnvironmentVariableIsEmpty("QUILLMERE_ALIASES") ? 0 : 1)
+           "else %1"_s.arg(candidatePaths()
+                               .mid(qEnvironmentVariableIsEmpty("QUILLMERE_ALIASES") ? 0 : 1)
                                .join(u", else "_s));
 }
 
@@ -73,9 +74,9 @@ AliasFile AliasFile::load(const QString& path) {
         }
         const qsizetype eq = line.indexOf(u'=');
         if (eq <= 0 || !current) {
-            throw Error(u"Alias file \"%1\", line %2: expected \"[alias]\" or \"Key=Value\""_s
-                            .arg(path)
-                            .arg(n + 1));
+            throw Error(
+                u"Alias file \"%1\", line %2: expected \"[alias]\" or \"Key=Value\""_s.arg(path)
+                    .arg(n + 1));
         }
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1).trimmed();
@@ -108,8 +109,8 @@ AliasFile AliasFile::load(const QString& path) {
         if (def.driver.isEmpty()) {
             def.driver = u"SQLITE"_s;
         }
-        if (def.driver == u"SQLITE"_s && !def.database.isEmpty() &&
-            def.database != u":memory:"_s && QDir::isRelativePath(def.database)) {
+        if (def.driver == u"SQLITE"_s && !def.database.isEmpty() && def.database != u":memory:"_s &&
+            QDir::isRelativePath(def.database)) {
             def.database = QDir::cleanPath(folder.absoluteFilePath(def.database));
         }
     }

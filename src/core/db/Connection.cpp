@@ -59,8 +59,8 @@ Connection::~Connection() {
 
 void Connection::setAliasName(const QString& alias) {
     if (connected_) {
-        throw DatabaseError(u"Cannot change the alias of connection %1 while it is connected"_s
-                                .arg(name_));
+        throw DatabaseError(
+            u"Cannot change the alias of connection %1 while it is connected"_s.arg(name_));
     }
     alias_ = alias;
 }
@@ -75,11 +75,13 @@ QSqlDatabase Connection::database() const {
 void Connection::openWith(const QString& user, const QString& password) {
     const QString driver = qtDriverOf(def_.driver);
     if (driver.isEmpty()) {
-        throw DatabaseError(u"Alias \"%1\": unknown driver \"%2\" (use SQLITE, PSQL, ODBC or MYSQL)"_s
-                                .arg(alias_, def_.driver));
+        throw DatabaseError(
+            u"Alias \"%1\": unknown driver \"%2\" (use SQLITE, PSQL, ODBC or MYSQL)"_s.arg(
+                alias_, def_.driver));
     }
     if (!QSqlDatabase::isDriverAvailable(driver)) {
-        throw DatabaseError(u"Alias \"%1\": the database driver %2 is not installed"_s.arg(alias_, driver));
+        throw DatabaseError(
+            u"Alias \"%1\": the database driver %2 is not installed"_s.arg(alias_, driver));
     }
     qtName_ = uniqueQtName(name_);
     QString failure;

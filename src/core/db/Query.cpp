@@ -5,6 +5,7 @@
 #include "list/RowStore.h"
 #include "list/ValueText.h"
 
+#include <sqlite3.h>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -12,7 +13,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
-#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -360,12 +360,14 @@ private:
             case StorageClass::Bytes: {
                 if (t == SQLITE_FLOAT && !isBinaryType(f.type)) {
                     // SQLite's own text of a float keeps only 15 digits.
-                    const QByteArray s = ValueText::floatToText(sqlite3_column_double(stmt_, i)).toLatin1();
+                    const QByteArray s =
+                        ValueText::floatToText(sqlite3_column_double(stmt_, i)).toLatin1();
                     st.setBytes(row, c, s.constData(), static_cast<std::size_t>(s.size()));
                     return;
                 }
-                const void* p = t == SQLITE_BLOB ? sqlite3_column_blob(stmt_, i)
-                                                 : static_cast<const void*>(sqlite3_column_text(stmt_, i));
+                const void* p = t == SQLITE_BLOB
+                                    ? sqlite3_column_blob(stmt_, i)
+                                    : static_cast<const void*>(sqlite3_column_text(stmt_, i));
                 const int len = sqlite3_column_bytes(stmt_, i);
                 st.setBytes(row, c, static_cast<const char*>(p), static_cast<std::size_t>(len));
                 return;
@@ -418,13 +420,21 @@ void Query::open() {
     }
 }
 
-void Query::close() { backend_.reset(); }
+void Query::close() {
+    backend_.reset();
+}
 
-bool Query::isOpen() const { return backend_ != nullptr; }
+bool Query::isOpen() const {
+    return backend_ != nullptr;
+}
 
-int Query::fieldCount() const { return backend_ ? static_cast<int>(backend_->fields.size()) : 0; }
+int Query::fieldCount() const {
+    return backend_ ? static_cast<int>(backend_->fields.size()) : 0;
+}
 
-const QueryField& Query::field(int i) const { return backend_->fields[static_cast<std::size_t>(i)]; }
+const QueryField& Query::field(int i) const {
+    return backend_->fields[static_cast<std::size_t>(i)];
+}
 
 int Query::findField(const QString& name) const {
     for (int i = 0; i < fieldCount(); ++i) {
@@ -435,7 +445,9 @@ int Query::findField(const QString& name) const {
     return -1;
 }
 
-bool Query::eof() const { return !backend_ || backend_->eof(); }
+bool Query::eof() const {
+    return !backend_ || backend_->eof();
+}
 
 void Query::next() {
     if (backend_) {
@@ -443,13 +455,20 @@ void Query::next() {
     }
 }
 
-int Query::recordCount() const { return backend_ ? backend_->recordCount() : -1; }
+int Query::recordCount() const {
+    return backend_ ? backend_->recordCount() : -1;
+}
 
-Value Query::value(int i) const { return backend_ ? backend_->value(i) : Value(); }
+Value Query::value(int i) const {
+    return backend_ ? backend_->value(i) : Value();
+}
 
-QString Query::text(int i) const { return ValueText::toText(value(i), field(i).type); }
+QString Query::text(int i) const {
+    return ValueText::toText(value(i), field(i).type);
+}
 
-void Query::readRow(RowStore& store, std::uint32_t row, const std::vector<int>& storeColumns) const {
+void Query::readRow(RowStore& store, std::uint32_t row,
+                    const std::vector<int>& storeColumns) const {
     backend_->readRow(store, row, storeColumns);
 }
 

@@ -48,10 +48,11 @@ AliasDefinition Session::resolve(const QString& alias) const {
         def.database = alias;
         return def;
     }
-    const QString where = path.isEmpty() ? u"no alias file was found"_s
-                                         : u"it is not defined in \"%1\""_s.arg(path);
-    throw DatabaseError(u"Unknown database alias \"%1\": %2, and no ODBC data source has that "
-                        "name. %3."_s.arg(alias, where, AliasFile::searchDescription()));
+    const QString where =
+        path.isEmpty() ? u"no alias file was found"_s : u"it is not defined in \"%1\""_s.arg(path);
+    throw DatabaseError(
+        u"Unknown database alias \"%1\": %2, and no ODBC data source has that "
+        "name. %3."_s.arg(alias, where, AliasFile::searchDescription()));
 }
 
 }  // namespace qm

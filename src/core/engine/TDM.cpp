@@ -98,7 +98,9 @@ TDM::TDM(EngineView& view, MessageViewer& messages)
     DataModuleCreate();
 }
 
-TDM::~TDM() { DataModuleDestroy(); }
+TDM::~TDM() {
+    DataModuleDestroy();
+}
 
 void TDM::createSetupLists() {
     MemData& t = tablesMemData_;
@@ -290,9 +292,13 @@ void TDM::FillNewRecordDefaults() {
     }
 }
 
-void TDM::DBSetupMemDataSourceDBAliasChange() { DisconnectSource(); }
+void TDM::DBSetupMemDataSourceDBAliasChange() {
+    DisconnectSource();
+}
 
-void TDM::DBSetupMemDataDestDBAliasChange() { DisconnectTarget(); }
+void TDM::DBSetupMemDataDestDBAliasChange() {
+    DisconnectTarget();
+}
 
 // --- positions and copies --------------------------------------------------------------
 
@@ -355,7 +361,9 @@ void TDM::fillCopy(MemData& copy) {
     copy.setFieldVisible(0, true);
 }
 
-void TDM::SnapshotOriginal() { fillCopy(origMemData_); }
+void TDM::SnapshotOriginal() {
+    fillCopy(origMemData_);
+}
 
 void TDM::RebuildTargetCopy() {
     if (!destMemData_.isOpen()) {
@@ -436,8 +444,8 @@ void TDM::ConnectSource() {
         return;
     }
     try {
-        sourceDatabase_.setAliasName(dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(sourceAliasField_)
-                                                              : QString());
+        sourceDatabase_.setAliasName(
+            dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(sourceAliasField_) : QString());
         sourceDatabase_.connect();
     } catch (const Error& e) {
         view_.setConnectedBox(Side::Source, false);
@@ -455,8 +463,8 @@ void TDM::ConnectTarget() {
         return;
     }
     try {
-        destDatabase_.setAliasName(dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(destAliasField_)
-                                                            : QString());
+        destDatabase_.setAliasName(
+            dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(destAliasField_) : QString());
         destDatabase_.connect();
     } catch (const Error& e) {
         view_.setConnectedBox(Side::Target, false);
@@ -690,7 +698,8 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
                 return false;
             }
             keyMessage(
-                u"Key field \"%1\" contained a null value. Primary key fields should not be allowed "
+                u"Key field \"%1\" contained a null value. Primary key fields should not be "
+                u"allowed "
                 "to contain null"_s.arg(plan.spec));
         }
         const int lf = plan.listFields[i];
@@ -724,7 +733,8 @@ std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
                 return std::nullopt;
             }
             keyMessage(
-                u"Key field \"%1\" contained a null value. Primary key fields should not be allowed "
+                u"Key field \"%1\" contained a null value. Primary key fields should not be "
+                u"allowed "
                 "to contain null"_s.arg(key.spec()));
         }
         values << list.asText(f);

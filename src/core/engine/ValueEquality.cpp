@@ -40,7 +40,8 @@ Kind commonKind(Kind a, Kind b) {
         // int          float        currency        date        bool         text
         {Kind::Int, Kind::Float, Kind::Currency, Kind::Date, Kind::Int, Kind::Float},
         {Kind::Float, Kind::Float, Kind::Currency, Kind::Date, Kind::Float, Kind::Float},
-        {Kind::Currency, Kind::Currency, Kind::Currency, Kind::Date, Kind::Currency, Kind::Currency},
+        {Kind::Currency, Kind::Currency, Kind::Currency, Kind::Date, Kind::Currency,
+         Kind::Currency},
         {Kind::Date, Kind::Date, Kind::Date, Kind::Date, Kind::Date, Kind::Date},
         {Kind::Int, Kind::Float, Kind::Currency, Kind::Date, Kind::Bool, Kind::Bool},
         {Kind::Float, Kind::Float, Kind::Currency, Kind::Date, Kind::Bool, Kind::Text},

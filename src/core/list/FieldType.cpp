@@ -4,7 +4,9 @@ using namespace Qt::StringLiterals;
 
 namespace qm {
 
-bool isUsableType(FieldType t) { return t < FieldType::Unknown; }
+bool isUsableType(FieldType t) {
+    return t < FieldType::Unknown;
+}
 
 StorageClass storageClassOf(FieldType t) {
     switch (t) {
@@ -28,11 +30,17 @@ StorageClass storageClassOf(FieldType t) {
     }
 }
 
-bool isIntegerType(FieldType t) { return storageClassOf(t) == StorageClass::Int; }
+bool isIntegerType(FieldType t) {
+    return storageClassOf(t) == StorageClass::Int;
+}
 
-bool isDateType(FieldType t) { return storageClassOf(t) == StorageClass::Micros; }
+bool isDateType(FieldType t) {
+    return storageClassOf(t) == StorageClass::Micros;
+}
 
-bool hasSize(FieldType t) { return t == FieldType::String || isMemoOrBlob(t); }
+bool hasSize(FieldType t) {
+    return t == FieldType::String || isMemoOrBlob(t);
+}
 
 bool isMemoOrBlob(FieldType t) {
     switch (t) {
@@ -49,15 +57,17 @@ bool isMemoOrBlob(FieldType t) {
     }
 }
 
-bool isBinaryType(FieldType t) { return isMemoOrBlob(t) && t != FieldType::Memo && t != FieldType::FmtMemo; }
+bool isBinaryType(FieldType t) {
+    return isMemoOrBlob(t) && t != FieldType::Memo && t != FieldType::FmtMemo;
+}
 
 QString fieldTypeName(FieldType t) {
     static const char* const names[] = {
-        "ftString",    "ftSmallint", "ftInteger", "ftWord",     "ftBoolean",   "ftFloat",
-        "ftCurrency",  "ftBCD",      "ftDate",    "ftTime",     "ftDateTime",  "ftAutoInc",
-        "ftBlob",      "ftMemo",     "ftGraphic", "ftFmtMemo",  "ftOleObject", "ftOleStream",
-        "ftTypedBinary", "ftUnknown", "ftBytes",  "ftVarBytes", "ftCursor",    "ftFixedChar",
-        "ftWideString", "ftLargeint", "ftADT",    "ftGuid"};
+        "ftString",      "ftSmallint", "ftInteger", "ftWord",     "ftBoolean",   "ftFloat",
+        "ftCurrency",    "ftBCD",      "ftDate",    "ftTime",     "ftDateTime",  "ftAutoInc",
+        "ftBlob",        "ftMemo",     "ftGraphic", "ftFmtMemo",  "ftOleObject", "ftOleStream",
+        "ftTypedBinary", "ftUnknown",  "ftBytes",   "ftVarBytes", "ftCursor",    "ftFixedChar",
+        "ftWideString",  "ftLargeint", "ftADT",     "ftGuid"};
     return QString::fromLatin1(names[static_cast<int>(t)]);
 }
 

@@ -285,9 +285,13 @@ void MemData::beginInsert(bool atEnd) {
     scrolled();
 }
 
-void MemData::append() { beginInsert(true); }
+void MemData::append() {
+    beginInsert(true);
+}
 
-void MemData::insert() { beginInsert(false); }
+void MemData::insert() {
+    beginInsert(false);
+}
 
 void MemData::edit() {
     checkWritable();
@@ -514,8 +518,7 @@ ValueRef MemData::refAt(int pos, int f) const {
             r.i = state_ == ListState::Insert ? bufRecId_ : recIds_[static_cast<std::size_t>(pos)];
             return r;
         }
-        if (fields_[fi].kind != FieldKind::Lookup &&
-            (state_ == ListState::Insert || dirty_[fi])) {
+        if (fields_[fi].kind != FieldKind::Lookup && (state_ == ListState::Insert || dirty_[fi])) {
             return ValueRef::of(buf_[fi]);
         }
     }
@@ -588,7 +591,8 @@ ValueRef MemData::lookupRef(int pos, int f) const {
     }
     // Convert each key to the lookup list's column type.
     for (std::size_t k = 0; k < fields.size(); ++k) {
-        const FieldType from = fields_[static_cast<std::size_t>(findField(keys[static_cast<qsizetype>(k)]))].type;
+        const FieldType from =
+            fields_[static_cast<std::size_t>(findField(keys[static_cast<qsizetype>(k)]))].type;
         const FieldType to = target->field(fields[k]).type;
         try {
             values[k] = ValueText::fromText(ValueText::toText(values[k], from), to);
@@ -600,7 +604,9 @@ ValueRef MemData::lookupRef(int pos, int f) const {
     return row < 0 ? ValueRef{} : target->refAt(row, result);
 }
 
-Value MemData::value(int f) const { return ref(f).toValue(); }
+Value MemData::value(int f) const {
+    return ref(f).toValue();
+}
 
 Value MemData::coerce(const Value& v, int f) const {
     const FieldType t = fields_[static_cast<std::size_t>(f)].type;
@@ -635,7 +641,9 @@ void MemData::setAsVariant(int f, const QVariant& v) {
     setValue(f, ValueText::fromVariant(v, field(f).type));
 }
 
-QString MemData::asText(int f) const { return ValueText::toText(value(f), field(f).type); }
+QString MemData::asText(int f) const {
+    return ValueText::toText(value(f), field(f).type);
+}
 
 void MemData::setAsText(int f, const QString& text) {
     setValue(f, ValueText::fromText(text, field(f).type));
@@ -659,7 +667,9 @@ bool MemData::asBool(int f) const {
     return false;
 }
 
-void MemData::setAsBool(int f, bool v) { setValue(f, Value::fromBool(v)); }
+void MemData::setAsBool(int f, bool v) {
+    setValue(f, Value::fromBool(v));
+}
 
 std::int64_t MemData::asInt(int f) const {
     const ValueRef r = ref(f);
@@ -677,7 +687,9 @@ std::int64_t MemData::asInt(int f) const {
     }
 }
 
-void MemData::setAsInt(int f, std::int64_t v) { setValue(f, Value::fromInt(v)); }
+void MemData::setAsInt(int f, std::int64_t v) {
+    setValue(f, Value::fromInt(v));
+}
 
 // --- bookmarks and search ----------------------------------------------------------
 
@@ -727,8 +739,9 @@ int MemData::findRow(const std::vector<int>& fields, const std::vector<Value>& v
         return -1;
     }
     const bool indexable =
-        state_ == ListState::Browse &&
-        std::all_of(fields.begin(), fields.end(), [&](int f) { return storeCol_[static_cast<std::size_t>(f)] >= 0; });
+        state_ == ListState::Browse && std::all_of(fields.begin(), fields.end(), [&](int f) {
+            return storeCol_[static_cast<std::size_t>(f)] >= 0;
+        });
     if (indexable) {
         for (auto& idx : indexes_) {
             if (idx->fields() == fields) {
@@ -789,9 +802,8 @@ void MemData::setSortField(int f) {
     checkBrowse();
     std::vector<int> perm(order_.size());
     std::iota(perm.begin(), perm.end(), 0);
-    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-        return compareSort(a, refAt(b, f)) < 0;
-    });
+    std::stable_sort(perm.begin(), perm.end(),
+                     [&](int a, int b) { return compareSort(a, refAt(b, f)) < 0; });
     std::vector<std::uint32_t> order(order_.size());
     std::vector<int> ids(order_.size());
     for (std::size_t i = 0; i < perm.size(); ++i) {
@@ -810,7 +822,9 @@ void MemData::enableControls() {
     }
 }
 
-void MemData::addObserver(ListObserver* o) { observers_.push_back(o); }
+void MemData::addObserver(ListObserver* o) {
+    observers_.push_back(o);
+}
 
 void MemData::removeObserver(ListObserver* o) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());

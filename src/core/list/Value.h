@@ -64,7 +64,8 @@ struct ValueRef {
         r.null = v.isNull();
         r.i = v.asInt();
         r.d = v.asFloat();
-        r.bytes = std::string_view(v.asBytes().constData(), static_cast<std::size_t>(v.asBytes().size()));
+        r.bytes =
+            std::string_view(v.asBytes().constData(), static_cast<std::size_t>(v.asBytes().size()));
         return r;
     }
     Value toValue() const {
@@ -81,7 +82,8 @@ struct ValueRef {
             case StorageClass::Micros:
                 return Value::fromMicros(i);
             case StorageClass::Bytes:
-                return Value::fromBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+                return Value::fromBytes(
+                    QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
         }
         return {};
     }

@@ -96,7 +96,9 @@ std::int64_t dateToMicros(const QDate& d) {
     return (d.toJulianDay() - kEpochJulianDay) * kMicrosPerDay;
 }
 
-std::int64_t timeToMicros(const QTime& t) { return t.msecsSinceStartOfDay() * 1000LL; }
+std::int64_t timeToMicros(const QTime& t) {
+    return t.msecsSinceStartOfDay() * 1000LL;
+}
 
 std::int64_t dateTimeToMicros(const QDateTime& dt) {
     return dateToMicros(dt.date()) + timeToMicros(dt.time());
@@ -158,7 +160,9 @@ bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros) {
     return true;
 }
 
-QString floatToText(double d) { return QString::number(d, 'g', QLocale::FloatingPointShortest); }
+QString floatToText(double d) {
+    return QString::number(d, 'g', QLocale::FloatingPointShortest);
+}
 
 namespace {
 
@@ -182,7 +186,8 @@ QString timeText(std::int64_t inDay) {
 bool isDecimalText(QStringView s) {
     bool ok = false;
     (void)s.toDouble(&ok);
-    return ok && !s.contains(u"inf", Qt::CaseInsensitive) && !s.contains(u"nan", Qt::CaseInsensitive);
+    return ok && !s.contains(u"inf", Qt::CaseInsensitive) &&
+           !s.contains(u"nan", Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -236,8 +241,8 @@ bool parseBoolean(const QString& text) {
 
 Value fromText(const QString& text, FieldType type) {
     const StorageClass sc = storageClassOf(type);
-    if (text.isEmpty() && !(type == FieldType::String || type == FieldType::Memo ||
-                            type == FieldType::FmtMemo)) {
+    if (text.isEmpty() &&
+        !(type == FieldType::String || type == FieldType::Memo || type == FieldType::FmtMemo)) {
         return {};
     }
     switch (sc) {
