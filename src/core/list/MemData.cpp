@@ -308,7 +308,7 @@ void MemData::edit() {
 }
 
 int MemData::compareSort(int posA, const ValueRef& b) const {
-    const ValueRef a = refAt(posA, sortField_);
+    const ValueRef a = storedRef(posA, sortField_);
     if (a.null || b.null) {
         return a.null == b.null ? 0 : (a.null ? -1 : 1);
     }
@@ -803,7 +803,7 @@ void MemData::setSortField(int f) {
     std::vector<int> perm(order_.size());
     std::iota(perm.begin(), perm.end(), 0);
     std::stable_sort(perm.begin(), perm.end(),
-                     [&](int a, int b) { return compareSort(a, refAt(b, f)) < 0; });
+                     [&](int a, int b) { return compareSort(a, storedRef(b, f)) < 0; });
     std::vector<std::uint32_t> order(order_.size());
     std::vector<int> ids(order_.size());
     for (std::size_t i = 0; i < perm.size(); ++i) {
