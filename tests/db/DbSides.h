@@ -1,0 +1,45 @@
+#pragma once
+
+#include "support/PgScratch.h"
+#include "support/TestDatabases.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace qm::test {
+
+/// Where one side of a comparison lives.
+enum class Backend { Sqlite, Pg, OdbcSqlite, OdbcPg };
+
+inline bool needsPg(Backend b) {
+    return b == Backend::Pg || b == Backend::OdbcPg;
+}
+
+/// A table made for one side: the alias to use and the table's name.
+struct SideTable {
+    QString alias;
+    QString table;
+};
+
+/// Makes tables on any backend with the same column text and rows, each
+/// under its own alias in one alias file. PostgreSQL source tables go to
+/// qm_source, target tables to qm_target, ODBC ones to qm_test.
+class DbSides {
+public:
+    explicit DbSides(std::optional<PgServer> pg) : pg_(std::move(pg)) {
+        if (pg_) {
+            scratch_ = std::make_unique<PgScratch>(*pg_);
+        }
+    }
+    SideTable make(Backend backend, bool source, const QString& columns, const QString& rows);
+    AliasFolder& folder() { return folder_; }
+
+private:
+    std::optional<PgServer> pg_;
+    std::unique_ptr<PgScratch> scratch_;
+    AliasFolder folder_;
+    int count_ = 0;
+};
+
+}  // namespace qm::test

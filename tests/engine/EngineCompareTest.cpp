@@ -1,0 +1,448 @@
+#include "SqliteEngineFixture.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::test {
+namespace {
+
+// id 1 equal, 2 and 3 differ in one column each, 4 only in the target,
+// 5 only in the source.
+const QStringList kSourceRows = {
+    u"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, qty INTEGER)"_s,
+    u"INSERT INTO t VALUES (1, 'a', 10), (2, 'b', 20), (3, 'c', 30), (5, 'e', 50)"_s,
+};
+const QStringList kTargetRows = {
+    u"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, qty INTEGER)"_s,
+    u"INSERT INTO t VALUES (1, 'a', 10), (2, 'B', 20), (3, 'c', 31), (4, 'd', 40)"_s,
+};
+const TableSetup kAllRows{u"SELECT * FROM t ORDER BY id"_s, u"SELECT * FROM t ORDER BY id"_s,
+                          u"id"_s};
+
+const QStringList kTargetMarks = {u"1|False|False"_s, u"2|False|True"_s, u"3|False|True"_s,
+                                  u"4|True|False"_s};
+const QStringList kSourceMarks = {u"1|False"_s, u"2|False"_s, u"3|False"_s, u"5|True"_s};
+const QString kStats =
+    u"No inserts | No updates | No deletes | Records with differences: 2 | Local records: 1"_s;
+
+class CompareTest : public SqliteEngineTest {
+protected:
+    void SetUp() override {
+        makeDatabases(kSourceRows, kTargetRows);
+        configure(kAllRows);
+    }
+    QStringList targetMarks() {
+        return EngineHarness::rows(target(), {u"id"_s, u"OnlyInDest"_s, u"Difference"_s});
+    }
+    QStringList sourceMarks() {
+        return EngineHarness::rows(source(), {u"id"_s, u"OnlyInSource"_s});
+    }
+};
+
+TEST_F(CompareTest, ListsGetFlagColumnsBeforeTheQueryFields) {
+    h.view.notices.clear();
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::columnNames(source()),
+              (QStringList{u"RecId"_s, u"OnlyInSource"_s, u"id"_s, u"name"_s, u"qty"_s}));
+    EXPECT_EQ(EngineHarness::columnNames(target()),
+              (QStringList{u"RecId"_s, u"OnlyInDest"_s, u"NewField"_s, u"UpdateField"_s, u"Del"_s,
+                           u"Difference"_s, u"id"_s, u"name"_s, u"qty"_s}));
+    EXPECT_EQ(h.view.notices, (QStringList{u"createdSource"_s, u"createdTarget"_s}));
+}
+
+TEST_F(CompareTest, MarksAndStatisticsDoNotDependOnOpeningOrder) {
+    for (const bool sourceFirst : {true, false}) {
+        SCOPED_TRACE(sourceFirst ? "source first" : "target first");
+        h.dm.CloseBoth();
+        if (sourceFirst) {
+            ASSERT_TRUE(h.openSource());
+            ASSERT_TRUE(h.openTarget());
+        } else {
+            ASSERT_TRUE(h.openTarget());
+            ASSERT_TRUE(h.openSource());
+        }
+        EXPECT_TRUE(h.dm.Compared());
+        EXPECT_EQ(targetMarks(), kTargetMarks);
+        EXPECT_EQ(sourceMarks(), kSourceMarks);
+        EXPECT_EQ(h.view.counts[Side::Source], u"4 records"_s);
+        EXPECT_EQ(h.view.counts[Side::Target], u"4 records initially"_s);
+        EXPECT_EQ(h.view.statistics(), kStats);
+        EXPECT_EQ(h.view.messages(), QStringList());
+    }
+}
+
+TEST_F(CompareTest, OneSideAloneMarksEveryRowLocal) {
+    ASSERT_TRUE(h.openSource());
+    EXPECT_FALSE(h.dm.Compared());
+    EXPECT_EQ(sourceMarks(), (QStringList{u"1|True"_s, u"2|True"_s, u"3|True"_s, u"5|True"_s}));
+    EXPECT_EQ(h.view.counts[Side::Source], u"4 records"_s);
+
+    h.dm.CloseSource();
+    EXPECT_EQ(h.view.counts[Side::Source], u"Not open"_s);
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_FALSE(h.dm.Compared());
+    EXPECT_EQ(targetMarks(), (QStringList{u"1|True|False"_s, u"2|True|False"_s, u"3|True|False"_s,
+                                          u"4|True|False"_s}));
+    EXPECT_EQ(h.view.statistics(),
+              u"No inserts | No updates | No deletes | No dual records different | "
+              "Local records: 4"_s);
+}
+
+TEST_F(CompareTest, ReopeningOneSideRemarksTheOther) {
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    // The source now holds the target's row 4 and lacks row 5 and the
+    // differences; reopening it re-marks the open target.
+    sqliteExec(
+        folder.path(u"Src.db"_s),
+        {u"DELETE FROM t WHERE id = 5"_s, u"INSERT INTO t VALUES (4, 'd', 40)"_s,
+         u"UPDATE t SET name = 'B' WHERE id = 2"_s, u"UPDATE t SET qty = 31 WHERE id = 3"_s});
+    ASSERT_TRUE(h.openSource());
+    EXPECT_TRUE(h.dm.Compared());
+    EXPECT_EQ(targetMarks(), (QStringList{u"1|False|False"_s, u"2|False|False"_s,
+                                          u"3|False|False"_s, u"4|False|False"_s}));
+    EXPECT_EQ(sourceMarks(), (QStringList{u"1|False"_s, u"2|False"_s, u"3|False"_s, u"4|False"_s}));
+    EXPECT_EQ(h.view.statistics(),
+              u"No inserts | No updates | No deletes | No dual records different | "
+              "No records unique to target"_s);
+
+    // Closing the source and reopening the target alone marks it all local.
+    h.dm.CloseSource();
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_FALSE(h.dm.Compared());
+    EXPECT_EQ(h.view.stats[StatLabel::Local], u"Local records: 4"_s);
+}
+
+TEST_F(CompareTest, SyncFollowsThePartnerRowOnlyAfterComparing) {
+    ASSERT_TRUE(h.openTarget());
+    target().moveTo(2);  // id 3
+    h.dm.SyncSourceToTarget();
+    h.dm.SyncTargetToSource();
+    EXPECT_EQ(h.view.beeps, 0);
+
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.dm.Compared());
+    const int id = source().fieldIndex(u"id"_s);
+    const int tid = target().fieldIndex(u"id"_s);
+    target().moveTo(2);
+    h.dm.SyncSourceToTarget();
+    EXPECT_EQ(source().asInt(id), 3);
+    EXPECT_EQ(h.view.beeps, 0);
+
+    source().moveTo(1);  // id 2
+    h.dm.SyncTargetToSource();
+    EXPECT_EQ(target().asInt(tid), 2);
+    EXPECT_EQ(h.view.beeps, 0);
+
+    target().moveTo(3);  // id 4: not in the source
+    source().moveTo(0);
+    h.dm.SyncSourceToTarget();
+    EXPECT_EQ(h.view.beeps, 1);
+    EXPECT_EQ(source().asInt(id), 1);
+
+    source().moveTo(3);  // id 5: not in the target
+    h.dm.SyncTargetToSource();
+    EXPECT_EQ(h.view.beeps, 2);
+}
+
+TEST_F(CompareTest, EmptyResultsOpenWithNoCounts) {
+    configure({u"SELECT * FROM t WHERE id < 0"_s, u"SELECT * FROM t WHERE id < 0"_s, u"id"_s});
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(source().recordCount(), 0);
+    EXPECT_EQ(target().recordCount(), 0);
+    EXPECT_EQ(h.view.counts[Side::Source], u"0 records"_s);
+    EXPECT_EQ(h.view.counts[Side::Target], u"0 records initially"_s);
+    EXPECT_EQ(h.view.statistics(),
+              u"No inserts | No updates | No deletes | No dual records different | "
+              "No records unique to target"_s);
+    EXPECT_TRUE(h.view.messages().isEmpty());
+}
+
+TEST_F(CompareTest, CloseBothEmptiesTheStatistics) {
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    h.dm.CloseBoth();
+    EXPECT_FALSE(source().isOpen());
+    EXPECT_FALSE(target().isOpen());
+    for (StatLabel l : {StatLabel::Insert, StatLabel::Update, StatLabel::Delete, StatLabel::Diff,
+                        StatLabel::Local}) {
+        ASSERT_TRUE(h.view.stats.contains(l));
+        EXPECT_EQ(h.view.stats[l], QString());
+    }
+    EXPECT_EQ(h.view.counts[Side::Source], u"Not open"_s);
+    EXPECT_EQ(h.view.counts[Side::Target], u"Not open"_s);
+}
+
+// --- how values compare ---------------------------------------------------------------
+
+struct ValueCase {
+    const char* name;
+    const char* sourceType;
+    const char* sourceValue;
+    const char* targetType;
+    const char* targetValue;
+    bool different;
+};
+
+class ValueCompareTest : public SqliteEngineTest,
+                         public ::testing::WithParamInterface<ValueCase> {};
+
+TEST_P(ValueCompareTest, SameNamedColumnsDecideDifference) {
+    const ValueCase& c = GetParam();
+    const auto db = [](const char* type, const char* value) {
+        return QStringList{u"CREATE TABLE t (id INTEGER, v %1)"_s.arg(QLatin1StringView(type)),
+                           u"INSERT INTO t VALUES (1, %1)"_s.arg(QLatin1StringView(value))};
+    };
+    makeDatabases(db(c.sourceType, c.sourceValue), db(c.targetType, c.targetValue));
+    configure(kAllRows);
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::column(target(), u"Difference"_s),
+              QStringList{c.different ? u"True"_s : u"False"_s});
+    EXPECT_EQ(EngineHarness::column(target(), u"OnlyInDest"_s), QStringList{u"False"_s});
+    EXPECT_TRUE(h.view.messages().isEmpty()) << h.view.messages().join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ValueCompareTest,
+    ::testing::Values(ValueCase{"EqualText", "TEXT", "'abc'", "TEXT", "'abc'", false},
+                      ValueCase{"CaseDiffers", "TEXT", "'abc'", "TEXT", "'ABC'", true},
+                      ValueCase{"TrailingBlank", "TEXT", "'abc'", "TEXT", "'abc '", true},
+                      ValueCase{"NullVsEmptyText", "TEXT", "NULL", "TEXT", "''", true},
+                      ValueCase{"EmptyTextVsNull", "TEXT", "''", "TEXT", "NULL", true},
+                      ValueCase{"NullVsNull", "TEXT", "NULL", "TEXT", "NULL", false},
+                      ValueCase{"NullVsValue", "INTEGER", "NULL", "INTEGER", "0", true},
+                      ValueCase{"IntegerVsReal", "INTEGER", "5", "REAL", "5.0", false},
+                      ValueCase{"IntegerVsFraction", "INTEGER", "5", "REAL", "5.5", true},
+                      ValueCase{"BigIntegers", "INTEGER", "9007199254740993", "INTEGER",
+                                "9007199254740992", true},
+                      ValueCase{"TextVsNumber", "TEXT", "'5'", "INTEGER", "5", false}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// --- keys -------------------------------------------------------------------------------
+
+const QStringList kOrderLines = {
+    u"CREATE TABLE lines (OrderNo INTEGER, LineNo INTEGER, item TEXT)"_s,
+    u"INSERT INTO lines VALUES (1, 1, 'a'), (1, 2, 'b'), (2, 1, 'c')"_s,
+};
+
+class KeyTest : public SqliteEngineTest {};
+
+TEST_F(KeyTest, SeveralKeyFieldsMatchOnAllOfThem) {
+    makeDatabases(kOrderLines, {kOrderLines[0],
+                                u"INSERT INTO lines VALUES (1, 2, 'b'), (2, 1, 'x'), "
+                                "(2, 2, 'c'), (1, 1, 'a')"_s});
+    configure({u"SELECT * FROM lines"_s, u"SELECT * FROM lines"_s, u"OrderNo;LineNo"_s});
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::rows(target(),
+                                  {u"OrderNo"_s, u"LineNo"_s, u"OnlyInDest"_s, u"Difference"_s}),
+              (QStringList{u"1|2|False|False"_s, u"2|1|False|True"_s, u"2|2|True|False"_s,
+                           u"1|1|False|False"_s}));
+    EXPECT_EQ(EngineHarness::column(source(), u"OnlyInSource"_s),
+              (QStringList{u"False"_s, u"False"_s, u"False"_s}));
+    EXPECT_TRUE(h.view.messages().isEmpty());
+}
+
+TEST_F(KeyTest, CommaSpecNamesAMissingColumnAndClosesTheListBeingOpened) {
+    makeDatabases(kOrderLines, kOrderLines);
+    const TableSetup good{u"SELECT * FROM lines"_s, u"SELECT * FROM lines"_s, u"OrderNo;LineNo"_s};
+    TableSetup comma = good;
+    comma.key = u"OrderNo, LineNo"_s;
+    const QStringList message{u"Key field \"OrderNo, LineNo\" not found"_s};
+
+    // Target open, source opened last: the source is closed again.
+    configure(comma);
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_TRUE(h.view.messages().isEmpty()) << "the target alone checks no keys";
+    EXPECT_FALSE(h.openSource());
+    EXPECT_EQ(h.view.infos, message);
+    EXPECT_TRUE(target().isOpen());
+    EXPECT_FALSE(h.dm.Compared());
+
+    // Source open, target opened last: the target is closed again.
+    configure(good);
+    h.view.infos.clear();
+    ASSERT_TRUE(h.openSource());
+    h.dm.CloseTarget();
+    configure(comma);
+    ASSERT_TRUE(source().isOpen());
+    EXPECT_FALSE(h.openTarget());
+    EXPECT_EQ(h.view.infos, message);
+    EXPECT_TRUE(source().isOpen());
+    EXPECT_EQ(h.view.counts[Side::Target], u"Not open"_s);
+
+    // The source alone checks its own rows' keys.
+    h.dm.CloseBoth();
+    h.view.infos.clear();
+    EXPECT_FALSE(h.openSource());
+    EXPECT_EQ(h.view.infos, message);
+    EXPECT_TRUE(h.view.errors.isEmpty());
+}
+
+TEST_F(KeyTest, KeyNamesAreTakenAsWrittenButMatchColumnsInAnyCase) {
+    makeDatabases(kOrderLines, kOrderLines);
+    struct Case {
+        QString key;
+        QString message;  // empty: the lists compare
+    };
+    const Case cases[] = {
+        {u"orderno;LINENO"_s, QString()},
+        {u"OrderNo; LineNo"_s, u"Key field \" LineNo\" not found"_s},
+        {u" OrderNo;LineNo"_s, u"Key field \" OrderNo\" not found"_s},
+        {u"OrderNo;LineNo;"_s, u"Key field \"\" not found"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key.toStdString());
+        h.dm.CloseBoth();
+        h.view.infos.clear();
+        configure({u"SELECT * FROM lines"_s, u"SELECT * FROM lines"_s, c.key});
+        ASSERT_TRUE(h.openTarget());
+        EXPECT_EQ(h.openSource(), c.message.isEmpty());
+        EXPECT_EQ(h.view.infos, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(EngineHarness::column(target(), u"OnlyInDest"_s),
+                      (QStringList{u"False"_s, u"False"_s, u"False"_s}));
+        }
+    }
+}
+
+TEST_F(KeyTest, NullKeyInTheTargetStopsTheComparison) {
+    const QStringList withNull = {u"CREATE TABLE t (ID INTEGER, v TEXT)"_s,
+                                  u"INSERT INTO t VALUES (1, 'a'), (NULL, 'b'), (3, 'c')"_s};
+    const QStringList clean = {u"CREATE TABLE t (ID INTEGER, v TEXT)"_s,
+                               u"INSERT INTO t VALUES (1, 'a'), (3, 'c')"_s};
+    makeDatabases(clean, withNull);
+    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"ID"_s});
+    const QString message =
+        u"Key field \"ID\" contained a null value. Primary key fields should not be allowed "
+        "to contain null"_s;
+
+    // The target alone checks no keys.
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_TRUE(h.view.messages().isEmpty());
+    // The source opened next is closed again.
+    EXPECT_FALSE(h.openSource());
+    EXPECT_EQ(h.view.infos, QStringList{message});
+    EXPECT_TRUE(target().isOpen());
+
+    h.dm.CloseBoth();
+    h.view.infos.clear();
+    ASSERT_TRUE(h.openSource());
+    EXPECT_FALSE(h.openTarget());
+    EXPECT_EQ(h.view.infos, QStringList{message});
+    EXPECT_TRUE(source().isOpen());
+    EXPECT_TRUE(h.view.errors.isEmpty());
+}
+
+TEST_F(KeyTest, NullKeyInTheSourceClosesItEvenAlone) {
+    const QStringList rows = {u"CREATE TABLE t (a INTEGER, b INTEGER)"_s,
+                              u"INSERT INTO t VALUES (1, 1), (2, NULL)"_s};
+    makeDatabases(rows, rows);
+    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"a;b"_s});
+    EXPECT_FALSE(h.openSource());
+    EXPECT_EQ(h.view.infos,
+              QStringList{u"Key field \"a;b\" contained a null value. Primary key fields should "
+                          "not be allowed to contain null"_s});
+    EXPECT_EQ(h.view.counts[Side::Source], u"Not open"_s);
+}
+
+TEST_F(KeyTest, DuplicateSourceKeysMatchTheFirstSourceRow) {
+    makeDatabases({u"CREATE TABLE t (id INTEGER, v TEXT)"_s,
+                   u"INSERT INTO t VALUES (7, 'first'), (7, 'second'), (8, 'x')"_s},
+                  {u"CREATE TABLE t (id INTEGER, v TEXT)"_s,
+                   u"INSERT INTO t VALUES (7, 'second'), (7, 'first'), (8, 'x')"_s});
+    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"id"_s});
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::rows(target(), {u"v"_s, u"Difference"_s}),
+              (QStringList{u"second|True"_s, u"first|False"_s, u"x|False"_s}));
+    const int v = source().fieldIndex(u"v"_s);
+    target().first();
+    source().last();
+    h.dm.SyncSourceToTarget();
+    EXPECT_EQ(source().asText(v), u"first"_s);
+}
+
+// --- failures while opening -----------------------------------------------------------
+
+TEST_F(SqliteEngineTest, UnconvertibleTextClosesTheListBeingOpened) {
+    makeDatabases({u"CREATE TABLE t (id INTEGER, v TEXT)"_s, u"INSERT INTO t VALUES (1, 'x')"_s},
+                  {u"CREATE TABLE t (id INTEGER, v INTEGER)"_s, u"INSERT INTO t VALUES (1, 5)"_s});
+    configure(kAllRows);
+
+    ASSERT_TRUE(h.openSource());
+    EXPECT_FALSE(h.openTarget());
+    ASSERT_EQ(h.view.errors.size(), 1);
+    const QString bare = h.view.errors.first();
+    EXPECT_TRUE(bare.contains(u"'x'"_s)) << bare.toStdString();
+    EXPECT_FALSE(bare.startsWith(u"Failed to open"_s)) << bare.toStdString();
+    EXPECT_TRUE(source().isOpen());
+    EXPECT_EQ(h.view.counts[Side::Target], u"Not open"_s);
+
+    h.dm.CloseBoth();
+    h.view.errors.clear();
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_FALSE(h.openSource());
+    EXPECT_EQ(h.view.errors,
+              QStringList{u"Failed to open source dataset. System message: %1."_s.arg(bare)});
+    EXPECT_TRUE(target().isOpen());
+    EXPECT_TRUE(h.view.infos.isEmpty());
+}
+
+struct BadQueryCase {
+    const char* name;
+    Side side;
+    const char* sql;
+    const char* messagePart;
+};
+
+class BadQueryTest : public SqliteEngineTest, public ::testing::WithParamInterface<BadQueryCase> {};
+
+TEST_P(BadQueryTest, ShowsAnErrorAndLeavesTheListClosed) {
+    const BadQueryCase& c = GetParam();
+    const QStringList rows = {u"CREATE TABLE t (id INTEGER, v TEXT)"_s,
+                              u"INSERT INTO t VALUES (1, 'a')"_s};
+    makeDatabases(rows, rows);
+    const QString bad = QString::fromUtf8(c.sql);
+    const QString good = u"SELECT * FROM t"_s;
+    configure({c.side == Side::Source ? bad : good, c.side == Side::Target ? bad : good, u"id"_s});
+    const bool opened = c.side == Side::Source ? h.openSource() : h.openTarget();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(h.view.errors.size(), 1) << h.view.messages().join(u'\n').toStdString();
+    const QString error = h.view.errors.first();
+    EXPECT_TRUE(error.contains(QString::fromUtf8(c.messagePart), Qt::CaseInsensitive))
+        << error.toStdString();
+    EXPECT_EQ(error.startsWith(u"Failed to open source dataset. System message: "_s),
+              c.side == Side::Source)
+        << error.toStdString();
+    EXPECT_EQ(h.view.counts[c.side], u"Not open"_s);
+    // The failed list leaves its columns as they were, so the same list opens
+    // fine with a good query afterwards.
+    configure({good, good, u"id"_s});
+    h.view.errors.clear();
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::column(target(), u"Difference"_s), QStringList{u"False"_s});
+    EXPECT_TRUE(h.view.errors.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Queries, BadQueryTest,
+    ::testing::Values(
+        BadQueryCase{"SourceSyntax", Side::Source, "SELEC * FROM t", "syntax"},
+        BadQueryCase{"TargetSyntax", Side::Target, "SELECT * FRM t", "syntax"},
+        BadQueryCase{"MissingTable", Side::Target, "SELECT * FROM nothere", "nothere"},
+        BadQueryCase{"EmptyQuery", Side::Source, "  ", "empty"},
+        BadQueryCase{"TargetFieldNamedDel", Side::Target, "SELECT id, 1 AS Del FROM t", "Del"},
+        BadQueryCase{"TargetFieldNamedDifference", Side::Target,
+                     "SELECT id, v AS difference FROM t", "difference"},
+        BadQueryCase{"SourceFieldNamedOnlyInSource", Side::Source,
+                     "SELECT id, 0 AS OnlyInSource FROM t", "OnlyInSource"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace qm::test
