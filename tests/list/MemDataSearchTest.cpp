@@ -1,0 +1,262 @@
+// Searching by column values and keeping a list sorted.
+
+#include "ListTestSupport.h"
+#include "common/Errors.h"
+#include "list/MemData.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::test {
+namespace {
+
+// --- locate ----------------------------------------------------------------------
+
+TEST(MemDataLocate, FindsTheFirstMatchingRowInListOrder) {
+    auto list = openList(u"L"_s, {{u"K"_s, FieldType::Integer}, {u"T"_s}});
+    appendTexts(*list, {u"1"_s, u"x"_s});
+    appendTexts(*list, {u"2"_s, u"y"_s});
+    appendTexts(*list, {u"1"_s, u"z"_s});
+    appendTexts(*list, {QString(), u"n"_s});
+    appendTexts(*list, {u"2"_s, u"y"_s});
+
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(1)}), 0);
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(2)}), 1);
+    EXPECT_EQ(list->findRow({1, 2}, {Value::fromInt(1), Value::fromText(u"z"_s)}), 2);
+    EXPECT_EQ(list->findRow({2, 1}, {Value::fromText(u"y"_s), Value::fromInt(2)}), 1);
+    EXPECT_EQ(list->findRow({1}, {Value()}), 3) << "null finds null";
+    EXPECT_EQ(list->findRow({0}, {Value::fromInt(3)}), 2) << "by RecId";
+    EXPECT_EQ(list->findRow({1, 2}, {Value::fromInt(2), Value::fromText(u"x"_s)}), -1);
+
+    list->moveTo(4);
+    EXPECT_FALSE(list->locate({1}, {Value::fromInt(3)}));
+    EXPECT_EQ(list->position(), 4) << "a failed search does not move";
+    EXPECT_TRUE(list->locate({1}, {Value::fromInt(2)}));
+    EXPECT_EQ(list->position(), 1);
+
+    // A pending edit is posted before searching, so the search sees it.
+    list->moveTo(0);
+    list->setAsText(2, u"w"_s);
+    EXPECT_TRUE(list->locate({2}, {Value::fromText(u"w"_s)}));
+    EXPECT_EQ(list->state(), ListState::Browse);
+    EXPECT_EQ(list->position(), 0);
+}
+
+TEST(MemDataLocate, TextIsConvertedToTheColumnType) {
+    auto list = openList(u"L"_s, {{u"I"_s, FieldType::Integer},
+                                  {u"F"_s, FieldType::Float},
+                                  {u"D"_s, FieldType::Date},
+                                  {u"B"_s, FieldType::Boolean}});
+    appendTexts(*list, {u"4"_s, u"4.5"_s, u"2024-01-04"_s, u"False"_s});
+    appendTexts(*list, {u"5"_s, u"5"_s, u"2024-01-05"_s, u"True"_s});
+
+    struct Case {
+        int field;
+        QString text;
+        int position;  // -1: not found
+    };
+    const Case cases[] = {
+        {1, u"5"_s, 1},   {1, u" 5 "_s, 1},         {2, u"5"_s, 1}, {2, u"5.0"_s, 1},
+        {2, u"4.5"_s, 0}, {3, u"2024-01-05"_s, 1},  {4, u"t"_s, 1}, {4, u"FALSE"_s, 0},
+        {1, u"6"_s, -1},  {3, u"2024-01-06"_s, -1},
+    };
+    for (const Case& c : cases) {
+        list->moveTo(0);
+        const bool found = list->locateText({c.field}, {c.text});
+        EXPECT_EQ(found, c.position >= 0) << c.field << " " << c.text.toStdString();
+        if (found) {
+            EXPECT_EQ(list->position(), c.position) << c.field << " " << c.text.toStdString();
+        }
+    }
+    EXPECT_TRUE(list->locateText({1, 4}, {u"5"_s, u"true"_s}));
+    EXPECT_FALSE(list->locateText({1, 4}, {u"5"_s, u"false"_s}));
+
+    EXPECT_THROW(list->locateText({1}, {u"x"_s}), ConversionError);
+    EXPECT_THROW(list->locateText({2}, {u"five"_s}), ConversionError);
+    EXPECT_THROW(list->locateText({3}, {u"2024-13-01"_s}), ConversionError);
+}
+
+// Every search must agree with a plain scan of the rows, whatever was done
+// to the list since the last search: appends, inserts in the middle,
+// deletes, edits of searched and other columns, and resorting.
+TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
+    std::mt19937 rng(20240105);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const QStringList words{u"red"_s, u"green"_s, u"blue"_s, u"Red"_s, u""_s};
+
+    auto list = openList(
+        u"L"_s, {{u"K"_s, FieldType::Integer}, {u"T"_s}, {u"F"_s, FieldType::Float}, {u"Note"_s}});
+    const auto randomKey = [&]() -> Value {
+        return pick(40) == 0 ? Value() : Value::fromInt(pick(150));
+    };
+    const auto randomWord = [&] { return Value::fromText(words[pick(5)]); };
+    const auto fillRow = [&] {
+        list->setValue(1, randomKey());
+        list->setValue(2, randomWord());
+        list->setValue(3, Value::fromFloat(pick(20) * 0.5));
+        list->setValue(4, Value::fromText(QString::number(pick(1000))));
+    };
+    const std::vector<std::vector<int>> keySets{{1}, {1, 2}, {2}, {3, 1}};
+    const auto scan = [&](const std::vector<int>& fields, const std::vector<Value>& values) {
+        for (int p = 0; p < list->recordCount(); ++p) {
+            bool all = true;
+            for (std::size_t k = 0; k < fields.size() && all; ++k) {
+                all = list->valueAt(p, fields[k]) == values[k];
+            }
+            if (all) {
+                return p;
+            }
+        }
+        return -1;
+    };
+    const auto checkSearches = [&](int step) {
+        for (const auto& fields : keySets) {
+            for (int probe = 0; probe < 4; ++probe) {
+                std::vector<Value> values;
+                // Mostly values of an existing row (duplicates abound), some
+                // that may match nothing.
+                const int row = pick(list->recordCount());
+                for (int f : fields) {
+                    values.push_back(probe == 3 && f == 1 ? Value::fromInt(140 + pick(20))
+                                                          : list->valueAt(row, f));
+                }
+                ASSERT_EQ(list->findRow(fields, values), scan(fields, values))
+                    << "step " << step << ", fields " << fields.size() << "/" << fields[0];
+            }
+        }
+    };
+
+    // Searching while the list fills lets the indexes grow row by row.
+    for (int i = 0; i < 3000; ++i) {
+        list->append();
+        fillRow();
+        list->post();
+        if (i % 97 == 0) {
+            checkSearches(-1);
+        }
+    }
+    const int sortFields[] = {1, 2, -1, 3};
+    for (int step = 0; step < 600; ++step) {
+        if (step % 100 == 50) {
+            list->setSortField(sortFields[(step / 100) % 4]);
+        }
+        const int op = pick(6);
+        const int n = list->recordCount();
+        if (op == 0) {
+            list->append();
+            fillRow();
+            list->post();
+        } else if (op == 1 && n > 0) {
+            list->moveTo(pick(n));
+            list->insert();
+            fillRow();
+            list->post();
+        } else if (op == 2 && n > 0) {
+            list->moveTo(pick(n));
+            list->deleteRow();
+        } else if (op == 3 && n > 0) {
+            list->moveTo(pick(n));
+            list->setValue(1, randomKey());
+            list->post();
+        } else if (op == 4 && n > 0) {
+            list->moveTo(pick(n));
+            list->setValue(2, randomWord());
+            list->post();
+        } else if (op == 5 && n > 0) {
+            // A column no search uses: the indexes stay as they are.
+            list->moveTo(pick(n));
+            list->setValue(4, Value::fromText(u"edited"_s));
+            list->post();
+        }
+        checkSearches(step);
+        if (testing::Test::HasFatalFailure()) {
+            return;
+        }
+    }
+
+    // locate moves to what findRow reports.
+    const std::vector<Value> key{list->valueAt(list->recordCount() / 2, 1)};
+    ASSERT_TRUE(list->locate({1}, key));
+    EXPECT_EQ(list->position(), scan({1}, key));
+}
+
+// --- sorted lists --------------------------------------------------------------------
+
+TEST(MemDataSort, KeepsRowsAscendingThroughSortingPostsAndEdits) {
+    auto list = openList(u"S"_s, {{u"N"_s, FieldType::Integer}, {u"Name"_s}});
+    const QStringList start{u"30"_s, u"10"_s, u"20"_s, u"10"_s, QString(), u"40"_s};
+    for (qsizetype i = 0; i < start.size(); ++i) {
+        appendTexts(*list, {start[i], QString::number(i)});
+    }
+    list->setSortField(1);
+    EXPECT_EQ(list->sortField(), 1);
+    EXPECT_EQ(columnTexts(*list, 1),
+              (QStringList{QString(), u"10"_s, u"10"_s, u"20"_s, u"30"_s, u"40"_s}));
+    EXPECT_EQ(columnTexts(*list, 2), (QStringList{u"4"_s, u"1"_s, u"3"_s, u"2"_s, u"0"_s, u"5"_s}))
+        << "nulls first, equal values keep their order";
+
+    // New rows go after the rows with an equal or smaller value.
+    list->first();
+    appendTexts(*list, {u"20"_s, u"a"_s});
+    EXPECT_EQ(list->asText(2), u"a"_s);
+    EXPECT_EQ(list->position(), 4);
+    list->first();
+    list->insert();
+    list->setAsText(1, u"50"_s);
+    list->post();
+    EXPECT_EQ(list->position(), 7) << "insert too follows the sort order";
+
+    // Editing the sort column moves the row; editing another column does not.
+    list->moveTo(1);  // 10 "1"
+    list->setAsText(1, u"35"_s);
+    list->post();
+    EXPECT_EQ(list->asText(2), u"1"_s);
+    EXPECT_EQ(list->position(), 5);
+    list->moveTo(2);
+    list->setAsText(2, u"renamed"_s);
+    list->post();
+    EXPECT_EQ(list->position(), 2);
+    EXPECT_EQ(columnTexts(*list, 1), (QStringList{QString(), u"10"_s, u"20"_s, u"20"_s, u"30"_s,
+                                                  u"35"_s, u"40"_s, u"50"_s}));
+    EXPECT_EQ(columnTexts(*list, 2).at(2), u"renamed"_s);
+}
+
+TEST(MemDataSort, TextIsSortedWithoutRegardToCase) {
+    auto list = openList(u"S"_s, {{u"Name"_s}});
+    for (const QString& n : {u"b"_s, u"C"_s, u"a"_s, u"B2"_s}) {
+        appendTexts(*list, {n});
+    }
+    list->setSortField(1);
+    EXPECT_EQ(columnTexts(*list, 1), (QStringList{u"a"_s, u"b"_s, u"B2"_s, u"C"_s}));
+}
+
+// A new row must find its place by the values of the stored rows, whichever
+// row was current when it was started.
+TEST(MemDataSort, NewRowIsPlacedByStoredValuesWhateverRowIsCurrent) {
+    auto list = openList(u"S"_s, {{u"N"_s, FieldType::Integer}});
+    for (const QString& n : {u"10"_s, u"20"_s, u"30"_s, u"40"_s}) {
+        appendTexts(*list, {n});
+    }
+    list->setSortField(1);
+    list->moveTo(2);  // 30
+    appendTexts(*list, {u"15"_s});
+    EXPECT_EQ(columnTexts(*list, 1), (QStringList{u"10"_s, u"15"_s, u"20"_s, u"30"_s, u"40"_s}));
+
+    std::mt19937 rng(7);
+    for (int i = 0; i < 200; ++i) {
+        list->moveTo(static_cast<int>(rng() % static_cast<unsigned>(list->recordCount())));
+        appendTexts(*list, {QString::number(rng() % 100)});
+    }
+    QList<int> values;
+    for (const QString& t : columnTexts(*list, 1)) {
+        values << t.toInt();
+    }
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+}
+
+}  // namespace
+}  // namespace qm::test
