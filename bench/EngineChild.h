@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace qmbench {
+
+/// The child mode: compares the two files through the engine the way
+/// `quillmere-cli compare` does and prints tagged result lines (see
+/// kChildTag) for the parent: timings, peak memory and the texts the engine
+/// wrote. With `profile`, also the time of each phase and of a few extra
+/// passes that are not part of the timed run. Returns the exit code.
+int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile);
+
+/// Starts every line the child prints for the parent.
+inline constexpr char kChildTag[] = "QMBENCH";
+
+/// Current and peak resident memory of this process in KiB (VmRSS, VmHWM).
+std::int64_t residentKiB();
+std::int64_t peakResidentKiB();
+
+}  // namespace qmbench
