@@ -6,6 +6,7 @@
 #include "list/ValueText.h"
 
 #include <QFileInfo>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -57,9 +58,12 @@ private:
 
 // The key text of a value converted to another column's type. Where the
 // text round trip cannot change the value, the value is used as it is.
-Value convertKey(const ValueRef& v, FieldType from, FieldType to) {
+// Numbers keep their value across integer, float and fixed-point columns; a
+// number that no value of the column can equal gives nothing.
+std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to) {
     const StorageClass sf = storageClassOf(from);
-    if (sf == storageClassOf(to)) {
+    const StorageClass st = storageClassOf(to);
+    if (sf == st) {
         const bool sameText = sf == StorageClass::Bytes && !isBinaryType(from) &&
                               !isBinaryType(to) && from != FieldType::BCD && to != FieldType::BCD;
         const bool sameDate = (from == FieldType::Date || from == FieldType::DateTime) &&
@@ -69,8 +73,35 @@ Value convertKey(const ValueRef& v, FieldType from, FieldType to) {
             return v.toValue();
         }
     }
-    if (sf == StorageClass::Int && storageClassOf(to) == StorageClass::Float) {
+    if (sf == StorageClass::Int && st == StorageClass::Float) {
         return Value::fromFloat(static_cast<double>(v.i));
+    }
+    if (st == StorageClass::Int && !isIntegerType(from)) {
+        if (sf == StorageClass::Float) {
+            if (v.d != std::floor(v.d) || std::abs(v.d) > 9.2e18) {
+                return std::nullopt;
+            }
+            return Value::fromInt(static_cast<std::int64_t>(v.d));
+        }
+        if (from == FieldType::BCD) {
+            QByteArray canon;
+            const QString text =
+                QString::fromLatin1(v.bytes.data(), static_cast<qsizetype>(v.bytes.size()));
+            if (!ValueText::canonicalDecimal(text, canon)) {
+                return ValueText::fromText(text, to);  // raises the conversion error
+            }
+            if (canon == "0") {
+                return Value::fromInt(0);
+            }
+            const qsizetype e = canon.indexOf('e');
+            const int exp = canon.mid(e + 1).toInt();
+            if (exp < 0 || exp > 18) {
+                return std::nullopt;
+            }
+            bool ok = false;
+            const qlonglong n = (canon.left(e) + QByteArray(exp, '0')).toLongLong(&ok);
+            return ok ? std::optional<Value>(Value::fromInt(n)) : std::nullopt;
+        }
     }
     return ValueText::fromText(ValueText::toText(v.toValue(), from), to);
 }
@@ -684,6 +715,7 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
     }
     std::vector<Value> values;
     values.reserve(n);
+    bool unmatchable = false;
     for (std::size_t i = 0; i < n; ++i) {
         const int kf = plan.keyListFields[i];
         if (kf < 0) {
@@ -707,9 +739,14 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
             // Keep checking the remaining key columns of the key list first.
             continue;
         }
-        values.push_back(convertKey(v, keyList.field(kf).type, list.field(lf).type));
+        std::optional<Value> converted = convertKey(v, keyList.field(kf).type, list.field(lf).type);
+        if (!converted) {
+            unmatchable = true;
+            continue;
+        }
+        values.push_back(std::move(*converted));
     }
-    if (values.size() != n || !list.isOpen()) {
+    if (unmatchable || values.size() != n || !list.isOpen()) {
         return false;
     }
     return list.locate(plan.listFields, values);

@@ -79,75 +79,7 @@ double toFloat(const ValueRef& v, Kind k) {
     }
 }
 
-// A decimal number in canonical form: sign, significant digits without
-// leading or trailing zeros, and the power of ten of the last digit.
-struct Decimal {
-    bool negative = false;
-    QString digits;
-    int exponent = 0;
-    bool operator==(const Decimal&) const = default;
-};
-
-bool parseDecimal(QStringView text, Decimal& out) {
-    QStringView s = text.trimmed();
-    qsizetype i = 0;
-    out = Decimal{};
-    if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) {
-        out.negative = s[i] == u'-';
-        ++i;
-    }
-    QString digits;
-    int fractionDigits = 0;
-    bool seenPoint = false, any = false;
-    for (; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c.isDigit()) {
-            digits += c;
-            any = true;
-            if (seenPoint) {
-                ++fractionDigits;
-            }
-        } else if (c == u'.' && !seenPoint) {
-            seenPoint = true;
-        } else {
-            break;
-        }
-    }
-    if (!any) {
-        return false;
-    }
-    int exp = 0;
-    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-        bool ok = false;
-        exp = s.mid(i + 1).toInt(&ok);
-        if (!ok) {
-            return false;
-        }
-        i = s.size();
-    }
-    if (i != s.size()) {
-        return false;
-    }
-    exp -= fractionDigits;
-    qsizetype start = 0;
-    while (start < digits.size() && digits[start] == u'0') {
-        ++start;
-    }
-    digits = digits.mid(start);
-    while (!digits.isEmpty() && digits.endsWith(u'0')) {
-        digits.chop(1);
-        ++exp;
-    }
-    if (digits.isEmpty()) {
-        out = Decimal{};  // zero has no sign
-        return true;
-    }
-    out.digits = digits;
-    out.exponent = exp;
-    return true;
-}
-
-Decimal toDecimal(const ValueRef& v, Kind k) {
+QByteArray toDecimal(const ValueRef& v, Kind k) {
     QString text;
     switch (k) {
         case Kind::Int:
@@ -162,8 +94,8 @@ Decimal toDecimal(const ValueRef& v, Kind k) {
         default:
             text = textOf(v);
     }
-    Decimal d;
-    if (!parseDecimal(text, d)) {
+    QByteArray d;
+    if (!ValueText::canonicalDecimal(text, d)) {
         failConversion(v, "Currency");
     }
     return d;

@@ -128,7 +128,16 @@ void save(MemData& list, const QString& path) {
     }
     list.enableControls();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out.toUtf8()) < 0 || !file.commit()) {
+    const QByteArray bytes = out.toUtf8();
+    // commit() alone does not notice a failed final flush, so check first and
+    // keep the old file unless every byte was written.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw Error(u"Cannot write file \"%1\": %2"_s.arg(path, reason));
+    }
+    if (!file.commit()) {
         throw Error(u"Cannot write file \"%1\": %2"_s.arg(path, file.errorString()));
     }
 }
@@ -145,13 +154,17 @@ void load(MemData& list, const QString& path) {
             l.chop(1);
         }
     }
-    while (!lines.isEmpty() && lines.last().isEmpty()) {
+    // The piece after the last line end is not a line.
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();
     }
-    if (lines.isEmpty()) {
+    if (lines.isEmpty() || lines.first().isEmpty()) {
         return;
     }
     const QStringList header = lines.first().split(u'\t');
+    // An empty line is a row of nulls only in a file of one column; with more
+    // columns such a row is written as TABs, so an empty line is just blank.
+    const bool emptyLineIsRow = header.size() == 1;
     const bool escaped = header.contains(QString::fromUtf16(kEscapedMarker));
     std::vector<int> cols;
     for (const QString& name : header) {
@@ -159,6 +172,9 @@ void load(MemData& list, const QString& path) {
         cols.push_back(f >= 0 && isFileColumn(list.field(f)) ? f : -1);
     }
     for (qsizetype l = 1; l < lines.size(); ++l) {
+        if (lines[l].isEmpty() && !emptyLineIsRow) {
+            continue;
+        }
         const QStringList pieces = lines[l].split(u'\t');
         if (pieces.size() > header.size()) {
             throw Error(u"File \"%1\", line %2: more values (%3) than column names (%4)"_s.arg(path)

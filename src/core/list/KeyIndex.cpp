@@ -1,6 +1,7 @@
 #include "list/KeyIndex.h"
 
 #include "list/MemData.h"
+#include "list/ValueText.h"
 
 #include <cstring>
 
@@ -34,7 +35,44 @@ std::uint64_t hashBytes(std::string_view s) {
 }  // namespace
 
 KeyIndex::KeyIndex(const MemData& list, std::vector<int> fields)
-    : list_(list), fields_(std::move(fields)) {}
+    : list_(list), fields_(std::move(fields)) {
+    for (int f : fields_) {
+        decimal_.push_back(list_.field(f).type == FieldType::BCD);
+    }
+}
+
+namespace {
+
+ValueRef canonical(const ValueRef& v, QByteArray& holder) {
+    if (v.null || v.storage != StorageClass::Bytes) {
+        return v;
+    }
+    if (!ValueText::canonicalDecimal(
+            QString::fromLatin1(v.bytes.data(), static_cast<qsizetype>(v.bytes.size())), holder)) {
+        return v;
+    }
+    ValueRef r = v;
+    r.bytes = std::string_view(holder.constData(), static_cast<std::size_t>(holder.size()));
+    return r;
+}
+
+}  // namespace
+
+std::uint64_t KeyIndex::keyHash(const ValueRef& v, bool decimal) {
+    if (!decimal) {
+        return hashRef(v);
+    }
+    QByteArray holder;
+    return hashRef(canonical(v, holder));
+}
+
+bool KeyIndex::sameKey(const ValueRef& a, const ValueRef& b, bool decimal) {
+    if (!decimal) {
+        return sameValue(a, b);
+    }
+    QByteArray ha, hb;
+    return sameValue(canonical(a, ha), canonical(b, hb));
+}
 
 std::uint64_t KeyIndex::hashRef(const ValueRef& v) {
     if (v.null) {
@@ -70,15 +108,15 @@ bool KeyIndex::sameValue(const ValueRef& a, const ValueRef& b) {
 
 std::uint64_t KeyIndex::hashRow(int pos) const {
     std::uint64_t h = 0;
-    for (int f : fields_) {
-        h = mix(h + hashRef(list_.storedRef(pos, f)));
+    for (std::size_t k = 0; k < fields_.size(); ++k) {
+        h = mix(h + keyHash(list_.storedRef(pos, fields_[k]), decimal_[k]));
     }
     return h;
 }
 
 bool KeyIndex::rowMatches(int pos, const std::vector<Value>& values) const {
     for (std::size_t k = 0; k < fields_.size(); ++k) {
-        if (!sameValue(list_.storedRef(pos, fields_[k]), ValueRef::of(values[k]))) {
+        if (!sameKey(list_.storedRef(pos, fields_[k]), ValueRef::of(values[k]), decimal_[k])) {
             return false;
         }
     }
@@ -127,8 +165,8 @@ int KeyIndex::find(const std::vector<Value>& values) {
         build();
     }
     std::uint64_t h = 0;
-    for (const Value& v : values) {
-        h = mix(h + hashRef(ValueRef::of(v)));
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        h = mix(h + keyHash(ValueRef::of(values[k]), decimal_[k]));
     }
     const std::size_t mask = cells_.size() - 1;
     for (std::size_t i = h & mask; cells_[i] != kEmpty; i = (i + 1) & mask) {

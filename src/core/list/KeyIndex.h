@@ -27,6 +27,10 @@ public:
 
     static std::uint64_t hashRef(const ValueRef& v);
     static bool sameValue(const ValueRef& a, const ValueRef& b);
+    /// Hash and equality of key values; fixed-point values compare by
+    /// number, so "1.5" finds "1.5000".
+    static std::uint64_t keyHash(const ValueRef& v, bool decimal);
+    static bool sameKey(const ValueRef& a, const ValueRef& b, bool decimal);
 
 private:
     void build();
@@ -36,6 +40,7 @@ private:
 
     const MemData& list_;
     std::vector<int> fields_;
+    std::vector<bool> decimal_;
     std::vector<std::uint64_t> hashes_;
     std::vector<std::uint32_t> cells_;
     std::size_t count_ = 0;

@@ -754,7 +754,8 @@ int MemData::findRow(const std::vector<int>& fields, const std::vector<Value>& v
     for (int p = 0; p < recordCount(); ++p) {
         bool all = true;
         for (std::size_t k = 0; k < fields.size() && all; ++k) {
-            all = KeyIndex::sameValue(refAt(p, fields[k]), ValueRef::of(values[k]));
+            all = KeyIndex::sameKey(refAt(p, fields[k]), ValueRef::of(values[k]),
+                                    field(fields[k]).type == FieldType::BCD);
         }
         if (all) {
             return p;

@@ -83,7 +83,8 @@ bool readTime(QStringView s, qsizetype& i, std::int64_t& micros) {
             }
         }
     }
-    if (h > 24 || m > 59 || sec > 60) {
+    // 24:00 is the end of a day; no time lies beyond it.
+    if (h > 24 || m > 59 || sec > 60 || (h == 24 && (m != 0 || sec != 0 || frac != 0))) {
         return false;
     }
     micros = ((h * 60LL + m) * 60LL + sec) * 1000000LL + frac;
@@ -157,6 +158,64 @@ bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros) {
         }
     }
     micros = (type == FieldType::Time) ? timePart : dateToMicros(date) + timePart;
+    return true;
+}
+
+bool canonicalDecimal(QStringView text, QByteArray& out) {
+    QStringView s = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    QByteArray digits;
+    int fractionDigits = 0;
+    bool seenPoint = false, any = false;
+    for (; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += static_cast<char>(c.unicode());
+            any = true;
+            if (seenPoint) {
+                ++fractionDigits;
+            }
+        } else if (c == u'.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!any) {
+        return false;
+    }
+    int exp = 0;
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+        bool ok = false;
+        exp = s.mid(i + 1).toInt(&ok);
+        if (!ok) {
+            return false;
+        }
+        i = s.size();
+    }
+    if (i != s.size()) {
+        return false;
+    }
+    exp -= fractionDigits;
+    qsizetype start = 0;
+    while (start < digits.size() && digits[start] == '0') {
+        ++start;
+    }
+    digits = digits.mid(start);
+    while (!digits.isEmpty() && digits.endsWith('0')) {
+        digits.chop(1);
+        ++exp;
+    }
+    if (digits.isEmpty()) {
+        out = "0";  // zero has no sign
+        return true;
+    }
+    out = (negative ? "-" : "") + digits + 'e' + QByteArray::number(exp);
     return true;
 }
 

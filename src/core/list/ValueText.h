@@ -40,6 +40,10 @@ QDateTime microsToDateTime(std::int64_t us);
 /// Parses ISO-like date, time or time stamp text into microseconds; false
 /// when the text is none of them.
 bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros);
+/// A canonical form of a decimal number text ("1.50", "+1.5", "15e-1" all
+/// give the same bytes), for comparing fixed-point values by value. False
+/// when the text is not a number.
+bool canonicalDecimal(QStringView text, QByteArray& out);
 /// Shortest round-trip decimal text of a double.
 QString floatToText(double d);
 
