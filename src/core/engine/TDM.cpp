@@ -709,9 +709,20 @@ TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
 }
 
 bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant) {
+    list.post();  // a search sees posted rows only
+    const int pos = matchRow(list, keyList, keyList.position(), plan, tolerant);
+    if (pos < 0) {
+        return false;
+    }
+    list.moveTo(pos);
+    return true;
+}
+
+int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,
+                  bool tolerant) {
     const std::size_t n = plan.keyListFields.size();
     if (n == 0) {
-        return false;
+        return -1;
     }
     std::vector<Value> values;
     values.reserve(n);
@@ -720,14 +731,14 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
         const int kf = plan.keyListFields[i];
         if (kf < 0) {
             if (n == 1 && tolerant) {
-                return false;
+                return -1;
             }
             keyMessage(u"Key field \"%1\" not found"_s.arg(plan.names[static_cast<qsizetype>(i)]));
         }
-        const ValueRef v = keyList.ref(kf);
+        const ValueRef v = keyList.refAt(keyPos, kf);
         if (v.null) {
             if (tolerant) {
-                return false;
+                return -1;
             }
             keyMessage(
                 u"Key field \"%1\" contained a null value. Primary key fields should not be "
@@ -747,9 +758,9 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
         values.push_back(std::move(*converted));
     }
     if (unmatchable || values.size() != n || !list.isOpen()) {
-        return false;
+        return -1;
     }
-    return list.locate(plan.listFields, values);
+    return list.findRow(plan.listFields, values);
 }
 
 bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
@@ -813,6 +824,31 @@ void TDM::CompareTarget() {
             }
         }
     }
+    if (loadingData_) {
+        // While loading no event of the target list does anything, so the
+        // marks are stored row by row without edit state.
+        d.post();
+        if (sourceOpen) {
+            s.post();
+        }
+        for (int dp = 0; dp < d.recordCount(); ++dp) {
+            const int sp = sourceOpen ? matchRow(s, d, dp, plan, false) : -1;
+            bool different = false;
+            if (sp >= 0) {
+                for (const auto& [tf, sf] : pairs) {
+                    if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
+                                              s.field(sf).type)) {
+                        different = true;
+                        break;
+                    }
+                }
+            }
+            d.writeAt(dp, onlyInDest_, Value::fromBool(sp < 0));
+            d.writeAt(dp, updateField_, Value::fromBool(false));
+            d.writeAt(dp, difference_, Value::fromBool(different));
+        }
+        return;
+    }
     d.first();
     while (!d.eof()) {
         d.edit();
@@ -858,25 +894,25 @@ void TDM::MarkSourceOnly() {
     }
     const bool targetOpen = d.isOpen();
     const KeyPlan plan = planKey(d, s);
-    s.first();
-    while (!s.eof()) {
+    // The source list raises no events, so the marks are stored row by row.
+    s.post();
+    if (targetOpen) {
+        d.post();
+    }
+    for (int sp = 0; sp < s.recordCount(); ++sp) {
         // The checks of KeyValues, without building the texts.
         for (std::size_t i = 0; i < keyFields.size(); ++i) {
             if (keyFields[i] < 0) {
                 keyMessage(u"Key field \"%1\" not found"_s.arg(key.fieldName(static_cast<int>(i))));
             }
-            if (s.isNull(keyFields[i])) {
+            if (s.refAt(sp, keyFields[i]).null) {
                 keyMessage(
                     u"Key field \"%1\" contained a null value. Primary key fields should not be "
                     "allowed to contain null"_s.arg(key.spec()));
             }
         }
-        const bool found = targetOpen && locateWithPlan(d, s, plan, false);
-        s.setReadOnly(false);
-        s.edit();
-        s.setAsBool(onlyInSource_, !found);
-        s.post();
-        s.next();
+        const bool found = targetOpen && matchRow(d, s, sp, plan, false) >= 0;
+        s.writeAt(sp, onlyInSource_, Value::fromBool(!found));
     }
 }
 

@@ -142,6 +142,10 @@ private:
     void loadRows(MemData& list, Query& query, int newFieldColumn);
     KeyPlan planKey(const MemData& list, const MemData& keyList) const;
     bool locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant);
+    /// Position of the row of `list` whose key equals that of row `keyPos`
+    /// of `keyList`; -1 if none. Shows the key messages like LocateMatch.
+    int matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,
+                 bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
     QString currentTableText(int field) const;
     void freezeBoth();

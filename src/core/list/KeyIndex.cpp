@@ -8,7 +8,8 @@
 namespace qm {
 namespace {
 
-constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+// Row positions stay below 2^32 - 1, so no slot in use looks like this.
+constexpr std::uint64_t kEmptySlot = ~0ULL;
 
 std::uint64_t mix(std::uint64_t x) {
     x ^= x >> 33;
@@ -123,14 +124,15 @@ bool KeyIndex::rowMatches(int pos, const std::vector<Value>& values) const {
     return true;
 }
 
+// A slot holds the upper half of the row's hash and the row position in one
+// word, so that a probe touches one cache line.
 void KeyIndex::insert(std::uint64_t h, std::uint32_t pos) {
-    const std::size_t mask = cells_.size() - 1;
+    const std::size_t mask = table_.size() - 1;
     std::size_t i = h & mask;
-    while (cells_[i] != kEmpty) {
+    while (table_[i] != kEmptySlot) {
         i = (i + 1) & mask;
     }
-    cells_[i] = pos;
-    hashes_[i] = h;
+    table_[i] = (h & 0xFFFFFFFF00000000ULL) | pos;
     ++count_;
 }
 
@@ -140,8 +142,7 @@ void KeyIndex::build() {
     while (cap < n * 2 + 2) {
         cap *= 2;
     }
-    cells_.assign(cap, kEmpty);
-    hashes_.assign(cap, 0);
+    table_.assign(cap, kEmptySlot);
     count_ = 0;
     for (std::size_t p = 0; p < n; ++p) {
         insert(hashRow(static_cast<int>(p)), static_cast<std::uint32_t>(p));
@@ -153,7 +154,7 @@ void KeyIndex::addLast(int pos) {
     if (!valid_) {
         return;
     }
-    if ((count_ + 1) * 2 > cells_.size()) {
+    if ((count_ + 1) * 2 > table_.size()) {
         build();  // grows and re-inserts in row order, which includes pos
         return;
     }
@@ -168,10 +169,15 @@ int KeyIndex::find(const std::vector<Value>& values) {
     for (std::size_t k = 0; k < values.size(); ++k) {
         h = mix(h + keyHash(ValueRef::of(values[k]), decimal_[k]));
     }
-    const std::size_t mask = cells_.size() - 1;
-    for (std::size_t i = h & mask; cells_[i] != kEmpty; i = (i + 1) & mask) {
-        if (hashes_[i] == h && rowMatches(static_cast<int>(cells_[i]), values)) {
-            return static_cast<int>(cells_[i]);
+    const std::uint64_t high = h & 0xFFFFFFFF00000000ULL;
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t i = h & mask; table_[i] != kEmptySlot; i = (i + 1) & mask) {
+        const std::uint64_t slot = table_[i];
+        if ((slot & 0xFFFFFFFF00000000ULL) == high) {
+            const auto pos = static_cast<int>(slot & 0xFFFFFFFFULL);
+            if (rowMatches(pos, values)) {
+                return pos;
+            }
         }
     }
     return -1;

@@ -41,8 +41,7 @@ private:
     const MemData& list_;
     std::vector<int> fields_;
     std::vector<bool> decimal_;
-    std::vector<std::uint64_t> hashes_;
-    std::vector<std::uint32_t> cells_;
+    std::vector<std::uint64_t> table_;
     std::size_t count_ = 0;
     bool valid_ = false;
 };

@@ -390,39 +390,12 @@ void MemData::post() {
         insertOrdered(pos, phys, bufRecId_);
         pos_ = pos;
     } else {
-        std::uint32_t phys = order_[static_cast<std::size_t>(pos_)];
         bool anyDirty = false;
-        bool keyChanged = false;
         for (std::size_t f = 0; f < fields_.size(); ++f) {
-            if (!dirty_[f] || storeCol_[f] < 0) {
-                continue;
-            }
-            const auto c = static_cast<std::size_t>(storeCol_[f]);
-            const ValueRef old = storedRef(pos_, static_cast<int>(f));
-            if (old.null == buf_[f].isNull() && KeyIndex::sameValue(old, ValueRef::of(buf_[f]))) {
-                continue;
-            }
-            if (!anyDirty) {
+            if (dirty_[f] && storeCol_[f] >= 0 && storeChange(pos_, static_cast<int>(f), buf_[f])) {
                 anyDirty = true;
-                // Rows that other lists may share are never changed in place.
-                if (phys < st.sharedRows()) {
-                    phys = st.appendCopyOf(phys);
-                    order_[static_cast<std::size_t>(pos_)] = phys;
-                }
             }
-            if (trueCounts_[f] >= 0) {
-                trueCounts_[f] += (buf_[f].asBool() ? 1 : 0) - (old.i != 0 && !old.null ? 1 : 0);
-            }
-            for (auto& idx : indexes_) {
-                if (std::find(idx->fields().begin(), idx->fields().end(), static_cast<int>(f)) !=
-                    idx->fields().end()) {
-                    keyChanged = true;
-                    idx->invalidate();
-                }
-            }
-            st.set(phys, c, buf_[f]);
         }
-        (void)keyChanged;
         state_ = ListState::Browse;
         if (anyDirty && sortField_ > 0 && dirty_[static_cast<std::size_t>(sortField_)]) {
             repositionSorted();
@@ -433,6 +406,45 @@ void MemData::post() {
     notifyObservers();
     if (afterPost) {
         afterPost();
+    }
+}
+
+bool MemData::storeChange(int pos, int f, const Value& v) {
+    const auto fi = static_cast<std::size_t>(f);
+    const auto c = static_cast<std::size_t>(storeCol_[fi]);
+    const ValueRef old = storedRef(pos, f);
+    if (old.null == v.isNull() && KeyIndex::sameValue(old, ValueRef::of(v))) {
+        return false;
+    }
+    RowStore& st = *store_;
+    std::uint32_t& phys = order_[static_cast<std::size_t>(pos)];
+    // Rows that other lists may share are never changed in place.
+    if (phys < st.sharedRows()) {
+        phys = st.appendCopyOf(phys);
+    }
+    if (trueCounts_[fi] >= 0) {
+        trueCounts_[fi] += (v.asBool() ? 1 : 0) - (!old.null && old.i != 0 ? 1 : 0);
+    }
+    for (auto& idx : indexes_) {
+        const auto& keys = idx->fields();
+        if (std::find(keys.begin(), keys.end(), f) != keys.end()) {
+            idx->invalidate();
+        }
+    }
+    st.set(phys, c, v);
+    return true;
+}
+
+void MemData::writeAt(int pos, int f, const Value& v) {
+    checkOpen();
+    const auto fi = static_cast<std::size_t>(f);
+    if (state_ != ListState::Browse || pos < 0 || pos >= recordCount() || storeCol_[fi] < 0 ||
+        f == sortField_) {
+        throw InternalError(
+            u"%1: cannot write field %2 of row %3 directly"_s.arg(name_).arg(f).arg(pos));
+    }
+    if (storeChange(pos, f, coerce(v, f))) {
+        notifyObservers();
     }
 }
 

@@ -151,6 +151,10 @@ public:
     /// Store column of a field, -1 for columns that are not stored.
     int storeColumn(int f) const { return storeCol_[static_cast<std::size_t>(f)]; }
     void commitRawRow(std::uint32_t row);
+    /// Stores one value of a posted row at once, without edit state or
+    /// events; for bulk marking. Raises for the sorted column, a column that
+    /// is not stored, or while a row is being edited.
+    void writeAt(int pos, int f, const Value& v);
     void reserveRows(std::size_t rows);
 
     // --- events ------------------------------------------------------------------
@@ -169,6 +173,7 @@ private:
     int insertPosition(bool atEnd) const;
     void insertOrdered(int pos, std::uint32_t phys, int recId);
     void repositionSorted();
+    bool storeChange(int pos, int f, const Value& v);
     void setCurrent(int pos, bool notifyScroll);
     void scrolled();
     void invalidateIndexes();
