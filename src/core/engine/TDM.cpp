@@ -333,48 +333,40 @@ void TDM::DBSetupMemDataDestDBAliasChange() {
 
 // --- positions and copies --------------------------------------------------------------
 
-void TDM::PushSourcePosition() {
-    MemData& s = sourceMemData_;
-    if (sourcePositions_.isEmpty()) {
-        s.disableControls();
+void TDM::pushPosition(MemData& list, QStringList& stack) {
+    if (stack.isEmpty()) {
+        list.disableControls();
     }
-    sourcePositions_.append(s.isOpen() ? s.bookmark() : u"-"_s);
+    stack.append(list.isOpen() ? list.bookmark() : u"-"_s);
+}
+
+void TDM::popPosition(MemData& list, QStringList& stack) {
+    if (stack.isEmpty()) {
+        return;
+    }
+    const QString top = stack.takeLast();
+    if (top != u"-"_s && list.isOpen()) {
+        list.gotoBookmark(top);
+    }
+    if (stack.isEmpty()) {
+        list.enableControls();
+    }
+}
+
+void TDM::PushSourcePosition() {
+    pushPosition(sourceMemData_, sourcePositions_);
 }
 
 void TDM::PopSourcePosition() {
-    if (sourcePositions_.isEmpty()) {
-        return;
-    }
-    const QString top = sourcePositions_.takeLast();
-    MemData& s = sourceMemData_;
-    if (top != u"-"_s && s.isOpen()) {
-        s.gotoBookmark(top);
-    }
-    if (sourcePositions_.isEmpty()) {
-        s.enableControls();
-    }
+    popPosition(sourceMemData_, sourcePositions_);
 }
 
 void TDM::PushTargetPosition() {
-    MemData& d = destMemData_;
-    if (targetPositions_.isEmpty()) {
-        d.disableControls();
-    }
-    targetPositions_.append(d.isOpen() ? d.bookmark() : u"-"_s);
+    pushPosition(destMemData_, targetPositions_);
 }
 
 void TDM::PopTargetPosition() {
-    if (targetPositions_.isEmpty()) {
-        return;
-    }
-    const QString top = targetPositions_.takeLast();
-    MemData& d = destMemData_;
-    if (top != u"-"_s && d.isOpen()) {
-        d.gotoBookmark(top);
-    }
-    if (targetPositions_.isEmpty()) {
-        d.enableControls();
-    }
+    popPosition(destMemData_, targetPositions_);
 }
 
 void TDM::fillCopy(MemData& copy) {
@@ -467,42 +459,31 @@ void TDM::RemoveLookupColumns(MemData& list) {
 
 // --- connecting ------------------------------------------------------------------------
 
-void TDM::ConnectSource() {
-    if (!view_.connectedBox(Side::Source)) {
-        sourceDatabase_.disconnect();
+void TDM::connectSide(Side side, Connection& connection, int aliasField) {
+    if (!view_.connectedBox(side)) {
+        connection.disconnect();
     }
-    if (sourceDatabase_.isConnected()) {
+    if (connection.isConnected()) {
         return;
     }
     try {
-        sourceDatabase_.setAliasName(
-            dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(sourceAliasField_) : QString());
-        sourceDatabase_.connect();
+        connection.setAliasName(dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(aliasField)
+                                                         : QString());
+        connection.connect();
     } catch (const Error& e) {
-        view_.setConnectedBox(Side::Source, false);
+        view_.setConnectedBox(side, false);
         messages_.showError(e.message());
         throw SilentAbort();
     }
-    view_.setConnectedBox(Side::Source, true);
+    view_.setConnectedBox(side, true);
+}
+
+void TDM::ConnectSource() {
+    connectSide(Side::Source, sourceDatabase_, sourceAliasField_);
 }
 
 void TDM::ConnectTarget() {
-    if (!view_.connectedBox(Side::Target)) {
-        destDatabase_.disconnect();
-    }
-    if (destDatabase_.isConnected()) {
-        return;
-    }
-    try {
-        destDatabase_.setAliasName(
-            dbSetupMemData_.isOpen() ? dbSetupMemData_.asText(destAliasField_) : QString());
-        destDatabase_.connect();
-    } catch (const Error& e) {
-        view_.setConnectedBox(Side::Target, false);
-        messages_.showError(e.message());
-        throw SilentAbort();
-    }
-    view_.setConnectedBox(Side::Target, true);
+    connectSide(Side::Target, destDatabase_, destAliasField_);
 }
 
 void TDM::DisconnectSource() {

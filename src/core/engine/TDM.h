@@ -148,7 +148,9 @@ private:
                  bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
     QString currentTableText(int field) const;
-    void freezeBoth();
+    void pushPosition(MemData& list, QStringList& stack);
+    void popPosition(MemData& list, QStringList& stack);
+    void connectSide(Side side, Connection& connection, int aliasField);
 
     EngineView& view_;
     MessageViewer& messages_;

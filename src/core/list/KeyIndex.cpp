@@ -144,8 +144,18 @@ void KeyIndex::build() {
     }
     table_.assign(cap, kEmptySlot);
     count_ = 0;
+    lastHit_ = -1;
+    ascending_ = fields_.size() == 1;
+    std::int64_t previous = 0;
     for (std::size_t p = 0; p < n; ++p) {
         insert(hashRow(static_cast<int>(p)), static_cast<std::uint32_t>(p));
+        if (ascending_) {
+            const ValueRef v = list_.storedRef(static_cast<int>(p), fields_[0]);
+            ascending_ = !v.null &&
+                         (v.storage == StorageClass::Int || v.storage == StorageClass::Micros) &&
+                         (p == 0 || v.i > previous);
+            previous = v.i;
+        }
     }
     valid_ = true;
 }
@@ -159,11 +169,34 @@ void KeyIndex::addLast(int pos) {
         return;
     }
     insert(hashRow(pos), static_cast<std::uint32_t>(pos));
+    if (ascending_ && pos > 0) {
+        const ValueRef v = list_.storedRef(pos, fields_[0]);
+        ascending_ = !v.null && v.i > list_.storedRef(pos - 1, fields_[0]).i;
+    }
+}
+
+bool KeyIndex::hintHits(int pos, std::int64_t key) const {
+    if (pos < 0 || pos >= list_.recordCount()) {
+        return false;
+    }
+    const ValueRef v = list_.storedRef(pos, fields_[0]);
+    return !v.null && v.i == key;
 }
 
 int KeyIndex::find(const std::vector<Value>& values) {
     if (!valid_) {
         build();
+    }
+    if (ascending_ && !values[0].isNull() &&
+        (values[0].storage() == StorageClass::Int || values[0].storage() == StorageClass::Micros)) {
+        // Keys ascend strictly, so a row holding the key is the only one.
+        const std::int64_t key = values[0].asInt();
+        for (int candidate : {lastHit_ + 1, lastHit_}) {
+            if (hintHits(candidate, key)) {
+                lastHit_ = candidate;
+                return candidate;
+            }
+        }
     }
     std::uint64_t h = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {
@@ -176,6 +209,7 @@ int KeyIndex::find(const std::vector<Value>& values) {
         if ((slot & 0xFFFFFFFF00000000ULL) == high) {
             const auto pos = static_cast<int>(slot & 0xFFFFFFFFULL);
             if (rowMatches(pos, values)) {
+                lastHit_ = pos;
                 return pos;
             }
         }

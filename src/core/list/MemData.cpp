@@ -324,21 +324,24 @@ int MemData::compareSort(int posA, const ValueRef& b) const {
     }
 }
 
+int MemData::upperBound(const ValueRef& key) const {
+    int lo = 0, hi = recordCount();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (compareSort(mid, key) <= 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    return lo;
+}
+
 int MemData::insertPosition(bool atEnd) const {
     const int n = recordCount();
     if (sortField_ > 0) {
         // After all rows that sort before or equal to the new one.
-        const ValueRef key = ValueRef::of(buf_[static_cast<std::size_t>(sortField_)]);
-        int lo = 0, hi = n;
-        while (lo < hi) {
-            const int mid = (lo + hi) / 2;
-            if (compareSort(mid, key) <= 0) {
-                lo = mid + 1;
-            } else {
-                hi = mid;
-            }
-        }
-        return lo;
+        return upperBound(ValueRef::of(buf_[static_cast<std::size_t>(sortField_)]));
     }
     if (atEnd || sortField_ == 0 || pos_ < 0) {
         return n;  // sorted by RecId, new rows come last
@@ -468,15 +471,7 @@ void MemData::repositionSorted() {
         }
         return r;
     }();
-    int lo = 0, hi = recordCount();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (compareSort(mid, key) <= 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
+    const int lo = upperBound(key);
     order_.insert(order_.begin() + lo, phys);
     recIds_.insert(recIds_.begin() + lo, recId);
     pos_ = lo;

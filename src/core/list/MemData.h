@@ -171,6 +171,8 @@ private:
     void beginInsert(bool atEnd);
     void loadBuffer();
     int insertPosition(bool atEnd) const;
+    /// Position after every row whose sort value is at most the key.
+    int upperBound(const ValueRef& key) const;
     void insertOrdered(int pos, std::uint32_t phys, int recId);
     void repositionSorted();
     bool storeChange(int pos, int f, const Value& v);
