@@ -184,6 +184,48 @@ TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
     EXPECT_EQ(list->position(), scan({1}, key));
 }
 
+// A list loaded in key order is searched from the row after the last hit
+// first; that shortcut must give way as soon as the order is broken.
+TEST(MemDataLocate, KeysLoadedInOrderStayRightWhenTheOrderBreaks) {
+    auto list = openList(u"L"_s, {{u"K"_s, FieldType::Integer}, {u"V"_s}});
+    for (int k = 0; k < 500; ++k) {
+        appendTexts(*list, {QString::number(k * 2), u"v"_s});
+    }
+    const auto scan = [&](std::int64_t key) {
+        for (int p = 0; p < list->recordCount(); ++p) {
+            const Value v = list->valueAt(p, 1);
+            if (!v.isNull() && v.asInt() == key) {
+                return p;
+            }
+        }
+        return -1;
+    };
+    const auto checkAll = [&](const char* stage) {
+        // In order, backwards, and keys that fall between rows.
+        for (std::int64_t key = -1; key < 1010; ++key) {
+            ASSERT_EQ(list->findRow({1}, {Value::fromInt(key)}), scan(key)) << stage << " " << key;
+        }
+        for (std::int64_t key = 1010; key >= -1; key -= 3) {
+            ASSERT_EQ(list->findRow({1}, {Value::fromInt(key)}), scan(key)) << stage << " " << key;
+        }
+    };
+    checkAll("loaded");
+    appendTexts(*list, {u"1000"_s, u"v"_s});
+    checkAll("appended in order");
+    appendTexts(*list, {u"4"_s, u"again"_s});  // a duplicate: the earlier row is the first
+    checkAll("duplicate appended");
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(4)}), 2);
+    appendTexts(*list, {u"7"_s, u"late"_s});  // out of order
+    checkAll("out of order");
+    list->moveTo(3);
+    list->setAsInt(1, 9);
+    list->post();
+    checkAll("key edited");
+    list->moveTo(0);
+    list->deleteRow();
+    checkAll("row deleted");
+}
+
 // --- sorted lists --------------------------------------------------------------------
 
 TEST(MemDataSort, KeepsRowsAscendingThroughSortingPostsAndEdits) {
