@@ -214,6 +214,8 @@ TEST(MemDataLocate, KeysLoadedInOrderStayRightWhenTheOrderBreaks) {
     checkAll("appended in order");
     appendTexts(*list, {u"4"_s, u"again"_s});  // a duplicate: the earlier row is the first
     checkAll("duplicate appended");
+    // Right after a hit on the row before the duplicate.
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(1000)}), 500);
     EXPECT_EQ(list->findRow({1}, {Value::fromInt(4)}), 2);
     appendTexts(*list, {u"7"_s, u"late"_s});  // out of order
     checkAll("out of order");
