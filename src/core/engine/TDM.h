@@ -132,7 +132,13 @@ public:
     int fieldDifference() const { return difference_; }
 
 private:
-    struct KeyPlan;
+    /// Key columns of both lists, resolved once for a run over many rows.
+    struct KeyPlan {
+        QString spec;
+        QStringList names;               // the key columns' names as messages show them
+        std::vector<int> keyListFields;  // -1 where missing
+        std::vector<int> listFields;     // -1 where missing
+    };
     void DataModuleCreate();
     void DataModuleDestroy();
     void createSetupLists();

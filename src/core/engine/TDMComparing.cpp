@@ -1,0 +1,346 @@
+// The comparing half of the engine: matching rows by key, marking them
+// and counting the marks.
+#include "common/Errors.h"
+#include "common/ScopeGuards.h"
+#include "engine/TDM.h"
+#include "engine/ValueEquality.h"
+#include "list/ValueText.h"
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+namespace {
+
+// The key text of a value converted to another column's type. Where the
+// text round trip cannot change the value, the value is used as it is.
+// Numbers keep their value across integer, float and fixed-point columns; a
+// number that no value of the column can equal gives nothing.
+std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to) {
+    const StorageClass sf = storageClassOf(from);
+    const StorageClass st = storageClassOf(to);
+    if (sf == st) {
+        const bool sameText = sf == StorageClass::Bytes && !isBinaryType(from) &&
+                              !isBinaryType(to) && from != FieldType::BCD && to != FieldType::BCD;
+        const bool sameDate = (from == FieldType::Date || from == FieldType::DateTime) &&
+                              (to == FieldType::Date || to == FieldType::DateTime);
+        if (from == to || sameText || sameDate || sf == StorageClass::Int ||
+            sf == StorageClass::Float || sf == StorageClass::Bool) {
+            return v.toValue();
+        }
+    }
+    if (sf == StorageClass::Int && st == StorageClass::Float) {
+        return Value::fromFloat(static_cast<double>(v.i));
+    }
+    if (st == StorageClass::Int && !isIntegerType(from)) {
+        if (sf == StorageClass::Float) {
+            if (v.d != std::floor(v.d) || std::abs(v.d) > 9.2e18) {
+                return std::nullopt;
+            }
+            return Value::fromInt(static_cast<std::int64_t>(v.d));
+        }
+        if (from == FieldType::BCD) {
+            QByteArray canon;
+            const QString text =
+                QString::fromLatin1(v.bytes.data(), static_cast<qsizetype>(v.bytes.size()));
+            if (!ValueText::canonicalDecimal(text, canon)) {
+                return ValueText::fromText(text, to);  // raises the conversion error
+            }
+            if (canon == "0") {
+                return Value::fromInt(0);
+            }
+            const qsizetype e = canon.indexOf('e');
+            const int exp = canon.mid(e + 1).toInt();
+            if (exp < 0 || exp > 18) {
+                return std::nullopt;
+            }
+            bool ok = false;
+            const qlonglong n = (canon.left(e) + QByteArray(exp, '0')).toLongLong(&ok);
+            return ok ? std::optional<Value>(Value::fromInt(n)) : std::nullopt;
+        }
+    }
+    return ValueText::fromText(ValueText::toText(v.toValue(), from), to);
+}
+
+}  // namespace
+
+// --- comparing ------------------------------------------------------------------------------
+
+int TDM::KeyFieldCount() const {
+    return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldCount();
+}
+
+QString TDM::KeyFieldName(int i) const {
+    return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldName(i);
+}
+
+void TDM::keyMessage(const QString& text) {
+    messages_.showInfo(text);
+    throw SilentAbort();
+}
+
+TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
+    KeyPlan plan;
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const int n = key.fieldCount();
+    plan.spec = key.spec();
+    for (int i = 0; i < n; ++i) {
+        // A single key names its column by the whole spec.
+        const QString name = n == 1 ? key.spec() : key.fieldName(i);
+        plan.names << name;
+        plan.keyListFields.push_back(keyList.findField(name));
+        plan.listFields.push_back(list.findField(name));
+    }
+    return plan;
+}
+
+bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant) {
+    list.post();  // a search sees posted rows only
+    const int pos = matchRow(list, keyList, keyList.position(), plan, tolerant);
+    if (pos < 0) {
+        return false;
+    }
+    list.moveTo(pos);
+    return true;
+}
+
+int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,
+                  bool tolerant) {
+    const std::size_t n = plan.keyListFields.size();
+    if (n == 0) {
+        return -1;
+    }
+    std::vector<Value> values;
+    values.reserve(n);
+    bool unmatchable = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int kf = plan.keyListFields[i];
+        if (kf < 0) {
+            if (n == 1 && tolerant) {
+                return -1;
+            }
+            keyMessage(u"Key field \"%1\" not found"_s.arg(plan.names[static_cast<qsizetype>(i)]));
+        }
+        const ValueRef v = keyList.refAt(keyPos, kf);
+        if (v.null) {
+            if (tolerant) {
+                return -1;
+            }
+            keyMessage(
+                u"Key field \"%1\" contained a null value. Primary key fields should not be "
+                u"allowed "
+                "to contain null"_s.arg(plan.spec));
+        }
+        const int lf = plan.listFields[i];
+        if (lf < 0) {
+            // Keep checking the remaining key columns of the key list first.
+            continue;
+        }
+        std::optional<Value> converted = convertKey(v, keyList.field(kf).type, list.field(lf).type);
+        if (!converted) {
+            unmatchable = true;
+            continue;
+        }
+        values.push_back(std::move(*converted));
+    }
+    if (unmatchable || values.size() != n || !list.isOpen()) {
+        return -1;
+    }
+    return list.findRow(plan.listFields, values);
+}
+
+bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
+    return locateWithPlan(list, keyList, planKey(list, keyList), tolerant);
+}
+
+std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    QStringList values;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const QString name = key.fieldName(i);
+        const int f = list.findField(name);
+        if (f < 0) {
+            keyMessage(u"Key field \"%1\" not found"_s.arg(name));
+        }
+        if (list.isNull(f)) {
+            if (tolerant) {
+                return std::nullopt;
+            }
+            keyMessage(
+                u"Key field \"%1\" contained a null value. Primary key fields should not be "
+                u"allowed "
+                "to contain null"_s.arg(key.spec()));
+        }
+        values << list.asText(f);
+    }
+    return values;
+}
+
+void TDM::CompareAll() {
+    CompareTarget();
+    MarkSourceOnly();
+    compared_ = sourceMemData_.isOpen() && destMemData_.isOpen();
+    view_.gridRefit(Side::Source);
+    view_.gridRefit(Side::Target);
+    view_.gridRepaint(Side::Source);
+    view_.gridRepaint(Side::Target);
+}
+
+void TDM::CompareTarget() {
+    MemData& d = destMemData_;
+    MemData& s = sourceMemData_;
+    if (!d.isOpen()) {
+        return;
+    }
+    PushSourcePosition();
+    Finally popSource([this] { PopSourcePosition(); });
+    PushTargetPosition();
+    Finally popTarget([this] { PopTargetPosition(); });
+
+    const bool sourceOpen = s.isOpen();
+    KeyPlan plan;
+    // Same-named columns of both lists, in target column order.
+    std::vector<std::pair<int, int>> pairs;
+    if (sourceOpen) {
+        plan = planKey(s, d);
+        for (int f = 1; f < d.fieldCount(); ++f) {
+            const int sf = s.findField(d.field(f).name);
+            if (sf >= 0) {
+                pairs.emplace_back(f, sf);
+            }
+        }
+    }
+    if (loadingData_) {
+        // While loading no event of the target list does anything, so the
+        // marks are stored row by row without edit state.
+        d.post();
+        if (sourceOpen) {
+            s.post();
+        }
+        // Every mark is worked out before any is stored, so that a key message
+        // or a conversion error leaves the marks as they were.
+        enum : std::uint8_t { kFound = 1, kDifferent = 2 };
+        std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.recordCount()), 0);
+        for (int dp = 0; dp < d.recordCount(); ++dp) {
+            const int sp = sourceOpen ? matchRow(s, d, dp, plan, false) : -1;
+            if (sp < 0) {
+                continue;
+            }
+            std::uint8_t& m = marks[static_cast<std::size_t>(dp)];
+            m = kFound;
+            for (const auto& [tf, sf] : pairs) {
+                if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
+                                          s.field(sf).type)) {
+                    m |= kDifferent;
+                    break;
+                }
+            }
+        }
+        for (int dp = 0; dp < d.recordCount(); ++dp) {
+            const std::uint8_t m = marks[static_cast<std::size_t>(dp)];
+            d.writeAt(dp, onlyInDest_, Value::fromBool((m & kFound) == 0));
+            d.writeAt(dp, updateField_, Value::fromBool(false));
+            d.writeAt(dp, difference_, Value::fromBool((m & kDifferent) != 0));
+        }
+        return;
+    }
+    d.first();
+    while (!d.eof()) {
+        d.edit();
+        const bool found = sourceOpen && locateWithPlan(s, d, plan, false);
+        d.setAsBool(onlyInDest_, !found);
+        d.setAsBool(updateField_, false);
+        bool different = false;
+        if (found) {
+            const int dp = d.position();
+            const int sp = s.position();
+            for (const auto& [tf, sf] : pairs) {
+                if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
+                                          s.field(sf).type)) {
+                    different = true;
+                    break;
+                }
+            }
+        }
+        d.setAsBool(difference_, different);
+        d.post();
+        d.next();
+    }
+}
+
+void TDM::MarkSourceOnly() {
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!s.isOpen()) {
+        return;
+    }
+    PushSourcePosition();
+    PushTargetPosition();
+    Finally pop([this] {
+        sourceMemData_.setReadOnly(true);
+        PopTargetPosition();
+        PopSourcePosition();
+        view_.gridRefit(Side::Source);
+    });
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    std::vector<int> keyFields;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        keyFields.push_back(s.findField(key.fieldName(i)));
+    }
+    const bool targetOpen = d.isOpen();
+    const KeyPlan plan = planKey(d, s);
+    // The source list raises no events, so the marks are stored row by row.
+    s.post();
+    if (targetOpen) {
+        d.post();
+    }
+    // All marks are worked out before any is stored, as in CompareTarget.
+    std::vector<bool> found(static_cast<std::size_t>(s.recordCount()), false);
+    for (int sp = 0; sp < s.recordCount(); ++sp) {
+        // The checks of KeyValues, without building the texts.
+        for (std::size_t i = 0; i < keyFields.size(); ++i) {
+            if (keyFields[i] < 0) {
+                keyMessage(u"Key field \"%1\" not found"_s.arg(key.fieldName(static_cast<int>(i))));
+            }
+            if (s.refAt(sp, keyFields[i]).null) {
+                keyMessage(
+                    u"Key field \"%1\" contained a null value. Primary key fields should not be "
+                    "allowed to contain null"_s.arg(key.spec()));
+            }
+        }
+        found[static_cast<std::size_t>(sp)] = targetOpen && matchRow(d, s, sp, plan, false) >= 0;
+    }
+    for (int sp = 0; sp < s.recordCount(); ++sp) {
+        s.writeAt(sp, onlyInSource_, Value::fromBool(!found[static_cast<std::size_t>(sp)]));
+    }
+}
+
+void TDM::SyncSourceToTarget() {
+    if (compared_ && sourceMemData_.isOpen()) {
+        if (!LocateMatch(sourceMemData_, destMemData_, false)) {
+            view_.beep();
+        }
+    }
+}
+
+void TDM::SyncTargetToSource() {
+    if (compared_ && destMemData_.isOpen()) {
+        if (!LocateMatch(destMemData_, sourceMemData_, false)) {
+            view_.beep();
+        }
+        view_.gridRepaint(Side::Target);
+    }
+}
+
+void TDM::UpdateStatistics() {
+    MemData& d = destMemData_;
+    if (!d.isOpen()) {
+        return;
+    }
+    // The counts are kept by the list as rows are posted.
+    statView_.Show(d.countTrue(newField_), d.countTrue(updateField_), d.countTrue(del_),
+                   d.countTrue(difference_), d.countTrue(onlyInDest_));
+}
+
+}  // namespace qm
