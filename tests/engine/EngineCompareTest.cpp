@@ -328,6 +328,10 @@ TEST_F(KeyTest, NullKeyInTheTargetStopsTheComparison) {
     EXPECT_FALSE(h.openSource());
     EXPECT_EQ(h.view.infos, QStringList{message});
     EXPECT_TRUE(target().isOpen());
+    // The failed comparison left the target's marks as the target alone had them.
+    EXPECT_EQ(EngineHarness::column(target(), u"OnlyInDest"_s),
+              (QStringList{u"True"_s, u"True"_s, u"True"_s}));
+    EXPECT_EQ(h.view.stats.value(StatLabel::Local), u"Local records: 3"_s);
 
     h.dm.CloseBoth();
     h.view.infos.clear();
@@ -335,6 +339,8 @@ TEST_F(KeyTest, NullKeyInTheTargetStopsTheComparison) {
     EXPECT_FALSE(h.openTarget());
     EXPECT_EQ(h.view.infos, QStringList{message});
     EXPECT_TRUE(source().isOpen());
+    EXPECT_EQ(EngineHarness::column(source(), u"OnlyInSource"_s),
+              (QStringList{u"True"_s, u"True"_s}));
     EXPECT_TRUE(h.view.errors.isEmpty());
 }
 
