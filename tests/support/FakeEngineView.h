@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <optional>
 
-using namespace Qt::StringLiterals;
 
 namespace qm::test {
 
@@ -20,8 +19,8 @@ public:
     void setConnectedBox(Side side, bool ticked) override { boxes[side] = ticked; }
     void setRecordCountText(Side side, const QString& text) override { counts[side] = text; }
     void setStatisticText(StatLabel label, const QString& text) override { stats[label] = text; }
-    void gridColumnsCreated(Side side) override { notices << u"created"_s + sideName(side); }
-    void gridColumnsRemoved(Side side) override { notices << u"removed"_s + sideName(side); }
+    void gridColumnsCreated(Side side) override { notices << QStringLiteral("created") + sideName(side); }
+    void gridColumnsRemoved(Side side) override { notices << QStringLiteral("removed") + sideName(side); }
     void beep() override { ++beeps; }
 
     void showInfo(const QString& text) override { infos << text; }
@@ -33,7 +32,7 @@ public:
     bool askLogin(const QString&, QString& user, QString& password, QString& reason) override {
         ++loginRequests;
         if (!loginPassword) {
-            reason = u"login refused"_s;
+            reason = QStringLiteral("login refused");
             return false;
         }
         if (!loginUser.isEmpty()) {
@@ -50,7 +49,7 @@ public:
                             StatLabel::Diff, StatLabel::Local}) {
             s << stats.value(l);
         }
-        return s.join(u" | "_s);
+        return s.join(QStringLiteral(" | "));
     }
     /// All messages shown, information and errors, in one list.
     QStringList messages() const { return infos + errors; }
@@ -69,7 +68,7 @@ public:
     std::optional<QString> loginPassword;
 
 private:
-    static QString sideName(Side s) { return s == Side::Source ? u"Source"_s : u"Target"_s; }
+    static QString sideName(Side s) { return s == Side::Source ? QStringLiteral("Source") : QStringLiteral("Target"); }
 };
 
 }  // namespace qm::test
