@@ -4,6 +4,7 @@
 #include "support/TestDatabases.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QProcess>
 
 using namespace Qt::StringLiterals;
@@ -102,6 +103,26 @@ TEST_F(CompareCommandTest, PrintsCountsAndStatistics) {
         EXPECT_EQ(r.out, c.lines.join(u'\n') + u'\n');
         EXPECT_EQ(r.err, QString());
     }
+}
+
+// A name the alias file does not define opens as an ODBC data source when the
+// driver manager knows one by that name (compared without regard to case).
+TEST_F(CompareCommandTest, UndefinedAliasOpensAnOdbcDataSource) {
+    const QString odbcIni = folder.path(u"odbc.ini"_s);
+    QFile ini(odbcIni);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(
+        u"[QmTargetDsn]\nDriver=SQLite3\nDatabase=%1\n"_s.arg(folder.path(u"Dst.db"_s)).toUtf8());
+    ini.close();
+    const CliResult r = runCli(compareArgs(u"id;line"_s, u"SELECT * FROM t"_s, u"qmtargetdsn"_s),
+                               {u"ODBCINI="_s + odbcIni});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.split(u'\n').value(1), u"4 records initially"_s);
+
+    const CliResult unknown = runCli(compareArgs(u"id"_s, u"SELECT * FROM t"_s, u"NoSuchDsn"_s),
+                                     {u"ODBCINI="_s + odbcIni});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains(u"NoSuchDsn"_s)) << unknown.err.toStdString();
 }
 
 TEST_F(CompareCommandTest, AliasFileMayComeFromTheEnvironment) {
