@@ -10,7 +10,7 @@ PACKAGES=(
     libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
     postgresql postgresql-client
     unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
-    sqlite3 sqlite3-tools libsqlite3-dev
+    sqlite3 sqlite3-tools libsqlite3-dev libpq-dev
     libgtest-dev libgmock-dev googletest
     xvfb xauth clang-format
 )

@@ -1,4 +1,7 @@
 #include "DbSides.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "db/Session.h"
 #include "list/FieldType.h"
 #include "support/EngineHarness.h"
 
@@ -166,6 +169,82 @@ TEST(PgTypedValues, LoadWithTheirTypes) {
     for (int k = 0; k < kColumnCount; ++k) {
         EXPECT_TRUE(d.isNull(f(kColumns[k].name))) << kColumns[k].name;
     }
+}
+
+// Values the server holds beyond what a double or a millisecond can carry
+// arrive whole, and a difference in the last digit or microsecond shows.
+TEST(PgTypedValues, KeepEveryDigitAndMicrosecond) {
+    QM_REQUIRE_PG(pg);
+    DbSides sides(pg);
+    const QString columns =
+        u"id integer, num numeric(38,12), ts timestamp, tz timestamptz, t time, j jsonb"_s;
+    const QString row =
+        u"(1, 123456789012345678.123456789012, '2024-02-29 13:45:10.123456', "
+        "'2024-02-29 13:45:10.654321+00', '23:59:59.999999', '{\"a\": 1}')"_s;
+    const QString changed =
+        u"(1, 123456789012345678.123456789013, '2024-02-29 13:45:10.123457', "
+        "'2024-02-29 13:45:10.654321+00', '23:59:59.999999', '{\"a\": 1}')"_s;
+    const SideTable src = sides.make(Backend::Pg, true, columns, row);
+    const SideTable same = sides.make(Backend::Pg, false, columns, row);
+    const SideTable other = sides.make(Backend::Pg, false, columns, changed);
+    EngineHarness h(sides.folder().aliasFile());
+    h.dm.session().setLoginPrompt(nullptr);
+    h.configure(
+        src.alias, same.alias,
+        {u"SELECT * FROM %1"_s.arg(src.table), u"SELECT * FROM %1"_s.arg(same.table), u"id"_s});
+    ASSERT_TRUE(h.openSource()) << h.view.messages().join(u'\n').toStdString();
+    ASSERT_TRUE(h.openTarget()) << h.view.messages().join(u'\n').toStdString();
+    MemData& d = h.dm.DestMemData();
+    d.first();
+    EXPECT_EQ(d.asText(d.fieldIndex(u"num"_s)), u"123456789012345678.123456789012"_s);
+    EXPECT_EQ(d.asText(d.fieldIndex(u"ts"_s)), u"2024-02-29 13:45:10.123456"_s);
+    EXPECT_EQ(d.field(d.fieldIndex(u"tz"_s)).type, FieldType::DateTime);
+    EXPECT_EQ(d.asText(d.fieldIndex(u"t"_s)), u"23:59:59.999999"_s);
+    EXPECT_EQ(d.asText(d.fieldIndex(u"j"_s)), u"{\"a\": 1}"_s);
+    EXPECT_EQ(h.view.stats.value(StatLabel::Diff), u"No dual records different"_s);
+
+    h.configure(
+        src.alias, other.alias,
+        {u"SELECT * FROM %1"_s.arg(src.table), u"SELECT * FROM %1"_s.arg(other.table), u"id"_s});
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(h.view.stats.value(StatLabel::Diff), u"Records with differences: 1"_s);
+}
+
+// A query closed before its last row leaves the connection ready for the next.
+TEST(PgTypedValues, QueryClosedEarlyLeavesTheConnectionUsable) {
+    QM_REQUIRE_PG(pg);
+    AliasFolder folder;
+    folder.addPg(u"Pg"_s, pg, u"qm_test"_s);
+    ensureCoreApplication();
+    Session session;
+    session.setAliasFilePath(folder.aliasFile());
+    Connection conn(u"EarlyClose"_s, session);
+    conn.setAliasName(u"Pg"_s);
+    conn.connect();
+    for (int round = 0; round < 3; ++round) {
+        Query q(conn);
+        q.setSql(u"SELECT g FROM generate_series(1, 200000) AS g"_s);
+        q.open();
+        ASSERT_FALSE(q.eof());
+        EXPECT_EQ(q.value(0).asInt(), 1);
+        q.next();
+        EXPECT_EQ(q.value(0).asInt(), 2);
+    }
+    // Binary data reads the same in both output formats of the server.
+    for (const QString& format : {u"hex"_s, u"escape"_s}) {
+        conn.execute(u"SET bytea_output = '%1'"_s.arg(format));
+        Query q(conn);
+        q.setSql(u"SELECT '\\x005c30ff'::bytea AS b"_s);
+        q.open();
+        EXPECT_EQ(q.value(0).asBytes(), QByteArray("\x00\x5c\x30\xff", 4)) << format.toStdString();
+    }
+    Query last(conn);
+    last.setSql(u"SELECT 7 AS n"_s);
+    last.open();
+    EXPECT_EQ(last.value(0).asInt(), 7);
+    last.next();
+    EXPECT_TRUE(last.eof());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "db/Connection.h"
+#include "db/QueryBackend.h"
 #include "list/RowStore.h"
 #include "list/ValueText.h"
 
@@ -18,14 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm {
 namespace {
-
-// Text of unbounded length gets this size.
-constexpr int kLargeTextSize = 1000000;
-
-[[noreturn]] void failValue(const QueryField& f, const QString& text) {
-    throw ConversionError(u"Field \"%1\": '%2' is not a valid %3 value"_s.arg(
-        f.name, text, fieldTypeName(f.type).mid(2)));
-}
 
 FieldType qtFieldType(const QSqlField& f, const QString& driver, int& size) {
     const int id = f.metaType().id();
@@ -144,23 +137,6 @@ FieldType sqliteDeclaredType(const QString& declared, int& size) {
 }
 
 // --- backends --------------------------------------------------------------------
-
-class Query::Backend {
-public:
-    virtual ~Backend() = default;
-    std::vector<QueryField> fields;
-    virtual bool eof() const = 0;
-    virtual void next() = 0;
-    virtual int recordCount() const = 0;
-    virtual Value value(int i) const = 0;
-    virtual void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const {
-        for (std::size_t i = 0; i < cols.size(); ++i) {
-            if (cols[i] >= 0) {
-                store.set(row, static_cast<std::size_t>(cols[i]), value(static_cast<int>(i)));
-            }
-        }
-    }
-};
 
 namespace {
 
@@ -415,6 +391,9 @@ void Query::open() {
     const QSqlDatabase db = connection_.database();
     if (sqlite3* h = connection_.driverKind() == u"SQLITE"_s ? sqliteHandle(db) : nullptr) {
         backend_ = std::make_unique<SqliteBackend>(h, sql_);
+    } else if (auto pg =
+                   connection_.driverKind() == u"PSQL"_s ? makePgBackend(db, sql_) : nullptr) {
+        backend_ = std::move(pg);
     } else {
         backend_ = std::make_unique<QtBackend>(db, sql_, connection_.driverKind());
     }

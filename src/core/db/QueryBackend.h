@@ -1,0 +1,44 @@
+#pragma once
+
+#include "common/Errors.h"
+#include "db/Query.h"
+#include "list/RowStore.h"
+
+#include <QSqlDatabase>
+#include <memory>
+
+namespace qm {
+
+/// Text of unbounded length gets this size.
+inline constexpr int kLargeTextSize = 1000000;
+
+[[noreturn]] inline void failValue(const QueryField& f, const QString& text) {
+    throw ConversionError(QStringLiteral("Field \"%1\": '%2' is not a valid %3 value")
+                              .arg(f.name, text, fieldTypeName(f.type).mid(2)));
+}
+
+/// How a query reads its rows: through a driver library directly or through
+/// Qt SQL. The first row is current after construction.
+class Query::Backend {
+public:
+    virtual ~Backend() = default;
+    std::vector<QueryField> fields;
+    virtual bool eof() const = 0;
+    virtual void next() = 0;
+    virtual int recordCount() const = 0;
+    virtual Value value(int i) const = 0;
+    virtual void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const {
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+            if (cols[i] >= 0) {
+                store.set(row, static_cast<std::size_t>(cols[i]), value(static_cast<int>(i)));
+            }
+        }
+    }
+};
+
+/// A reader that talks to libpq on the connection's own handle, so that
+/// values arrive as the server's text (exact decimals, microseconds, bytea);
+/// nullptr when the driver offers no such handle.
+std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql);
+
+}  // namespace qm
