@@ -68,6 +68,11 @@ int runCompare(const QStringList& arguments) {
             missing << u"--"_s + o->names().first();
         }
     }
+    if (parser.isSet(key) && parser.value(key).isEmpty()) {
+        // Without key fields no row can be matched: every row would count
+        // as local, which is never what a comparison is for.
+        missing << u"--key (it is empty)"_s;
+    }
     if (!missing.isEmpty()) {
         print(stderr, u"Missing option(s): %1"_s.arg(missing.join(u", "_s)));
         print(stderr, u"Run 'quillmere-cli compare --help' for the options."_s);

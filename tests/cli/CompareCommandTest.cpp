@@ -173,6 +173,7 @@ TEST_F(CompareCommandTest, UsageErrorsExitWithTwo) {
         {compareArgs(u"id"_s) << u"--bogus"_s, u"bogus"_s},
         {compareArgs(u"id"_s) << u"extra"_s, u"extra"_s},
         {{u"compare"_s, u"--key"_s}, u"key"_s},
+        {compareArgs(QString()), u"--key (it is empty)"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());

@@ -247,5 +247,26 @@ TEST(PgTypedValues, QueryClosedEarlyLeavesTheConnectionUsable) {
     EXPECT_TRUE(last.eof());
 }
 
+// A query that fails, or whose first statement returns no rows, leaves the
+// connection ready for the next query.
+TEST(PgTypedValues, FailedQueriesLeaveTheConnectionUsable) {
+    QM_REQUIRE_PG(pg);
+    AliasFolder folder;
+    folder.addPg(u"P"_s, pg, u"qm_test"_s);
+    EngineHarness h(folder.aliasFile());
+    for (const QString& bad :
+         {u"SELECT 1/0 AS id"_s, u"SET search_path TO public; SELECT 1 AS id"_s}) {
+        SCOPED_TRACE(bad.toStdString());
+        h.configure(u"P"_s, u"P"_s, {bad, u"SELECT 1 AS id"_s, u"id"_s});
+        h.openSource();
+        EXPECT_FALSE(h.dm.SourceMemData().isOpen());
+        EXPECT_FALSE(h.view.errors.isEmpty());
+        h.view.errors.clear();
+        h.setTable({u"SELECT 1 AS id"_s, u"SELECT 1 AS id"_s, u"id"_s});
+        EXPECT_TRUE(h.openSource()) << h.view.messages().join(u'\n').toStdString();
+        EXPECT_TRUE(h.dm.SourceMemData().isOpen());
+    }
+}
+
 }  // namespace
 }  // namespace qm::test

@@ -228,6 +228,45 @@ TEST(MemDataLocate, KeysLoadedInOrderStayRightWhenTheOrderBreaks) {
     checkAll("row deleted");
 }
 
+// A row being inserted has no position yet: the rows at every position stay
+// readable and searchable, and only the current row's reads see the new one.
+TEST(MemDataLocate, RowBeingInsertedHidesNoStoredRow) {
+    auto list = openList(u"L"_s, {{u"Name"_s}});
+    appendTexts(*list, {u"a"_s});
+    appendTexts(*list, {u"b"_s});
+    list->first();
+    list->insert();
+    list->setAsText(1, u"new"_s);
+    EXPECT_EQ(list->asText(1), u"new"_s);
+    EXPECT_EQ(columnTexts(*list, 1), (QStringList{u"a"_s, u"b"_s}));
+    EXPECT_EQ(list->findRow({1}, {Value::fromText(u"a"_s)}), 0);
+    list->post();
+    EXPECT_EQ(columnTexts(*list, 1), (QStringList{u"new"_s, u"a"_s, u"b"_s}));
+}
+
+// Many rows with one key (or null keys) still give the first of them, and
+// building the index does not probe through all the others each time.
+TEST(MemDataLocate, ManyEqualKeysFindTheFirstRow) {
+    auto list = openList(u"L"_s, {{u"K"_s, FieldType::Integer}, {u"V"_s, FieldType::Integer}});
+    const auto k = static_cast<std::size_t>(list->storeColumn(1));
+    const auto v = static_cast<std::size_t>(list->storeColumn(2));
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint32_t row = list->beginRawRow();
+        if (i % 2 == 0) {
+            list->rawStore().setInt(row, k, 7);  // odd rows keep a null key
+        }
+        list->rawStore().setInt(row, v, i);
+        list->commitRawRow(row);
+    }
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(7)}), 0);
+    EXPECT_EQ(list->findRow({1}, {Value()}), 1);
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(8)}), -1);
+    list->moveTo(0);
+    list->setAsInt(1, 8);
+    list->post();
+    EXPECT_EQ(list->findRow({1}, {Value::fromInt(7)}), 2);
+}
+
 // --- sorted lists --------------------------------------------------------------------
 
 TEST(MemDataSort, KeepsRowsAscendingThroughSortingPostsAndEdits) {

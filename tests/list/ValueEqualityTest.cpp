@@ -59,6 +59,11 @@ struct EqualityCase {
 TEST(ValueEqualityTest, TableOfPairs) {
     const double nearlyPoint3 = 0.1 + 0.2;
     const EqualityCase cases[] = {
+        // integers keep all 64 bits against floats and number texts
+        {integer(9007199254740993), real(9007199254740992.0), false},
+        {integer(9007199254740993), text(u"9007199254740992"_s), false},
+        {integer(9007199254740993), text(u"9007199254740993"_s), true},
+        {integer(5), real(5.5), false},
         // null
         {null(FieldType::Integer), null(FieldType::Float), true},
         {null(FieldType::String), null(FieldType::String), true},

@@ -123,24 +123,14 @@ bool decodeBytea(const char* text, int len, QByteArray& out) {
 class PgBackend final : public Query::Backend {
 public:
     PgBackend(PGconn* conn, const QString& sql) : conn_(conn) {
-        if (!PQsendQuery(conn_, sql.toUtf8().constData())) {
-            throw DatabaseError(errorText());
-        }
-        PQsetSingleRowMode(conn_);
-        fetch();
-        if (!result_) {
-            throw DatabaseError(u"The statement returns no rows"_s);
-        }
-        const int n = PQnfields(result_);
-        for (int i = 0; i < n; ++i) {
-            QueryField f;
-            f.name = QString::fromUtf8(PQfname(result_, i));
-            f.type = pgFieldType(PQftype(result_, i), PQfmod(result_, i), f.size);
-            fields.push_back(f);
-            oids_.push_back(PQftype(result_, i));
-        }
-        if (eof_) {
+        try {
+            start(sql);
+        } catch (...) {
+            // Read what is left, so that the connection takes the next query.
+            PQclear(result_);
+            result_ = nullptr;
             finish();
+            throw;
         }
     }
 
@@ -189,6 +179,28 @@ public:
     }
 
 private:
+    void start(const QString& sql) {
+        if (!PQsendQuery(conn_, sql.toUtf8().constData())) {
+            throw DatabaseError(errorText());
+        }
+        PQsetSingleRowMode(conn_);
+        fetch();
+        if (!result_) {
+            throw DatabaseError(u"The statement returns no rows"_s);
+        }
+        const int n = PQnfields(result_);
+        for (int i = 0; i < n; ++i) {
+            QueryField f;
+            f.name = QString::fromUtf8(PQfname(result_, i));
+            f.type = pgFieldType(PQftype(result_, i), PQfmod(result_, i), f.size);
+            fields.push_back(f);
+            oids_.push_back(PQftype(result_, i));
+        }
+        if (eof_) {
+            finish();
+        }
+    }
+
     QString errorText() const { return QString::fromUtf8(PQerrorMessage(conn_)).trimmed(); }
 
     // Moves to the next row; a result without rows ends the set.

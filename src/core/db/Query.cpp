@@ -192,27 +192,30 @@ public:
     SqliteBackend(sqlite3* db, const QString& sql) : db_(db) {
         const QByteArray utf8 = sql.toUtf8();
         const char* tail = nullptr;
-        if (sqlite3_prepare_v2(db_, utf8.constData(), static_cast<int>(utf8.size()), &stmt_,
-                               &tail) != SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        const int rc =
+            sqlite3_prepare_v2(db_, utf8.constData(), static_cast<int>(utf8.size()), &stmt, &tail);
+        stmt_.reset(stmt);  // finalized on every way out, so the database can close
+        if (rc != SQLITE_OK) {
             throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db_)));
         }
         if (!stmt_) {
             throw DatabaseError(u"The query text holds no statement"_s);
         }
-        const int n = sqlite3_column_count(stmt_);
+        const int n = sqlite3_column_count(stmt_.get());
         if (n == 0) {
             throw DatabaseError(u"The statement returns no rows"_s);
         }
         step();
         for (int i = 0; i < n; ++i) {
             QueryField f;
-            f.name = QString::fromUtf8(sqlite3_column_name(stmt_, i));
-            const char* decl = sqlite3_column_decltype(stmt_, i);
+            f.name = QString::fromUtf8(sqlite3_column_name(stmt_.get(), i));
+            const char* decl = sqlite3_column_decltype(stmt_.get(), i);
             if (decl && *decl) {
                 f.type = sqliteDeclaredType(QString::fromUtf8(decl), f.size);
             } else {
                 // An expression: its first value decides, as SQLite has no declared type.
-                switch (eof_ ? SQLITE_NULL : sqlite3_column_type(stmt_, i)) {
+                switch (eof_ ? SQLITE_NULL : sqlite3_column_type(stmt_.get(), i)) {
                     case SQLITE_INTEGER:
                         f.type = FieldType::Integer;
                         break;
@@ -231,7 +234,6 @@ public:
             fields.push_back(f);
         }
     }
-    ~SqliteBackend() override { sqlite3_finalize(stmt_); }
     bool eof() const override { return eof_; }
     void next() override { step(); }
     int recordCount() const override { return -1; }
@@ -258,7 +260,7 @@ public:
 
 private:
     void step() {
-        const int rc = sqlite3_step(stmt_);
+        const int rc = sqlite3_step(stmt_.get());
         if (rc == SQLITE_ROW) {
             eof_ = false;
         } else if (rc == SQLITE_DONE) {
@@ -270,12 +272,12 @@ private:
     }
 
     QString textOf(int i) const {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
-                                 sqlite3_column_bytes(stmt_, i));
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), i)),
+                                 sqlite3_column_bytes(stmt_.get(), i));
     }
 
     void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const {
-        const int t = sqlite3_column_type(stmt_, i);
+        const int t = sqlite3_column_type(stmt_.get(), i);
         if (t == SQLITE_NULL) {
             st.setNull(row, c);
             return;
@@ -284,9 +286,9 @@ private:
         switch (st.storageClass(c)) {
             case StorageClass::Int:
                 if (t == SQLITE_INTEGER) {
-                    st.setInt(row, c, sqlite3_column_int64(stmt_, i));
+                    st.setInt(row, c, sqlite3_column_int64(stmt_.get(), i));
                 } else if (t == SQLITE_FLOAT) {
-                    const double d = sqlite3_column_double(stmt_, i);
+                    const double d = sqlite3_column_double(stmt_.get(), i);
                     if (d != std::floor(d) || std::abs(d) > 9.2e18) {
                         failValue(f, ValueText::floatToText(d));
                     }
@@ -303,7 +305,7 @@ private:
                 return;
             case StorageClass::Float:
                 if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-                    st.setFloat(row, c, sqlite3_column_double(stmt_, i));
+                    st.setFloat(row, c, sqlite3_column_double(stmt_.get(), i));
                 } else {
                     bool ok = false;
                     const QString s = textOf(i);
@@ -316,7 +318,7 @@ private:
                 return;
             case StorageClass::Bool:
                 if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-                    st.setBool(row, c, sqlite3_column_double(stmt_, i) != 0.0);
+                    st.setBool(row, c, sqlite3_column_double(stmt_.get(), i) != 0.0);
                 } else {
                     try {
                         st.setBool(row, c, ValueText::parseBoolean(textOf(i)));
@@ -337,14 +339,14 @@ private:
                 if (t == SQLITE_FLOAT && !isBinaryType(f.type)) {
                     // SQLite's own text of a float keeps only 15 digits.
                     const QByteArray s =
-                        ValueText::floatToText(sqlite3_column_double(stmt_, i)).toLatin1();
+                        ValueText::floatToText(sqlite3_column_double(stmt_.get(), i)).toLatin1();
                     st.setBytes(row, c, s.constData(), static_cast<std::size_t>(s.size()));
                     return;
                 }
                 const void* p = t == SQLITE_BLOB
-                                    ? sqlite3_column_blob(stmt_, i)
-                                    : static_cast<const void*>(sqlite3_column_text(stmt_, i));
-                const int len = sqlite3_column_bytes(stmt_, i);
+                                    ? sqlite3_column_blob(stmt_.get(), i)
+                                    : static_cast<const void*>(sqlite3_column_text(stmt_.get(), i));
+                const int len = sqlite3_column_bytes(stmt_.get(), i);
                 st.setBytes(row, c, static_cast<const char*>(p), static_cast<std::size_t>(len));
                 return;
             }
@@ -352,7 +354,7 @@ private:
     }
 
     sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
+    std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt_{nullptr, &sqlite3_finalize};
     bool eof_ = true;
 };
 

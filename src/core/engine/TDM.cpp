@@ -260,11 +260,23 @@ void TDM::popPosition(MemData& list, QStringList& stack) {
         return;
     }
     const QString top = stack.takeLast();
+    // Pops run on every way out of an operation, also while an error is on
+    // its way: they must not fail. A row that no longer exists gives way to
+    // the first row, and the display is unfrozen whatever happens.
+    Finally unfreeze([&] {
+        if (stack.isEmpty()) {
+            list.enableControls();
+        }
+    });
     if (top != u"-"_s && list.isOpen()) {
-        list.gotoBookmark(top);
-    }
-    if (stack.isEmpty()) {
-        list.enableControls();
+        try {
+            list.gotoBookmark(top);
+        } catch (const Error&) {
+            try {
+                list.first();
+            } catch (const Error&) {
+            }
+        }
     }
 }
 

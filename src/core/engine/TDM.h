@@ -154,6 +154,10 @@ private:
                  bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
     QString currentTableText(int field) const;
+    /// Marks of target rows worked out by CompareTarget while loading.
+    enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };
+    void storeTargetMarks(const std::vector<std::uint8_t>& marks);
+    void storeSourceMarks(const std::vector<bool>& found);
     void pushPosition(MemData& list, QStringList& stack);
     void popPosition(MemData& list, QStringList& stack);
     void connectSide(Side side, Connection& connection, int aliasField);
@@ -183,6 +187,9 @@ private:
     bool aliasHeaderPending_ = false;
     bool loadingTableSetups_ = false;
     bool copyStale_ = false;
+    bool deferMarks_ = false;  // CompareAll stores both sides' marks at the end
+    std::vector<std::uint8_t> pendingTargetMarks_;
+    std::vector<bool> pendingSourceFound_;
 
     TableFields tf_{};
     int sourceAliasField_ = -1;

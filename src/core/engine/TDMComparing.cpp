@@ -178,13 +178,52 @@ std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
 }
 
 void TDM::CompareAll() {
-    CompareTarget();
-    MarkSourceOnly();
+    if (loadingData_) {
+        // Both sides' marks are worked out before either is stored, so that
+        // a key message or a conversion error on one side leaves the other
+        // side's marks, statistics and copy as they were.
+        deferMarks_ = true;
+        Finally done([this] {
+            deferMarks_ = false;
+            pendingTargetMarks_.clear();
+            pendingSourceFound_.clear();
+        });
+        CompareTarget();
+        MarkSourceOnly();
+        if (destMemData_.isOpen()) {
+            storeTargetMarks(pendingTargetMarks_);
+        }
+        if (sourceMemData_.isOpen()) {
+            storeSourceMarks(pendingSourceFound_);
+        }
+    } else {
+        CompareTarget();
+        MarkSourceOnly();
+    }
     compared_ = sourceMemData_.isOpen() && destMemData_.isOpen();
     view_.gridRefit(Side::Source);
     view_.gridRefit(Side::Target);
     view_.gridRepaint(Side::Source);
     view_.gridRepaint(Side::Target);
+}
+
+void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
+    MemData& d = destMemData_;
+    d.post();
+    for (int dp = 0; dp < d.recordCount() && static_cast<std::size_t>(dp) < marks.size(); ++dp) {
+        const std::uint8_t m = marks[static_cast<std::size_t>(dp)];
+        d.writeAt(dp, onlyInDest_, Value::fromBool((m & kMarkFound) == 0));
+        d.writeAt(dp, updateField_, Value::fromBool(false));
+        d.writeAt(dp, difference_, Value::fromBool((m & kMarkDifferent) != 0));
+    }
+}
+
+void TDM::storeSourceMarks(const std::vector<bool>& found) {
+    MemData& s = sourceMemData_;
+    s.post();
+    for (int sp = 0; sp < s.recordCount() && static_cast<std::size_t>(sp) < found.size(); ++sp) {
+        s.writeAt(sp, onlyInSource_, Value::fromBool(!found[static_cast<std::size_t>(sp)]));
+    }
 }
 
 void TDM::CompareTarget() {
@@ -220,7 +259,6 @@ void TDM::CompareTarget() {
         }
         // Every mark is worked out before any is stored, so that a key message
         // or a conversion error leaves the marks as they were.
-        enum : std::uint8_t { kFound = 1, kDifferent = 2 };
         std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.recordCount()), 0);
         for (int dp = 0; dp < d.recordCount(); ++dp) {
             const int sp = sourceOpen ? matchRow(s, d, dp, plan, false) : -1;
@@ -228,20 +266,19 @@ void TDM::CompareTarget() {
                 continue;
             }
             std::uint8_t& m = marks[static_cast<std::size_t>(dp)];
-            m = kFound;
+            m = kMarkFound;
             for (const auto& [tf, sf] : pairs) {
                 if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
                                           s.field(sf).type)) {
-                    m |= kDifferent;
+                    m |= kMarkDifferent;
                     break;
                 }
             }
         }
-        for (int dp = 0; dp < d.recordCount(); ++dp) {
-            const std::uint8_t m = marks[static_cast<std::size_t>(dp)];
-            d.writeAt(dp, onlyInDest_, Value::fromBool((m & kFound) == 0));
-            d.writeAt(dp, updateField_, Value::fromBool(false));
-            d.writeAt(dp, difference_, Value::fromBool((m & kDifferent) != 0));
+        if (deferMarks_) {
+            pendingTargetMarks_ = std::move(marks);
+        } else {
+            storeTargetMarks(marks);
         }
         return;
     }
@@ -311,8 +348,10 @@ void TDM::MarkSourceOnly() {
         }
         found[static_cast<std::size_t>(sp)] = targetOpen && matchRow(d, s, sp, plan, false) >= 0;
     }
-    for (int sp = 0; sp < s.recordCount(); ++sp) {
-        s.writeAt(sp, onlyInSource_, Value::fromBool(!found[static_cast<std::size_t>(sp)]));
+    if (deferMarks_) {
+        pendingSourceFound_ = std::move(found);
+    } else {
+        storeSourceMarks(found);
     }
 }
 

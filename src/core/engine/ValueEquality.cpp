@@ -3,6 +3,8 @@
 #include "common/Errors.h"
 #include "list/ValueText.h"
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace qm::ValueEquality {
@@ -166,6 +168,29 @@ bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType ty
             return x == y;
         }
         case Kind::Float:
+            // An integer keeps all its 64 bits: through a double, neighbouring
+            // large integers would count as equal.
+            if (ka == Kind::Int || kb == Kind::Int) {
+                const bool aInt = ka == Kind::Int;
+                const std::int64_t n = aInt ? a.i : b.i;
+                const ValueRef& other = aInt ? b : a;
+                const Kind ko = aInt ? kb : ka;
+                if (ko == Kind::Text) {
+                    bool ok = false;
+                    const qlonglong m = textOf(other).trimmed().toLongLong(&ok);
+                    if (ok) {
+                        return m == n;
+                    }
+                }
+                const double d = toFloat(other, ko);
+                if (ko != Kind::Bool && std::isfinite(d) && d == std::floor(d) &&
+                    std::abs(d) < 9.2e18) {
+                    return static_cast<std::int64_t>(d) == n;
+                }
+                if (ko != Kind::Bool) {
+                    return false;  // not a whole number, or out of range
+                }
+            }
             return toFloat(a, ka) == toFloat(b, kb);
         case Kind::Currency:
             return toDecimal(a, ka) == toDecimal(b, kb);

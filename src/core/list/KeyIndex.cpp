@@ -128,12 +128,28 @@ bool KeyIndex::rowMatches(int pos, const std::vector<Value>& values) const {
 // word, so that a probe touches one cache line.
 void KeyIndex::insert(std::uint64_t h, std::uint32_t pos) {
     const std::size_t mask = table_.size() - 1;
+    const std::uint64_t high = h & 0xFFFFFFFF00000000ULL;
     std::size_t i = h & mask;
     while (table_[i] != kEmptySlot) {
+        // Only the first row of a key is ever found; later rows with the
+        // same key stay out, so many equal keys cost no longer probes.
+        if ((table_[i] & 0xFFFFFFFF00000000ULL) == high &&
+            rowsMatch(static_cast<int>(table_[i] & 0xFFFFFFFFULL), static_cast<int>(pos))) {
+            return;
+        }
         i = (i + 1) & mask;
     }
     table_[i] = (h & 0xFFFFFFFF00000000ULL) | pos;
     ++count_;
+}
+
+bool KeyIndex::rowsMatch(int a, int b) const {
+    for (std::size_t k = 0; k < fields_.size(); ++k) {
+        if (!sameKey(list_.storedRef(a, fields_[k]), list_.storedRef(b, fields_[k]), decimal_[k])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void KeyIndex::build() {

@@ -37,6 +37,7 @@ private:
     void insert(std::uint64_t h, std::uint32_t pos);
     std::uint64_t hashRow(int pos) const;
     bool rowMatches(int pos, const std::vector<Value>& values) const;
+    bool rowsMatch(int a, int b) const;
 
     const MemData& list_;
     std::vector<int> fields_;

@@ -85,7 +85,8 @@ public:
 
     // --- values of the current row -------------------------------------------
     Value value(int f) const;
-    ValueRef ref(int f) const { return refAt(pos_, f); }
+    /// The current row's value; in insert state, the new row's.
+    ValueRef ref(int f) const;
     void setValue(int f, const Value& v);
     bool isNull(int f) const { return ref(f).null; }
     QVariant asVariant(int f) const;
@@ -98,7 +99,8 @@ public:
     void setAsInt(int f, std::int64_t v);
 
     // --- values of any row (no move) -----------------------------------------
-    /// View of a value; for the current row in edit or insert state, the edited value.
+    /// View of a value; for the current row in edit state, the edited value.
+    /// A row being inserted has no position yet and is read through ref().
     ValueRef refAt(int pos, int f) const;
     Value valueAt(int pos, int f) const { return refAt(pos, f).toValue(); }
     int recIdAt(int pos) const { return recIds_[static_cast<std::size_t>(pos)]; }

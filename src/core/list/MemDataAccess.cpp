@@ -34,19 +34,27 @@ FieldType typeOfStorage(StorageClass s) {
 
 // --- values --------------------------------------------------------------------
 
-ValueRef MemData::refAt(int pos, int f) const {
-    const auto fi = static_cast<std::size_t>(f);
-    if (pos == pos_ && (state_ == ListState::Edit || state_ == ListState::Insert) &&
-        !buf_.empty()) {
+ValueRef MemData::ref(int f) const {
+    // The row being inserted is not at any position yet: only the current
+    // row's reads see it.
+    if (state_ == ListState::Insert && !buf_.empty()) {
+        const auto fi = static_cast<std::size_t>(f);
         if (f == 0) {
             ValueRef r;
             r.null = false;
-            r.i = state_ == ListState::Insert ? bufRecId_ : recIds_[static_cast<std::size_t>(pos)];
+            r.i = bufRecId_;
             return r;
         }
-        if (fields_[fi].kind != FieldKind::Lookup && (state_ == ListState::Insert || dirty_[fi])) {
-            return ValueRef::of(buf_[fi]);
-        }
+        return fields_[fi].kind == FieldKind::Lookup ? ValueRef{} : ValueRef::of(buf_[fi]);
+    }
+    return refAt(pos_, f);
+}
+
+ValueRef MemData::refAt(int pos, int f) const {
+    const auto fi = static_cast<std::size_t>(f);
+    if (pos == pos_ && state_ == ListState::Edit && !buf_.empty() && dirty_[fi] &&
+        fields_[fi].kind == FieldKind::Data) {
+        return ValueRef::of(buf_[fi]);
     }
     return storedRef(pos, f);
 }
