@@ -152,7 +152,37 @@ bool KeyIndex::rowsMatch(int a, int b) const {
     return true;
 }
 
+bool KeyIndex::keysAscend() const {
+    if (fields_.size() != 1) {
+        return false;
+    }
+    const int n = list_.recordCount();
+    std::int64_t previous = 0;
+    for (int p = 0; p < n; ++p) {
+        const ValueRef v = list_.storedRef(p, fields_[0]);
+        if (v.null || (v.storage != StorageClass::Int && v.storage != StorageClass::Micros) ||
+            (p > 0 && v.i <= previous)) {
+            return false;
+        }
+        previous = v.i;
+    }
+    return true;
+}
+
 void KeyIndex::build() {
+    lastHit_ = -1;
+    valid_ = true;
+    // Keys that strictly ascend need no table: they are found by position.
+    ascending_ = keysAscend();
+    if (ascending_) {
+        std::vector<std::uint64_t>().swap(table_);
+        count_ = 0;
+        return;
+    }
+    buildTable();
+}
+
+void KeyIndex::buildTable() {
     const auto n = static_cast<std::size_t>(list_.recordCount());
     std::size_t cap = 16;
     while (cap < n * 2 + 2) {
@@ -160,35 +190,30 @@ void KeyIndex::build() {
     }
     table_.assign(cap, kEmptySlot);
     count_ = 0;
-    lastHit_ = -1;
-    ascending_ = fields_.size() == 1;
-    std::int64_t previous = 0;
     for (std::size_t p = 0; p < n; ++p) {
         insert(hashRow(static_cast<int>(p)), static_cast<std::uint32_t>(p));
-        if (ascending_) {
-            const ValueRef v = list_.storedRef(static_cast<int>(p), fields_[0]);
-            ascending_ = !v.null &&
-                         (v.storage == StorageClass::Int || v.storage == StorageClass::Micros) &&
-                         (p == 0 || v.i > previous);
-            previous = v.i;
-        }
     }
-    valid_ = true;
 }
 
 void KeyIndex::addLast(int pos) {
     if (!valid_) {
         return;
     }
+    if (ascending_) {
+        const ValueRef v = list_.storedRef(pos, fields_[0]);
+        if (!v.null && (v.storage == StorageClass::Int || v.storage == StorageClass::Micros) &&
+            (pos == 0 || v.i > list_.storedRef(pos - 1, fields_[0]).i)) {
+            return;
+        }
+        ascending_ = false;
+        buildTable();  // includes pos
+        return;
+    }
     if ((count_ + 1) * 2 > table_.size()) {
-        build();  // grows and re-inserts in row order, which includes pos
+        buildTable();  // grows and re-inserts in row order, which includes pos
         return;
     }
     insert(hashRow(pos), static_cast<std::uint32_t>(pos));
-    if (ascending_ && pos > 0) {
-        const ValueRef v = list_.storedRef(pos, fields_[0]);
-        ascending_ = !v.null && v.i > list_.storedRef(pos - 1, fields_[0]).i;
-    }
 }
 
 bool KeyIndex::hintHits(int pos, std::int64_t key) const {
@@ -199,20 +224,41 @@ bool KeyIndex::hintHits(int pos, std::int64_t key) const {
     return !v.null && v.i == key;
 }
 
+int KeyIndex::findAscending(const Value& value) {
+    if (value.isNull() ||
+        (value.storage() != StorageClass::Int && value.storage() != StorageClass::Micros)) {
+        return -1;
+    }
+    // Lookups in key order find their row right after the last one.
+    const std::int64_t key = value.asInt();
+    for (int candidate : {lastHit_ + 1, lastHit_}) {
+        if (hintHits(candidate, key)) {
+            lastHit_ = candidate;
+            return candidate;
+        }
+    }
+    int lo = 0, hi = list_.recordCount();
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (list_.storedRef(mid, fields_[0]).i < key) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    if (hintHits(lo, key)) {
+        lastHit_ = lo;
+        return lo;
+    }
+    return -1;
+}
+
 int KeyIndex::find(const std::vector<Value>& values) {
     if (!valid_) {
         build();
     }
-    if (ascending_ && !values[0].isNull() &&
-        (values[0].storage() == StorageClass::Int || values[0].storage() == StorageClass::Micros)) {
-        // Keys ascend strictly, so a row holding the key is the only one.
-        const std::int64_t key = values[0].asInt();
-        for (int candidate : {lastHit_ + 1, lastHit_}) {
-            if (hintHits(candidate, key)) {
-                lastHit_ = candidate;
-                return candidate;
-            }
-        }
+    if (ascending_) {
+        return findAscending(values[0]);
     }
     std::uint64_t h = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {
@@ -225,7 +271,6 @@ int KeyIndex::find(const std::vector<Value>& values) {
         if ((slot & 0xFFFFFFFF00000000ULL) == high) {
             const auto pos = static_cast<int>(slot & 0xFFFFFFFFULL);
             if (rowMatches(pos, values)) {
-                lastHit_ = pos;
                 return pos;
             }
         }

@@ -44,10 +44,14 @@ private:
     std::vector<bool> decimal_;
     std::vector<std::uint64_t> table_;
     // A single integer key that strictly ascends in list order (a query
-    // sorted by its key) is searched from the row after the last hit first,
-    // which keeps a run of lookups in key order within a few cache lines.
+    // sorted by its key) needs no table: it is found by binary search, and
+    // first from the row after the last hit, so a run of lookups in key
+    // order stays within a few cache lines.
     bool ascending_ = false;
     int lastHit_ = -1;
+    bool keysAscend() const;
+    void buildTable();
+    int findAscending(const Value& value);
     bool hintHits(int pos, std::int64_t key) const;
     std::size_t count_ = 0;
     bool valid_ = false;
