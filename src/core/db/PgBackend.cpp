@@ -160,24 +160,6 @@ public:
     }
     int recordCount() const override { return -1; }
 
-    Value value(int i) const override {
-        if (eof_) {
-            return {};
-        }
-        RowStore tmp({storageClassOf(fields[static_cast<std::size_t>(i)].type)});
-        const std::uint32_t r = tmp.appendRow();
-        readField(tmp, r, 0, i);
-        return tmp.valueAt(r, 0);
-    }
-
-    void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const override {
-        for (std::size_t i = 0; i < cols.size(); ++i) {
-            if (cols[i] >= 0) {
-                readField(store, row, static_cast<std::size_t>(cols[i]), static_cast<int>(i));
-            }
-        }
-    }
-
 private:
     void start(const QString& sql) {
         if (!PQsendQuery(conn_, sql.toUtf8().constData())) {
@@ -237,7 +219,7 @@ private:
         finished_ = true;
     }
 
-    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const {
+    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const override {
         if (PQgetisnull(result_, 0, i)) {
             st.setNull(row, c);
             return;

@@ -238,26 +238,6 @@ public:
     void next() override { step(); }
     int recordCount() const override { return -1; }
 
-    Value value(int i) const override {
-        if (eof_) {
-            return {};
-        }
-        // Read through a one-row store so both paths share the conversions.
-        const QueryField& f = fields[static_cast<std::size_t>(i)];
-        RowStore tmp({storageClassOf(f.type)});
-        const std::uint32_t r = tmp.appendRow();
-        readField(tmp, r, 0, i);
-        return tmp.valueAt(r, 0);
-    }
-
-    void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const override {
-        for (std::size_t i = 0; i < cols.size(); ++i) {
-            if (cols[i] >= 0) {
-                readField(store, row, static_cast<std::size_t>(cols[i]), static_cast<int>(i));
-            }
-        }
-    }
-
 private:
     void step() {
         const int rc = sqlite3_step(stmt_.get());
@@ -276,7 +256,7 @@ private:
                                  sqlite3_column_bytes(stmt_.get(), i));
     }
 
-    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const {
+    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const override {
         const int t = sqlite3_column_type(stmt_.get(), i);
         if (t == SQLITE_NULL) {
             st.setNull(row, c);

@@ -18,7 +18,8 @@ inline constexpr int kLargeTextSize = 1000000;
 }
 
 /// How a query reads its rows: through a driver library directly or through
-/// Qt SQL. The first row is current after construction.
+/// Qt SQL. The first row is current after construction. A reader overrides
+/// value() or readField(), each of which the other is built on.
 class Query::Backend {
 public:
     virtual ~Backend() = default;
@@ -26,11 +27,26 @@ public:
     virtual bool eof() const = 0;
     virtual void next() = 0;
     virtual int recordCount() const = 0;
-    virtual Value value(int i) const = 0;
-    virtual void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const {
+
+    /// Field i of the current row as a value of its type. Readers that
+    /// write straight into a store get this for free through readField.
+    virtual Value value(int i) const {
+        if (eof()) {
+            return {};
+        }
+        RowStore one({storageClassOf(fields[static_cast<std::size_t>(i)].type)});
+        const std::uint32_t r = one.appendRow();
+        readField(one, r, 0, i);
+        return one.valueAt(r, 0);
+    }
+    /// Writes field i of the current row into column c of a store row.
+    virtual void readField(RowStore& store, std::uint32_t row, std::size_t c, int i) const {
+        store.set(row, c, value(i));
+    }
+    void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& cols) const {
         for (std::size_t i = 0; i < cols.size(); ++i) {
             if (cols[i] >= 0) {
-                store.set(row, static_cast<std::size_t>(cols[i]), value(static_cast<int>(i)));
+                readField(store, row, static_cast<std::size_t>(cols[i]), static_cast<int>(i));
             }
         }
     }
