@@ -310,6 +310,22 @@ TEST_F(KeyTest, KeyNamesAreTakenAsWrittenButMatchColumnsInAnyCase) {
     }
 }
 
+// A text key matches a number key only when it is the number's own text, so
+// both lists agree on which rows have partners.
+TEST_F(KeyTest, TextAndNumberKeysAgreeInBothDirections) {
+    makeDatabases(
+        {u"CREATE TABLE t (id INTEGER, v TEXT)"_s, u"INSERT INTO t VALUES (7, 'a'), (8, 'b')"_s},
+        {u"CREATE TABLE t (id TEXT, v TEXT)"_s,
+         u"INSERT INTO t VALUES ('007', 'a'), ('8', 'b')"_s});
+    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"id"_s});
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::rows(target(), {u"id"_s, u"OnlyInDest"_s}),
+              (QStringList{u"007|True"_s, u"8|False"_s}));
+    EXPECT_EQ(EngineHarness::rows(source(), {u"id"_s, u"OnlyInSource"_s}),
+              (QStringList{u"7|True"_s, u"8|False"_s}));
+}
+
 TEST_F(KeyTest, NullKeyInTheTargetStopsTheComparison) {
     const QStringList withNull = {u"CREATE TABLE t (ID INTEGER, v TEXT)"_s,
                                   u"INSERT INTO t VALUES (1, 'a'), (NULL, 'b'), (3, 'c')"_s};

@@ -60,7 +60,17 @@ std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to)
             return ok ? std::optional<Value>(Value::fromInt(n)) : std::nullopt;
         }
     }
-    return ValueText::fromText(ValueText::toText(v.toValue(), from), to);
+    const QString text = ValueText::toText(v.toValue(), from);
+    Value converted = ValueText::fromText(text, to);
+    // A text key equals a number key only when it is that number's own text:
+    // '007' and 7 are different keys, in whichever list the search starts.
+    const bool fromText =
+        sf == StorageClass::Bytes && !isBinaryType(from) && from != FieldType::BCD;
+    const bool toNumber = st == StorageClass::Int || st == StorageClass::Float;
+    if (fromText && toNumber && ValueText::toText(converted, to) != text) {
+        return std::nullopt;
+    }
+    return converted;
 }
 
 }  // namespace
