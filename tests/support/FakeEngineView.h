@@ -22,6 +22,9 @@ public:
     void gridColumnsCreated(Side side) override { notices << QStringLiteral("created") + sideName(side); }
     void gridColumnsRemoved(Side side) override { notices << QStringLiteral("removed") + sideName(side); }
     void beep() override { ++beeps; }
+    void scriptClear() override { script.clear(); }
+    void scriptAppendLine(const QString& line) override { script << line; }
+    void showScriptTab() override { ++scriptTabShown; }
 
     void showInfo(const QString& text) override { infos << text; }
     void showError(const QString& text) override { errors << text; }
@@ -62,6 +65,8 @@ public:
     QStringList errors;
     QStringList questions;
     int beeps = 0;
+    QStringList script;
+    int scriptTabShown = 0;
     bool yesAnswer = true;
     int loginRequests = 0;
     QString loginUser;

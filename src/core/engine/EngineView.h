@@ -48,6 +48,12 @@ public:
     virtual void beep() {}
     virtual void beginBusy() {}
     virtual void endBusy() {}
+
+    /// The script editor: emptied, and lines added at its end.
+    virtual void scriptClear() {}
+    virtual void scriptAppendLine(const QString&) {}
+    /// Bring the script editor's tab to the front.
+    virtual void showScriptTab() {}
 };
 
 }  // namespace qm

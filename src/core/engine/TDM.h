@@ -107,6 +107,19 @@ public:
     void SyncTargetToSource();
     void UpdateStatistics();
 
+    // --- statements ------------------------------------------------------------------
+    /// Writes the header and the UPDATE, INSERT and DELETE statements of the
+    /// target list's marks into the script editor, emptying it first when asked.
+    void ScriptCurrentTableSetup(bool clearFirst);
+    void WriteUpdateStatement();
+    void WriteInsertStatement();
+    void WriteDeleteStatement();
+    /// The literal of a target list column's value in the target's dialect.
+    QString SqlLiteral(int field) const;
+    static QString QuoteSqlText(const QString& text);
+    /// "Make script for current merge tab".
+    void MakeScript();
+
     // --- event handlers -------------------------------------------------------------
     void TablesMemDataAfterPost();
     void TablesMemDataAfterScroll();
@@ -158,6 +171,7 @@ private:
     enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };
     void storeTargetMarks(const std::vector<std::uint8_t>& marks);
     void storeSourceMarks(const std::vector<bool>& found);
+    QString keyConditions();
     void pushPosition(MemData& list, QStringList& stack);
     void popPosition(MemData& list, QStringList& stack);
     void connectSide(Side side, Connection& connection, int aliasField);
