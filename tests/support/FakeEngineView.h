@@ -6,7 +6,7 @@
 #include <QMap>
 #include <QStringList>
 #include <optional>
-
+#include <vector>
 
 namespace qm::test {
 
@@ -19,9 +19,14 @@ public:
     void setConnectedBox(Side side, bool ticked) override { boxes[side] = ticked; }
     void setRecordCountText(Side side, const QString& text) override { counts[side] = text; }
     void setStatisticText(StatLabel label, const QString& text) override { stats[label] = text; }
-    void gridColumnsCreated(Side side) override { notices << QStringLiteral("created") + sideName(side); }
-    void gridColumnsRemoved(Side side) override { notices << QStringLiteral("removed") + sideName(side); }
+    void gridColumnsCreated(Side side) override {
+        notices << QStringLiteral("created") + sideName(side);
+    }
+    void gridColumnsRemoved(Side side) override {
+        notices << QStringLiteral("removed") + sideName(side);
+    }
     void beep() override { ++beeps; }
+    std::vector<int> selectedSourceRecIds() const override { return selection; }
     void scriptClear() override { script.clear(); }
     void scriptAppendLine(const QString& line) override { script << line; }
     void showScriptTab() override { ++scriptTabShown; }
@@ -66,6 +71,7 @@ public:
     QStringList questions;
     int beeps = 0;
     QStringList script;
+    std::vector<int> selection;
     int scriptTabShown = 0;
     bool yesAnswer = true;
     int loginRequests = 0;
@@ -73,7 +79,9 @@ public:
     std::optional<QString> loginPassword;
 
 private:
-    static QString sideName(Side s) { return s == Side::Source ? QStringLiteral("Source") : QStringLiteral("Target"); }
+    static QString sideName(Side s) {
+        return s == Side::Source ? QStringLiteral("Source") : QStringLiteral("Target");
+    }
 };
 
 }  // namespace qm::test

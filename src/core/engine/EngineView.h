@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 namespace qm {
 
@@ -48,6 +49,10 @@ public:
     virtual void beep() {}
     virtual void beginBusy() {}
     virtual void endBusy() {}
+
+    /// RecIds of the rows selected in the source grid, in the order the grid
+    /// lists its selection (group rows left out).
+    virtual std::vector<int> selectedSourceRecIds() const { return {}; }
 
     /// The script editor: emptied, and lines added at its end.
     virtual void scriptClear() {}

@@ -120,6 +120,20 @@ public:
     /// "Make script for current merge tab".
     void MakeScript();
 
+    // --- merge commands (the target list only; the database follows by script) ---
+    /// "Mark all target records for deletion" (false) or "Mark 'target only'
+    /// records for deletion" (true).
+    void MarkTargetForDeletion(bool onlyTargetOnly);
+    /// Appends the current source row to the target list as a new row.
+    void CopySourceRecordToTarget();
+    void CopySourceOnlyRecordsToDest();
+    void CopySelectedSourceOnlyRecordsToDestination();
+    void ChangeRecsWithDifferencesToEqualSource();
+    /// Change, copy, then mark target-only rows for deletion.
+    void ChangeDataToEqualSource();
+    /// Change, then copy.
+    void ChangeDataToEqualSourceNoDelete();
+
     // --- event handlers -------------------------------------------------------------
     void TablesMemDataAfterPost();
     void TablesMemDataAfterScroll();

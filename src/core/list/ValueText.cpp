@@ -308,9 +308,23 @@ Value fromText(const QString& text, FieldType type) {
         case StorageClass::Int: {
             bool ok = false;
             const QString t = text.trimmed();
-            const qlonglong n = t.toLongLong(&ok);
+            qlonglong n = t.toLongLong(&ok);
             if (!ok) {
-                failConversion(text, type);
+                // A whole number written with a fraction or an exponent ("17.0000").
+                QByteArray canon;
+                if (canonicalDecimal(t, canon)) {
+                    const qsizetype e = canon.indexOf('e');
+                    const int exp = e < 0 ? 0 : canon.mid(e + 1).toInt();
+                    if (canon == "0") {
+                        return Value::fromInt(0);
+                    }
+                    if (exp >= 0 && exp <= 18) {
+                        n = (canon.left(e) + QByteArray(exp, '0')).toLongLong(&ok);
+                    }
+                }
+                if (!ok) {
+                    failConversion(text, type);
+                }
             }
             return Value::fromInt(n);
         }

@@ -1,0 +1,169 @@
+// The merge commands: they change the target list so that it equals the
+// source; the statements written from its marks then change the database.
+#include "common/Errors.h"
+#include "common/ScopeGuards.h"
+#include "engine/TDM.h"
+#include "engine/ValueEquality.h"
+#include "list/ValueText.h"
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+namespace {
+
+// A source value in the type of the target column it is copied into.
+Value convertValue(const Value& v, FieldType from, FieldType to) {
+    if (v.isNull() || storageClassOf(from) == storageClassOf(to)) {
+        return v;
+    }
+    return ValueText::fromVariant(ValueText::toVariant(v, from), to);
+}
+
+// The busy cursor for the lifetime of a command.
+class Busy {
+public:
+    explicit Busy(EngineView& view) : view_(view) { view_.beginBusy(); }
+    ~Busy() { view_.endBusy(); }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    EngineView& view_;
+};
+
+}  // namespace
+
+void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
+    Busy busy(view_);
+    MemData& d = destMemData_;
+    if (!d.isOpen()) {
+        return;
+    }
+    PushTargetPosition();
+    Finally pop([this] { PopTargetPosition(); });
+    for (d.first(); !d.eof(); d.next()) {
+        if (!onlyTargetOnly || d.asBool(onlyInDest_)) {
+            d.edit();
+            d.setAsBool(del_, true);
+            d.post();
+        }
+    }
+}
+
+void TDM::CopySourceRecordToTarget() {
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    d.insert();
+    try {
+        for (int f = 1; f < d.fieldCount(); ++f) {
+            const FieldDef& def = d.field(f);
+            if (def.tag == kFlagTag || def.kind != FieldKind::Data) {
+                continue;
+            }
+            const int sf = s.findField(def.name);
+            if (sf >= 0) {
+                d.setValue(f, convertValue(s.value(sf), s.field(sf).type, def.type));
+            }
+        }
+        d.setAsBool(newField_, true);
+        d.post();
+    } catch (...) {
+        d.cancel();
+        throw;
+    }
+}
+
+void TDM::CopySourceOnlyRecordsToDest() {
+    Busy busy(view_);
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!s.isOpen() || !d.isOpen()) {
+        return;
+    }
+    {
+        Frozen frozenSource(s);
+        Frozen frozenTarget(d);
+        for (s.first(); !s.eof(); s.next()) {
+            if (s.asBool(onlyInSource_)) {
+                CopySourceRecordToTarget();
+            }
+        }
+        s.first();
+    }
+    MarkSourceOnly();
+    CompareTarget();
+}
+
+void TDM::CopySelectedSourceOnlyRecordsToDestination() {
+    Busy busy(view_);
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!s.isOpen() || !d.isOpen()) {
+        return;
+    }
+    Frozen frozenSource(s);
+    Frozen frozenTarget(d);
+    for (int recId : view_.selectedSourceRecIds()) {
+        const int pos = s.positionOfRecId(recId);
+        if (pos < 0) {
+            continue;
+        }
+        s.moveTo(pos);
+        if (s.asBool(onlyInSource_)) {
+            CopySourceRecordToTarget();
+        }
+    }
+}
+
+void TDM::ChangeRecsWithDifferencesToEqualSource() {
+    Busy busy(view_);
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!s.isOpen() || !d.isOpen()) {
+        return;
+    }
+    PushSourcePosition();
+    Finally popSource([this] { PopSourcePosition(); });
+    PushTargetPosition();
+    Finally popTarget([this] { PopTargetPosition(); });
+    // Same-named data columns of both lists, flag columns left out.
+    std::vector<std::pair<int, int>> pairs;
+    for (int f = 1; f < d.fieldCount(); ++f) {
+        const int sf = s.findField(d.field(f).name);
+        if (sf >= 0 && d.field(f).tag != kFlagTag && d.field(f).kind == FieldKind::Data) {
+            pairs.emplace_back(f, sf);
+        }
+    }
+    for (d.first(); !d.eof(); d.next()) {
+        if (!d.asBool(difference_)) {
+            continue;
+        }
+        if (!LocateMatch(s, d, false)) {
+            d.cancel();
+            throw InternalError(
+                u"The source record of a target record with differences was not found; its key "
+                "was changed after comparing"_s);
+        }
+        d.edit();
+        d.setAsBool(updateField_, true);
+        for (const auto& [tf, sf] : pairs) {
+            if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
+                d.setValue(tf, convertValue(s.value(sf), s.field(sf).type, d.field(tf).type));
+            }
+        }
+        d.post();
+    }
+}
+
+void TDM::ChangeDataToEqualSource() {
+    ChangeRecsWithDifferencesToEqualSource();
+    CopySourceOnlyRecordsToDest();
+    MarkTargetForDeletion(true);
+}
+
+void TDM::ChangeDataToEqualSourceNoDelete() {
+    ChangeRecsWithDifferencesToEqualSource();
+    CopySourceOnlyRecordsToDest();
+}
+
+}  // namespace qm
