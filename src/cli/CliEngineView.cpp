@@ -26,8 +26,10 @@ void CliEngineView::showError(const QString& text) {
 }
 
 bool CliEngineView::askYesNo(const QString& text) {
-    printErr(text + u" [answered No]"_s);
-    return false;
+    if (!yesNoAnswer_) {
+        printErr(text + u" [answered No]"_s);
+    }
+    return yesNoAnswer_;
 }
 
 bool CliEngineView::askLogin(const QString& alias, QString& user, QString& password,

@@ -19,8 +19,13 @@ public:
 
     void showInfo(const QString& text) override;
     void showError(const QString& text) override;
-    /// No one can answer: questions are answered "No".
+    /// No one can answer: questions get the preset answer ("No" unless set).
     bool askYesNo(const QString& text) override;
+    void setYesNoAnswer(bool yes) { yesNoAnswer_ = yes; }
+
+    void scriptClear() override { script_.clear(); }
+    void scriptAppendLine(const QString& line) override { script_ << line; }
+    const QStringList& script() const { return script_; }
 
     /// Password from QUILLMERE_PASSWORD; refuses with a hint when unset.
     bool askLogin(const QString& alias, QString& user, QString& password, QString& reason) override;
@@ -35,6 +40,8 @@ private:
     QMap<Side, QString> counts_;
     QMap<StatLabel, QString> stats_;
     bool messageShown_ = false;
+    bool yesNoAnswer_ = false;
+    QStringList script_;
 };
 
 }  // namespace qm::cli

@@ -1,4 +1,6 @@
+#include "CliCommon.h"
 #include "CompareCommand.h"
+#include "ScriptCommand.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -13,6 +15,9 @@ const char kUsage[] =
     "Commands:\n"
     "  compare   Open a source and a target query, match their rows by primary key\n"
     "            and print the record counts and the statistics of the comparison.\n"
+    "  script    Write the UPDATE, INSERT and DELETE statements that make the target\n"
+    "            table equal the source.\n"
+    "  execute   Execute a script file on the target in one transaction.\n"
     "\n"
     "Run 'quillmere-cli COMMAND --help' for the options of a command.\n";
 
@@ -34,6 +39,12 @@ int main(int argc, char* argv[]) {
     args.removeAt(1);
     if (command == u"compare"_s) {
         return qm::cli::runCompare(args);
+    }
+    if (command == u"script"_s) {
+        return qm::cli::runScript(args);
+    }
+    if (command == u"execute"_s) {
+        return qm::cli::runExecute(args);
     }
     std::fprintf(stderr, "Unknown command: %s\n\n%s", qPrintable(command), kUsage);
     return qm::cli::kUsage;

@@ -8,6 +8,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -191,7 +192,21 @@ void Connection::rollback() {
 }
 
 void Connection::execute(const QString& sql) {
-    QSqlQuery q(database());
+    QSqlDatabase db = database();
+    // SQLite runs the text itself: faster than a prepared query per
+    // statement, and a piece that holds only a comment is no error.
+    const QVariant handle = def_.driver == u"SQLITE"_s ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        sqlite3* h = *static_cast<sqlite3* const*>(handle.constData());
+        char* error = nullptr;
+        if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(h));
+            sqlite3_free(error);
+            throw DatabaseError(message);
+        }
+        return;
+    }
+    QSqlQuery q(db);
     if (!q.exec(sql)) {
         throw DatabaseError(errorText(q.lastError()));
     }

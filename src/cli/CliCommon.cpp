@@ -1,0 +1,120 @@
+#include "CliCommon.h"
+
+#include "CliEngineView.h"
+#include "common/Errors.h"
+#include "engine/TDM.h"
+
+using namespace Qt::StringLiterals;
+
+namespace qm::cli {
+
+void print(FILE* to, const QString& text) {
+    const QByteArray bytes = (text + u'\n').toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+    std::fflush(to);
+}
+
+int parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& command,
+                   const QList<const QCommandLineOption*>& required) {
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
+    parser.addOption(help);
+    const QString hint = u"Run 'quillmere-cli %1 --help' for the options."_s.arg(command);
+    if (!parser.parse(arguments)) {
+        print(stderr, parser.errorText());
+        print(stderr, hint);
+        return kUsage;
+    }
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText().replace(u"[options]"_s, command + u" [options]"_s));
+        return kSuccess;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        print(stderr, u"Unexpected argument: %1"_s.arg(parser.positionalArguments().first()));
+        return kUsage;
+    }
+    QStringList missing;
+    for (const QCommandLineOption* o : required) {
+        if (!parser.isSet(*o)) {
+            missing << u"--"_s + o->names().first();
+        }
+    }
+    if (!missing.isEmpty()) {
+        print(stderr, u"Missing option(s): %1"_s.arg(missing.join(u", "_s)));
+        print(stderr, hint);
+        return kUsage;
+    }
+    return -1;
+}
+
+TableSetupOptions::TableSetupOptions()
+    : sourceAlias(u"source-alias"_s, u"Database alias of the source (see --aliases)."_s, u"A"_s),
+      targetAlias(u"target-alias"_s, u"Database alias of the target (see --aliases)."_s, u"B"_s),
+      sourceSql(u"source-sql"_s, u"SQL query of the source rows."_s, u"SQL"_s),
+      targetSql(u"target-sql"_s, u"SQL query of the target rows."_s, u"SQL"_s),
+      key(u"key"_s,
+          u"Primary key field, or several names separated by ';' (taken as written, blanks "
+          "included)."_s,
+          u"SPEC"_s),
+      aliases(u"aliases"_s,
+              u"Alias file to use. Default: $QUILLMERE_ALIASES, else Aliases.ini in the "
+              "per-user configuration folder, else beside the program. A password an alias "
+              "needs but does not hold is taken from $QUILLMERE_PASSWORD."_s,
+              u"FILE"_s) {}
+
+void TableSetupOptions::addTo(QCommandLineParser& parser) const {
+    parser.addOptions({sourceAlias, targetAlias, sourceSql, targetSql, key, aliases});
+}
+
+QList<const QCommandLineOption*> TableSetupOptions::required() const {
+    return {&sourceAlias, &targetAlias, &sourceSql, &targetSql, &key};
+}
+
+QString TableSetupOptions::problem(const QCommandLineParser& parser) const {
+    if (parser.value(key).isEmpty()) {
+        // Without key fields no row can be matched: every row would count
+        // as local, which is never what a comparison is for.
+        return u"Missing option(s): --key (it is empty)"_s;
+    }
+    return {};
+}
+
+int openTableSetup(TDM& dm, CliEngineView& view, const QCommandLineParser& parser,
+                   const TableSetupOptions& options, const QString& name, const QString& table) {
+    dm.session().setAliasFilePath(parser.value(options.aliases));
+    dm.session().setLoginPrompt(&view);
+    try {
+        MemData& tables = dm.TablesMemData();
+        const TDM::TableFields& tf = dm.tableFields();
+        tables.open();
+        tables.append();
+        tables.setAsText(tf.Name, name);
+        tables.setAsText(tf.SourceQuerySQL, parser.value(options.sourceSql));
+        tables.setAsText(tf.DestQuerySQL, parser.value(options.targetSql));
+        tables.setAsText(tf.PrimaryKeySpec, parser.value(options.key));
+        tables.setAsText(tf.DestTableName, table);
+        tables.post();
+        MemData& setup = dm.DBSetupMemData();
+        setup.open();
+        setup.append();
+        setup.setAsText(dm.sourceDBAliasField(), parser.value(options.sourceAlias));
+        setup.setAsText(dm.destDBAliasField(), parser.value(options.targetAlias));
+        setup.post();
+
+        dm.OpenSource();
+        if (!dm.SourceMemData().isOpen()) {
+            return kFailure;
+        }
+        dm.OpenTarget();
+        if (!dm.DestMemData().isOpen()) {
+            return kFailure;
+        }
+    } catch (const SilentAbort&) {
+        return kFailure;
+    } catch (const Error& e) {
+        view.showError(e.message());
+        return kFailure;
+    }
+    return view.messageShown() ? kFailure : kSuccess;
+}
+
+}  // namespace qm::cli

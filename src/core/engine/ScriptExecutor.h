@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+class TDM;
+class MessageViewer;
+
+/// The script editor as script execution needs it: its text, the selection
+/// and the edits made after a successful run.
+class ScriptEditor {
+public:
+    virtual ~ScriptEditor() = default;
+    virtual QString text() const = 0;
+    virtual int selectionStart() const = 0;
+    virtual int selectionLength() const = 0;
+    /// Selects `length` characters from `start` (0: only places the caret).
+    virtual void setSelection(int start, int length) = 0;
+    virtual void removeSelection() = 0;
+    virtual void clear() = 0;
+    virtual void setFocus() {}
+};
+
+/// Options of one run, as the "Script" tab and the preferences set them.
+struct ScriptRunOptions {
+    QString logFileName;           // "Auto log sql file"; empty: no log
+    bool selectNext = false;       // "Select next statement automatically, ..."
+    bool deleteCommitted = false;  // "Delete statements after it is executed successfully"
+    bool disableLogging = false;   // "Disable logging"
+};
+
+/// Executes the script editor's text, or its selection, statement by
+/// statement in one transaction on the target connection, and appends the
+/// run to the log file. A failure rolls everything back, logs nothing and
+/// leaves the editor as it was.
+class ScriptExecutor {
+public:
+    ScriptExecutor(TDM& dm, MessageViewer& messages) : dm_(dm), messages_(messages) {}
+
+    enum class Outcome { Committed, RolledBack, NotRun };
+    /// Runs the editor's script. Statements executed in the last run are
+    /// counted in executedCount(); the message of a failure is errorText().
+    Outcome run(ScriptEditor& editor, const ScriptRunOptions& options);
+
+    int executedCount() const { return executed_; }
+    const QString& errorText() const { return error_; }
+    /// Set after a commit while a target list is loaded: it no longer shows
+    /// the database and should be loaded again.
+    bool targetReopenPending() const { return reopenPending_; }
+
+private:
+    TDM& dm_;
+    MessageViewer& messages_;
+    int executed_ = 0;
+    QString error_;
+    bool reopenPending_ = false;
+};
+
+/// Appends lines to a text file by writing it whole to a new file that then
+/// replaces it, so a failure leaves the previous file intact. Lines end in
+/// CR LF. Raises Error when the file cannot be read or written.
+void appendLinesToFile(const QString& path, const QStringList& lines);
+
+}  // namespace qm
