@@ -1,0 +1,55 @@
+#include "engine/StatementCutter.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+namespace {
+
+struct CutCase {
+    const char* name;
+    QString text;
+    QStringList pieces;
+};
+
+TEST(StatementCutterTest, CutsAtSemicolonsOutsideQuotesAndComments) {
+    const CutCase cases[] = {
+        {"two lines", u"A;\r\nB;\r\n"_s, {u"A"_s, u"B"_s}},
+        {"no final semicolon", u"SELECT 1"_s, {u"SELECT 1"_s}},
+        {"empty", QString(), {}},
+        {"blanks after the last", u"A; "_s, {u"A"_s, u" "_s}},
+        {"lone CR skipped", u"A;\r"_s, {u"A"_s}},
+        {"several leading line breaks", u"\r\n\r\nA;\r\n\r\n\r\nB"_s, {u"A"_s, u"B"_s}},
+        {"LF alone stays", u"A;\nB"_s, {u"A"_s, u"\nB"_s}},
+        {"header travels", u"/* h */\r\nA;"_s, {u"/* h */\r\nA"_s}},
+        {"comment only", u"A;\r\n/* end */"_s, {u"A"_s, u"/* end */"_s}},
+        {"text literal",
+         u"INSERT INTO t VALUES ('a;b');X"_s,
+         {u"INSERT INTO t VALUES ('a;b')"_s, u"X"_s}},
+        {"doubled quote", u"SELECT 'it''s; fine';B"_s, {u"SELECT 'it''s; fine'"_s, u"B"_s}},
+        {"escape string", u"SELECT E'a\\';b';C"_s, {u"SELECT E'a\\';b'"_s, u"C"_s}},
+        {"plain backslash", u"SELECT 'a\\';B"_s, {u"SELECT 'a\\'"_s, u"B"_s}},
+        {"quoted name", u"SELECT \"a;b\" FROM t;C"_s, {u"SELECT \"a;b\" FROM t"_s, u"C"_s}},
+        {"backquoted name", u"SELECT `a;b`;C"_s, {u"SELECT `a;b`"_s, u"C"_s}},
+        {"line comment", u"A -- x; y\r\n;B"_s, {u"A -- x; y\r\n"_s, u"B"_s}},
+        {"block comment",
+         u"UPDATE t SET a = 1/* Was: 'x;y' */ WHERE k = 1;B"_s,
+         {u"UPDATE t SET a = 1/* Was: 'x;y' */ WHERE k = 1"_s, u"B"_s}},
+        {"nested comment", u"/* a /* b; */ c; */A;B"_s, {u"/* a /* b; */ c; */A"_s, u"B"_s}},
+        {"dollar quote",
+         u"DO $f$ BEGIN x; y; END $f$;B"_s,
+         {u"DO $f$ BEGIN x; y; END $f$"_s, u"B"_s}},
+        {"unterminated quote", u"A 'b;c"_s, {u"A 'b;c"_s}},
+        {"line break in literal",
+         u"INSERT INTO t VALUES ('a\r\n;b');"_s,
+         {u"INSERT INTO t VALUES ('a\r\n;b')"_s}},
+    };
+    for (const CutCase& c : cases) {
+        EXPECT_EQ(cutStatements(c.text), c.pieces) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace qm
