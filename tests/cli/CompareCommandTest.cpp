@@ -1,3 +1,4 @@
+#include "support/CliRunner.h"
 #include "support/EngineHarness.h"
 #include "support/PgScratch.h"
 #include "support/QtPrinters.h"
@@ -11,36 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-/// Runs the command-line tool with a clean environment: no alias file or
-/// password from the caller, plus the given variables.
-CliResult runCli(const QStringList& args, const QStringList& env = {}) {
-    ensureCoreApplication();
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.remove(u"QUILLMERE_ALIASES"_s);
-    e.remove(u"QUILLMERE_PASSWORD"_s);
-    for (const QString& kv : env) {
-        e.insert(kv.section(u'=', 0, 0), kv.section(u'=', 1));
-    }
-    p.setProcessEnvironment(e);
-    p.start(QString::fromUtf8(QUILLMERE_CLI_PATH), args);
-    if (!p.waitForFinished(60000)) {
-        ADD_FAILURE() << "quillmere-cli did not finish";
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
-}
 
 const QStringList kSource = {
     u"CREATE TABLE t (id INTEGER, line INTEGER, name TEXT)"_s,
