@@ -45,6 +45,7 @@ TDM::TDM(EngineView& view, MessageViewer& messages)
 }
 
 TDM::~TDM() {
+    destMemData_.removeObserver(&targetWatch_);
     DataModuleDestroy();
 }
 
@@ -93,7 +94,14 @@ void TDM::createFlagColumns() {
     difference_ = destMemData_.addField(flag(u"Difference"_s, u"Difference"_s));
     destMemData_.setSortField(0);  // RecId: rows added later come last
     destMemData_.afterPost = [this] { DestMemDataAfterPost(); };
+    destMemData_.addObserver(&targetWatch_);
     destMemData_.onNewRecord = [this] { DestMemDataNewRecord(); };
+}
+
+void TDM::TargetDisplayWatch::listChanged() {
+    if (dm_.statisticsPending_ && !dm_.destMemData_.controlsDisabled()) {
+        dm_.UpdateStatistics();
+    }
 }
 
 void TDM::DataModuleCreate() {

@@ -215,7 +215,18 @@ private:
     bool aliasHeaderPending_ = false;
     bool loadingTableSetups_ = false;
     bool copyStale_ = false;
-    bool deferMarks_ = false;  // CompareAll stores both sides' marks at the end
+    bool deferMarks_ = false;
+    bool statisticsPending_ = false;
+    /// Writes statistics held back while the target's display was frozen.
+    class TargetDisplayWatch final : public ListObserver {
+    public:
+        explicit TargetDisplayWatch(TDM& dm) : dm_(dm) {}
+        void listChanged() override;
+
+    private:
+        TDM& dm_;
+    };
+    TargetDisplayWatch targetWatch_{*this};  // CompareAll stores both sides' marks at the end
     std::vector<std::uint8_t> pendingTargetMarks_;
     std::vector<bool> pendingSourceFound_;
 

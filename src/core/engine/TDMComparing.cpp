@@ -220,11 +220,21 @@ void TDM::CompareAll() {
 void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
     MemData& d = destMemData_;
     d.post();
+    // A comparison clears UpdateField and posts every row. While loading that
+    // is all; otherwise the after-post rule then sets it again on every row
+    // that is neither new nor marked for deletion, rebuilds the copy and
+    // recounts: the same end result, reached in one pass.
+    const bool afterPostRule = !loadingData_;
     for (int dp = 0; dp < d.recordCount() && static_cast<std::size_t>(dp) < marks.size(); ++dp) {
         const std::uint8_t m = marks[static_cast<std::size_t>(dp)];
         d.writeAt(dp, onlyInDest_, Value::fromBool((m & kMarkFound) == 0));
-        d.writeAt(dp, updateField_, Value::fromBool(false));
         d.writeAt(dp, difference_, Value::fromBool((m & kMarkDifferent) != 0));
+        const bool update = afterPostRule && !d.refAt(dp, del_).i && !d.refAt(dp, newField_).i;
+        d.writeAt(dp, updateField_, Value::fromBool(update));
+    }
+    if (afterPostRule) {
+        RebuildTargetCopy();
+        UpdateStatistics();
     }
 }
 
@@ -260,9 +270,10 @@ void TDM::CompareTarget() {
             }
         }
     }
-    if (loadingData_) {
-        // While loading no event of the target list does anything, so the
-        // marks are stored row by row without edit state.
+    {
+        // The marks are stored row by row without edit state. Outside loading
+        // every post would run the after-post rule; storeTargetMarks gives
+        // each row the same end result (see there).
         d.post();
         if (sourceOpen) {
             s.post();
@@ -291,28 +302,6 @@ void TDM::CompareTarget() {
             storeTargetMarks(marks);
         }
         return;
-    }
-    d.first();
-    while (!d.eof()) {
-        d.edit();
-        const bool found = sourceOpen && locateWithPlan(s, d, plan, false);
-        d.setAsBool(onlyInDest_, !found);
-        d.setAsBool(updateField_, false);
-        bool different = false;
-        if (found) {
-            const int dp = d.position();
-            const int sp = s.position();
-            for (const auto& [tf, sf] : pairs) {
-                if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
-                                          s.field(sf).type)) {
-                    different = true;
-                    break;
-                }
-            }
-        }
-        d.setAsBool(difference_, different);
-        d.post();
-        d.next();
     }
 }
 
@@ -387,6 +376,13 @@ void TDM::UpdateStatistics() {
     if (!d.isOpen()) {
         return;
     }
+    // While the target's display is frozen (a bulk command runs) nobody sees
+    // the labels; they are written once when it is unfrozen.
+    if (d.controlsDisabled()) {
+        statisticsPending_ = true;
+        return;
+    }
+    statisticsPending_ = false;
     // The counts are kept by the list as rows are posted.
     statView_.Show(d.countTrue(newField_), d.countTrue(updateField_), d.countTrue(del_),
                    d.countTrue(difference_), d.countTrue(onlyInDest_));
