@@ -1,5 +1,6 @@
 #include "CliEngineView.h"
 
+#include <unistd.h>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -14,6 +15,17 @@ void printErr(const QString& text) {
 }
 
 }  // namespace
+
+void CliEngineView::progress(const QString& text) {
+    static const bool terminal = isatty(STDERR_FILENO) != 0;
+    if (!terminal) {
+        return;
+    }
+    // Overwrite the line; the escape clears what a longer text left.
+    const QByteArray bytes = "\r\x1b[K" + text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
 
 void CliEngineView::showInfo(const QString& text) {
     messageShown_ = true;

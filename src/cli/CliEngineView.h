@@ -23,6 +23,9 @@ public:
     bool askYesNo(const QString& text) override;
     void setYesNoAnswer(bool yes) { yesNoAnswer_ = yes; }
 
+    /// Shown on standard error only when it is a terminal, on one line.
+    void progress(const QString& text) override;
+
     void scriptClear() override { script_.clear(); }
     void scriptAppendLine(const QString& line) override { script_ << line; }
     const QStringList& script() const { return script_; }

@@ -47,6 +47,9 @@ public:
     virtual void refreshCommands() {}
 
     virtual void beep() {}
+    /// How far a long run has come ("Loading target: 200000 rows"); an empty
+    /// text when it is done.
+    virtual void progress(const QString&) {}
     virtual void beginBusy() {}
     virtual void endBusy() {}
 

@@ -72,11 +72,15 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         log << QString();
         for (const QString& piece : cutStatements(text)) {
             target.execute(piece);
-            ++executed_;
+            if (++executed_ % 10000 == 0) {
+                dm_.reportProgress(u"Executed %1 statements"_s.arg(executed_));
+            }
             log << piece + u';' << QString();
         }
         target.commit();
+        dm_.reportProgress(QString());
     } catch (const Error& e) {
+        dm_.reportProgress(QString());
         error_ = e.message();
         try {
             target.rollback();

@@ -451,7 +451,12 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
         storeCols.push_back(list.storeColumn(f));
     }
     const int newFieldStore = newFieldColumn >= 0 ? list.storeColumn(newFieldColumn) : -1;
+    const QString what = &list == &sourceMemData_ ? u"source"_s : u"target"_s;
+    std::size_t loaded = 0;
     while (!query.eof()) {
+        if (++loaded % 100000 == 0) {
+            view_.progress(u"Loading %1: %2 rows"_s.arg(what).arg(loaded));
+        }
         const std::uint32_t row = list.beginRawRow();
         query.readRow(list.rawStore(), row, storeCols);
         if (newFieldStore >= 0) {
@@ -466,6 +471,7 @@ void TDM::OpenSource() {
     loadingData_ = true;
     Finally done([this] {
         loadingData_ = false;
+        view_.progress(QString());
         UpdateStatistics();
         view_.refreshCommands();
     });
@@ -506,6 +512,7 @@ void TDM::OpenTarget() {
     loadingData_ = true;
     Finally done([this] {
         loadingData_ = false;
+        view_.progress(QString());
         UpdateStatistics();
         view_.refreshCommands();
     });

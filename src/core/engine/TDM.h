@@ -107,6 +107,9 @@ public:
     void SyncTargetToSource();
     void UpdateStatistics();
 
+    /// Passes a long run's progress on to the window.
+    void reportProgress(const QString& text) { view_.progress(text); }
+
     // --- statements ------------------------------------------------------------------
     /// Writes the header and the UPDATE, INSERT and DELETE statements of the
     /// target list's marks into the script editor, emptying it first when asked.

@@ -50,7 +50,12 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
         }
     });
     d.post();
+    Finally done([this] { view_.progress(QString()); });
     for (d.first(); !d.eof(); d.next()) {
+        if (d.position() % 100000 == 99999) {
+            view_.progress(u"Writing statements: %1 of %2 rows, first pass"_s.arg(d.position() + 1)
+                               .arg(d.recordCount()));
+        }
         if (!d.asBool(newField_) && d.asBool(updateField_)) {
             WriteUpdateStatement();
         }
