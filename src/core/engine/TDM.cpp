@@ -117,38 +117,38 @@ void TDM::DataModuleDestroy() {
 
 // --- setup lists and default files ----------------------------------------------------
 
+namespace {
+
+// Opens a setup list; when it is empty, fills it from its default file
+// (the first row then in edit state) and returns true, or, without a file,
+// returns false. A file without rows leaves one blank row in insert state.
+bool openFromDefaultFile(MemData& list, bool useDefaultFile, const QString& file) {
+    list.open();
+    if (list.recordCount() > 0 || !useDefaultFile || !QFileInfo::exists(file)) {
+        return false;
+    }
+    DefaultFile::load(list, file);
+    if (list.recordCount() > 0) {
+        list.first();
+        list.edit();
+    } else {
+        list.insert();
+    }
+    return true;
+}
+
+}  // namespace
+
 void TDM::PrepareTableLists(bool useDefaultFiles) {
     MemData& t = tablesMemData_;
-    t.open();
-    if (t.recordCount() == 0) {
-        if (useDefaultFiles && QFileInfo::exists(defaultTablesFile())) {
-            DefaultFile::load(t, defaultTablesFile());
-            if (t.recordCount() > 0) {
-                t.first();
-                t.edit();
-            } else {
-                t.insert();
-            }
-        } else {
-            t.insert();
-            t.setAsText(tf_.SourceQuerySQL, u"SELECT * FROM "_s);
-            t.setAsText(tf_.DestQuerySQL, u"SELECT * FROM "_s);
-        }
+    if (!openFromDefaultFile(t, useDefaultFiles, defaultTablesFile()) && t.recordCount() == 0) {
+        t.insert();
+        t.setAsText(tf_.SourceQuerySQL, u"SELECT * FROM "_s);
+        t.setAsText(tf_.DestQuerySQL, u"SELECT * FROM "_s);
     }
     MemData& d = dbSetupMemData_;
-    d.open();
-    if (d.recordCount() == 0) {
-        if (useDefaultFiles && QFileInfo::exists(defaultDBSetupFile())) {
-            DefaultFile::load(d, defaultDBSetupFile());
-            if (d.recordCount() > 0) {
-                d.first();
-                d.edit();
-            } else {
-                d.insert();
-            }
-        } else {
-            d.insert();
-        }
+    if (!openFromDefaultFile(d, useDefaultFiles, defaultDBSetupFile()) && d.recordCount() == 0) {
+        d.insert();
     }
 }
 
