@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
@@ -38,11 +39,16 @@ public:
     QString statisticText(qm::StatLabel label) const { return stats_.value(label); }
     const QStringList& messages() const { return messages_; }
 
+    void scriptClear() override { script_.clear(); }
+    void scriptAppendLine(const QString& line) override { script_ << line; }
+    const QStringList& script() const { return script_; }
+
 private:
     QMap<qm::Side, bool> boxes_;
     QMap<qm::Side, QString> counts_;
     QMap<qm::StatLabel, QString> stats_;
     QStringList messages_;
+    QStringList script_;
 };
 
 void report(const QString& key, const QString& value) {
@@ -128,7 +134,9 @@ std::int64_t peakResidentKiB() {
     return statusKiB("VmHWM:");
 }
 
-int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile) {
+int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,
+                   const QString& scriptPath) {
+    const bool job = !scriptPath.isEmpty();
     QTemporaryDir aliasDir;
     const QString aliasPath = aliasDir.filePath(u"Aliases.ini"_s);
     {
@@ -172,6 +180,9 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
         tables.setAsText(tf.SourceQuerySQL, u"SELECT * FROM t"_s);
         tables.setAsText(tf.DestQuerySQL, u"SELECT * FROM t"_s);
         tables.setAsText(tf.PrimaryKeySpec, u"id"_s);
+        if (job) {
+            tables.setAsText(tf.DestTableName, u"t"_s);
+        }
         tables.post();
         qm::MemData& setup = dm->DBSetupMemData();
         setup.open();
@@ -202,6 +213,25 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
         if (ok) {
             sourceOnly = dm->SourceMemData().countTrue(dm->fieldOnlyInSource());
         }
+        if (ok && job) {
+            // As `quillmere-cli script` does it.
+            dm->ChangeDataToEqualSource();
+            endPhase(u"ChangeDataToEqualSource"_s);
+            dm->ScriptCurrentTableSetup(true);
+            endPhase(u"ScriptCurrentTableSetup"_s);
+            QByteArray bytes;
+            for (const QString& line : view.script()) {
+                bytes += line.toUtf8() + "\r\n";
+            }
+            QSaveFile file(scriptPath);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+                !file.commit()) {
+                view.showError(
+                    u"cannot write the script %1: %2"_s.arg(scriptPath, file.errorString()));
+                ok = false;
+            }
+            endPhase(u"script file written"_s);
+        }
     } catch (const qm::SilentAbort&) {
         ok = false;
     } catch (const qm::Error& e) {
@@ -212,13 +242,15 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
     for (const Phase& p : phases) {
         engineNs += p.ns;
     }
+    // The whole job ends when its script is written; the engine's end is left out.
+    const qint64 jobNs = engineNs;
 
     // Extra passes for the profile, timed on their own and left out of the run's time.
     // The extra passes below could raise the high-water mark; the run's own
     // peak is taken first (the end of the engine only frees memory).
     const std::int64_t peakKiB = peakResidentKiB();
     std::vector<Phase> extras;
-    if (profile && ok) {
+    if (profile && ok && !job) {
         try {
             // MarkSourceOnly leaves the same marks when run again; the source
             // list has no post handler, so this is the work it did in OpenTarget.
@@ -254,13 +286,17 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
     engineNs += teardownNs;
     phases.push_back({u"teardown (engine destroyed)"_s, teardownNs, profile ? residentKiB() : 0});
 
-    if (profile && ok) {
+    if (profile && ok && !job) {
         std::int64_t rows = 0;
         extras.push_back({u"raw sqlite3 scan of the source"_s, rawScanNs(sourcePath, rows), -1});
         extras.push_back({u"raw sqlite3 scan of the target"_s, rawScanNs(targetPath, rows), -1});
     }
 
     emitSeconds(u"engine_seconds"_s, engineNs);
+    if (job) {
+        emitSeconds(u"job_seconds"_s, jobNs);
+        report(u"script_lines"_s, QString::number(view.script().size()));
+    }
     report(u"peak_kib"_s, QString::number(std::max(peakKiB, profile ? 0 : peakResidentKiB())));
     report(u"ok"_s, ok ? u"1"_s : u"0"_s);
     report(u"source_count"_s, sourceCount);

@@ -9,8 +9,13 @@ namespace qmbench {
 /// `quillmere-cli compare` does and prints tagged result lines (see
 /// kChildTag) for the parent: timings, peak memory and the texts the engine
 /// wrote. With `profile`, also the time of each phase and of a few extra
-/// passes that are not part of the timed run. Returns the exit code.
-int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile);
+/// passes that are not part of the timed run. With a `scriptPath`, runs the
+/// whole job the way `quillmere-cli script` does it: after the comparison,
+/// changes the target rows to equal the source, writes the statements to
+/// `scriptPath` (lines ending in CR LF) and prints the time from the
+/// engine's creation to the written file as well. Returns the exit code.
+int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,
+                   const QString& scriptPath = QString());
 
 /// Starts every line the child prints for the parent.
 inline constexpr char kChildTag[] = "QMBENCH";

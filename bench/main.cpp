@@ -1,5 +1,6 @@
 // quillmere-bench: times the engine's comparison of a source and a target
-// SQLite table against sqldiff, and checks the engine's counts.
+// SQLite table against sqldiff, the whole job up to the written script, and
+// the script's execution against the sqlite3 shell, and checks the results.
 
 #include "DataGen.h"
 #include "EngineChild.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMap>
@@ -29,6 +31,13 @@ constexpr double kGoalPeakMB = 1024.0;  // engine peak memory, below
 constexpr double kGoalGrowth = 12.0;    // engine time 100,000 -> 1,000,000 rows, at most
 constexpr std::int64_t kGoalRatioRows = 1000000;
 constexpr std::int64_t kGoalGrowthFrom = 100000;
+constexpr double kGoalJobRatio = 6.0;      // whole job/sqldiff at 1,000,000 rows, at most
+constexpr double kGoalJobPeakMB = 1228.8;  // whole job peak memory (1.2 GB), below
+constexpr double kGoalJobGrowth = 12.0;    // whole job time 100,000 -> 1,000,000 rows, at most
+constexpr double kGoalExecRatio = 2.0;     // engine execution/sqlite3 shell at 1,000,000 rows
+
+// The parts of a run, chosen with --jobs.
+enum Job { kCompare = 1, kFull = 2, kExecute = 4 };
 
 void out(const QString& text) {
     const QByteArray bytes = (text + u'\n').toUtf8();
@@ -56,6 +65,9 @@ struct Options {
     bool regenerate = false;
     bool profile = false;
     QString sqldiff;
+    QString cli;
+    QString sqlite3;
+    int jobs = kCompare | kFull | kExecute;
     int timeoutSeconds = 3600;
 };
 
@@ -65,6 +77,19 @@ struct Result {
     double engineSeconds = -1;
     double peakMB = -1;
     bool ok = false;
+    double jobSeconds = -1;
+    double jobPeakMB = -1;
+    bool jobOk = false;
+    double execEngineSeconds = -1;
+    double execShellSeconds = -1;
+    bool execOk = false;
+};
+
+// A finished process: its wall time, or nothing when it failed.
+struct ProcessRun {
+    bool ok = false;
+    double seconds = 0;
+    QString errorText;
 };
 
 class Runner {
@@ -76,12 +101,26 @@ public:
 private:
     bool prepareFiles(std::int64_t rows, qmbench::Expected& expected);
     std::optional<double> timeSqldiff(const QString& source, const QString& target);
-    // One engine run in a fresh child; the child's tagged lines by key.
+    // One engine run in a fresh child; the child's tagged lines by key. With
+    // a `scriptPath`, the child runs the whole job and writes the script there.
     std::optional<QMultiMap<QString, QString>> runChild(const QString& source,
                                                         const QString& target, bool profile,
-                                                        double& processSeconds);
+                                                        double& processSeconds,
+                                                        const QString& scriptPath = QString());
     bool check(const QMultiMap<QString, QString>& got, const qmbench::Expected& expected,
                std::int64_t rows);
+    bool checkJob(const QMultiMap<QString, QString>& got, const QString& scriptPath,
+                  const qmbench::Expected& expected, std::int64_t rows);
+    void measureJob(Result& r, const QString& source, const QString& target,
+                    const QString& scriptPath, const qmbench::Expected& expected);
+    void measureExecute(Result& r, const QString& source, const QString& target,
+                        const QString& scriptPath, const qmbench::Expected& expected,
+                        bool haveScript);
+    ProcessRun timeProcess(const QString& program, const QStringList& args,
+                           const QString& inputFile = QString());
+    // True when sqldiff finds no difference in t between `source` and `copy`.
+    bool sameAsSource(const QString& source, const QString& copy, const QString& what,
+                      std::int64_t rows);
     void printProfile(const QMultiMap<QString, QString>& got, double processSeconds);
     void printSummary(const QList<Result>& results);
 
@@ -93,6 +132,10 @@ bool Runner::run() {
         "key id; best of %1 run(s)"_s.arg(o_.repeat));
     out(u"data folder: %1"_s.arg(QDir::toNativeSeparators(o_.dir)));
     out(u"sqldiff: %1"_s.arg(o_.sqldiff));
+    if (o_.jobs & kExecute) {
+        out(u"quillmere-cli: %1"_s.arg(o_.cli));
+        out(u"sqlite3: %1"_s.arg(o_.sqlite3));
+    }
     QList<Result> results;
     bool allOk = true;
     for (const std::int64_t rows : o_.sizes) {
@@ -108,8 +151,9 @@ bool Runner::run() {
         }
         const QString source = QDir(o_.dir).filePath(u"src_%1.db"_s.arg(rows));
         const QString target = QDir(o_.dir).filePath(u"dst_%1.db"_s.arg(rows));
+        const QString scriptPath = QDir(o_.dir).filePath(u"script_%1.sql"_s.arg(rows));
 
-        for (int i = 0; i < o_.repeat; ++i) {
+        for (int i = 0; i < o_.repeat && (o_.jobs & (kCompare | kFull)); ++i) {
             const std::optional<double> s = timeSqldiff(source, target);
             if (!s) {
                 break;
@@ -119,7 +163,7 @@ bool Runner::run() {
         }
 
         r.ok = true;
-        for (int i = 0; i < o_.repeat && r.ok; ++i) {
+        for (int i = 0; i < o_.repeat && r.ok && (o_.jobs & kCompare); ++i) {
             double processSeconds = 0;
             const auto got = runChild(source, target, false, processSeconds);
             if (!got) {
@@ -134,14 +178,21 @@ bool Runner::run() {
             r.engineSeconds = r.engineSeconds < 0 ? seconds : std::min(r.engineSeconds, seconds);
             r.peakMB = std::max(r.peakMB, peak);
         }
-        if (r.ok && o_.profile) {
+        if (r.ok && o_.profile && (o_.jobs & kCompare)) {
             double processSeconds = 0;
             const auto got = runChild(source, target, true, processSeconds);
             if (got) {
                 printProfile(*got, processSeconds);
             }
         }
-        allOk = allOk && r.ok && r.sqldiffSeconds >= 0;
+        if (o_.jobs & kFull) {
+            measureJob(r, source, target, scriptPath, expected);
+        }
+        if (o_.jobs & kExecute) {
+            measureExecute(r, source, target, scriptPath, expected, (o_.jobs & kFull) && r.jobOk);
+        }
+        allOk = allOk && r.ok && ((o_.jobs & (kCompare | kFull)) == 0 || r.sqldiffSeconds >= 0) &&
+                (!(o_.jobs & kFull) || r.jobOk) && (!(o_.jobs & kExecute) || r.execOk);
         results << r;
     }
     printSummary(results);
@@ -198,12 +249,16 @@ std::optional<double> Runner::timeSqldiff(const QString& source, const QString& 
 
 std::optional<QMultiMap<QString, QString>> Runner::runChild(const QString& source,
                                                             const QString& target, bool profile,
-                                                            double& processSeconds) {
+                                                            double& processSeconds,
+                                                            const QString& scriptPath) {
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList args{u"--child"_s, u"--source"_s, source, u"--target"_s, target};
     if (profile) {
         args << u"--profile"_s;
+    }
+    if (!scriptPath.isEmpty()) {
+        args << u"--script"_s << scriptPath;
     }
     QElapsedTimer timer;
     timer.start();
@@ -267,6 +322,228 @@ bool Runner::check(const QMultiMap<QString, QString>& got, const qmbench::Expect
     return ok;
 }
 
+bool Runner::checkJob(const QMultiMap<QString, QString>& got, const QString& scriptPath,
+                      const qmbench::Expected& e, std::int64_t rows) {
+    bool ok = true;
+    const auto fail = [&](const QString& text) {
+        out(u"  FAIL (%1 rows, whole job): %2"_s.arg(count(rows), text));
+        ok = false;
+    };
+    if (got.value(u"ok"_s) != u"1"_s) {
+        fail(u"the engine did not finish the job"_s);
+    }
+    for (const QString& m : got.values(u"message"_s)) {
+        fail(u"the engine showed a message: %1"_s.arg(m));
+    }
+    QFile file(scriptPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(u"cannot read the script %1: %2"_s.arg(scriptPath, file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (!bytes.isEmpty() && !bytes.endsWith("\r\n")) {
+        fail(u"the script's last line does not end in CR LF"_s);
+    }
+    QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    std::int64_t updates = 0, inserts = 0, deletes = 0;
+    for (const QByteArray& line : lines) {
+        if (!line.endsWith('\r')) {
+            fail(u"a script line does not end in CR LF"_s);
+            break;
+        }
+        updates += line.startsWith("UPDATE ") ? 1 : 0;
+        inserts += line.startsWith("INSERT ") ? 1 : 0;
+        deletes += line.startsWith("DELETE ") ? 1 : 0;
+    }
+    if (QString::number(lines.size()) != got.value(u"script_lines"_s)) {
+        fail(u"the script file has %1 lines, the engine wrote %2"_s.arg(lines.size())
+                 .arg(got.value(u"script_lines"_s)));
+    }
+    const std::tuple<const char16_t*, std::int64_t, std::int64_t> wanted[] = {
+        {u"UPDATE", updates, e.changed},
+        {u"INSERT", inserts, e.sourceOnly},
+        {u"DELETE", deletes, e.targetOnly}};
+    for (const auto& [what, n, expected] : wanted) {
+        if (n != expected) {
+            fail(u"%1 lines: %2, expected %3"_s.arg(QString::fromUtf16(what)).arg(n).arg(expected));
+        }
+    }
+    return ok;
+}
+
+void Runner::measureJob(Result& r, const QString& source, const QString& target,
+                        const QString& scriptPath, const qmbench::Expected& expected) {
+    r.jobOk = true;
+    for (int i = 0; i < o_.repeat && r.jobOk; ++i) {
+        double processSeconds = 0;
+        QFile::remove(scriptPath);
+        const auto got = runChild(source, target, false, processSeconds, scriptPath);
+        if (!got) {
+            r.jobOk = false;
+            break;
+        }
+        r.jobOk = checkJob(*got, scriptPath, expected, r.rows);
+        const double seconds = got->value(u"job_seconds"_s).toDouble();
+        const double peak = got->value(u"peak_kib"_s).toDouble() / 1024.0;
+        out(u"  whole job run %1: %2 s, peak %3 MB, %4 script lines (child process %5 s)"_s
+                .arg(i + 1)
+                .arg(fixed(seconds, 3), fixed(peak, 1),
+                     count(got->value(u"script_lines"_s).toLongLong()), fixed(processSeconds, 3)));
+        r.jobSeconds = r.jobSeconds < 0 ? seconds : std::min(r.jobSeconds, seconds);
+        r.jobPeakMB = std::max(r.jobPeakMB, peak);
+    }
+}
+
+ProcessRun Runner::timeProcess(const QString& program, const QStringList& args,
+                               const QString& inputFile) {
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    if (!inputFile.isEmpty()) {
+        p.setStandardInputFile(inputFile);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    p.start(program, args);
+    const bool finished = p.waitForFinished(o_.timeoutSeconds * 1000);
+    ProcessRun run;
+    run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const QString errors = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        run.errorText = finished ? u"exit code %1"_s.arg(p.exitCode()) : p.errorString();
+        if (!errors.isEmpty()) {
+            run.errorText += u": "_s + errors.left(2000);
+        }
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.ok = true;
+    return run;
+}
+
+bool Runner::sameAsSource(const QString& source, const QString& copy, const QString& what,
+                          std::int64_t rows) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(o_.sqldiff, {u"--table"_s, u"t"_s, source, copy});
+    const bool finished = p.waitForFinished(o_.timeoutSeconds * 1000);
+    const QByteArray printed = p.readAllStandardOutput();
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        out(u"  FAIL (%1 rows): sqldiff on the %2 copy did not finish normally"_s.arg(count(rows),
+                                                                                      what));
+        p.kill();
+        p.waitForFinished();
+        return false;
+    }
+    if (!printed.isEmpty()) {
+        const QList<QByteArray> lines = printed.split('\n');
+        out(u"  FAIL (%1 rows): after the %2 run, sqldiff still finds %3 difference line(s) in "
+            "t, the first: %4"_s.arg(count(rows), what)
+                .arg(lines.size() - (printed.endsWith('\n') ? 1 : 0))
+                .arg(QString::fromUtf8(lines.first().left(300))));
+        return false;
+    }
+    return true;
+}
+
+void Runner::measureExecute(Result& r, const QString& source, const QString& target,
+                            const QString& scriptPath, const qmbench::Expected& expected,
+                            bool haveScript) {
+    const QDir dir(o_.dir);
+    if (!haveScript) {
+        if (o_.jobs & kFull) {
+            out(u"  execution skipped: the whole job did not write a usable script"_s);
+            return;
+        }
+        double processSeconds = 0;
+        QFile::remove(scriptPath);
+        const auto got = runChild(source, target, false, processSeconds, scriptPath);
+        if (!got || !checkJob(*got, scriptPath, expected, r.rows)) {
+            out(u"  execution skipped: no usable script"_s);
+            return;
+        }
+        out(u"  script for the execution written (not timed)"_s);
+    }
+    QFile script(scriptPath);
+    if (!script.open(QIODevice::ReadOnly)) {
+        out(u"  FAIL: cannot read the script %1: %2"_s.arg(scriptPath, script.errorString()));
+        return;
+    }
+    const QString transaction = dir.filePath(u"script_%1_transaction.sql"_s.arg(r.rows));
+    const QString aliasPath = dir.filePath(u"exec_aliases_%1.ini"_s.arg(r.rows));
+    const QString engineCopy = dir.filePath(u"exec_engine_%1.db"_s.arg(r.rows));
+    const QString shellCopy = dir.filePath(u"exec_shell_%1.db"_s.arg(r.rows));
+    const auto removeAll = [&] {
+        for (const QString& f : {transaction, aliasPath, engineCopy, shellCopy}) {
+            QFile::remove(f);
+            QFile::remove(f + u"-journal"_s);
+        }
+    };
+    removeAll();
+    {
+        QFile tx(transaction);
+        QFile aliases(aliasPath);
+        if (!tx.open(QIODevice::WriteOnly) ||
+            tx.write("BEGIN;\n" + script.readAll() + "COMMIT;\n") < 0 || !tx.flush() ||
+            !aliases.open(QIODevice::WriteOnly) ||
+            aliases.write(u"[BenchExec]\nDriver=SQLITE\nDatabase=%1\n"_s.arg(engineCopy).toUtf8()) <
+                0) {
+            out(u"  FAIL: cannot write %1 or %2"_s.arg(transaction, aliasPath));
+            removeAll();
+            return;
+        }
+    }
+
+    r.execOk = true;
+    for (int i = 0; i < o_.repeat && r.execOk; ++i) {
+        for (const QString& copy : {engineCopy, shellCopy}) {
+            QFile::remove(copy);
+            QFile::remove(copy + u"-journal"_s);
+            if (!QFile::copy(target, copy)) {
+                out(u"  FAIL: cannot copy %1 to %2"_s.arg(target, copy));
+                r.execOk = false;
+            }
+        }
+        if (!r.execOk) {
+            break;
+        }
+        const ProcessRun engine =
+            timeProcess(o_.cli, {u"execute"_s, u"--target-alias"_s, u"BenchExec"_s, u"--script"_s,
+                                 scriptPath, u"--aliases"_s, aliasPath});
+        const ProcessRun shell = timeProcess(o_.sqlite3, {shellCopy}, transaction);
+        if (!engine.ok) {
+            out(u"  FAIL: quillmere-cli execute: %1"_s.arg(engine.errorText));
+            r.execOk = false;
+        }
+        if (!shell.ok) {
+            out(u"  FAIL: sqlite3 shell: %1"_s.arg(shell.errorText));
+            r.execOk = false;
+        }
+        if (!r.execOk) {
+            break;
+        }
+        out(u"  execution run %1: engine %2 s, sqlite3 shell %3 s"_s.arg(i + 1).arg(
+            fixed(engine.seconds, 3), fixed(shell.seconds, 3)));
+        r.execEngineSeconds = r.execEngineSeconds < 0
+                                  ? engine.seconds
+                                  : std::min(r.execEngineSeconds, engine.seconds);
+        r.execShellSeconds =
+            r.execShellSeconds < 0 ? shell.seconds : std::min(r.execShellSeconds, shell.seconds);
+        if (i == 0) {
+            // Both copies must now hold the source's rows.
+            r.execOk = sameAsSource(source, engineCopy, u"engine"_s, r.rows);
+            r.execOk = sameAsSource(source, shellCopy, u"sqlite3 shell"_s, r.rows) && r.execOk;
+            if (r.execOk) {
+                out(u"  sqldiff finds no difference between the source and either copy"_s);
+            }
+        }
+    }
+    removeAll();
+}
+
 void Runner::printProfile(const QMultiMap<QString, QString>& got, double processSeconds) {
     const auto table = [](const QStringList& lines) {
         // QMultiMap::values lists the most recently inserted first.
@@ -290,83 +567,167 @@ void Runner::printProfile(const QMultiMap<QString, QString>& got, double process
 }
 
 void Runner::printSummary(const QList<Result>& results) {
-    out(QString());
-    out(u"%1  %2  %3  %4  %5  %6"_s.arg(u"rows"_s, 10)
-            .arg(u"sqldiff s"_s, 10)
-            .arg(u"engine s"_s, 10)
-            .arg(u"engine/sqldiff"_s, 14)
-            .arg(u"engine peak MB"_s, 14)
-            .arg(u"check"_s));
-    for (const Result& r : results) {
-        const bool timed = r.sqldiffSeconds > 0 && r.engineSeconds >= 0;
-        out(u"%1  %2  %3  %4  %5  %6"_s.arg(count(r.rows), 10)
-                .arg(r.sqldiffSeconds >= 0 ? fixed(r.sqldiffSeconds, 3) : u"-"_s, 10)
-                .arg(r.engineSeconds >= 0 ? fixed(r.engineSeconds, 3) : u"-"_s, 10)
-                .arg(timed ? fixed(r.engineSeconds / r.sqldiffSeconds, 2) : u"-"_s, 14)
-                .arg(r.peakMB >= 0 ? fixed(r.peakMB, 1) : u"-"_s, 14)
-                .arg(r.ok ? u"ok"_s : u"FAIL"_s));
-    }
-
-    const auto find = [&](std::int64_t rows) -> const Result* {
+    const auto opt = [](double v, int decimals) { return v >= 0 ? fixed(v, decimals) : u"-"_s; };
+    const auto ratio = [](double a, double b) {
+        return a >= 0 && b > 0 ? fixed(a / b, 2) : u"-"_s;
+    };
+    const auto verdict = [](bool met) { return met ? u"met"_s : u"MISSED"_s; };
+    const auto line = [](const QString& goal, const QString& value, const QString& v) {
+        out(u"  %1 %2  %3"_s.arg(goal, -56).arg(value, 8).arg(v));
+    };
+    // The result of `rows` rows, when `seconds` of it was measured and checked.
+    const auto find = [&](std::int64_t rows, auto seconds, auto good) -> const Result* {
         for (const Result& r : results) {
-            if (r.rows == rows && r.ok && r.engineSeconds > 0) {
+            if (r.rows == rows && good(r) && seconds(r) > 0) {
                 return &r;
             }
         }
         return nullptr;
     };
-    const auto verdict = [](bool met) { return met ? u"met"_s : u"MISSED"_s; };
-    const auto line = [](const QString& goal, const QString& value, const QString& v) {
-        out(u"  %1 %2  %3"_s.arg(goal, -48).arg(value, 8).arg(v));
-    };
+    const auto engineOf = [](const Result& r) { return r.engineSeconds; };
+    const auto jobOf = [](const Result& r) { return r.jobSeconds; };
+    const auto execOf = [](const Result& r) { return r.execEngineSeconds; };
+    const auto sqldiffOf = [](const Result& r) { return r.sqldiffSeconds; };
+    const auto shellOf = [](const Result& r) { return r.execShellSeconds; };
+    const auto compareGood = [](const Result& r) { return r.ok; };
+    const auto jobGood = [](const Result& r) { return r.jobOk; };
+    const auto execGood = [](const Result& r) { return r.execOk && r.execShellSeconds > 0; };
 
-    std::optional<Result> smallest, largest;
-    for (const Result& r : results) {
-        if (r.ok && r.engineSeconds > 0) {
-            if (!smallest || r.rows < smallest->rows) {
-                smallest = r;
-            }
-            if (!largest || r.rows > largest->rows) {
-                largest = r;
+    // Growth from the smallest to the largest size measured, for the log.
+    bool growthShown = false;
+    const auto growth = [&](const QString& what, auto seconds, auto good, const QString& baseName,
+                            auto base) {
+        const Result* smallest = nullptr;
+        const Result* largest = nullptr;
+        for (const Result& r : results) {
+            if (good(r) && seconds(r) > 0) {
+                smallest = !smallest || r.rows < smallest->rows ? &r : smallest;
+                largest = !largest || r.rows > largest->rows ? &r : largest;
             }
         }
+        if (smallest && largest && smallest->rows < largest->rows) {
+            if (!growthShown) {
+                out(QString());
+                growthShown = true;
+            }
+            out(u"%1 time growth %2 -> %3 rows (x%4 rows): x%5 (%6: x%7)"_s.arg(what)
+                    .arg(count(smallest->rows), count(largest->rows))
+                    .arg(fixed(
+                        static_cast<double>(largest->rows) / static_cast<double>(smallest->rows),
+                        1))
+                    .arg(fixed(seconds(*largest) / seconds(*smallest), 2))
+                    .arg(baseName, ratio(base(*largest), base(*smallest))));
+        }
+    };
+    const auto ratioGoal = [&](const QString& goal, double limit, auto seconds, auto base,
+                               auto good) {
+        if (const Result* r = find(kGoalRatioRows, seconds, good); r && base(*r) > 0) {
+            const double value = seconds(*r) / base(*r);
+            line(goal, fixed(value, 2), verdict(value <= limit));
+        } else {
+            line(goal, u"-"_s, u"not measured"_s);
+        }
+    };
+    const auto peakGoal = [&](const QString& goal, double limit, auto peakOf) {
+        double peak = -1;
+        for (const Result& r : results) {
+            peak = std::max(peak, peakOf(r));
+        }
+        line(goal, opt(peak, 1), peak >= 0 ? verdict(peak < limit) : u"not measured"_s);
+    };
+    const auto growthGoal = [&](const QString& goal, double limit, auto seconds, auto good) {
+        const Result* from = find(kGoalGrowthFrom, seconds, good);
+        const Result* to = find(kGoalRatioRows, seconds, good);
+        if (from && to) {
+            const double value = seconds(*to) / seconds(*from);
+            line(goal, fixed(value, 2), verdict(value <= limit));
+        } else {
+            line(goal, u"-"_s, u"not measured"_s);
+        }
+    };
+    const QString at = count(kGoalRatioRows);
+    const QString growthRange = u"%1 -> %2 rows"_s.arg(count(kGoalGrowthFrom), at);
+
+    if (o_.jobs & kCompare) {
+        out(u"\ncompare (open and compare):"_s);
+        out(u"%1  %2  %3  %4  %5  %6"_s.arg(u"rows"_s, 10)
+                .arg(u"sqldiff s"_s, 10)
+                .arg(u"engine s"_s, 10)
+                .arg(u"engine/sqldiff"_s, 14)
+                .arg(u"engine peak MB"_s, 14)
+                .arg(u"check"_s));
+        for (const Result& r : results) {
+            out(u"%1  %2  %3  %4  %5  %6"_s.arg(count(r.rows), 10)
+                    .arg(opt(r.sqldiffSeconds, 3), 10)
+                    .arg(opt(r.engineSeconds, 3), 10)
+                    .arg(ratio(r.engineSeconds, r.sqldiffSeconds), 14)
+                    .arg(opt(r.peakMB, 1), 14)
+                    .arg(r.ok ? u"ok"_s : u"FAIL"_s));
+        }
     }
-    if (smallest && largest && smallest->rows < largest->rows) {
-        out(u"\nengine time growth %1 -> %2 rows (x%3 rows): x%4 (sqldiff: x%5)"_s
-                .arg(count(smallest->rows), count(largest->rows))
-                .arg(fixed(static_cast<double>(largest->rows) / static_cast<double>(smallest->rows),
-                           1))
-                .arg(fixed(largest->engineSeconds / smallest->engineSeconds, 2))
-                .arg(smallest->sqldiffSeconds > 0 && largest->sqldiffSeconds > 0
-                         ? fixed(largest->sqldiffSeconds / smallest->sqldiffSeconds, 2)
-                         : u"-"_s));
+    if (o_.jobs & kFull) {
+        out(u"\nwhole job (compare, change the target to equal the source, write the script):"_s);
+        out(u"%1  %2  %3  %4  %5  %6"_s.arg(u"rows"_s, 10)
+                .arg(u"sqldiff s"_s, 10)
+                .arg(u"job s"_s, 10)
+                .arg(u"job/sqldiff"_s, 14)
+                .arg(u"job peak MB"_s, 14)
+                .arg(u"check"_s));
+        for (const Result& r : results) {
+            out(u"%1  %2  %3  %4  %5  %6"_s.arg(count(r.rows), 10)
+                    .arg(opt(r.sqldiffSeconds, 3), 10)
+                    .arg(opt(r.jobSeconds, 3), 10)
+                    .arg(ratio(r.jobSeconds, r.sqldiffSeconds), 14)
+                    .arg(opt(r.jobPeakMB, 1), 14)
+                    .arg(r.jobOk ? u"ok"_s : u"FAIL"_s));
+        }
+    }
+    if (o_.jobs & kExecute) {
+        out(u"\nscript execution (one transaction on a fresh copy of the target):"_s);
+        out(u"%1  %2  %3  %4  %5"_s.arg(u"rows"_s, 10)
+                .arg(u"engine s"_s, 10)
+                .arg(u"sqlite3 s"_s, 10)
+                .arg(u"engine/sqlite3"_s, 14)
+                .arg(u"check"_s));
+        for (const Result& r : results) {
+            out(u"%1  %2  %3  %4  %5"_s.arg(count(r.rows), 10)
+                    .arg(opt(r.execEngineSeconds, 3), 10)
+                    .arg(opt(r.execShellSeconds, 3), 10)
+                    .arg(ratio(r.execEngineSeconds, r.execShellSeconds), 14)
+                    .arg(r.execOk ? u"ok"_s : u"FAIL"_s));
+        }
+    }
+
+    if (o_.jobs & kCompare) {
+        growth(u"engine"_s, engineOf, compareGood, u"sqldiff"_s, sqldiffOf);
+    }
+    if (o_.jobs & kFull) {
+        growth(u"whole job"_s, jobOf, jobGood, u"sqldiff"_s, sqldiffOf);
+    }
+    if (o_.jobs & kExecute) {
+        growth(u"engine execution"_s, execOf, execGood, u"sqlite3 shell"_s, shellOf);
     }
 
     out(u"\ngoals:"_s);
-    if (const Result* r = find(kGoalRatioRows); r && r->sqldiffSeconds > 0) {
-        const double ratio = r->engineSeconds / r->sqldiffSeconds;
-        line(u"engine/sqldiff at %1 rows <= %2"_s.arg(count(kGoalRatioRows), fixed(kGoalRatio, 1)),
-             fixed(ratio, 2), verdict(ratio <= kGoalRatio));
-    } else {
-        line(u"engine/sqldiff at %1 rows <= %2"_s.arg(count(kGoalRatioRows), fixed(kGoalRatio, 1)),
-             u"-"_s, u"not measured"_s);
+    if (o_.jobs & kCompare) {
+        ratioGoal(u"engine/sqldiff at %1 rows <= %2"_s.arg(at, fixed(kGoalRatio, 1)), kGoalRatio,
+                  engineOf, sqldiffOf, compareGood);
+        peakGoal(u"engine peak memory < %1 MB"_s.arg(kGoalPeakMB, 0, 'f', 0), kGoalPeakMB,
+                 [](const Result& r) { return r.peakMB; });
+        growthGoal(u"engine time growth %1 <= %2"_s.arg(growthRange, fixed(kGoalGrowth, 0)),
+                   kGoalGrowth, engineOf, compareGood);
     }
-    double peak = -1;
-    for (const Result& r : results) {
-        peak = std::max(peak, r.peakMB);
+    if (o_.jobs & kFull) {
+        ratioGoal(u"whole job/sqldiff at %1 rows <= %2"_s.arg(at, fixed(kGoalJobRatio, 1)),
+                  kGoalJobRatio, jobOf, sqldiffOf, jobGood);
+        peakGoal(u"whole job peak memory < %1 MB (1.2 GB)"_s.arg(fixed(kGoalJobPeakMB, 1)),
+                 kGoalJobPeakMB, [](const Result& r) { return r.jobPeakMB; });
+        growthGoal(u"whole job time growth %1 <= %2"_s.arg(growthRange, fixed(kGoalJobGrowth, 0)),
+                   kGoalJobGrowth, jobOf, jobGood);
     }
-    line(u"engine peak memory < %1 MB"_s.arg(kGoalPeakMB, 0, 'f', 0),
-         peak >= 0 ? fixed(peak, 1) : u"-"_s,
-         peak >= 0 ? verdict(peak < kGoalPeakMB) : u"not measured"_s);
-    const Result* from = find(kGoalGrowthFrom);
-    const Result* to = find(kGoalRatioRows);
-    const QString growthGoal = u"engine time growth %1 -> %2 rows <= %3"_s.arg(
-        count(kGoalGrowthFrom), count(kGoalRatioRows), fixed(kGoalGrowth, 0));
-    if (from && to) {
-        const double growth = to->engineSeconds / from->engineSeconds;
-        line(growthGoal, fixed(growth, 2), verdict(growth <= kGoalGrowth));
-    } else {
-        line(growthGoal, u"-"_s, u"not measured"_s);
+    if (o_.jobs & kExecute) {
+        ratioGoal(u"execution engine/sqlite3 at %1 rows <= %2"_s.arg(at, fixed(kGoalExecRatio, 1)),
+                  kGoalExecRatio, execOf, shellOf, execGood);
     }
 }
 
@@ -380,9 +741,11 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(
         u"Generates pairs of SQLite files (src_N.db, dst_N.db) with known differences, times\n"
         "`sqldiff --table t` on them, times the engine's open-and-compare of the same files\n"
-        "in a fresh child process (wall time and peak memory), checks the engine's counts\n"
-        "and prints a table with the goals. Exit code 0 when every check passed, 1 on a\n"
-        "failed check or run, 2 on a usage error."_s);
+        "in a fresh child process (wall time and peak memory), checks the engine's counts,\n"
+        "times the whole job up to the written script the same way, times executing that\n"
+        "script with `quillmere-cli execute` against the sqlite3 shell on copies of the target,\n"
+        "checks the copies with sqldiff and prints tables with the goals. Exit code 0 when\n"
+        "every check passed, 1 on a failed check or run, 2 on a usage error."_s);
     parser.addHelpOption();
     const QCommandLineOption dir(
         u"dir"_s, u"Folder for the generated files (default: a temporary folder)."_s, u"DIR"_s);
@@ -397,6 +760,15 @@ int main(int argc, char* argv[]) {
         u"profile"_s, u"After the timed runs, one more engine run that prints its phases."_s);
     const QCommandLineOption sqldiff(u"sqldiff"_s, u"The sqldiff program (default: from PATH)."_s,
                                      u"PATH"_s);
+    const QCommandLineOption jobs(
+        u"jobs"_s,
+        u"Comma-separated parts to run: compare, full (the whole job), execute (default: all)."_s,
+        u"LIST"_s, u"compare,full,execute"_s);
+    const QCommandLineOption cli(
+        u"cli"_s, u"The quillmere-cli program (default: the one built beside this program)."_s,
+        u"PATH"_s);
+    const QCommandLineOption sqlite3(u"sqlite3"_s, u"The sqlite3 shell (default: from PATH)."_s,
+                                     u"PATH"_s);
     const QCommandLineOption timeout(u"timeout"_s,
                                      u"Longest a single run may take, in seconds (default 3600)."_s,
                                      u"S"_s, u"3600"_s);
@@ -406,13 +778,15 @@ int main(int argc, char* argv[]) {
     source.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption target(u"target"_s, QString(), u"FILE"_s);
     target.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions(
-        {dir, rows, repeat, regenerate, profile, sqldiff, timeout, child, source, target});
+    QCommandLineOption script(u"script"_s, QString(), u"FILE"_s);
+    script.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({dir, rows, repeat, regenerate, profile, sqldiff, jobs, cli, sqlite3, timeout,
+                       child, source, target, script});
     parser.process(app);
 
     if (parser.isSet(child)) {
         return qmbench::runEngineChild(parser.value(source), parser.value(target),
-                                       parser.isSet(profile));
+                                       parser.isSet(profile), parser.value(script));
     }
 
     const auto usage = [](const QString& text) {
@@ -443,6 +817,22 @@ int main(int argc, char* argv[]) {
     if (!ok || o.timeoutSeconds < 1 || o.timeoutSeconds > 2000000) {
         return usage(u"--timeout: a number of seconds from 1 up is needed"_s);
     }
+    o.jobs = 0;
+    for (const QString& part : parser.value(jobs).split(u',', Qt::SkipEmptyParts)) {
+        const QString name = part.trimmed();
+        if (name == u"compare"_s) {
+            o.jobs |= kCompare;
+        } else if (name == u"full"_s) {
+            o.jobs |= kFull;
+        } else if (name == u"execute"_s) {
+            o.jobs |= kExecute;
+        } else {
+            return usage(u"--jobs: \"%1\" is none of compare, full, execute"_s.arg(part));
+        }
+    }
+    if (o.jobs == 0) {
+        return usage(u"--jobs: no part given"_s);
+    }
     o.regenerate = parser.isSet(regenerate);
     o.profile = parser.isSet(profile);
     o.sqldiff = parser.isSet(sqldiff) ? parser.value(sqldiff)
@@ -451,6 +841,24 @@ int main(int argc, char* argv[]) {
         return usage(
             u"sqldiff not found on PATH (Debian: apt-get install sqlite3-tools), "
             "or give --sqldiff"_s);
+    }
+    if (o.jobs & kExecute) {
+        const QString built =
+            QDir(QCoreApplication::applicationDirPath()).filePath(u"../src/cli/quillmere-cli"_s);
+        o.cli = parser.isSet(cli) ? parser.value(cli)
+                : QFileInfo(built).isExecutable()
+                    ? QDir::cleanPath(built)
+                    : QStandardPaths::findExecutable(u"quillmere-cli"_s);
+        if (o.cli.isEmpty()) {
+            return usage(u"quillmere-cli not found beside this program or on PATH; give --cli"_s);
+        }
+        o.sqlite3 = parser.isSet(sqlite3) ? parser.value(sqlite3)
+                                          : QStandardPaths::findExecutable(u"sqlite3"_s);
+        if (o.sqlite3.isEmpty()) {
+            return usage(
+                u"sqlite3 not found on PATH (Debian: apt-get install sqlite3), "
+                "or give --sqlite3"_s);
+        }
     }
 
     std::unique_ptr<QTemporaryDir> temporary;
