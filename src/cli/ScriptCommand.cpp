@@ -5,6 +5,7 @@
 #include "common/Errors.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TDM.h"
+#include "engine/TextScriptEditor.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -12,25 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
-namespace {
-
-// The whole script file as the editor would hold it, without selection.
-class FileEditor final : public ScriptEditor {
-public:
-    explicit FileEditor(QString text) : text_(std::move(text)) {}
-    QString text() const override { return text_; }
-    int selectionStart() const override { return 0; }
-    int selectionLength() const override { return 0; }
-    void setSelection(int, int) override {}
-    void removeSelection() override {}
-    void clear() override { text_.clear(); }
-
-private:
-    QString text_;
-};
-
-}  // namespace
-
 int runScript(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -125,7 +107,7 @@ int runExecute(const QStringList& arguments) {
     TDM dm(view, view);
     dm.session().setAliasFilePath(parser.value(aliases));
     dm.session().setLoginPrompt(&view);
-    FileEditor editor(text);
+    TextScriptEditor editor(text);
     ScriptRunOptions runOptions;
     runOptions.logFileName = parser.value(log);
     ScriptExecutor executor(dm, view);

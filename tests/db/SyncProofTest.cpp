@@ -1,4 +1,5 @@
 #include "engine/ScriptExecutor.h"
+#include "engine/TextScriptEditor.h"
 #include "support/EngineHarness.h"
 #include "support/PgScratch.h"
 #include "support/TestDatabases.h"
@@ -342,21 +343,6 @@ struct GeneratedPair {
 
 // --- helpers ------------------------------------------------------------------------
 
-// The script editor holding the whole script, nothing selected.
-class WholeScript final : public ScriptEditor {
-public:
-    explicit WholeScript(QString text) : text_(std::move(text)) {}
-    QString text() const override { return text_; }
-    int selectionStart() const override { return 0; }
-    int selectionLength() const override { return 0; }
-    void setSelection(int, int) override {}
-    void removeSelection() override {}
-    void clear() override { text_.clear(); }
-
-private:
-    QString text_;
-};
-
 // Output of one query run by psql, unaligned, tuples only.
 QString pgQuery(const PgServer& pg, const QString& database, const QString& sql) {
     QProcess psql;
@@ -464,7 +450,7 @@ TEST_P(SyncProofTest, ScriptMakesTargetEqualSource) {
     QTemporaryDir logDir;
     ScriptRunOptions options;
     options.logFileName = logDir.filePath(u"sync.log"_s);
-    WholeScript editor(script.join(u"\r\n"_s) + u"\r\n"_s);
+    TextScriptEditor editor(script.join(u"\r\n"_s) + u"\r\n"_s);
     ScriptExecutor executor(h.dm, h.view);
     ASSERT_TRUE(executor.run(editor, options) == ScriptExecutor::Outcome::Committed)
         << executor.errorText().toStdString() << "\nscript:\n"
@@ -559,7 +545,7 @@ TEST_P(HandScriptTest, SemicolonInsideQuotesStaysInTheValue) {
     QTemporaryDir logDir;
     ScriptRunOptions options;
     options.logFileName = logDir.filePath(u"hand.log"_s);
-    WholeScript editor(c.statements.join(u"\r\n"_s).replace(u"T_"_s, table) + u"\r\n"_s);
+    TextScriptEditor editor(c.statements.join(u"\r\n"_s).replace(u"T_"_s, table) + u"\r\n"_s);
     ScriptExecutor executor(h.dm, h.view);
     ASSERT_TRUE(executor.run(editor, options) == ScriptExecutor::Outcome::Committed)
         << executor.errorText().toStdString();

@@ -1,5 +1,6 @@
 #include "SqliteEngineFixture.h"
 #include "engine/ScriptExecutor.h"
+#include "engine/TextScriptEditor.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -9,29 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-// The script editor's text and selection.
-class TextEditor final : public ScriptEditor {
-public:
-    QString text() const override { return text_; }
-    int selectionStart() const override { return start_; }
-    int selectionLength() const override { return length_; }
-    void setSelection(int start, int length) override {
-        start_ = start;
-        length_ = length;
-    }
-    void removeSelection() override {
-        text_.remove(start_, length_);
-        length_ = 0;
-    }
-    void clear() override {
-        text_.clear();
-        start_ = length_ = 0;
-    }
-    QString text_;
-    int start_ = 0;
-    int length_ = 0;
-};
 
 class ScriptExecutorTest : public SqliteEngineTest {
 protected:
@@ -64,25 +42,25 @@ protected:
         ScriptExecutor executor(h.dm, h.view);
         return executor.run(editor, options);
     }
-    TextEditor editor;
+    TextScriptEditor editor;
     ScriptRunOptions options;
 };
 
 TEST_F(ScriptExecutorTest, RunsEveryStatementAndLogsTheRun) {
-    editor.text_ = u"INSERT INTO t VALUES (1, 'a;b');\r\nINSERT INTO t VALUES (2, ':x');\r\n"_s;
+    editor.setText(u"INSERT INTO t VALUES (1, 'a;b');\r\nINSERT INTO t VALUES (2, ':x');\r\n"_s);
     EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
     EXPECT_EQ(targetRows(), (QStringList{u"1|a;b"_s, u"2|:x"_s}));
     EXPECT_EQ(log(), QByteArray("\r\nINSERT INTO t VALUES (1, 'a;b');\r\n\r\n"
                                 "INSERT INTO t VALUES (2, ':x');\r\n\r\n"));
     // The next run is appended.
-    editor.text_ = u"DELETE FROM t WHERE id = 2"_s;
+    editor.setText(u"DELETE FROM t WHERE id = 2"_s);
     EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
     EXPECT_TRUE(log().endsWith("\r\n\r\nDELETE FROM t WHERE id = 2;\r\n\r\n"));
     EXPECT_EQ(targetRows(), QStringList{u"1|a;b"_s});
 }
 
 TEST_F(ScriptExecutorTest, AFailingStatementRollsBackAndKeepsLogAndEditor) {
-    editor.text_ = u"INSERT INTO t VALUES (1, 'a');\r\nINSERT INTO nowhere VALUES (2);\r\n"_s;
+    editor.setText(u"INSERT INTO t VALUES (1, 'a');\r\nINSERT INTO nowhere VALUES (2);\r\n"_s);
     QFile f(options.logFileName);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("earlier run\r\n");
@@ -91,7 +69,7 @@ TEST_F(ScriptExecutorTest, AFailingStatementRollsBackAndKeepsLogAndEditor) {
     EXPECT_EQ(run(), ScriptExecutor::Outcome::RolledBack);
     EXPECT_EQ(targetRows(), QStringList());
     EXPECT_EQ(log(), QByteArray("earlier run\r\n"));
-    EXPECT_TRUE(editor.text_.startsWith(u"INSERT INTO t VALUES (1"_s));
+    EXPECT_TRUE(editor.text().startsWith(u"INSERT INTO t VALUES (1"_s));
     ASSERT_EQ(h.view.errors.size(), 1);
     EXPECT_TRUE(h.view.errors.first().contains(u"nowhere"_s));
 }
@@ -102,30 +80,30 @@ TEST_F(ScriptExecutorTest, SelectionRunsAloneAndTheNextStatementIsSelected) {
     const QString c = u"\r\nINSERT INTO t VALUES (3, 'c');"_s;
     for (bool deleteCommitted : {false, true}) {
         SCOPED_TRACE(deleteCommitted);
-        editor.text_ = a + b + c;
+        editor.setText(a + b + c);
         editor.setSelection(static_cast<int>(a.size()), static_cast<int>(b.size()));
         options.selectNext = true;
         options.deleteCommitted = deleteCommitted;
         EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
-        EXPECT_EQ(editor.text_, deleteCommitted ? a + c : a + b + c);
-        EXPECT_EQ(editor.text_.mid(editor.start_, editor.length_), c);
+        EXPECT_EQ(editor.text(), deleteCommitted ? a + c : a + b + c);
+        EXPECT_EQ(editor.text().mid(editor.selectionStart(), editor.selectionLength()), c);
     }
     EXPECT_EQ(targetRows(), (QStringList{u"2|b"_s, u"2|b"_s}));
 }
 
 TEST_F(ScriptExecutorTest, WithoutSelectionDeleteEmptiesTheEditor) {
-    editor.text_ = u"INSERT INTO t VALUES (1, 'a');"_s;
+    editor.setText(u"INSERT INTO t VALUES (1, 'a');"_s);
     options.selectNext = true;
     options.deleteCommitted = true;
     EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
-    EXPECT_EQ(editor.text_, QString());
+    EXPECT_EQ(editor.text(), QString());
 }
 
 TEST_F(ScriptExecutorTest, AliasHeaderOnceAndDisabledLogging) {
     ASSERT_TRUE(h.openSource());  // connects the source
     h.dm.setAliasHeaderPending(true);
     options.disableLogging = true;
-    editor.text_ = u"INSERT INTO t VALUES (1, 'a')"_s;
+    editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
     EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
     EXPECT_EQ(log(), QByteArray("<none>")) << "logging disabled";
     EXPECT_FALSE(h.dm.AliasHeaderPending()) << "used up all the same";
@@ -143,7 +121,7 @@ TEST_F(ScriptExecutorTest, AliasHeaderOnceAndDisabledLogging) {
 
 TEST_F(ScriptExecutorTest, EmptyLogNameAsksFirst) {
     options.logFileName.clear();
-    editor.text_ = u"INSERT INTO t VALUES (1, 'a')"_s;
+    editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
     h.view.yesAnswer = false;
     EXPECT_EQ(run(), ScriptExecutor::Outcome::NotRun);
     EXPECT_EQ(h.view.questions.size(), 1);
