@@ -1,11 +1,11 @@
 #include "list/DefaultFile.h"
 
 #include "common/Errors.h"
+#include "common/TextFile.h"
 #include "list/MemData.h"
 #include "list/ValueText.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -70,26 +70,6 @@ bool isFileColumn(const FieldDef& f) {
     return f.kind == FieldKind::Data && !isBinaryType(f.type) && f.name != u"RecId"_s;
 }
 
-QString decodeFileText(const QByteArray& bytes) {
-    QString text = QString::fromUtf8(bytes);
-    // Text that is not valid UTF-8 was written as Windows-1252 by earlier versions.
-    if (text.contains(QChar::ReplacementCharacter) &&
-        !bytes.contains(QByteArrayView("\xEF\xBF\xBD"))) {
-        text.clear();
-        text.reserve(bytes.size());
-        static const char16_t high[32] = {
-            0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-            0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-        for (char ch : bytes) {
-            const auto b = static_cast<unsigned char>(ch);
-            text +=
-                (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(static_cast<char16_t>(b));
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 void save(MemData& list, const QString& path) {
@@ -127,19 +107,7 @@ void save(MemData& list, const QString& path) {
         out += values.join(u'\t') + u"\r\n"_s;
     }
     list.enableControls();
-    QSaveFile file(path);
-    const QByteArray bytes = out.toUtf8();
-    // commit() alone does not notice a failed final flush, so check first and
-    // keep the old file unless every byte was written.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw Error(u"Cannot write file \"%1\": %2"_s.arg(path, reason));
-    }
-    if (!file.commit()) {
-        throw Error(u"Cannot write file \"%1\": %2"_s.arg(path, file.errorString()));
-    }
+    TextFile::writeAtomically(path, out.toUtf8());
 }
 
 void load(MemData& list, const QString& path) {
@@ -147,7 +115,7 @@ void load(MemData& list, const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         throw Error(u"Cannot open file \"%1\": %2"_s.arg(path, file.errorString()));
     }
-    const QString text = decodeFileText(file.readAll());
+    const QString text = TextFile::decode(file.readAll());
     QStringList lines = text.split(u'\n');
     for (QString& l : lines) {
         if (l.endsWith(u'\r')) {
