@@ -22,13 +22,15 @@ QString sourcePath(const char* file);
 }  // namespace qm
 
 /// Checks an invariant; a failure raises "Assertion failure (file, line n)".
-#define QM_ASSERT(cond)                                                                   \
-    do {                                                                                  \
-        if (!(cond)) ::qm::raiseAssertion(__FILE__, __LINE__, QStringLiteral("Assertion failure")); \
+#define QM_ASSERT(cond)                                                                    \
+    do {                                                                                   \
+        if (!(cond))                                                                       \
+            ::qm::raiseAssertion(__FILE__, __LINE__, QStringLiteral("Assertion failure")); \
     } while (false)
 
 /// Checks an invariant; a failure raises "<message> (file, line n)".
-#define QM_ASSERT_MSG(cond, message)                                  \
-    do {                                                              \
-        if (!(cond)) ::qm::raiseAssertion(__FILE__, __LINE__, (message)); \
+#define QM_ASSERT_MSG(cond, message)                             \
+    do {                                                         \
+        if (!(cond))                                             \
+            ::qm::raiseAssertion(__FILE__, __LINE__, (message)); \
     } while (false)

@@ -37,13 +37,12 @@ void TkzError::report(bool condition, const QString& headline, const QString& me
     if (prompt_ && prompt_(text)) {
         return;
     }
-    throw Error(u"Terminating program in "_s + location + u". Message was: "_s + message +
-                ending);
+    throw Error(u"Terminating program in "_s + location + u". Message was: "_s + message + ending);
 }
 
 void TkzError::Precondition(bool condition, const QString& message, const QString& location) {
-    report(condition, u"Precondition violated. An unexpected condition has been found."_s,
-           message, location, u" - precondition violation."_s);
+    report(condition, u"Precondition violated. An unexpected condition has been found."_s, message,
+           location, u" - precondition violation."_s);
 }
 
 void TkzError::Check(bool condition, const QString& message, const QString& location) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+/// The program's folder: the folder of the executable, unless the
+/// environment variable QUILLMERE_HOME names another. Files such as the
+/// global defaults, the job log and the element styles live there.
+QString programFolder();
+
+/// A file in the program's folder.
+QString programFile(const QString& name);
+
+}  // namespace qm
