@@ -1,5 +1,6 @@
 #include "ini/CustomFastIniFile.h"
 
+#include <QRegularExpression>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -15,8 +16,42 @@ QString timeFormat(const QLocale& locale) {
     return f.trimmed();
 }
 
+// The locale's short date format with four-digit years. Many locales use
+// "yy", which QLocale reads back as 19yy: a date written in 2024 would come
+// back a century early.
+QString dateFormat(const QLocale& locale) {
+    QString f = locale.dateFormat(QLocale::ShortFormat);
+    if (!f.contains(u"yyyy"_s)) {
+        f.replace(QRegularExpression(u"(?<!y)yy(?!y)"_s), u"yyyy"_s);
+    }
+    return f;
+}
+
 QString dateTimeFormat(const QLocale& locale) {
-    return locale.dateFormat(QLocale::ShortFormat) + u' ' + timeFormat(locale);
+    return dateFormat(locale) + u' ' + timeFormat(locale);
+}
+
+// A date in the locale's own short format, for texts with two-digit years
+// written by other programs. The year is taken within 50 years of today.
+QDate readShortDate(const QLocale& locale, const QString& text) {
+    const QString own = locale.dateFormat(QLocale::ShortFormat);
+    if (own == dateFormat(locale)) {
+        return {};
+    }
+    QDate d = locale.toDate(text, own);
+    if (d.isValid() && d.year() < QDate::currentDate().year() - 50) {
+        d = d.addYears(100);
+    }
+    return d;
+}
+
+QDate readDate(const QLocale& locale, const QString& text) {
+    const QDate d = locale.toDate(text, dateFormat(locale));
+    return d.isValid() ? d : readShortDate(locale, text);
+}
+
+bool isHexDigit(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 }  // namespace
@@ -27,13 +62,27 @@ bool TCustomFastIniFile::parseInteger(const QString& input, int& value) {
         text = u'$' + text.mid(2);
     }
     if (text.startsWith(u'$')) {
-        // Hexadecimal numbers are 32-bit patterns: $FFFFFFFF is -1.
-        if (text.size() < 2 || text.size() > 9) {
+        // Hexadecimal numbers are 32-bit patterns: $FFFFFFFF is -1. Every
+        // character is checked here: toULongLong would also take blanks, a
+        // sign or a second "0x".
+        qsizetype first = 1;
+        if (first == text.size()) {
+            return false;
+        }
+        for (qsizetype j = first; j < text.size(); ++j) {
+            if (!isHexDigit(text.at(j))) {
+                return false;
+            }
+        }
+        while (first + 1 < text.size() && text.at(first) == u'0') {
+            ++first;  // leading zeros do not count towards the eight digits
+        }
+        if (text.size() - first > 8) {
             return false;
         }
         bool ok = false;
-        const qulonglong bits = text.mid(1).toULongLong(&ok, 16);
-        if (!ok || text.at(1) == u'+' || text.at(1) == u'-') {
+        const qulonglong bits = text.mid(first).toULongLong(&ok, 16);
+        if (!ok) {
             return false;
         }
         value = static_cast<int>(static_cast<quint32>(bits));
@@ -84,7 +133,7 @@ QDate TCustomFastIniFile::ReadDate(const QString& section, const QString& key,
     if (text.isEmpty()) {
         return def;
     }
-    const QDate d = locale_.toDate(text, QLocale::ShortFormat);
+    const QDate d = readDate(locale_, text);
     return d.isValid() ? d : def;
 }
 
@@ -96,8 +145,15 @@ QDateTime TCustomFastIniFile::ReadDateTime(const QString& section, const QString
     }
     QDateTime d = locale_.toDateTime(text, dateTimeFormat(locale_));
     if (!d.isValid()) {
+        const QString own = locale_.dateFormat(QLocale::ShortFormat) + u' ' + timeFormat(locale_);
+        d = locale_.toDateTime(text, own);
+        if (d.isValid() && d.date().year() < QDate::currentDate().year() - 50) {
+            d = d.addYears(100);
+        }
+    }
+    if (!d.isValid()) {
         // A date written without a time of day.
-        const QDate date = locale_.toDate(text, QLocale::ShortFormat);
+        const QDate date = readDate(locale_, text);
         if (date.isValid()) {
             d = QDateTime(date, QTime(0, 0));
         }
@@ -105,8 +161,7 @@ QDateTime TCustomFastIniFile::ReadDateTime(const QString& section, const QString
     return d.isValid() ? d : def;
 }
 
-double TCustomFastIniFile::ReadFloat(const QString& section, const QString& key,
-                                     double def) const {
+double TCustomFastIniFile::ReadFloat(const QString& section, const QString& key, double def) const {
     const QString text = ReadString(section, key, QString());
     if (text.isEmpty()) {
         return def;
@@ -129,9 +184,8 @@ QTime TCustomFastIniFile::ReadTime(const QString& section, const QString& key,
     return t.isValid() ? t : def;
 }
 
-void TCustomFastIniFile::WriteDate(const QString& section, const QString& key,
-                                   const QDate& value) {
-    WriteString(section, key, locale_.toString(value, QLocale::ShortFormat));
+void TCustomFastIniFile::WriteDate(const QString& section, const QString& key, const QDate& value) {
+    WriteString(section, key, locale_.toString(value, dateFormat(locale_)));
 }
 
 void TCustomFastIniFile::WriteDateTime(const QString& section, const QString& key,
@@ -140,11 +194,14 @@ void TCustomFastIniFile::WriteDateTime(const QString& section, const QString& ke
 }
 
 void TCustomFastIniFile::WriteFloat(const QString& section, const QString& key, double value) {
-    WriteString(section, key, locale_.toString(value, 'g', 15));
+    // Fifteen significant digits and no group separators, the way the
+    // earlier program wrote floating-point values.
+    QLocale plain = locale_;
+    plain.setNumberOptions(locale_.numberOptions() | QLocale::OmitGroupSeparator);
+    WriteString(section, key, plain.toString(value, 'g', 15));
 }
 
-void TCustomFastIniFile::WriteTime(const QString& section, const QString& key,
-                                   const QTime& value) {
+void TCustomFastIniFile::WriteTime(const QString& section, const QString& key, const QTime& value) {
     WriteString(section, key, locale_.toString(value, timeFormat(locale_)));
 }
 

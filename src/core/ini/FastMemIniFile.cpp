@@ -46,8 +46,10 @@ int TFastMemIniFile::compareNames(const QString& a, const QString& b) {
 void TFastMemIniFile::load(const QString& text) {
     Section* current = nullptr;
     std::vector<std::unique_ptr<Section>> read;
-    qsizetype start = 0;
     const qsizetype n = text.size();
+    // Editors on Windows put a byte-order mark before the first line; it
+    // would hide the first section header.
+    qsizetype start = (n > 0 && text.front() == QChar(0xFEFF)) ? 1 : 0;
     while (start < n) {
         qsizetype end = start;
         while (end < n && text.at(end) != u'\r' && text.at(end) != u'\n') {
@@ -55,8 +57,8 @@ void TFastMemIniFile::load(const QString& text) {
         }
         const QString line = text.mid(start, end - start);
         // A line ends at CR LF, LF or CR.
-        start = (end + 1 < n && text.at(end) == u'\r' && text.at(end + 1) == u'\n') ? end + 2
-                                                                                   : end + 1;
+        start =
+            (end + 1 < n && text.at(end) == u'\r' && text.at(end + 1) == u'\n') ? end + 2 : end + 1;
         if (line.isEmpty() || line.front() == u';') {
             continue;
         }
@@ -155,7 +157,9 @@ void TFastMemIniFile::ReadSectionValues(const QString& section, QStringList& val
     }
 }
 
-void TFastMemIniFile::Clear() { sections_.clear(); }
+void TFastMemIniFile::Clear() {
+    sections_.clear();
+}
 
 QString TFastMemIniFile::text() const {
     QString out;
@@ -169,6 +173,8 @@ QString TFastMemIniFile::text() const {
     return out;
 }
 
-void TFastMemIniFile::UpdateFile() { TextFile::writeAtomically(FileName(), text().toUtf8()); }
+void TFastMemIniFile::UpdateFile() {
+    TextFile::writeAtomically(FileName(), text().toUtf8());
+}
 
 }  // namespace qm

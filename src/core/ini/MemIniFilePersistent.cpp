@@ -1,6 +1,7 @@
 #include "ini/MemIniFilePersistent.h"
 
 #include "common/Assertion.h"
+#include "common/ScopeGuards.h"
 #include "ini/FastMemIniFile.h"
 
 namespace qm {
@@ -11,11 +12,14 @@ QString TMemIniFilePersistent::SectionName(int index) const {
 
 void TMemIniFilePersistent::LoadFromFile(const QString& fileName) {
     TFastMemIniFile store(fileName);
+    // The store lives only for this call: forget it on every way out.
+    const Finally forget([this] { ini_ = nullptr; });
     LoadFromIni(store, QString(), -1);
 }
 
 void TMemIniFilePersistent::SaveToFile(const QString& fileName) {
     TFastMemIniFile store(fileName);
+    const Finally forget([this] { ini_ = nullptr; });
     try {
         SaveToIni(store, QString(), -1);
     } catch (...) {
