@@ -13,6 +13,8 @@
 
 namespace qm {
 
+class TPrjData;
+
 /// The merge engine: the table-setup list, the database setup, the source
 /// and target lists with their marks, the copy and the snapshot of the
 /// target list, the two connections and their queries. Connects, opens and
@@ -62,6 +64,9 @@ public:
     void SaveDefaultFiles();
     /// Makes the table setup with exactly that name current.
     bool FindTableSetup(const QString& name);
+    /// Replaces both setup lists with a project's aliases and table setups
+    /// (in node order, DisplayOrder 1, 2, ...); closes the compared lists.
+    void LoadTableSetups(TPrjData& project);
     static QString defaultTablesFile() { return QStringLiteral("DefaultTables.txt"); }
     static QString defaultDBSetupFile() { return QStringLiteral("DefaultDBSetup.txt"); }
 

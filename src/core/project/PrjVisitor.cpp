@@ -1,0 +1,26 @@
+#include "project/PrjVisitor.h"
+
+#include "project/PrjData.h"
+
+namespace qm {
+
+void TPrjVisitor::Execute() {
+    finished_ = false;
+    BeginVisit();
+    stop_ = false;
+    try {
+        for (int i = 0; i < project_.NodeCount() && !stop_; ++i) {
+            BeforeNode();
+            nodeIndex_ = i;
+            project_.GetItem(i)->Accept(*this);
+            AfterNode();
+        }
+        finished_ = true;
+    } catch (...) {
+        EndVisit();
+        throw;
+    }
+    EndVisit();
+}
+
+}  // namespace qm
