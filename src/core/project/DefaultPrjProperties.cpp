@@ -56,6 +56,9 @@ TGlobalPrjProperties::TGlobalPrjProperties() {
 
 void TGlobalPrjProperties::load() {
     TFastMemIniFile ini(fileName());
+    for (int i = 0; i < Count(); ++i) {
+        clearSlot(i);
+    }
     ReadFromIni(ini, -1, -1);
     if (getInteger(u"FrameWidth"_s) == 0 || getInteger(u"FrameHeight"_s) == 0) {
         value(u"InheritFrameSize"_s).ResetValue();

@@ -186,6 +186,19 @@ void TPrjData::SetNotifyChanges(bool flag) {
     if (flag) {
         settings_->setNotifyChanges(true);
     }
+    // Nodes and objects already in the project follow too, so that editing a
+    // table setup of an opened project shows the modified indicator.
+    for (const auto& node : nodes_) {
+        if (!node) {
+            continue;
+        }
+        node->setOwner(this);
+        if (auto* frame = dynamic_cast<TFrameNodeData*>(node.get())) {
+            for (int i = 0; i < frame->ObjectCount(); ++i) {
+                frame->Objects(i).setOwnerNode(frame);
+            }
+        }
+    }
 }
 
 void TPrjData::checkIndex(int index) const {

@@ -1,0 +1,95 @@
+#include "props/PropText.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <QRandomGenerator>
+
+using namespace Qt::StringLiterals;
+using namespace qm;
+
+namespace {
+
+struct TextCase {
+    QString value;
+    QString stored;
+};
+
+TEST(PropText, EncodesValuesInQuotedCommaText) {
+    const TextCase cases[] = {
+        {u"abc"_s, u"\"abc\""_s},
+        {u"Courier New"_s, u"\"\"Courier New\"\""_s},
+        {u"SELECT *\r\nFROM T"_s, u"\"\"SELECT *\",\"FROM T\"\""_s},
+        {QString(), QString()},
+        {u"\r\n"_s, u"\"\"\"\""_s},
+        {u"a,b"_s, u"\"\"a,b\"\""_s},
+        {u"say \"hi\""_s, u"\"\"say \"\"hi\"\"\"\""_s},
+        {u"SELECT\nFROM"_s, u"\"SELECT,FROM\""_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PropText::encode(c.value), c.stored) << c.value.toStdString();
+    }
+}
+
+TEST(PropText, DecodesStoredTextsOfEveryOrigin) {
+    const TextCase cases[] = {
+        // written by the program
+        {u"x y\r\nz w"_s, u"\"\"x y\",\"z w\"\""_s},
+        {u"abc"_s, u"\"abc\""_s},
+        {QString(), QString()},
+        // a hand-written plain value is one line, taken as it stands
+        {u"plain text"_s, u"plain text"_s},
+        {u"a \"b\", c"_s, u"a \"b\", c"_s},
+        // one word first: the outer pair of quotes is the writer's, not a line's
+        {u"SELECT\r\n* FROM T"_s, u"\"SELECT,\"* FROM T\"\""_s},
+        {u"a\r\nb"_s, u"\"a,b\""_s},
+        // an empty line between two quoted lines survives
+        {u"x y\r\n\r\nz w"_s, u"\"\"x y\",,\"z w\"\""_s},
+        // a text with an opening quote only still reads as far as it goes
+        {u"abc"_s, u"\"abc"_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PropText::decode(c.stored), c.value) << c.stored.toStdString();
+    }
+}
+
+// The lines a value is made of, joined as they come back: a final line
+// break is not kept.
+QString normalized(const QString& value) {
+    return PropText::splitLines(value).join(u"\r\n"_s);
+}
+
+TEST(PropText, EveryEncodedTextDecodesToItsLines) {
+    // Characters chosen to hit every rule: blanks, commas, quotes, line
+    // breaks, control characters, letters and text beyond ASCII.
+    const QString alphabet = u"ab ,\"\r\n\t\x01\x7f;=[]Zé€"_s + QChar(0);
+    QRandomGenerator rng(20261210);
+    for (int round = 0; round < 20000; ++round) {
+        const int length = static_cast<int>(rng.bounded(12));
+        QString value;
+        for (int i = 0; i < length; ++i) {
+            value += alphabet.at(static_cast<qsizetype>(rng.bounded(alphabet.size())));
+        }
+        const QString stored = PropText::encode(value);
+        ASSERT_FALSE(stored.contains(u'\r') || stored.contains(u'\n'));
+        ASSERT_EQ(PropText::decode(stored), normalized(value))
+            << "value " << value.toStdString() << " stored " << stored.toStdString();
+    }
+}
+
+TEST(PropText, MultiLineQueriesSurvive) {
+    const QString queries[] = {
+        u"SELECT\r\n  id,\r\n  name\r\nFROM customers\r\nWHERE name <> ''"_s,
+        u"SELECT\r\nFROM"_s,
+        u"\r\nSELECT 1"_s,
+        u"SELECT 1\r\n\r\n\r\nFROM x"_s,
+        u"a,b"_s,
+        u"x\r\n,\r\ny"_s,
+    };
+    for (const QString& q : queries) {
+        EXPECT_EQ(PropText::decode(PropText::encode(q)), q) << q.toStdString();
+    }
+    // A final line break is dropped, as with every stored string.
+    EXPECT_EQ(PropText::decode(PropText::encode(u"SELECT 1\r\n"_s)), u"SELECT 1"_s);
+}
+
+}  // namespace
