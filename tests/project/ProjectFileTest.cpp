@@ -1,6 +1,8 @@
+#include "common/Errors.h"
 #include "ini/FastMemIniFile.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjDataSaved.h"
+#include "project/PrjIniFileSaver.h"
 #include "project/QMObject.h"
 #include "support/QtPrinters.h"
 
@@ -78,6 +80,246 @@ TEST(ProjectFile, ExampleProjectLoadsBackCleanAndSavesIdentically) {
     const QString path = dir.filePath(u"again.qmp"_s);
     p.SaveToFile(path);
     EXPECT_EQ(readBytes(path), readBytes(fixture("customers.qmp")));
+}
+
+}  // namespace
+
+namespace {
+
+QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+std::string loadFailure(const QString& path, TPrjDataSaved& p) {
+    try {
+        p.LoadFromIniFile(path);
+    } catch (const Error& e) {
+        return e.message().toStdString();
+    }
+    return "no failure";
+}
+
+TEST(ProjectFile, EmptyProjectHoldsTheFixedSections) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"empty.qmp"_s);
+    TPrjDataSaved p;
+    p.SaveToFile(path);
+    auto ini = TFastMemIniFile::fromText(QString::fromUtf8(readBytes(path)));
+    QStringList sections;
+    ini->ReadSections(sections);
+    EXPECT_EQ(sections, (QStringList{u"Div"_s, u"Nodes"_s, u"Paths"_s, u"Settings"_s}));
+    EXPECT_EQ(ini->ReadString(u"Nodes"_s, u"Count"_s, QString()), u"0"_s);
+    EXPECT_EQ(p.FileName(), path);
+}
+
+TEST(ProjectFile, NewNodesAndObjectsWriteOnlyWhatDiffersFromDefaults) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"plain.qmp"_s);
+    TPrjDataSaved p;
+    p.SetSourceDBAlias(u"A"_s);
+    p.SetDestDBAlias(u"B"_s);
+    auto node = TQMNodeData::CreateNodeOfKind(6, &p.settings(), &p);
+    for (const char16_t* name :
+         {u"Name", u"SourceQuerySQL", u"DestQuerySQL", u"PrimaryKeySpec", u"DestTableName"}) {
+        node->props().setString(QString::fromUtf16(name), QString());
+    }
+    node->props().setInteger(u"DisplayOrder"_s, 1);
+    node->props().setBoolean(u"ScriptOn"_s, false);
+    node->props().setBoolean(u"ScriptTableChanged"_s, false);
+    dynamic_cast<TFrameNodeData&>(*node).AddObject(1);
+    p.InsertNode(0, std::move(node));
+    p.SaveToFile(path);
+    const QString text = QString::fromUtf8(readBytes(path));
+    EXPECT_TRUE(text.contains(u"[Nodes0]\r\nKind=6\r\nDisplayOrder=1\r\nObjectCount=1\r\n\r\n"_s))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(u"[Nodes0 Object0]\r\nType=1\r\nWidth=100\r\nHeight=70\r\n\r\n"_s))
+        << text.toStdString();
+}
+
+TEST(ProjectFile, ReaderToleratesOrderCaseAndAbsentKeys) {
+    QTemporaryDir dir;
+    // Sections out of order, keys in other letter case, no Version, no
+    // ObjectCount in the second node, "Div" missing, Windows-1252 text.
+    const QString path = writeText(dir, u"hand.qmp"_s,
+                                   "[nodes1]\r\nkind=6\r\nNAME=\"Stra\xdf"
+                                   "e\"\r\n"
+                                   "[Settings]\r\nsourcedbalias=\"S\"\r\nDestDBAlias=\"D\"\r\n"
+                                   "[Nodes]\r\nCount=2\r\n"
+                                   "[Nodes0]\r\nKind=6\r\nName=\"First\"\r\nObjectCount=1\r\n"
+                                   "[Nodes0 Object0]\r\nType=1\r\nlookupname=\"L\"\r\n"
+                                   "[Nodes0 Object1]\r\nType=1\r\n");
+    TPrjDataSaved p;
+    p.LoadFromIniFile(path);
+    ASSERT_EQ(p.NodeCount(), 2);
+    EXPECT_EQ(p.GetItem(0)->Name(), u"First"_s);
+    EXPECT_EQ(p.GetItem(1)->Name(), u"Stra\u00dfe"_s);
+    EXPECT_EQ(p.SourceDBAlias(), u"S"_s);
+    auto& first = dynamic_cast<TFrameNodeData&>(*p.GetItem(0));
+    ASSERT_EQ(first.ObjectCount(), 1);  // objects beyond ObjectCount are ignored
+    EXPECT_EQ(first.Objects(0).props().getString(u"LookupName"_s), u"L"_s);
+    EXPECT_EQ(first.Objects(0).Width(), 100);  // absent bounds keep the new object's
+    EXPECT_EQ(dynamic_cast<TFrameNodeData&>(*p.GetItem(1)).ObjectCount(), 0);
+    // A file of another version stays modified, so that saving rewrites it.
+    EXPECT_TRUE(p.IsModified());
+    EXPECT_EQ(p.settings().getInteger(u"FrameWidth"_s), 800);
+}
+
+TEST(ProjectFile, MalformedFilesFailWithTheirReason) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* expected;
+        int nodesRead;
+    } cases[] = {
+        {"missing-node", "[Nodes]\r\nCount=2\r\n[Nodes0]\r\nKind=6\r\n",
+         "Message: Illegal nodekind", 1},
+        {"kind-location", "[Nodes]\r\nCount=1\r\n",
+         "(It happened at TPrjDataSaved.LoadFromIniFile)", 0},
+        {"kind-zero", "[Nodes]\r\nCount=1\r\n[Nodes0]\r\nKind=256\r\n", "464356 - Uninitialised",
+         0},
+        {"sound-node", "[Nodes]\r\nCount=1\r\n[Nodes0]\r\nKind=9\r\n", "Node kind 9", 0},
+        {"media-object",
+         "[Nodes]\r\nCount=1\r\n[Nodes0]\r\nKind=6\r\nObjectCount=1\r\n"
+         "[Nodes0 Object0]\r\nType=2\r\n",
+         "Message: Unknown type", 0},
+        {"untyped-object", "[Nodes]\r\nCount=1\r\n[Nodes0]\r\nKind=6\r\nObjectCount=1\r\n",
+         "No type found in section Nodes0 Object0", 0},
+        {"garbage", QByteArray("\x00\xff\xfe[Nodes]\r\nCount=99999999999\r\n\x01\x02", 30),
+         "no failure", 0},
+    };
+    for (const auto& c : cases) {
+        TPrjDataSaved p;
+        const QString path = writeText(dir, QString::fromUtf8(c.name), c.bytes);
+        const std::string m = loadFailure(path, p);
+        EXPECT_NE(m.find(c.expected), std::string::npos) << c.name << ": " << m;
+        EXPECT_EQ(p.NodeCount(), c.nodesRead) << c.name;
+    }
+}
+
+TEST(ProjectFile, EveryKindOfValueSurvivesARoundTrip) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"values.qmp"_s);
+    const QStringList texts = {
+        u"SELECT\r\n  a, b\r\nFROM t\r\nWHERE c = 'x,y' AND d = \"q\""_s,
+        u"one"_s,
+        u"  leading and trailing  "_s,
+        u"line\r\n\r\nafter an empty line"_s,
+        u"[not a section]"_s,
+        u"key=value; comment"_s,
+        u"\u00e9\u20ac\u4e2d"_s,
+        u"\""_s,
+        u","_s,
+        u"tab\there"_s,
+    };
+    TPrjDataSaved p;
+    p.SetSourceDBAlias(u"src alias"_s);
+    p.SetDestDBAlias(QString());
+    for (int i = 0; i < texts.size(); ++i) {
+        auto node = TQMNodeData::CreateNodeOfKind(6, &p.settings(), &p);
+        node->props().setString(u"Name"_s, u"n%1"_s.arg(i));
+        node->props().setString(u"SourceQuerySQL"_s, texts[i]);
+        node->props().setString(u"DestQuerySQL"_s, texts[(i + 1) % texts.size()]);
+        node->props().setInteger(u"DisplayOrder"_s, i == 0 ? -2147483647 - 1 : 2147483647);
+        node->props().setBoolean(u"ScriptOn"_s, i % 2 == 0);
+        TQMObject& o = dynamic_cast<TFrameNodeData&>(*node).AddObject(1);
+        o.props().setString(u"CustomLookupSQLQuery"_s, texts[(i + 2) % texts.size()]);
+        p.InsertNode(i, std::move(node));
+    }
+    p.SaveToFile(path);
+    TPrjDataSaved back;
+    back.LoadFromIniFile(path);
+    EXPECT_FALSE(back.IsModified());
+    EXPECT_EQ(back.SourceDBAlias(), u"src alias"_s);
+    EXPECT_EQ(back.DestDBAlias(), QString());
+    ASSERT_EQ(back.NodeCount(), p.NodeCount());
+    for (int i = 0; i < p.NodeCount(); ++i) {
+        for (const char16_t* name : {u"Name", u"SourceQuerySQL", u"DestQuerySQL"}) {
+            const QString key = QString::fromUtf16(name);
+            EXPECT_EQ(back.GetItem(i)->props().getString(key),
+                      p.GetItem(i)->props().getString(key));
+        }
+        EXPECT_EQ(back.GetItem(i)->props().getInteger(u"DisplayOrder"_s),
+                  p.GetItem(i)->props().getInteger(u"DisplayOrder"_s));
+        EXPECT_EQ(back.GetItem(i)->props().getBoolean(u"ScriptOn"_s), i % 2 == 0);
+        auto& frame = dynamic_cast<TFrameNodeData&>(*back.GetItem(i));
+        EXPECT_EQ(frame.Objects(0).props().getString(u"CustomLookupSQLQuery"_s),
+                  texts[(i + 2) % texts.size()]);
+    }
+}
+
+// A saver that fails after the first node, as a full disk or a broken node
+// would.
+class FailingSaver : public TPrjIniFileSaver {
+public:
+    using TPrjIniFileSaver::TPrjIniFileSaver;
+    void VisitFrameNode(TFrameNodeData& node) override {
+        if (CurrentNodeIndex() == 1) {
+            throw Error(u"disk full"_s);
+        }
+        TPrjIniFileSaver::VisitFrameNode(node);
+    }
+};
+
+TEST(ProjectFile, FailedSavesKeepThePreviousFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"keep.qmp"_s);
+    TPrjDataSaved p;
+    p.SetSourceDBAlias(u"S"_s);
+    p.SetDestDBAlias(u"D"_s);
+    p.SaveToFile(path);
+    const QByteArray before = readBytes(path);
+    for (int i = 0; i < 2; ++i) {
+        p.InsertNode(i, TQMNodeData::CreateNodeOfKind(6, &p.settings(), &p));
+    }
+    FailingSaver saver(p, path);
+    EXPECT_THROW(saver.Execute(), Error);
+    EXPECT_EQ(readBytes(path), before);
+
+    const QString unwritable = dir.filePath(u"no/such/folder/x.qmp"_s);
+    try {
+        p.SaveToFile(unwritable);
+        FAIL() << "saved into a missing folder";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains(unwritable)) << e.message().toStdString();
+    }
+    EXPECT_TRUE(p.IsModified());
+}
+
+TEST(ProjectFile, NodeFilesHoldOneNode) {
+    QTemporaryDir dir;
+    TPrjDataSaved p;
+    const QString nodeFile = writeText(dir, u"Orders.QMN"_s,
+                                       "[Nodes0]\r\nKind=6\r\nName=\"Orders\"\r\nObjectCount=1\r\n"
+                                       "[Nodes0 Object0]\r\nType=1\r\nFieldName=\"X\"\r\n");
+    auto node = TQMNodeData::CreateNodeFromFile(nodeFile, &p.settings(), &p);
+    EXPECT_EQ(node->Name(), u"Orders"_s);
+    EXPECT_TRUE(node->ShortCut());
+    EXPECT_EQ(node->FileName, nodeFile);
+    EXPECT_EQ(dynamic_cast<TFrameNodeData&>(*node).ObjectCount(), 1);
+
+    const QString noKind = writeText(dir, u"bad.qmn"_s, "[Nodes0]\r\nName=\"x\"\r\n");
+    const auto fails = [&](const QString& file) -> std::string {
+        try {
+            TQMNodeData::CreateNodeFromFile(file, &p.settings(), &p);
+        } catch (const Error& e) {
+            return e.message().toStdString();
+        }
+        return "no failure";
+    };
+    EXPECT_NE(fails(noKind).find("Illegal nodekind"), std::string::npos);
+    EXPECT_NE(fails(dir.filePath(u"missing.qmn"_s)).find("File not found - precondition"),
+              std::string::npos);
+    EXPECT_NE(fails(dir.filePath(u"song.wav"_s)).find("Node kind 9"), std::string::npos);
+    EXPECT_NE(fails(dir.filePath(u"album.qmm"_s)).find("Node kind 4"), std::string::npos);
+    auto picture = TQMNodeData::CreateNodeFromFile(dir.filePath(u"p.jpg"_s), &p.settings(), &p);
+    EXPECT_EQ(TQMNodeData::NodeKindOf(*picture), 7);
+    EXPECT_FALSE(picture->ShortCut());
+    EXPECT_EQ(picture->GetMediaFilePath(), dir.filePath(u"p.jpg"_s));
 }
 
 }  // namespace
