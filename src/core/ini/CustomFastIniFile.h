@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <optional>
 
 namespace qm {
 
@@ -28,6 +29,13 @@ public:
                                const QString& def) const = 0;
     virtual void WriteString(const QString& section, const QString& key, const QString& value) = 0;
     virtual bool ValueExists(const QString& section, const QString& key) const = 0;
+    /// The stored text of a key, or nothing when the key is absent.
+    virtual std::optional<QString> ReadValue(const QString& section, const QString& key) const {
+        if (!ValueExists(section, key)) {
+            return std::nullopt;
+        }
+        return ReadString(section, key, QString());
+    }
 
     /// Decimal with optional sign, or hexadecimal after "$", "0x" or "0X";
     /// anything else, or a number outside 32 bits, gives the default.

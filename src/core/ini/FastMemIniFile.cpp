@@ -45,7 +45,6 @@ int TFastMemIniFile::compareNames(const QString& a, const QString& b) {
 
 void TFastMemIniFile::load(const QString& text) {
     Section* current = nullptr;
-    std::vector<std::unique_ptr<Section>> read;
     const qsizetype n = text.size();
     // Editors on Windows put a byte-order mark before the first line; it
     // would hide the first section header.
@@ -63,9 +62,8 @@ void TFastMemIniFile::load(const QString& text) {
             continue;
         }
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
-            read.push_back(std::make_unique<Section>());
-            read.back()->name = line.mid(1, line.size() - 2);
-            current = read.back().get();
+            const QString name = line.mid(1, line.size() - 2);
+            current = &sections_.emplace(name, Section{name, {}})->second;
             continue;
         }
         if (!current) {
@@ -75,35 +73,31 @@ void TFastMemIniFile::load(const QString& text) {
         current->entries.names.append(eq < 0 ? QString() : line.left(eq));
         current->entries.values.append(eq < 0 ? line : line.mid(eq + 1));
     }
-    for (auto& s : read) {
-        sections_.push_back(std::move(s));
-    }
-    std::stable_sort(sections_.begin(), sections_.end(), [](const auto& a, const auto& b) {
-        return compareNames(a->name, b->name) < 0;
-    });
 }
 
 const TFastMemIniFile::Section* TFastMemIniFile::find(const QString& section) const {
+    if (last_ && last_->name == section) {
+        return last_;
+    }
     // Of equally named sections a lookup reaches the first one read.
-    const auto it = std::lower_bound(
-        sections_.begin(), sections_.end(), section,
-        [](const auto& s, const QString& name) { return compareNames(s->name, name) < 0; });
-    if (it == sections_.end() || compareNames((*it)->name, section) != 0) {
+    const auto it = sections_.lower_bound(section);
+    if (it == sections_.end() || compareNames(it->first, section) != 0) {
         return nullptr;
     }
-    return it->get();
+    last_ = const_cast<Section*>(&it->second);
+    return last_;
 }
 
 TFastMemIniFile::Section& TFastMemIniFile::findOrAdd(const QString& section) {
-    const auto it = std::lower_bound(
-        sections_.begin(), sections_.end(), section,
-        [](const auto& s, const QString& name) { return compareNames(s->name, name) < 0; });
-    if (it != sections_.end() && compareNames((*it)->name, section) == 0) {
-        return **it;
+    if (last_ && last_->name == section) {
+        return *last_;
     }
-    auto added = std::make_unique<Section>();
-    added->name = section;
-    return **sections_.insert(it, std::move(added));
+    auto it = sections_.lower_bound(section);
+    if (it == sections_.end() || compareNames(it->first, section) != 0) {
+        it = sections_.emplace_hint(it, section, Section{section, {}});
+    }
+    last_ = &it->second;
+    return *last_;
 }
 
 QString TFastMemIniFile::ReadString(const QString& section, const QString& key,
@@ -129,6 +123,19 @@ void TFastMemIniFile::WriteString(const QString& section, const QString& key,
     }
 }
 
+std::optional<QString> TFastMemIniFile::ReadValue(const QString& section,
+                                                  const QString& key) const {
+    const Section* s = find(section);
+    if (!s) {
+        return std::nullopt;
+    }
+    const qsizetype i = findKey(s->entries, key);
+    if (i < 0) {
+        return std::nullopt;
+    }
+    return s->entries.values.at(i);
+}
+
 bool TFastMemIniFile::ValueExists(const QString& section, const QString& key) const {
     const Section* s = find(section);
     return s && findKey(s->entries, key) >= 0;
@@ -143,8 +150,8 @@ void TFastMemIniFile::ReadSection(const QString& section, QStringList& keys) con
 
 void TFastMemIniFile::ReadSections(QStringList& sections) const {
     sections.clear();
-    for (const auto& s : sections_) {
-        sections.append(s->name);
+    for (const auto& entry : sections_) {
+        sections.append(entry.second.name);
     }
 }
 
@@ -163,10 +170,11 @@ void TFastMemIniFile::Clear() {
 
 QString TFastMemIniFile::text() const {
     QString out;
-    for (const auto& s : sections_) {
-        out += u'[' + s->name + u"]\r\n"_s;
-        for (qsizetype i = 0; i < s->entries.names.size(); ++i) {
-            out += s->entries.names.at(i) + u'=' + s->entries.values.at(i) + u"\r\n"_s;
+    for (const auto& entry : sections_) {
+        const Section& s = entry.second;
+        out += u'[' + s.name + u"]\r\n"_s;
+        for (qsizetype i = 0; i < s.entries.names.size(); ++i) {
+            out += s.entries.names.at(i) + u'=' + s.entries.values.at(i) + u"\r\n"_s;
         }
         out += u"\r\n"_s;
     }

@@ -2,8 +2,8 @@
 
 #include "ini/CustomFastIniFile.h"
 
+#include <map>
 #include <memory>
-#include <vector>
 
 namespace qm {
 
@@ -37,6 +37,7 @@ public:
     /// the key) or appends one; a missing section is created at its sorted place.
     void WriteString(const QString& section, const QString& key, const QString& value) override;
     bool ValueExists(const QString& section, const QString& key) const override;
+    std::optional<QString> ReadValue(const QString& section, const QString& key) const override;
     void ReadSection(const QString& section, QStringList& keys) const override;
     void ReadSections(QStringList& sections) const override;
     void ReadSectionValues(const QString& section, QStringList& values) const override;
@@ -62,7 +63,16 @@ private:
     const Section* find(const QString& section) const;
     Section& findOrAdd(const QString& section);
 
-    std::vector<std::unique_ptr<Section>> sections_;
+    struct NameLess {
+        bool operator()(const QString& a, const QString& b) const { return compareNames(a, b) < 0; }
+    };
+    // Sorted by name regardless of case; equally named sections stay in the
+    // order they were read. A tree, so that adding a section in the middle
+    // (Nodes10 before Nodes2) does not move the others.
+    std::multimap<QString, Section, NameLess> sections_;
+    // The section of the last lookup: readers and writers of a property
+    // list ask for the same section many times in a row.
+    mutable Section* last_ = nullptr;
 };
 
 }  // namespace qm

@@ -238,16 +238,16 @@ void TPrjData::relink() {
         return;
     }
     for (const auto& node : nodes_) {
-        auto* frame = dynamic_cast<TFrameNodeData*>(node.get());
-        if (!frame) {
+        if (!node || node->nodeClass() != NodeClass::Frame) {
             continue;
         }
-        for (int i = 0; i < frame->ObjectCount(); ++i) {
-            auto* media = dynamic_cast<TQMMediaObject*>(&frame->Objects(i));
-            if (!media) {
-                continue;
+        auto& frame = static_cast<TFrameNodeData&>(*node);
+        for (int i = 0; i < frame.ObjectCount(); ++i) {
+            TQMObject& object = frame.Objects(i);
+            if (object.TypeCode() < 2) {
+                continue;  // only media objects refer to nodes
             }
-            TPropValue& ref = media->props().value(u"NodeRefIdx"_s);
+            TPropValue& ref = object.props().value(u"NodeRefIdx"_s);
             const int old = ref.GetInteger();
             if (old == -1) {
                 continue;

@@ -96,24 +96,28 @@ void TPropValueList::ReadFromIni(const TCustomFastIniFile& ini, int nodeIndex, i
     const TPropDescrList& list = descrs();
     for (int i = 0; i < list.Count(); ++i) {
         const TPropDescr& d = list.Items(i);
-        const QString section = PropSectionName(d, nodeIndex, objectIndex);
-        if (!ini.ValueExists(section, d.IniKey)) {
+        const std::optional<QString> stored =
+            ini.ReadValue(PropSectionName(d, nodeIndex, objectIndex), d.IniKey);
+        if (!stored) {
             continue;
         }
+        // Malformed numbers read as -1, malformed Booleans as false.
+        int number = 0;
+        const bool isNumber = TCustomFastIniFile::parseInteger(*stored, number);
         TPropValue& v = ValueAt(i);
         switch (d.PropKind) {
             case TPropKind::pkInherit:
             case TPropKind::pkBoolean:
-                v.SetBoolean(ini.ReadBool(section, d.IniKey, false));
+                v.SetBoolean(isNumber && number != 0);
                 break;
             case TPropKind::pkInteger:
-                v.SetInteger(ini.ReadInteger(section, d.IniKey, -1));
+                v.SetInteger(isNumber ? number : -1);
                 break;
             case TPropKind::pkColor:
-                v.SetColor(ini.ReadInteger(section, d.IniKey, -1));
+                v.SetColor(isNumber ? number : -1);
                 break;
             case TPropKind::pkString:
-                v.SetString(PropText::decode(ini.ReadString(section, d.IniKey, QString())));
+                v.SetString(PropText::decode(*stored));
                 break;
         }
     }
