@@ -1,10 +1,10 @@
 #include "db/AliasFile.h"
 
 #include "common/Errors.h"
+#include "ini/FastMemIniFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -46,64 +46,63 @@ QString AliasFile::searchDescription() {
 }
 
 AliasFile AliasFile::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(u"Cannot read alias file \"%1\": %2"_s.arg(path, file.errorString()));
+    if (!QFileInfo(path).isFile()) {
+        throw Error(u"Cannot read alias file \"%1\": the file does not exist"_s.arg(path));
     }
     AliasFile result;
     result.path_ = path;
     const QDir folder = QFileInfo(path).absoluteDir();
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    AliasDefinition* current = nullptr;
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QString line = lines[n].trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
-            continue;
+    const TFastMemIniFile ini(path);
+    QStringList sections;
+    ini.ReadSections(sections);
+    for (const QString& section : sections) {
+        AliasDefinition def;
+        def.name = section.trimmed();
+        if (def.name.isEmpty() || result.find(def.name)) {
+            continue;  // of two sections with one name, the first one counts
         }
-        if (line.startsWith(u'[')) {
-            if (!line.endsWith(u']') || line.size() < 3) {
-                throw Error(u"Alias file \"%1\", line %2: malformed section \"%3\""_s.arg(path)
-                                .arg(n + 1)
-                                .arg(line));
+        // Hand-written files often have blanks around "=": take keys and
+        // values trimmed.
+        QStringList entries;
+        ini.ReadSectionValues(section, entries);
+        for (const QString& entry : entries) {
+            const qsizetype eq = entry.indexOf(u'=');
+            const QString key = entry.left(eq).trimmed();
+            const QString value = entry.mid(eq + 1).trimmed();
+            if (key.isEmpty()) {
+                if (!value.isEmpty() && !value.startsWith(u'#')) {
+                    throw Error(
+                        u"Alias file \"%1\", alias \"%2\": expected \"Key=Value\", "
+                        "found \"%3\""_s.arg(path, def.name, value));
+                }
+                continue;
             }
-            AliasDefinition def;
-            def.name = line.mid(1, line.size() - 2).trimmed();
-            result.aliases_.append(def);
-            current = &result.aliases_.last();
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq <= 0 || !current) {
-            throw Error(
-                u"Alias file \"%1\", line %2: expected \"[alias]\" or \"Key=Value\""_s.arg(path)
-                    .arg(n + 1));
-        }
-        const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1).trimmed();
-        if (key.compare(u"Driver"_s, Qt::CaseInsensitive) == 0) {
-            current->driver = value.toUpper();
-        } else if (key.compare(u"Database"_s, Qt::CaseInsensitive) == 0) {
-            current->database = value;
-        } else if (key.compare(u"Host"_s, Qt::CaseInsensitive) == 0) {
-            current->host = value;
-        } else if (key.compare(u"Port"_s, Qt::CaseInsensitive) == 0) {
-            bool ok = false;
-            current->port = value.toInt(&ok);
-            if (!ok && !value.isEmpty()) {
-                throw Error(u"Alias file \"%1\", line %2: port \"%3\" is not a number"_s.arg(path)
-                                .arg(n + 1)
-                                .arg(value));
+            if (key.compare(u"Driver"_s, Qt::CaseInsensitive) == 0) {
+                def.driver = value.toUpper();
+            } else if (key.compare(u"Database"_s, Qt::CaseInsensitive) == 0) {
+                def.database = value;
+            } else if (key.compare(u"Host"_s, Qt::CaseInsensitive) == 0) {
+                def.host = value;
+            } else if (key.compare(u"Port"_s, Qt::CaseInsensitive) == 0) {
+                bool ok = false;
+                def.port = value.toInt(&ok);
+                if (!ok && !value.isEmpty()) {
+                    throw Error(
+                        u"Alias file \"%1\", alias \"%2\": port \"%3\" is not a number"_s.arg(
+                            path, def.name, value));
+                }
+                if (!ok) {
+                    def.port = -1;
+                }
+            } else if (key.compare(u"User"_s, Qt::CaseInsensitive) == 0) {
+                def.user = value;
+            } else if (key.compare(u"Password"_s, Qt::CaseInsensitive) == 0) {
+                def.password = value;
+            } else if (key.compare(u"Options"_s, Qt::CaseInsensitive) == 0) {
+                def.options = value;
             }
-            if (!ok) {
-                current->port = -1;
-            }
-        } else if (key.compare(u"User"_s, Qt::CaseInsensitive) == 0) {
-            current->user = value;
-        } else if (key.compare(u"Password"_s, Qt::CaseInsensitive) == 0) {
-            current->password = value;
-        } else if (key.compare(u"Options"_s, Qt::CaseInsensitive) == 0) {
-            current->options = value;
         }
+        result.aliases_.append(def);
     }
     for (AliasDefinition& def : result.aliases_) {
         if (def.driver.isEmpty()) {
