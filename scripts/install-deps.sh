@@ -13,6 +13,7 @@ PACKAGES=(
     sqlite3 sqlite3-tools libsqlite3-dev libpq-dev
     libgtest-dev libgmock-dev googletest
     xvfb xauth clang-format
+    clang libclang-rt-14-dev
 )
 
 log() { printf '[install-deps] %s\n' "$*" >&2; }

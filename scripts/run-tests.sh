@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The one test command: installs the dependencies, builds, starts a private
-# PostgreSQL server on a loopback port and runs every test with CTest.
-# Extra arguments go to ctest, e.g. bash scripts/run-tests.sh -R Engine
-# The exit code is ctest's. The server is stopped on every way out.
+# PostgreSQL server on a loopback port and runs every test with CTest, then
+# a short fuzz run (scripts/run-fuzz.sh). Extra arguments go to ctest, e.g.
+# bash scripts/run-tests.sh -R Engine, and skip the fuzz run. The exit code
+# is ctest's, or 1 when only the fuzz run failed. The server is stopped on
+# every way out.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -43,4 +45,16 @@ ctest --test-dir "$ROOT/build" --output-on-failure "$@"
 rc=$?
 set -e
 log "ctest exit code $rc"
+
+# A bounded run of every fuzz target over its corpus (scripts/run-fuzz.sh;
+# about two minutes with the instrumented build). It runs when all tests
+# were asked for, unless QUILLMERE_SKIP_FUZZ is set; a failure fails the run.
+if (($# == 0)) && [[ -z "${QUILLMERE_SKIP_FUZZ:-}" ]]; then
+    if ! bash "$ROOT/scripts/run-fuzz.sh" "${QUILLMERE_FUZZ_SECONDS:-15}"; then
+        log "fuzz run failed"
+        if ((rc == 0)); then
+            rc=1
+        fi
+    fi
+fi
 exit "$rc"

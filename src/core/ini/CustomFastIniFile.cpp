@@ -22,7 +22,8 @@ QString timeFormat(const QLocale& locale) {
 QString dateFormat(const QLocale& locale) {
     QString f = locale.dateFormat(QLocale::ShortFormat);
     if (!f.contains(u"yyyy"_s)) {
-        f.replace(QRegularExpression(u"(?<!y)yy(?!y)"_s), u"yyyy"_s);
+        static const QRegularExpression twoDigitYear(u"(?<!y)yy(?!y)"_s);
+        f.replace(twoDigitYear, u"yyyy"_s);
     }
     return f;
 }
