@@ -306,3 +306,20 @@ TEST(ChangeTracking, OneModifiedNoticePerBurstAndCleanAfterEveryClean) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PrjData, RemovingAnObjectDropsLinksToIt) {
+    TPrjDataSaved p;
+    auto node = TQMNodeData::CreateNodeOfKind(6, &p.settings(), &p);
+    auto& frame = dynamic_cast<TFrameNodeData&>(*node);
+    TQMObject& base = frame.AddObject(0);
+    TQMObject& child = frame.AddObject(4, &base);
+    child.setAnchorObject(TQMObject::AnchorLeft, &base);
+    frame.Objects().Remove(&base);
+    ASSERT_EQ(frame.ObjectCount(), 1);
+    EXPECT_EQ(child.ParentControl(), nullptr);
+    EXPECT_EQ(child.AnchorObject(TQMObject::AnchorLeft), nullptr);
+}
+
+}  // namespace

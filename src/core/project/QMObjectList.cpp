@@ -33,9 +33,15 @@ int TQMObjectList::IndexOf(const TQMObject* object) const {
 
 void TQMObjectList::Remove(TQMObject* object) {
     const int at = IndexOf(object);
-    if (at >= 0) {
-        items_.erase(items_.begin() + at);
+    if (at < 0) {
+        return;
     }
+    // Objects that sat on or were anchored to it lose that link rather than
+    // keep a dangling one.
+    for (const auto& other : items_) {
+        other->forgetLinksTo(object);
+    }
+    items_.erase(items_.begin() + at);
 }
 
 void TQMObjectList::Clear() {
