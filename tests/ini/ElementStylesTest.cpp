@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/KzError.h"
 #include "ini/FastMemIniFile.h"
+#include "report/MessageBoxes.h"
 #include "styles/ElementStyles.h"
 #include "styles/ProgramFolder.h"
 #include "support/QtPrinters.h"
@@ -39,18 +40,20 @@ std::unique_ptr<TElementStyle> style(int kind, const QString& font, int size = 1
 }
 
 /// Makes TkzError's reports continue (or stop) and records their texts.
-class PromptRecorder {
+class PromptRecorder : public MessageBoxes {
 public:
-    explicit PromptRecorder(bool answer) {
-        TkzError::instance().setPrompt([this, answer](const QString& text) {
-            texts << text;
-            return answer;
-        });
-    }
-    ~PromptRecorder() { TkzError::instance().setPrompt(nullptr); }
+    explicit PromptRecorder(bool answer) : answer_(answer) { MessageBoxes::install(this); }
+    ~PromptRecorder() override { MessageBoxes::install(nullptr); }
     PromptRecorder(const PromptRecorder&) = delete;
     PromptRecorder& operator=(const PromptRecorder&) = delete;
+    BoxAnswer show(const BoxRequest& request) override {
+        texts << request.text;
+        return {answer_ ? BoxButton::Yes : BoxButton::No, false};
+    }
     QStringList texts;
+
+private:
+    bool answer_;
 };
 
 class ElementStylesTest : public testing::Test {

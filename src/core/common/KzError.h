@@ -3,7 +3,6 @@
 #include "common/Errors.h"
 
 #include <QString>
-#include <functional>
 
 namespace qm {
 
@@ -20,36 +19,47 @@ public:
     using Error::Error;
 };
 
-/// The shared reporter of consistency checks. Reports that ask the user
-/// whether to continue go through a prompt that the desktop program installs;
-/// without one (command-line tool, tests) the answer is "stop".
+/// The shared reporter of consistency checks and plain information
+/// messages. Reports that ask whether to continue are message boxes
+/// (MessageBoxes); unattended, the answer is "stop".
 class TkzError {
 public:
-    /// Asks a Yes/No question; true is Yes.
-    using Prompt = std::function<bool(const QString& text)>;
+    enum class ErrorClass { Plain, ProgError, RuntimeError };
 
+    virtual ~TkzError() = default;
     static TkzError& instance();
 
-    void setPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
-
-    QString TitlePrefix() const;
-    static QString MessagePart(const QString& message);
-    static QString LocationPart(const QString& location);
-
-    /// Reports a false condition and, unless the user chooses to continue,
+    /// The application title followed by two line breaks.
+    virtual QString TitlePrefix() const;
+    virtual QString MessagePart(const QString& message) const;
+    virtual QString LocationPart(const QString& location) const;
+    /// Called at the start of every report but Warning.
+    virtual void BeforeReport() {}
+    /// "Class.Method", the form of report locations.
+    virtual QString MethodName(const QString& className, const QString& method) const;
+    virtual void NotImplemented(const QString& name, const QString& location);
+    /// An information box with the message and the location part.
+    virtual void MyMsg(const QString& message, const QString& location);
+    /// Reports a false condition; unless the user chooses to continue,
     /// raises the termination error.
-    void Precondition(bool condition, const QString& message, const QString& location);
-    void Check(bool condition, const QString& message, const QString& location);
+    virtual void Precondition(bool condition, const QString& message, const QString& location);
+    virtual void Check(bool condition, const QString& message, const QString& location);
     [[noreturn]] void ProgError(const QString& message, const QString& location);
+    [[noreturn]] void RaiseError(ErrorClass cls, const QString& message, const QString& location);
     [[noreturn]] void RuntimeError(const QString& message, const QString& location);
+    /// Asks whether to go on: Yes ends the operation silently, No raises the
+    /// runtime error.
+    [[noreturn]] void Warning(const QString& message, const QString& location);
 
     /// The full text of a program-error report (what ProgError raises).
     QString progErrorText(const QString& message, const QString& location) const;
 
+protected:
+    TkzError() = default;
+
 private:
     void report(bool condition, const QString& headline, const QString& message,
                 const QString& location, const QString& ending);
-    Prompt prompt_;
 };
 
 }  // namespace qm
