@@ -52,9 +52,7 @@ WORK=$(mktemp -d /tmp/quillmere-fuzz.XXXXXX)
 cleanup() { rm -rf "$WORK"; }
 trap cleanup EXIT
 
-# Leak reports would come from Qt's process-wide caches, not from the code
-# under test, which owns everything through RAII.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=()
