@@ -56,6 +56,7 @@ TEST(IniTypedValues, IntegerTexts) {
         {u"12 "_s, def},
         {u"$ 1F"_s, def},
         {u"$1F "_s, def},
+        {QString::fromUtf16(u"$1F\0\0", 5), def},  // toULongLong stops at the NUL
         {u"0x0x1F"_s, def},
         {u"$-1"_s, def},
         {u"-$1"_s, def},
