@@ -300,6 +300,17 @@ inline QString checkIniReader(const QByteArray& bytes) {
         return QStringLiteral("edited text does not read back the same:\n%1").arg(editedText);
     }
 
+    // Clearing forgets every section, also the one a lookup remembered.
+    edited->Clear();
+    if (edited->sectionCount() != 0 ||
+        edited->ReadString(newSection, QStringLiteral("k"), missing) != missing) {
+        return QStringLiteral("Clear left sections behind");
+    }
+    edited->WriteString(newSection, QStringLiteral("k"), QStringLiteral("y"));
+    if (edited->text() != QLatin1Char('[') + newSection + QStringLiteral("]\r\nk=y\r\n\r\n")) {
+        return QStringLiteral("writing after Clear gives:\n%1").arg(edited->text());
+    }
+
     // Typed values under a pinned locale.
     static const QLocale locales[] = {QLocale::c(), QLocale(QStringLiteral("de_DE")),
                                       QLocale(QStringLiteral("en_US"))};

@@ -112,6 +112,15 @@ TEST(IniStore, NewSectionsGoToTheirSortedPlace) {
               u"[alpha]\r\nk=2\r\nj=4\r\n\r\n[Mid]\r\nk=3\r\n\r\n[Zeta]\r\nk=1\r\n\r\n"_s);
 }
 
+TEST(IniStore, ClearForgetsEverySectionAlsoTheOneLastLookedUp) {
+    const auto store = TFastMemIniFile::fromText(u"[A]\r\nk=old\r\n[B]\r\nx=1\r\n"_s);
+    ASSERT_EQ(store->ReadString(u"A"_s, u"k"_s, QString()), u"old"_s);
+    store->Clear();
+    EXPECT_EQ(store->ReadString(u"A"_s, u"k"_s, u"gone"_s), u"gone"_s);
+    store->WriteString(u"A"_s, u"k"_s, u"new"_s);
+    EXPECT_EQ(store->text(), u"[A]\r\nk=new\r\n\r\n"_s);
+}
+
 class IniFileTest : public testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }

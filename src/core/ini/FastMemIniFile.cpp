@@ -166,6 +166,7 @@ void TFastMemIniFile::ReadSectionValues(const QString& section, QStringList& val
 
 void TFastMemIniFile::Clear() {
     sections_.clear();
+    last_ = nullptr;  // it pointed into the sections just freed
 }
 
 QString TFastMemIniFile::text() const {
