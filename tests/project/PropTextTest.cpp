@@ -93,3 +93,14 @@ TEST(PropText, MultiLineQueriesSurvive) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PropText, ControlCharactersOutsideQuotesSeparateLikeBlanks) {
+    const QString stored = u"\"Cou"_s + QChar(1) + QChar(0) + QChar(0) + QChar(0) + u"\""_s;
+    EXPECT_EQ(PropText::decode(stored), u"Cou"_s);
+    const QString twoItems = u"\"a"_s + QChar(0) + u"b\""_s;
+    EXPECT_EQ(PropText::decode(twoItems), u"a\r\nb"_s);
+}
+
+}  // namespace

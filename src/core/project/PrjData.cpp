@@ -331,7 +331,14 @@ void TPrjData::LoadFromIniFile(const QString& fileName, bool flag) {
     Loading = true;
     Finally done([this] { Loading = false; });
     ClearNodes();
-    TFastMemIniFile ini(fileName);
+    const TFastMemIniFile ini(fileName);
+    loadFromStore(ini, flag);
+}
+
+void TPrjData::loadFromStore(const TCustomFastIniFile& ini, bool flag) {
+    Loading = true;
+    Finally done([this] { Loading = false; });
+    ClearNodes();
     settings_->ReadFromIni(ini, -1, -1);
     const int count = ini.ReadInteger(u"Nodes"_s, u"Count"_s, 0);
     for (int n = 0; n < count; ++n) {

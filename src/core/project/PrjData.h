@@ -8,6 +8,8 @@
 
 namespace qm {
 
+class TCustomFastIniFile;
+
 /// The in-memory project: its settings (of which the merge functions use the
 /// two database aliases and Version), its file name, and its nodes, one per
 /// table setup. Loading is here; saving and copying are TPrjDataSaved's.
@@ -70,6 +72,8 @@ public:
 
     /// Fills this freshly constructed project from a project file.
     virtual void LoadFromIniFile(const QString& fileName, bool flag = false);
+    /// The reading part of LoadFromIniFile, from a store already in memory.
+    void loadFromStore(const TCustomFastIniFile& ini, bool flag = false);
 
     // --- change tracking -----------------------------------------------------------
     bool IsModified();

@@ -14,8 +14,10 @@ bool needsQuotes(const QString& line) {
     return false;
 }
 
+// Blanks separate items; a NUL outside quotes counts as one, so that it can
+// never start an item of its own.
 bool isBlank(QChar c) {
-    return c.unicode() >= 1 && c.unicode() <= u' ';
+    return c.unicode() <= u' ';
 }
 
 }  // namespace
@@ -96,8 +98,6 @@ QStringList parseCommaText(const QString& text) {
             do {
                 ++p;
             } while (p < n && isBlank(text.at(p)));
-        } else if (p < n && text.at(p).unicode() == 0) {
-            ++p;  // a NUL outside quotes separates like a blank
         }
     }
     return lines;
