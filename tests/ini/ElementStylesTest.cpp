@@ -2,10 +2,10 @@
 
 #include "common/Errors.h"
 #include "common/KzError.h"
+#include "common/ProgramFolder.h"
 #include "ini/FastMemIniFile.h"
 #include "report/MessageBoxes.h"
 #include "styles/ElementStyles.h"
-#include "styles/ProgramFolder.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -277,7 +277,7 @@ TEST_F(ElementStylesTest, TheStyleFileIsInTheDataFolderOfTheProgramFolder) {
     qunsetenv("QUILLMERE_HOME");
     EXPECT_TRUE(ElementStylesFileName().endsWith(
         QDir::toNativeSeparators(u"/Data/PrefsElementStyles.DAT"_s)));
-    EXPECT_FALSE(ProgramFolder().isEmpty());
+    EXPECT_FALSE(programFolder().isEmpty());
     if (wasSet) {
         qputenv("QUILLMERE_HOME", saved);
     }

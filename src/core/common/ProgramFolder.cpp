@@ -8,16 +8,18 @@ namespace qm {
 QString programFolder() {
     const QString home = qEnvironmentVariable("QUILLMERE_HOME");
     if (!home.isEmpty()) {
-        return home;
+        return QDir::toNativeSeparators(QDir::cleanPath(home));
     }
+    // Without an application object the executable's folder is not known;
+    // the current folder stands in for it.
     if (QCoreApplication::instance()) {
-        return QCoreApplication::applicationDirPath();
+        return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     }
-    return QDir::currentPath();
+    return QDir::toNativeSeparators(QDir::currentPath());
 }
 
 QString programFile(const QString& name) {
-    return QDir(programFolder()).filePath(name);
+    return QDir::toNativeSeparators(QDir(programFolder()).filePath(name));
 }
 
 }  // namespace qm

@@ -9,7 +9,8 @@ namespace qm {
 /// global defaults, the job log and the element styles live there.
 QString programFolder();
 
-/// A file in the program's folder.
+/// A file (or a relative path) in the program's folder, with the
+/// platform's separators.
 QString programFile(const QString& name);
 
 }  // namespace qm

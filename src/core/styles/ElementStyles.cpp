@@ -1,7 +1,7 @@
 #include "styles/ElementStyles.h"
 
 #include "common/KzError.h"
-#include "styles/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 
 #include <algorithm>
 #include <set>
@@ -156,7 +156,7 @@ TElementStyles DefaultElementStyles() {
 }
 
 QString ElementStylesFileName() {
-    return ProgramFolderPath(u"Data/PrefsElementStyles.DAT"_s);
+    return programFile(u"Data/PrefsElementStyles.DAT"_s);
 }
 
 }  // namespace qm
