@@ -323,3 +323,25 @@ TEST(ProjectFile, NodeFilesHoldOneNode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProjectFile, MediaFilesBesideTheProjectAreStoredByName) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"media.qmp"_s);
+    TPrjDataSaved p;
+    auto picture = TQMNodeData::CreateNodeFromFile(dir.filePath(u"a.jpg"_s), &p.settings(), &p);
+    auto elsewhere = TQMNodeData::CreateNodeFromFile(u"/pictures/b.jpg"_s, &p.settings(), &p);
+    p.InsertNode(0, std::move(picture));
+    p.InsertNode(1, std::move(elsewhere));
+    p.SaveToFile(path);
+    const QString text = QString::fromUtf8(readBytes(path));
+    EXPECT_TRUE(text.contains(u"[Nodes0]\r\nKind=7\r\nShortCut=0\r\nFilePath=\"a.jpg\"\r\n"_s))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(u"FilePath=\"/pictures/b.jpg\""_s)) << text.toStdString();
+    EXPECT_EQ(p.GetItem(0)->GetMediaFilePath(), dir.filePath(u"a.jpg"_s));
+    EXPECT_EQ(p.GetItem(0)->FileName, dir.filePath(u"a.jpg"_s));
+    EXPECT_FALSE(p.IsModified());
+}
+
+}  // namespace

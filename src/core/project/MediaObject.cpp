@@ -1,9 +1,9 @@
 #include "project/MediaObject.h"
 
+#include "common/ScopeGuards.h"
 #include "project/FrameNodeData.h"
+#include "project/MediaPath.h"
 #include "project/PrjData.h"
-
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -85,25 +85,17 @@ void TQMImageObject::SaveToIni(TCustomFastIniFile& ini, int nodeIndex, int objec
     const bool wasSet = path.IsSet;
     const QString full = path.GetString();
     const TPrjData* project = OwnerNode() ? OwnerNode()->project() : nullptr;
-    const QFileInfo info(full);
-    const bool shorten = project && !project->FileName().isEmpty() && !full.isEmpty() &&
-                         info.fileName() != full &&
-                         info.path() == QFileInfo(project->FileName()).path();
-    if (shorten) {
-        path.SetString(info.fileName());
-    }
-    try {
+    const QString bare = bareNameBesideProject(full, project ? project->FileName() : QString());
+    if (bare.isEmpty()) {
         TQMMediaObject::SaveToIni(ini, nodeIndex, objectIndex);
-    } catch (...) {
-        if (shorten) {
-            path.SetString(full);
-        }
-        throw;
+        return;
     }
-    if (shorten) {
+    path.SetString(bare);
+    Finally restore([&] {
         path.SetString(full);
         path.IsSet = wasSet;
-    }
+    });
+    TQMMediaObject::SaveToIni(ini, nodeIndex, objectIndex);
 }
 
 }  // namespace qm

@@ -1,12 +1,12 @@
 #include "project/PrjIniFileSaver.h"
 
 #include "common/Assertion.h"
+#include "common/ScopeGuards.h"
 #include "ini/FastMemIniFile.h"
 #include "project/FrameNodeData.h"
+#include "project/MediaPath.h"
 #include "project/PrjData.h"
 #include "project/QMObject.h"
-
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -67,27 +67,19 @@ void TPrjIniFileSaver::EndVisit() {
 void TPrjIniFileSaver::writeNode(TQMNodeData& node) {
     QM_ASSERT(!project().FileName().isEmpty());
     const QString path = node.GetMediaFilePath();
-    const QFileInfo media(path);
-    // A media file beside the project file is stored by its bare name.
-    const bool shorten = !path.isEmpty() && media.fileName() != path &&
-                         media.path() == QFileInfo(project().FileName()).path();
-    if (shorten) {
-        node.SetMediaFilePath(media.fileName());
-    }
+    const QString bare = bareNameBesideProject(path, project().FileName());
     const QString fileName = node.FileName;
-    try {
-        node.SetKind(TQMNodeData::NodeKindOf(node));
-        node.props().WriteToIni(*ini_, CurrentNodeIndex(), -1);
-    } catch (...) {
-        if (shorten) {
+    if (!bare.isEmpty()) {
+        node.SetMediaFilePath(bare);
+    }
+    Finally restore([&] {
+        if (!bare.isEmpty()) {
             node.SetMediaFilePath(path);
+            node.FileName = fileName;
         }
-        throw;
-    }
-    if (shorten) {
-        node.SetMediaFilePath(path);
-        node.FileName = fileName;
-    }
+    });
+    node.SetKind(TQMNodeData::NodeKindOf(node));
+    node.props().WriteToIni(*ini_, CurrentNodeIndex(), -1);
 }
 
 void TPrjIniFileSaver::VisitImageNode(TImageNodeData& node) {
