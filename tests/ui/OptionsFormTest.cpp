@@ -131,7 +131,7 @@ TEST_F(OptionsFormTest, ClosingTheDialog) {
         EXPECT_EQ(form.result(), c.result);
         EXPECT_EQ(form.autoLogSqlFileName(), c.keptInControl ? edited : previous);
         EXPECT_EQ(stored(kLogFile), QVariant(c.stored ? edited : previous));
-        EXPECT_TRUE(TOptionsForm().autoLogSqlFileName() == (c.stored ? edited : previous));
+        EXPECT_EQ(TOptionsForm().autoLogSqlFileName(), c.stored ? edited : previous);
     }
     EXPECT_TRUE(shownBoxes().isEmpty());
 }

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -333,6 +334,28 @@ TEST_F(SettingsPanelTest, APanelWithoutAWindowIsReportedAndStoresNothing) {
         }
         EXPECT_TRUE(storedKeys().isEmpty());
     }
+}
+
+TEST_F(SettingsPanelTest, AStoreThatCannotBeWrittenIsReported) {
+    TestWindow w;
+    w.panel->Snapshot();
+    // A file where the store's folder should be: nothing can be written,
+    // whatever the user's rights.
+    const QString folder = QFileInfo(RegistryStore::filePath()).absolutePath();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    w.changeAll();
+    try {
+        w.panel->Snapshot();
+        ADD_FAILURE() << "the failed write went unnoticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(),
+                  u"Cannot save the settings in \""_s + RegistryStore::filePath() + u'"');
+    }
+    ASSERT_TRUE(QFile::remove(folder));
 }
 
 TEST(KzRadioGroup, ChoosesOneItemOrNone) {
