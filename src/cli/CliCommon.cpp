@@ -4,6 +4,8 @@
 #include "common/Errors.h"
 #include "engine/TDM.h"
 
+#include <QSaveFile>
+
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
@@ -15,7 +17,7 @@ void print(FILE* to, const QString& text) {
 }
 
 int parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& command,
-                   const QList<const QCommandLineOption*>& required) {
+                   const QList<const QCommandLineOption*>& required, int maxPositional) {
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     parser.addOption(help);
     const QString hint = u"Run 'quillmere-cli %1 --help' for the options."_s.arg(command);
@@ -28,10 +30,16 @@ int parseArguments(QCommandLineParser& parser, const QStringList& arguments, con
         print(stdout, parser.helpText().replace(u"[options]"_s, command + u" [options]"_s));
         return kSuccess;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        print(stderr, u"Unexpected argument: %1"_s.arg(parser.positionalArguments().first()));
+    if (const QStringList extra = parser.positionalArguments().mid(maxPositional);
+        !extra.isEmpty()) {
+        print(stderr, u"Unexpected argument: %1"_s.arg(extra.first()));
         return kUsage;
     }
+    return requireOptions(parser, required, command);
+}
+
+int requireOptions(const QCommandLineParser& parser,
+                   const QList<const QCommandLineOption*>& required, const QString& command) {
     QStringList missing;
     for (const QCommandLineOption* o : required) {
         if (!parser.isSet(*o)) {
@@ -40,10 +48,40 @@ int parseArguments(QCommandLineParser& parser, const QStringList& arguments, con
     }
     if (!missing.isEmpty()) {
         print(stderr, u"Missing option(s): %1"_s.arg(missing.join(u", "_s)));
-        print(stderr, hint);
+        print(stderr, u"Run 'quillmere-cli %1 --help' for the options."_s.arg(command));
         return kUsage;
     }
     return -1;
+}
+
+int refuseOptions(const QCommandLineParser& parser, const QList<const QCommandLineOption*>& options,
+                  const QString& reason) {
+    for (const QCommandLineOption* o : options) {
+        if (parser.isSet(*o)) {
+            print(stderr, u"--%1 %2"_s.arg(o->names().first(), reason));
+            return kUsage;
+        }
+    }
+    return -1;
+}
+
+int writeScript(const QStringList& lines, const QString& outputFile) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8() + "\r\n";
+    }
+    if (outputFile.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+        std::fflush(stdout);
+        return kSuccess;
+    }
+    QSaveFile file(outputFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit()) {
+        print(stderr, u"Error: cannot write \"%1\": %2"_s.arg(outputFile, file.errorString()));
+        return kFailure;
+    }
+    return kSuccess;
 }
 
 TableSetupOptions::TableSetupOptions()

@@ -19,9 +19,25 @@ enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
 void print(FILE* to, const QString& text);
 
 /// Parses a command's arguments; handles --help and unexpected arguments and
-/// reports missing required options. Returns -1 to go on, else an exit code.
+/// reports missing required options. Up to `maxPositional` arguments that
+/// are no options are accepted (parser.positionalArguments()). Returns -1 to
+/// go on, else an exit code.
 int parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& command,
-                   const QList<const QCommandLineOption*>& required);
+                   const QList<const QCommandLineOption*>& required, int maxPositional = 0);
+
+/// Reports the required options that are missing as a usage error; -1
+/// when all are set.
+int requireOptions(const QCommandLineParser& parser,
+                   const QList<const QCommandLineOption*>& required, const QString& command);
+
+/// Reports options that a command's other form takes ("--key cannot be used
+/// with a project file") as a usage error; -1 when none of them is set.
+int refuseOptions(const QCommandLineParser& parser, const QList<const QCommandLineOption*>& options,
+                  const QString& reason);
+
+/// Writes script lines with CR LF line ends to standard output, or to a file
+/// that is replaced whole. Returns an exit code.
+int writeScript(const QStringList& lines, const QString& outputFile);
 
 /// The options that name one table setup: aliases, queries, key, alias file.
 struct TableSetupOptions {

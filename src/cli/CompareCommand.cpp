@@ -2,11 +2,73 @@
 
 #include "CliCommon.h"
 #include "CliEngineView.h"
+#include "ProjectRun.h"
+#include "common/Errors.h"
+#include "engine/ProjectScript.h"
 #include "engine/TDM.h"
+#include "project/PrjDataSaved.h"
 
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
+namespace {
+
+constexpr StatLabel kStatistics[] = {StatLabel::Insert, StatLabel::Update, StatLabel::Delete,
+                                     StatLabel::Diff, StatLabel::Local};
+
+// The seven lines of one comparison: both record counts, five statistics.
+void printComparison(const CliEngineView& view, const QString& indent) {
+    print(stdout, indent + view.recordCountText(Side::Source));
+    print(stdout, indent + view.recordCountText(Side::Target));
+    for (StatLabel l : kStatistics) {
+        print(stdout, indent + view.statisticText(l));
+    }
+}
+
+int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
+                   const QString& aliasFile) {
+    CliEngineView view;
+    TDM dm(view, view);
+    TPrjDataSaved project;
+    std::vector<int> positions;
+    if (const int code =
+            prepareProjectRun(dm, view, project, parser, projectOptions, aliasFile, positions);
+        code >= 0) {
+        return code;
+    }
+    if (positions.empty()) {
+        print(stderr, u"The project has no table setups."_s);
+    }
+    bool first = true;
+    for (const int position : positions) {
+        if (!first) {
+            print(stdout, QString());
+        }
+        first = false;
+        print(stdout, u"Table setup \"%1\":"_s.arg(project.GetItem(position)->Name()));
+        try {
+            ProjectScript::SelectTableSetup(dm, position);
+            dm.OpenSource();
+            if (dm.SourceMemData().isOpen()) {
+                dm.OpenTarget();
+            }
+        } catch (const SilentAbort&) {
+            // A connection failed; the next table setup uses the same one.
+            return kFailure;
+        } catch (const Error& e) {
+            view.showError(e.message());
+            return kFailure;
+        }
+        if (dm.SourceMemData().isOpen() && dm.DestMemData().isOpen()) {
+            printComparison(view, u"  "_s);
+        } else {
+            print(stdout, u"  Not compared: see the message on standard error."_s);
+        }
+    }
+    return view.messageShown() ? kFailure : kSuccess;
+}
+
+}  // namespace
 
 int runCompare(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -14,11 +76,38 @@ int runCompare(const QStringList& arguments) {
         u"Compares the rows of a source query with the rows of a target query by primary key.\n"
         "Prints the source record count, the target record count and five statistics lines:\n"
         "inserts, updates, deletes, records with differences and records unique to the target.\n"
-        "Exit code 0 on success, 1 when opening or comparing failed, 2 on a usage error."_s);
+        "\n"
+        "Either give the table setup with --source-alias, --target-alias, --source-sql,\n"
+        "--target-sql and --key, or give a project file: then every table setup of the project\n"
+        "(or each one named with --table-setup) is compared in project order with the\n"
+        "project's aliases, each under a line 'Table setup \"NAME\":' with its seven lines\n"
+        "indented, and an empty line between table setups.\n"
+        "\n"
+        "Exit code 0 on success, 1 when opening or comparing failed, 2 on a usage error\n"
+        "(including a --table-setup name the project does not hold)."_s);
     const TableSetupOptions options;
     options.addTo(parser);
-    if (const int code = parseArguments(parser, arguments, u"compare"_s, options.required());
+    const ProjectRunOptions projectOptions;
+    projectOptions.addTo(parser);
+    if (const int code = parseArguments(parser, arguments, u"compare"_s, {}, 1); code >= 0) {
+        return code;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        if (const int code = refuseOptions(parser, options.required(),
+                                           u"cannot be used with the project file \"%1\": the "
+                                           "project holds the aliases and table setups."_s.arg(
+                                               parser.positionalArguments().first()));
+            code >= 0) {
+            return code;
+        }
+        return compareProject(parser, projectOptions, parser.value(options.aliases));
+    }
+    if (const int code =
+            refuseOptions(parser, {&projectOptions.tableSetup}, u"needs a project file."_s);
         code >= 0) {
+        return code;
+    }
+    if (const int code = requireOptions(parser, options.required(), u"compare"_s); code >= 0) {
         return code;
     }
     if (const QString problem = options.problem(parser); !problem.isEmpty()) {
@@ -30,12 +119,7 @@ int runCompare(const QStringList& arguments) {
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
         return kFailure;
     }
-    print(stdout, view.recordCountText(Side::Source));
-    print(stdout, view.recordCountText(Side::Target));
-    for (StatLabel l : {StatLabel::Insert, StatLabel::Update, StatLabel::Delete, StatLabel::Diff,
-                        StatLabel::Local}) {
-        print(stdout, view.statisticText(l));
-    }
+    printComparison(view, QString());
     return kSuccess;
 }
 

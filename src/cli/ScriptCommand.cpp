@@ -2,24 +2,74 @@
 
 #include "CliCommon.h"
 #include "CliEngineView.h"
+#include "ProjectFile.h"
+#include "ProjectRun.h"
 #include "common/Errors.h"
+#include "engine/ProjectScript.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TDM.h"
 #include "engine/TextScriptEditor.h"
+#include "project/PrjDataSaved.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
+namespace {
+
+// The block of every chosen table setup, in project order, one after the
+// other: the script the desktop program writes for a whole project.
+int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
+                  const QString& aliasFile, const QString& outputFile) {
+    CliEngineView view;
+    TDM dm(view, view);
+    TPrjDataSaved project;
+    std::vector<int> positions;
+    if (const int code =
+            prepareProjectRun(dm, view, project, parser, projectOptions, aliasFile, positions);
+        code >= 0) {
+        return code;
+    }
+    view.scriptClear();
+    ProjectScript run(dm);
+    run.onStep = [&](int position, ProjectScript::Step step) {
+        view.progress(
+            u"%1: %2"_s.arg(project.GetItem(position)->Name(), ProjectScript::statusText(step)));
+    };
+    try {
+        run.Run(positions);
+    } catch (const SilentAbort&) {
+        return kFailure;
+    } catch (const Error& e) {
+        view.showError(e.message());
+        return kFailure;
+    }
+    view.progress(QString());
+    // A query that failed leaves its table setup without statements; a
+    // script that silently lacks them must not be written.
+    if (view.messageShown()) {
+        return kFailure;
+    }
+    return writeScript(view.script(), outputFile);
+}
+
+}  // namespace
+
 int runScript(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Compares one table setup, brings the target rows in line with the source (copy, "
-        "change\nand delete records to match source) and writes the UPDATE, INSERT and DELETE "
-        "statements\nthat make the target table equal the source, lines ending in CR LF.\n"
-        "Exit code 0 on success, 1 on a failure, 2 on a usage error."_s);
+        u"Compares table setups, brings the target rows in line with the source (copy, change\n"
+        "and delete records to match source) and writes the UPDATE, INSERT and DELETE\n"
+        "statements that make the target tables equal the source, lines ending in CR LF.\n"
+        "\n"
+        "Either give one table setup with --source-alias, --target-alias, --source-sql,\n"
+        "--target-sql, --key and --table, or give a project file: then the script holds, for\n"
+        "every table setup of the project (or each one named with --table-setup) in project\n"
+        "order, its header line and its statements, with nothing in between.\n"
+        "\n"
+        "Exit code 0 on success, 1 on a failure (nothing is written), 2 on a usage error\n"
+        "(including a --table-setup name the project does not hold)."_s);
     const TableSetupOptions options;
     options.addTo(parser);
     const QCommandLineOption table(u"table"_s, u"Target table the statements change."_s, u"NAME"_s);
@@ -28,9 +78,32 @@ int runScript(const QStringList& arguments) {
     const QCommandLineOption output(
         u"output"_s, u"File to write (replaced whole; default: standard output)."_s, u"FILE"_s);
     parser.addOptions({table, name, output});
+    const ProjectRunOptions projectOptions;
+    projectOptions.addTo(parser);
+    if (const int code = parseArguments(parser, arguments, u"script"_s, {}, 1); code >= 0) {
+        return code;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        QList<const QCommandLineOption*> refused = options.required();
+        refused << &table << &name;
+        if (const int code = refuseOptions(parser, refused,
+                                           u"cannot be used with the project file \"%1\": the "
+                                           "project holds the aliases and table setups."_s.arg(
+                                               parser.positionalArguments().first()));
+            code >= 0) {
+            return code;
+        }
+        return scriptProject(parser, projectOptions, parser.value(options.aliases),
+                             parser.value(output));
+    }
+    if (const int code =
+            refuseOptions(parser, {&projectOptions.tableSetup}, u"needs a project file."_s);
+        code >= 0) {
+        return code;
+    }
     QList<const QCommandLineOption*> required = options.required();
     required << &table;
-    if (const int code = parseArguments(parser, arguments, u"script"_s, required); code >= 0) {
+    if (const int code = requireOptions(parser, required, u"script"_s); code >= 0) {
         return code;
     }
     if (const QString problem = options.problem(parser); !problem.isEmpty()) {
@@ -55,23 +128,7 @@ int runScript(const QStringList& arguments) {
     if (view.messageShown()) {
         return kFailure;
     }
-    QByteArray bytes;
-    for (const QString& line : view.script()) {
-        bytes += line.toUtf8() + "\r\n";
-    }
-    if (!parser.isSet(output)) {
-        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-        std::fflush(stdout);
-        return kSuccess;
-    }
-    QSaveFile file(parser.value(output));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit()) {
-        print(stderr,
-              u"Error: cannot write \"%1\": %2"_s.arg(parser.value(output), file.errorString()));
-        return kFailure;
-    }
-    return kSuccess;
+    return writeScript(view.script(), parser.value(output));
 }
 
 int runExecute(const QStringList& arguments) {
@@ -79,8 +136,11 @@ int runExecute(const QStringList& arguments) {
     parser.setApplicationDescription(
         u"Executes a script file statement by statement on the target in one transaction:\n"
         "all statements take effect, or none. A ';' inside quoted text, a quoted name or a\n"
-        "comment does not end a statement. Exit code 0 after the commit, 1 after a rollback\n"
-        "(the database's message on standard error), 2 on a usage error."_s);
+        "comment does not end a statement. The target is --target-alias, or the target alias\n"
+        "of a project file given instead; with a project, the log starts with a comment line\n"
+        "naming that alias, as when the desktop program runs its first script after opening\n"
+        "the project. Exit code 0 after the commit, 1 after a rollback (the database's\n"
+        "message on standard error) or when the project cannot be used, 2 on a usage error."_s);
     const QCommandLineOption targetAlias(u"target-alias"_s, u"Database alias of the target."_s,
                                          u"B"_s);
     const QCommandLineOption script(u"script"_s, u"Script file to execute."_s, u"FILE"_s);
@@ -90,9 +150,28 @@ int runExecute(const QStringList& arguments) {
     const QCommandLineOption aliases(u"aliases"_s, u"Alias file to use (as for compare)."_s,
                                      u"FILE"_s);
     parser.addOptions({targetAlias, script, log, aliases});
-    if (const int code = parseArguments(parser, arguments, u"execute"_s, {&targetAlias, &script});
-        code >= 0) {
+    parser.addPositionalArgument(u"project"_s,
+                                 u"A project file whose target alias to use instead of "
+                                 "--target-alias."_s,
+                                 u"[PROJECT.QMP]"_s);
+    if (const int code = parseArguments(parser, arguments, u"execute"_s, {&script}, 1); code >= 0) {
         return code;
+    }
+    const QString projectFile = parser.positionalArguments().value(0);
+    if (projectFile.isEmpty()) {
+        if (const int code = requireOptions(parser, {&targetAlias}, u"execute"_s); code >= 0) {
+            return code;
+        }
+    } else if (const int code = refuseOptions(parser, {&targetAlias},
+                                              u"cannot be used with the project file \"%1\": the "
+                                              "project names the target alias."_s.arg(projectFile));
+               code >= 0) {
+        return code;
+    }
+    TPrjDataSaved project;
+    if (!projectFile.isEmpty() &&
+        (!loadProject(projectFile, project) || !hasAlias(project, projectFile, u"DestDBAlias"_s))) {
+        return kFailure;
     }
     QFile file(parser.value(script));
     if (!file.open(QIODevice::ReadOnly)) {
@@ -112,10 +191,17 @@ int runExecute(const QStringList& arguments) {
     runOptions.logFileName = parser.value(log);
     ScriptExecutor executor(dm, view);
     try {
-        dm.DBSetupMemData().open();
-        dm.DBSetupMemData().append();
-        dm.DBSetupMemData().setAsText(dm.destDBAliasField(), parser.value(targetAlias));
-        dm.DBSetupMemData().post();
+        if (projectFile.isEmpty()) {
+            dm.DBSetupMemData().open();
+            dm.DBSetupMemData().append();
+            dm.DBSetupMemData().setAsText(dm.destDBAliasField(), parser.value(targetAlias));
+            dm.DBSetupMemData().post();
+        } else {
+            dm.LoadTableSetups(project);
+            // A project just loaded from its file puts its aliases in front of
+            // the first run's log.
+            dm.setAliasHeaderPending(true);
+        }
         if (executor.run(editor, runOptions) != ScriptExecutor::Outcome::Committed) {
             return kFailure;
         }

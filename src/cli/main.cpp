@@ -1,5 +1,6 @@
 #include "CliCommon.h"
 #include "CompareCommand.h"
+#include "ProjectCommand.h"
 #include "ScriptCommand.h"
 
 #include <QCoreApplication>
@@ -18,8 +19,15 @@ const char kUsage[] =
     "  script    Write the UPDATE, INSERT and DELETE statements that make the target\n"
     "            table equal the source.\n"
     "  execute   Execute a script file on the target in one transaction.\n"
+    "  project   Create a project file, add table setups and lookup definitions to it,\n"
+    "            or show it (create, add-table-setup, add-lookup, show).\n"
     "\n"
-    "Run 'quillmere-cli COMMAND --help' for the options of a command.\n";
+    "compare, script and execute take either the table setup as options or a project\n"
+    "file (PROJECT.QMP): 'quillmere-cli script PROJECT.QMP' writes the script of every\n"
+    "table setup of the project.\n"
+    "\n"
+    "Run 'quillmere-cli COMMAND --help' for the options of a command.\n"
+    "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 
 }  // namespace
 
@@ -45,6 +53,9 @@ int main(int argc, char* argv[]) {
     }
     if (command == u"execute"_s) {
         return qm::cli::runExecute(args);
+    }
+    if (command == u"project"_s) {
+        return qm::cli::runProject(args);
     }
     std::fprintf(stderr, "Unknown command: %s\n\n%s", qPrintable(command), kUsage);
     return qm::cli::kUsage;

@@ -1,0 +1,156 @@
+#include "ProjectFile.h"
+
+#include "CliCommon.h"
+#include "ProjectDescription.h"
+#include "common/Errors.h"
+#include "common/ScopeGuards.h"
+#include "ini/FastMemIniFile.h"
+#include "project/PrjDataSaved.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::cli {
+namespace {
+
+// The model's reports are message-box texts: CR LF line ends and empty lines
+// between their parts. On a terminal they read better as indented lines.
+QString indented(const QString& text) {
+    static const QRegularExpression lineBreak(u"\r\n|\r|\n"_s);
+    QStringList lines;
+    for (const QString& line : text.split(lineBreak)) {
+        if (!line.trimmed().isEmpty()) {
+            lines << u"  "_s + line.trimmed();
+        }
+    }
+    return lines.join(u'\n');
+}
+
+bool failWith(const QString& headline, const QString& reason) {
+    print(stderr, headline);
+    print(stderr, indented(reason));
+    return false;
+}
+
+bool hasSection(const TFastMemIniFile& ini, const QString& name) {
+    QStringList sections;
+    ini.ReadSections(sections);
+    return std::any_of(sections.cbegin(), sections.cend(), [&name](const QString& s) {
+        return s.compare(name, Qt::CaseInsensitive) == 0;
+    });
+}
+
+// Why the file cannot be taken as a project ("" when it loaded).
+QString loadProblem(const QString& path, TPrjDataSaved& project) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return u"The file does not exist."_s;
+    }
+    if (info.isDir()) {
+        return u"It is a folder, not a file."_s;
+    }
+    try {
+        // The loader reads a missing section or an unreadable count as an
+        // empty project; saving that over the file would lose its content.
+        const TFastMemIniFile ini(path);
+        if (!hasSection(ini, u"Nodes"_s)) {
+            return u"It is not a project file: it has no [Nodes] section."_s;
+        }
+        if (ini.ValueExists(u"Nodes"_s, u"Count"_s)) {
+            const int count = ini.ReadInteger(u"Nodes"_s, u"Count"_s, -1);
+            if (count != ini.ReadInteger(u"Nodes"_s, u"Count"_s, -2) || count < 0) {
+                return u"The node count in section [Nodes] is not a number of nodes: Count=%1"_s
+                    .arg(ini.ReadString(u"Nodes"_s, u"Count"_s, QString()));
+            }
+        }
+        project.LoadFromIniFile(path);
+    } catch (const Error& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
+}
+
+// The first line where two descriptions differ, for the message.
+QString firstDifference(const QString& wanted, const QString& got) {
+    const QStringList a = wanted.split(u'\n');
+    const QStringList b = got.split(u'\n');
+    for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i) {
+        if (a.value(i) != b.value(i)) {
+            return u"Expected: %1\nRead back: %2"_s.arg(a.value(i), b.value(i));
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool loadProject(const QString& path, TPrjDataSaved& project) {
+    const QString problem = loadProblem(path, project);
+    if (problem.isEmpty()) {
+        return true;
+    }
+    return failWith(u"Cannot open project \"%1\":"_s.arg(path), problem);
+}
+
+bool saveProject(TPrjDataSaved& project, const QString& path) {
+    const QString headline = u"Cannot save project \"%1\":"_s.arg(path);
+    const QFileInfo info(path);
+    if (!info.dir().exists()) {
+        return failWith(headline, u"The folder \"%1\" does not exist."_s.arg(info.path()));
+    }
+    if (info.isDir()) {
+        return failWith(headline, u"It is a folder, not a file."_s);
+    }
+    // Beside the file, so that the writer's rules about paths relative to
+    // the project's folder give the same bytes as a direct save.
+    const QString temp = info.dir().filePath(
+        u".%1.%2.tmp"_s.arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+    Finally removeTemp([&temp] { QFile::remove(temp); });
+    try {
+        project.SaveToFile(temp);
+    } catch (const Error& e) {
+        return failWith(headline, e.message());
+    }
+    TPrjDataSaved back;
+    if (const QString problem = loadProblem(temp, back); !problem.isEmpty()) {
+        return failWith(headline, u"The written project does not load back:\n"_s + problem);
+    }
+    const QString wanted = describeProject(project);
+    if (const QString got = describeProject(back); got != wanted) {
+        return failWith(headline, u"The written project loads back with other content.\n"_s +
+                                      firstDifference(wanted, got));
+    }
+    QFile written(temp);
+    if (!written.open(QIODevice::ReadOnly)) {
+        return failWith(headline, written.errorString());
+    }
+    const QByteArray bytes = written.readAll();
+    // QSaveFile replaces the file only on commit and keeps its permissions.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        return failWith(headline, file.errorString());
+    }
+    project.setFileName(path);
+    return true;
+}
+
+bool hasAlias(TPrjData& project, const QString& path, const QString& setting) {
+    const TPropValue& v = project.settings().value(setting);
+    if (v.readable() && !v.GetString().isEmpty()) {
+        return true;
+    }
+    const QString side = setting == u"SourceDBAlias"_s ? u"source"_s : u"target"_s;
+    print(stderr, u"Cannot use project \"%1\": it names no %2 alias (%3 is %4)."_s.arg(
+                      path, side, setting, v.readable() ? u"empty"_s : u"not set"_s));
+    return false;
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+#include <vector>
+
+namespace qm {
+class TDM;
+class TPrjDataSaved;
+}  // namespace qm
+
+namespace qm::cli {
+
+class CliEngineView;
+
+/// What the project forms of compare and script share: the project file
+/// (the one positional argument), the chosen table setups and the alias
+/// file, and handing the project to the engine.
+struct ProjectRunOptions {
+    ProjectRunOptions();
+    /// Adds --table-setup and describes the PROJECT.QMP argument.
+    void addTo(QCommandLineParser& parser) const;
+
+    QCommandLineOption tableSetup;
+};
+
+/// Loads the project named by the positional argument, checks that it
+/// names both aliases, hands it to the engine (TDM::LoadTableSetups) and
+/// resolves the --table-setup names to positions in project order (all
+/// table setups without names). Returns -1 to go on, else an exit code:
+/// kUsage for a name the project does not hold, kFailure for a project that
+/// cannot be used.
+int prepareProjectRun(TDM& dm, CliEngineView& view, TPrjDataSaved& project,
+                      const QCommandLineParser& parser, const ProjectRunOptions& options,
+                      const QString& aliasFile, std::vector<int>& positions);
+
+/// The names as a list for messages: "A", "B" (or "none").
+QString quotedNames(const QStringList& names);
+
+}  // namespace qm::cli
