@@ -41,11 +41,6 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
     }
     bool first = true;
     for (const int position : positions) {
-        if (!first) {
-            print(stdout, QString());
-        }
-        first = false;
-        print(stdout, u"Table setup \"%1\":"_s.arg(project.GetItem(position)->Name()));
         try {
             ProjectScript::SelectTableSetup(dm, position);
             dm.OpenSource();
@@ -59,6 +54,11 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
             view.showError(e.message());
             return kFailure;
         }
+        if (!first) {
+            print(stdout, QString());
+        }
+        first = false;
+        print(stdout, u"Table setup \"%1\":"_s.arg(project.GetItem(position)->Name()));
         if (dm.SourceMemData().isOpen() && dm.DestMemData().isOpen()) {
             printComparison(view, u"  "_s);
         } else {
