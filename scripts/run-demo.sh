@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The demo: installs the dependencies, builds, creates the two demo SQLite
 # databases from demo/*.sql and compares every table setup listed in
-# demo/table-setups.txt with the command-line tool.
+# demo/table-setups.txt with the command-line tool. Then it builds a project
+# file of the same table setups (build/demo/demo.qmp), compares the whole
+# project and writes its script (build/demo/demo-sync.sql).
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -9,6 +11,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 CLI=build/src/cli/quillmere-cli
 DEMO_OUT=build/demo
 SETUPS=demo/table-setups.txt
+PROJECT=$DEMO_OUT/demo.qmp
 
 log() { printf '[run-demo] %s\n' "$*" >&2; }
 die() { log "error: $*"; exit 1; }
@@ -31,6 +34,9 @@ done
 cp demo/Aliases.ini "$DEMO_OUT/Aliases.ini"
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+"$CLI" project create "$PROJECT" --force \
+    --source-alias DemoSource --target-alias DemoTarget >/dev/null
 
 failures=0
 count=0
@@ -56,6 +62,14 @@ while IFS= read -r line <&3 || [[ -n "$line" ]]; do
         log "comparison '$name' failed"
         failures=$((failures + 1))
     fi
+
+    # The target table is the one the source query reads from.
+    if [[ ! "$source_sql" =~ [Ff][Rr][Oo][Mm][[:space:]]+([A-Za-z_][A-Za-z0-9_]*) ]]; then
+        die "$SETUPS line $line_no: no table name after FROM in the source SQL"
+    fi
+    "$CLI" project add-table-setup "$PROJECT" --name "$name" --key "$key" \
+        --source-sql "$source_sql" --target-sql "$target_sql" \
+        --table "${BASH_REMATCH[1]}" --script-on >/dev/null </dev/null
 done 3<"$SETUPS"
 
 echo
@@ -67,3 +81,13 @@ if ((failures > 0)); then
     exit 1
 fi
 log "compared $count table setups"
+
+printf '\n=== Project %s ===\n' "$PROJECT"
+"$CLI" project show "$PROJECT" </dev/null
+printf '\n=== compare %s ===\n' "$PROJECT"
+"$CLI" compare "$PROJECT" --aliases "$DEMO_OUT/Aliases.ini" </dev/null \
+    || die "comparing the project failed"
+"$CLI" script "$PROJECT" --aliases "$DEMO_OUT/Aliases.ini" \
+    --output "$DEMO_OUT/demo-sync.sql" </dev/null || die "scripting the project failed"
+echo
+log "wrote the project's script to $DEMO_OUT/demo-sync.sql ($(grep -c ';' "$DEMO_OUT/demo-sync.sql") statements)"
