@@ -34,6 +34,11 @@ const char kProjectUsage[] =
 
 // Parses a subcommand's arguments, which name exactly one project file.
 // Returns -1 to go on, else an exit code.
+// An option's value as the project file will hold it.
+QString valueOf(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    return storedForm(parser.value(option));
+}
+
 int parseProjectArguments(QCommandLineParser& parser, const QStringList& arguments,
                           const QString& subcommand,
                           const QList<const QCommandLineOption*>& required) {
@@ -49,7 +54,7 @@ int parseProjectArguments(QCommandLineParser& parser, const QStringList& argumen
     }
     // Values that would make a table setup or lookup that cannot work.
     for (const QCommandLineOption* o : required) {
-        if (parser.value(*o).isEmpty()) {
+        if (storedForm(parser.value(*o)).isEmpty()) {
             print(stderr, u"--%1 is empty."_s.arg(o->names().first()));
             return kUsage;
         }
@@ -83,8 +88,8 @@ int runCreate(const QStringList& arguments) {
         return kUsage;
     }
     TPrjDataSaved project;
-    project.SetSourceDBAlias(parser.value(sourceAlias));
-    project.SetDestDBAlias(parser.value(targetAlias));
+    project.SetSourceDBAlias(valueOf(parser, sourceAlias));
+    project.SetDestDBAlias(valueOf(parser, targetAlias));
     if (!saveProject(project, path)) {
         return kFailure;
     }
@@ -121,10 +126,10 @@ int runAddTableSetup(const QStringList& arguments) {
     if (!loadProject(path, project)) {
         return kFailure;
     }
-    if (project.nodeNamed(parser.value(name))) {
+    if (project.nodeNamed(valueOf(parser, name))) {
         print(stderr,
               u"Project \"%1\" already has a table setup named \"%2\"; table setups are "
-              "found by name, so each name must be new."_s.arg(path, parser.value(name)));
+              "found by name, so each name must be new."_s.arg(path, valueOf(parser, name)));
         return kUsage;
     }
     CliEngineView view;
@@ -136,11 +141,11 @@ int runAddTableSetup(const QStringList& arguments) {
         MemData& tables = dm.TablesMemData();
         const TDM::TableFields& tf = dm.tableFields();
         tables.append();
-        tables.setAsText(tf.Name, parser.value(name));
-        tables.setAsText(tf.SourceQuerySQL, parser.value(sourceSql));
-        tables.setAsText(tf.DestQuerySQL, parser.value(targetSql));
-        tables.setAsText(tf.PrimaryKeySpec, parser.value(key));
-        tables.setAsText(tf.DestTableName, parser.value(table));
+        tables.setAsText(tf.Name, valueOf(parser, name));
+        tables.setAsText(tf.SourceQuerySQL, valueOf(parser, sourceSql));
+        tables.setAsText(tf.DestQuerySQL, valueOf(parser, targetSql));
+        tables.setAsText(tf.PrimaryKeySpec, valueOf(parser, key));
+        tables.setAsText(tf.DestTableName, valueOf(parser, table));
         tables.setAsInt(tf.DisplayOrder, project.NodeCount() + 1);
         tables.setAsBool(tf.ScriptOn, parser.isSet(scriptOn));
         tables.setAsBool(tf.ScriptTableChanged, false);
@@ -154,7 +159,7 @@ int runAddTableSetup(const QStringList& arguments) {
         return kFailure;
     }
     print(stdout, u"Added table setup \"%1\" as number %2."_s.arg(
-                      parser.value(name), QString::number(project.NodeCount())));
+                      valueOf(parser, name), QString::number(project.NodeCount())));
     return kSuccess;
 }
 
@@ -195,25 +200,25 @@ int runAddLookup(const QStringList& arguments) {
     if (!loadProject(path, project)) {
         return kFailure;
     }
-    auto* node = dynamic_cast<TFrameNodeData*>(project.nodeNamed(parser.value(tableSetup)));
+    auto* node = dynamic_cast<TFrameNodeData*>(project.nodeNamed(valueOf(parser, tableSetup)));
     if (!node) {
-        print(stderr,
-              u"Project \"%1\" has no table setup named \"%2\"; it holds: %3."_s.arg(
-                  path, parser.value(tableSetup), quotedNames(ProjectTableSetups::Names(project))));
+        print(stderr, u"Project \"%1\" has no table setup named \"%2\"; it holds: %3."_s.arg(
+                          path, valueOf(parser, tableSetup),
+                          quotedNames(ProjectTableSetups::Names(project))));
         return kUsage;
     }
     const auto valueOr = [&parser](const QCommandLineOption& o, const QString& def) {
-        return parser.isSet(o) ? parser.value(o) : def;
+        return parser.isSet(o) ? valueOf(parser, o) : def;
     };
     try {
         MemData values(u"ParamsMemData"_s);
         ProjectTableSetups::CreateLookupDefinitionFields(values);
         values.open();
         values.append();
-        values.setAsText(values.fieldIndex(u"LookupName"), parser.value(lookupName));
-        values.setAsText(values.fieldIndex(u"FieldName"), parser.value(field));
+        values.setAsText(values.fieldIndex(u"LookupName"), valueOf(parser, lookupName));
+        values.setAsText(values.fieldIndex(u"FieldName"), valueOf(parser, field));
         values.setAsText(values.fieldIndex(u"LookupTableName"),
-                         valueOr(lookupTable, parser.value(field)));
+                         valueOr(lookupTable, valueOf(parser, field)));
         values.setAsText(values.fieldIndex(u"LookupKeyFieldName"), valueOr(keyField, u"ID"_s));
         values.setAsText(values.fieldIndex(u"LookupDisplayFieldName"),
                          valueOr(displayField, u"Name"_s));
@@ -228,7 +233,7 @@ int runAddLookup(const QStringList& arguments) {
         return kFailure;
     }
     print(stdout, u"Added lookup definition \"%1\" to table setup \"%2\"."_s.arg(
-                      parser.value(lookupName), parser.value(tableSetup)));
+                      valueOf(parser, lookupName), valueOf(parser, tableSetup)));
     return kSuccess;
 }
 

@@ -6,6 +6,7 @@
 #include "common/ScopeGuards.h"
 #include "ini/FastMemIniFile.h"
 #include "project/PrjDataSaved.h"
+#include "props/PropText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,19 +79,37 @@ QString loadProblem(const QString& path, TPrjDataSaved& project) {
     return {};
 }
 
+// A line of a description with the characters that do not show made
+// visible, so that a difference in them can be seen.
+QString visible(QString line) {
+    return line.replace(u'\r', u"\\r"_s).replace(u'\t', u"\\t"_s);
+}
+
 // The first line where two descriptions differ, for the message.
 QString firstDifference(const QString& wanted, const QString& got) {
     const QStringList a = wanted.split(u'\n');
     const QStringList b = got.split(u'\n');
     for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i) {
         if (a.value(i) != b.value(i)) {
-            return u"Expected: %1\nRead back: %2"_s.arg(a.value(i), b.value(i));
+            return u"Expected: %1\nRead back: %2"_s.arg(visible(a.value(i)), visible(b.value(i)));
         }
     }
     return {};
 }
 
 }  // namespace
+
+QString storedForm(const QString& value) {
+    // Each save and load drops one final line break, so a value that ends in
+    // several only settles after as many rounds; the first round also turns
+    // every line break into CR LF.
+    QString v = value;
+    for (QString next = PropText::decode(PropText::encode(v)); next != v;
+         next = PropText::decode(PropText::encode(v))) {
+        v = next;
+    }
+    return v;
+}
 
 bool loadProject(const QString& path, TPrjDataSaved& project) {
     const QString problem = loadProblem(path, project);

@@ -24,6 +24,12 @@ bool loadProject(const QString& path, TPrjDataSaved& project);
 /// failure.
 bool saveProject(TPrjDataSaved& project, const QString& path);
 
+/// A text value as a project file gives it back however often it is saved
+/// and loaded: line breaks as CR LF, no final line break. Values are stored
+/// in this form, so that the file loads back with exactly what was asked
+/// for.
+QString storedForm(const QString& value);
+
 /// Whether the project holds an alias setting (SourceDBAlias or
 /// DestDBAlias) that is set and not empty; prints why not to standard error
 /// when it does not.

@@ -92,8 +92,10 @@ TEST_F(ProjectCommandTest, BuildsAProjectThatShowsAndLoadsBack) {
                    u"--target-alias"_s, u"Dst"_s})
                   .out,
               u"Created project \"%1\".\n"_s.arg(project));
-    // A multi-line query with an empty line; script flag on.
-    const QString query = u"SELECT id, name\r\nFROM c\r\n\r\nORDER BY id"_s;
+    // A multi-line query with an empty line, typed with LF line ends and
+    // final line breaks as a shell passes it; script flag on. It is stored
+    // as the file gives it back: CR LF, no final line break.
+    const QString query = u"SELECT id, name\nFROM c\n\nORDER BY id\n\n"_s;
     const CliResult added =
         cli({u"project"_s, u"add-table-setup"_s, project, u"--name"_s, u"Customers"_s,
              u"--source-sql"_s, u"SELECT * FROM c"_s, u"--target-sql"_s, query, u"--key"_s, u"id"_s,
@@ -156,7 +158,8 @@ TEST_F(ProjectCommandTest, BuildsAProjectThatShowsAndLoadsBack) {
         EXPECT_FALSE(p.GetItem(i)->props().getBoolean(u"ScriptTableChanged"_s));
     }
     TPropValueList& customers = p.GetItem(0)->props();
-    EXPECT_EQ(customers.getString(u"DestQuerySQL"_s), query);
+    EXPECT_EQ(customers.getString(u"DestQuerySQL"_s),
+              u"SELECT id, name\r\nFROM c\r\n\r\nORDER BY id"_s);
     EXPECT_TRUE(customers.getBoolean(u"ScriptOn"_s));
     EXPECT_FALSE(p.GetItem(1)->props().getBoolean(u"ScriptOn"_s));
     auto& frame = dynamic_cast<TFrameNodeData&>(*p.GetItem(0));
