@@ -3,8 +3,11 @@
 #include "ProjectCommand.h"
 #include "ScriptCommand.h"
 
+#include "common/Errors.h"
+
 #include <QCoreApplication>
 #include <cstdio>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -45,17 +48,23 @@ int main(int argc, char* argv[]) {
         return qm::cli::kSuccess;
     }
     args.removeAt(1);
-    if (command == u"compare"_s) {
-        return qm::cli::runCompare(args);
-    }
-    if (command == u"script"_s) {
-        return qm::cli::runScript(args);
-    }
-    if (command == u"execute"_s) {
-        return qm::cli::runExecute(args);
-    }
-    if (command == u"project"_s) {
-        return qm::cli::runProject(args);
+    const std::map<QString, int (*)(const QStringList&)> commands = {
+        {u"compare"_s, &qm::cli::runCompare},
+        {u"script"_s, &qm::cli::runScript},
+        {u"execute"_s, &qm::cli::runExecute},
+        {u"project"_s, &qm::cli::runProject},
+    };
+    if (const auto it = commands.find(command); it != commands.end()) {
+        // Commands report the failures they expect; anything else still
+        // ends with its message and exit code 1 rather than an abort.
+        try {
+            return it->second(args);
+        } catch (const qm::Error& e) {
+            qm::cli::print(stderr, u"Error: "_s + e.message());
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "Error: %s\n", e.what());
+        }
+        return qm::cli::kFailure;
     }
     std::fprintf(stderr, "Unknown command: %s\n\n%s", qPrintable(command), kUsage);
     return qm::cli::kUsage;
