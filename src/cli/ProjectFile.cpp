@@ -39,14 +39,6 @@ bool failWith(const QString& headline, const QString& reason) {
     return false;
 }
 
-bool hasSection(const TFastMemIniFile& ini, const QString& name) {
-    QStringList sections;
-    ini.ReadSections(sections);
-    return std::any_of(sections.cbegin(), sections.cend(), [&name](const QString& s) {
-        return s.compare(name, Qt::CaseInsensitive) == 0;
-    });
-}
-
 // Why the file cannot be taken as a project ("" when it loaded).
 QString loadProblem(const QString& path, TPrjDataSaved& project) {
     const QFileInfo info(path);
@@ -57,19 +49,6 @@ QString loadProblem(const QString& path, TPrjDataSaved& project) {
         return u"It is a folder, not a file."_s;
     }
     try {
-        // The loader reads a missing section or an unreadable count as an
-        // empty project; saving that over the file would lose its content.
-        const TFastMemIniFile ini(path);
-        if (!hasSection(ini, u"Nodes"_s)) {
-            return u"It is not a project file: it has no [Nodes] section."_s;
-        }
-        if (ini.ValueExists(u"Nodes"_s, u"Count"_s)) {
-            const int count = ini.ReadInteger(u"Nodes"_s, u"Count"_s, -1);
-            if (count != ini.ReadInteger(u"Nodes"_s, u"Count"_s, -2) || count < 0) {
-                return u"The node count in section [Nodes] is not a number of nodes: Count=%1"_s
-                    .arg(ini.ReadString(u"Nodes"_s, u"Count"_s, QString()));
-            }
-        }
         project.LoadFromIniFile(path);
     } catch (const Error& e) {
         return e.message();
@@ -100,15 +79,9 @@ QString firstDifference(const QString& wanted, const QString& got) {
 }  // namespace
 
 QString storedForm(const QString& value) {
-    // Each save and load drops one final line break, so a value that ends in
-    // several only settles after as many rounds; the first round also turns
-    // every line break into CR LF.
-    QString v = value;
-    for (QString next = PropText::decode(PropText::encode(v)); next != v;
-         next = PropText::decode(PropText::encode(v))) {
-        v = next;
-    }
-    return v;
+    // A save and load turns line breaks into CR LF and drops a single final
+    // line break; after that the value stays as it is.
+    return PropText::decode(PropText::encode(value));
 }
 
 bool loadProject(const QString& path, TPrjDataSaved& project) {

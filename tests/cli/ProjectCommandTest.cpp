@@ -92,10 +92,10 @@ TEST_F(ProjectCommandTest, BuildsAProjectThatShowsAndLoadsBack) {
                    u"--target-alias"_s, u"Dst"_s})
                   .out,
               u"Created project \"%1\".\n"_s.arg(project));
-    // A multi-line query with an empty line, typed with LF line ends and
-    // final line breaks as a shell passes it; script flag on. It is stored
-    // as the file gives it back: CR LF, no final line break.
-    const QString query = u"SELECT id, name\nFROM c\n\nORDER BY id\n\n"_s;
+    // A multi-line query with an empty line, typed with LF line ends and a
+    // final line break; script flag on. It is stored as the file gives it
+    // back: CR LF, no single final line break.
+    const QString query = u"SELECT id, name\nFROM c\n\nORDER BY id\n"_s;
     const CliResult added =
         cli({u"project"_s, u"add-table-setup"_s, project, u"--name"_s, u"Customers"_s,
              u"--source-sql"_s, u"SELECT * FROM c"_s, u"--target-sql"_s, query, u"--key"_s, u"id"_s,
@@ -331,13 +331,15 @@ TEST_F(ProjectCommandTest, BadInputFailsWithAClearMessage) {
         {{u"project"_s, u"show"_s, missing}, 1, opening(missing) + u"  The file does not exist."_s},
         {{u"project"_s, u"show"_s, garbage},
          1,
-         opening(garbage) + u"  It is not a project file: it has no [Nodes] section."_s},
+         opening(garbage) + u"  \""_s + garbage +
+             u"\" is not a project file: it has no node count (key \"Count\" in section "
+             u"[Nodes])"_s},
         {{u"project"_s, u"show"_s, twoCounted}, 1, u"  Message: Illegal nodekind\n"_s},
         {{u"compare"_s, twoCounted}, 1, opening(twoCounted)},
         {{u"project"_s, u"show"_s, mediaObject}, 1, u"  Message: Unknown type\n"_s},
         {{u"project"_s, u"show"_s, badCount},
          1,
-         u"The node count in section [Nodes] is not a number of nodes: Count=many"_s},
+         u"The node count \"many\" in section [Nodes] is not a number"_s},
         // A file that cannot be read as a project is never saved over.
         {QStringList{u"project"_s, u"add-table-setup"_s, garbage, u"--name"_s, u"N"_s} + newSetup,
          1, opening(garbage)},

@@ -190,7 +190,11 @@ TEST(ProjectFile, MalformedFilesFailWithTheirReason) {
         {"untyped-object", "[Nodes]\r\nCount=1\r\n[Nodes0]\r\nKind=6\r\nObjectCount=1\r\n",
          "No type found in section Nodes0 Object0", 0},
         {"garbage", QByteArray("\x00\xff\xfe[Nodes]\r\nCount=99999999999\r\n\x01\x02", 30),
-         "no failure", 0},
+         "is not a project file", 0},
+        {"empty", QByteArray(), "is not a project file", 0},
+        {"count-word", "[Nodes]\r\nCount=many\r\n[Nodes0]\r\nKind=6\r\n",
+         "The node count \"many\" in section [Nodes] is not a number", 0},
+        {"count-huge", "[Nodes]\r\nCount=99999999999\r\n", "is not a number", 0},
     };
     for (const auto& c : cases) {
         TPrjDataSaved p;

@@ -55,7 +55,12 @@ TEST(PropText, DecodesStoredTextsOfEveryOrigin) {
 // The lines a value is made of, joined as they come back: a final line
 // break is not kept.
 QString normalized(const QString& value) {
-    return PropText::splitLines(value).join(u"\r\n"_s);
+    const QStringList lines = PropText::splitLines(value);
+    QString out = lines.join(u"\r\n"_s);
+    if (!lines.isEmpty() && lines.back().isEmpty()) {
+        out += u"\r\n"_s;  // a value that ended in an empty line keeps it
+    }
+    return out;
 }
 
 TEST(PropText, EveryEncodedTextDecodesToItsLines) {
@@ -73,6 +78,9 @@ TEST(PropText, EveryEncodedTextDecodesToItsLines) {
         ASSERT_FALSE(stored.contains(u'\r') || stored.contains(u'\n'));
         ASSERT_EQ(PropText::decode(stored), normalized(value))
             << "value " << value.toStdString() << " stored " << stored.toStdString();
+        // What was read back stores as the same text: saving a loaded
+        // project changes nothing.
+        ASSERT_EQ(PropText::encode(PropText::decode(stored)), stored) << stored.toStdString();
     }
 }
 
@@ -90,6 +98,8 @@ TEST(PropText, MultiLineQueriesSurvive) {
     }
     // A final line break is dropped, as with every stored string.
     EXPECT_EQ(PropText::decode(PropText::encode(u"SELECT 1\r\n"_s)), u"SELECT 1"_s);
+    // Only one: further final line breaks stay.
+    EXPECT_EQ(PropText::decode(PropText::encode(u"SELECT 1\n\n\n"_s)), u"SELECT 1\r\n\r\n\r\n"_s);
 }
 
 }  // namespace

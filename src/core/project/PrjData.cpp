@@ -10,6 +10,7 @@
 #include "project/PrjIsDirtyVisitor.h"
 #include "props/ChangeNotices.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
@@ -332,6 +333,14 @@ void TPrjData::LoadFromIniFile(const QString& fileName, bool flag) {
     Finally done([this] { Loading = false; });
     ClearNodes();
     const TFastMemIniFile ini(fileName);
+    // Every project file holds the node count. A file without it is some
+    // other file: taken as an empty project, a later save would replace its
+    // content. A missing file still reads as an empty project.
+    if (QFileInfo::exists(fileName) && !ini.ValueExists(u"Nodes"_s, u"Count"_s)) {
+        throw Error(
+            u"\"%1\" is not a project file: it has no node count (key \"Count\" in "
+            u"section [Nodes])"_s.arg(fileName));
+    }
     loadFromStore(ini, flag);
 }
 
@@ -340,7 +349,12 @@ void TPrjData::loadFromStore(const TCustomFastIniFile& ini, bool flag) {
     Finally done([this] { Loading = false; });
     ClearNodes();
     settings_->ReadFromIni(ini, -1, -1);
-    const int count = ini.ReadInteger(u"Nodes"_s, u"Count"_s, 0);
+    int count = 0;
+    if (const auto text = ini.ReadValue(u"Nodes"_s, u"Count"_s);
+        text && !TCustomFastIniFile::parseInteger(*text, count)) {
+        // Reading it as no nodes would drop every node at the next save.
+        throw Error(u"The node count \"%1\" in section [Nodes] is not a number"_s.arg(*text));
+    }
     for (int n = 0; n < count; ++n) {
         const int kind = ini.ReadInteger(u"Nodes"_s + QString::number(n), u"Kind"_s, -1);
         if (kind == -1) {

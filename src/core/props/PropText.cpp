@@ -120,7 +120,15 @@ QString decode(const QString& stored) {
     // quotes (one word, such as SELECT) reads back as written.
     const bool wrapped = stored.size() >= 2 && stored.endsWith(u'"');
     const QStringList lines = parseCommaText(wrapped ? stored.mid(1, stored.size() - 2) : stored);
-    return lines.join(u"\r\n"_s);
+    // Lines joined with CR LF. When the last line is empty, the value ended
+    // in an empty line, which takes a line break of its own; so the value
+    // encodes to the same stored text again, and a second save changes
+    // nothing.
+    QString value = lines.join(u"\r\n"_s);
+    if (!lines.isEmpty() && lines.back().isEmpty()) {
+        value += u"\r\n"_s;
+    }
+    return value;
 }
 
 }  // namespace qm::PropText

@@ -22,8 +22,9 @@ QStringList parseCommaText(const QString& text);
 QString encode(const QString& value);
 
 /// The value of a stored text. Whatever encode wrote comes back as its lines
-/// joined with CR LF (a final line break dropped). A text without a leading
-/// quote, written by hand, is one line taken as it stands.
+/// joined with CR LF; only a single final line break of the value is lost,
+/// and the value read encodes to the same text again. A text without a
+/// leading quote, written by hand, is one line taken as it stands.
 QString decode(const QString& stored);
 
 }  // namespace qm::PropText
