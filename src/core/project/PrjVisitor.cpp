@@ -6,9 +6,9 @@ namespace qm {
 
 void TPrjVisitor::Execute() {
     finished_ = false;
-    BeginVisit();
-    stop_ = false;
     try {
+        BeginVisit();
+        stop_ = false;
         for (int i = 0; i < project_.NodeCount() && !stop_; ++i) {
             BeforeNode();
             nodeIndex_ = i;
