@@ -29,6 +29,12 @@ QString TkzError::LocationPart(const QString& location) const {
     return location.isEmpty() ? QString() : u"(It happened at "_s + location + u')';
 }
 
+QString TkzError::composeReport(const QString& headline, const QString& message,
+                                const QString& location) const {
+    return TitlePrefix() + headline + u"\r\n\r\n"_s + MessagePart(message) + u"\r\n\r\n"_s +
+           LocationPart(location);
+}
+
 QString TkzError::MethodName(const QString& className, const QString& method) const {
     return className + u'.' + method;
 }
@@ -54,8 +60,7 @@ void TkzError::report(bool condition, const QString& headline, const QString& me
     BeforeReport();
     BoxRequest box;
     box.kind = BoxKind::Information;
-    box.text = TitlePrefix() + headline + u"\r\n\r\n"_s + MessagePart(message) + u"\r\n\r\n"_s +
-               LocationPart(location) + u"\r\n\r\nContinue?"_s;
+    box.text = composeReport(headline, message, location) + u"\r\n\r\nContinue?"_s;
     box.buttons = {BoxButton::Yes, BoxButton::No};
     if (MessageBoxes::current().show(box).button != BoxButton::No) {
         return;
@@ -74,8 +79,7 @@ void TkzError::Check(bool condition, const QString& message, const QString& loca
 }
 
 QString TkzError::progErrorText(const QString& message, const QString& location) const {
-    return TitlePrefix() + u"Possible program error detected!\r\n\r\n"_s + MessagePart(message) +
-           u"\r\n\r\n"_s + LocationPart(location);
+    return composeReport(u"Possible program error detected!"_s, message, location);
 }
 
 void TkzError::ProgError(const QString& message, const QString& location) {
@@ -98,17 +102,16 @@ void TkzError::RaiseError(ErrorClass cls, const QString& message, const QString&
 
 void TkzError::RuntimeError(const QString& message, const QString& location) {
     BeforeReport();
-    throw ERuntimeError(TitlePrefix() +
-                        u"Error during execution - invalid state found in runtime data!\r\n\r\n"_s +
-                        MessagePart(message) + u"\r\n\r\n"_s + LocationPart(location) +
-                        u"\r\n\r\nTerminating program.\r\n"_s);
+    throw ERuntimeError(
+        composeReport(u"Error during execution - invalid state found in runtime data!"_s, message,
+                      location) +
+        u"\r\n\r\nTerminating program.\r\n"_s);
 }
 
 void TkzError::Warning(const QString& message, const QString& location) {
     BoxRequest box;
     box.kind = BoxKind::Warning;
-    box.text = TitlePrefix() + u"Warning!\r\n\r\n"_s + MessagePart(message) + u"\r\n\r\n"_s +
-               LocationPart(location) + u"\r\n\r\nContinue?"_s;
+    box.text = composeReport(u"Warning!"_s, message, location) + u"\r\n\r\nContinue?"_s;
     box.buttons = {BoxButton::Yes, BoxButton::No};
     if (MessageBoxes::current().show(box).button == BoxButton::Yes) {
         throw SilentAbort();

@@ -58,6 +58,10 @@ protected:
     TkzError() = default;
 
 private:
+    /// Title, headline, message part and location part, separated by empty
+    /// lines: the body every report shares.
+    QString composeReport(const QString& headline, const QString& message,
+                          const QString& location) const;
     void report(bool condition, const QString& headline, const QString& message,
                 const QString& location, const QString& ending);
 };
