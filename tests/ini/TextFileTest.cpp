@@ -137,6 +137,18 @@ TEST_F(TextFileTest, AFolderIsNotReplaced) {
     EXPECT_TRUE(QFileInfo(path(u"out.sql"_s)).isDir());
 }
 
+// What a caller can check before it starts work that ends in a write.
+TEST_F(TextFileTest, WriteProblemNamesOnlyTargetsThatAreRefused) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder"_s));
+    ASSERT_TRUE(makeFifo(path(u"fifo"_s)));
+    writeBytes(path(u"file"_s), "x");
+    EXPECT_EQ(TextFile::writeProblem(path(u"folder"_s)), u"it is a folder, not a file"_s);
+    for (const QString& fine :
+         {path(u"missing"_s), path(u"file"_s), path(u"fifo"_s), u"/dev/null"_s}) {
+        EXPECT_EQ(TextFile::writeProblem(fine), QString()) << fine.toStdString();
+    }
+}
+
 TEST_F(TextFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"real"_s));
     writeBytes(path(u"real/data.ini"_s), "old");
