@@ -4,11 +4,11 @@
 #include "db/LoginPrompt.h"
 #include "db/Session.h"
 
-#include <sqlite3.h>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 

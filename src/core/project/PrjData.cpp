@@ -392,8 +392,8 @@ void checkNodeSections(const TCustomFastIniFile& ini, int count) {
         if (!TCustomFastIniFile::parseInteger(*kindText, kind) ||
             ((kind & 0xFF) != 6 && (kind & 0xFF) != 7)) {
             throw Error(
-                u"Section [%1] has the node kind \"%2\", which cannot be loaded: only table "
-                u"setups (kind 6) and kind 7 can"_s.arg(section, *kindText));
+                u"Section [%1] has the node kind \"%2\"; only kinds 6 (table setup) and 7 "
+                u"can be loaded"_s.arg(section, *kindText));
         }
         const auto objectText = ini.ReadValue(section, u"ObjectCount"_s);
         int objects = 0;
