@@ -2,9 +2,10 @@
 
 #include "CliEngineView.h"
 #include "common/Errors.h"
+#include "common/TextFile.h"
 #include "engine/TDM.h"
 
-#include <QSaveFile>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -16,8 +17,34 @@ void print(FILE* to, const QString& text) {
     std::fflush(to);
 }
 
+namespace {
+
+// The first option given more than once, as the user wrote its name, or ""
+// when there is none. Only the last value of such an option would count,
+// which hides a mistake in a command that may change a database.
+QString repeatedOption(const QCommandLineParser& parser,
+                       const QList<const QCommandLineOption*>& repeatable) {
+    QStringList allowed;
+    for (const QCommandLineOption* o : repeatable) {
+        allowed << o->names();
+    }
+    const QStringList found = parser.optionNames();
+    for (const QString& name : found) {
+        if (allowed.contains(name)) {
+            continue;
+        }
+        if (found.count(name) > 1 || parser.values(name).size() > 1) {
+            return (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
 int parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& command,
-                   const QList<const QCommandLineOption*>& required, int maxPositional) {
+                   const QList<const QCommandLineOption*>& required, int maxPositional,
+                   const QList<const QCommandLineOption*>& repeatable) {
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     parser.addOption(help);
     const QString hint = u"Run 'quillmere-cli %1 --help' for the options."_s.arg(command);
@@ -29,6 +56,11 @@ int parseArguments(QCommandLineParser& parser, const QStringList& arguments, con
     if (parser.isSet(help)) {
         print(stdout, parser.helpText().replace(u"[options]"_s, command + u" [options]"_s));
         return kSuccess;
+    }
+    if (const QString repeated = repeatedOption(parser, repeatable); !repeated.isEmpty()) {
+        print(stderr, u"Option %1 is given more than once."_s.arg(repeated));
+        print(stderr, hint);
+        return kUsage;
     }
     if (const QStringList extra = parser.positionalArguments().mid(maxPositional);
         !extra.isEmpty()) {
@@ -71,14 +103,19 @@ int writeScript(const QStringList& lines, const QString& outputFile) {
         bytes += line.toUtf8() + "\r\n";
     }
     if (outputFile.isEmpty()) {
-        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-        std::fflush(stdout);
+        const auto size = static_cast<std::size_t>(bytes.size());
+        if (std::fwrite(bytes.constData(), 1, size, stdout) != size || std::fflush(stdout) != 0) {
+            print(stderr, u"Error: cannot write the script to standard output: %1"_s.arg(
+                              qt_error_string(errno)));
+            return kFailure;
+        }
         return kSuccess;
     }
-    QSaveFile file(outputFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit()) {
-        print(stderr, u"Error: cannot write \"%1\": %2"_s.arg(outputFile, file.errorString()));
+    try {
+        // A device or FIFO (such as /dev/null) is written to, never replaced.
+        TextFile::writeAtomically(outputFile, bytes);
+    } catch (const Error& e) {
+        print(stderr, u"Error: %1"_s.arg(e.message()));
         return kFailure;
     }
     return kSuccess;

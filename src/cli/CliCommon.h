@@ -20,10 +20,12 @@ void print(FILE* to, const QString& text);
 
 /// Parses a command's arguments; handles --help and unexpected arguments and
 /// reports missing required options. Up to `maxPositional` arguments that
-/// are no options are accepted (parser.positionalArguments()). Returns -1 to
-/// go on, else an exit code.
+/// are no options are accepted (parser.positionalArguments()). An option
+/// given more than once is a usage error, except those in `repeatable`.
+/// Returns -1 to go on, else an exit code.
 int parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& command,
-                   const QList<const QCommandLineOption*>& required, int maxPositional = 0);
+                   const QList<const QCommandLineOption*>& required, int maxPositional = 0,
+                   const QList<const QCommandLineOption*>& repeatable = {});
 
 /// Reports the required options that are missing as a usage error; -1
 /// when all are set.

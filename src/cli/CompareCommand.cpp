@@ -89,7 +89,9 @@ int runCompare(const QStringList& arguments) {
     options.addTo(parser);
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
-    if (const int code = parseArguments(parser, arguments, u"compare"_s, {}, 1); code >= 0) {
+    if (const int code =
+            parseArguments(parser, arguments, u"compare"_s, {}, 1, {&projectOptions.tableSetup});
+        code >= 0) {
         return code;
     }
     if (!parser.positionalArguments().isEmpty()) {

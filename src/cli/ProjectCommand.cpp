@@ -121,6 +121,13 @@ int runAddTableSetup(const QStringList& arguments) {
         code >= 0) {
         return code;
     }
+    // A query of blanks only selects nothing; it would fail only when run.
+    for (const QCommandLineOption* query : {&sourceSql, &targetSql}) {
+        if (parser.value(*query).trimmed().isEmpty()) {
+            print(stderr, u"--%1 holds only blanks."_s.arg(query->names().first()));
+            return kUsage;
+        }
+    }
     const QString path = parser.positionalArguments().first();
     TPrjDataSaved project;
     if (!loadProject(path, project)) {

@@ -3,17 +3,15 @@
 #include "CliCommon.h"
 #include "ProjectDescription.h"
 #include "common/Errors.h"
-#include "common/ScopeGuards.h"
+#include "common/TextFile.h"
 #include "ini/FastMemIniFile.h"
 #include "project/PrjDataSaved.h"
 #include "props/PropText.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
 
@@ -101,18 +99,29 @@ bool saveProject(TPrjDataSaved& project, const QString& path) {
     if (info.isDir()) {
         return failWith(headline, u"It is a folder, not a file."_s);
     }
+    // A project must load back from where it is saved; a device or FIFO
+    // would only swallow it.
+    if (info.exists() && !info.isFile()) {
+        return failWith(headline, u"It is a device, FIFO or socket, not a regular file."_s);
+    }
     // Beside the file, so that the writer's rules about paths relative to
-    // the project's folder give the same bytes as a direct save.
-    const QString temp = info.dir().filePath(
-        u".%1.%2.tmp"_s.arg(info.fileName()).arg(QCoreApplication::applicationPid()));
-    Finally removeTemp([&temp] { QFile::remove(temp); });
+    // the project's folder give the same bytes as a direct save. The name is
+    // unpredictable and the file created exclusively: nothing planted in the
+    // folder beforehand can be at that name.
+    QTemporaryFile temp(info.dir().filePath(u".%1.XXXXXX.tmp"_s.arg(info.fileName())));
+    if (!temp.open()) {
+        return failWith(headline, u"Cannot create a temporary file in \"%1\": %2"_s.arg(
+                                      info.path(), temp.errorString()));
+    }
+    temp.close();
+    const QString tempPath = temp.fileName();
     try {
-        project.SaveToFile(temp);
+        project.SaveToFile(tempPath);
     } catch (const Error& e) {
         return failWith(headline, e.message());
     }
     TPrjDataSaved back;
-    if (const QString problem = loadProblem(temp, back); !problem.isEmpty()) {
+    if (const QString problem = loadProblem(tempPath, back); !problem.isEmpty()) {
         return failWith(headline, u"The written project does not load back:\n"_s + problem);
     }
     const QString wanted = describeProject(project);
@@ -120,15 +129,12 @@ bool saveProject(TPrjDataSaved& project, const QString& path) {
         return failWith(headline, u"The written project loads back with other content.\n"_s +
                                       firstDifference(wanted, got));
     }
-    QFile written(temp);
-    if (!written.open(QIODevice::ReadOnly)) {
-        return failWith(headline, written.errorString());
-    }
-    const QByteArray bytes = written.readAll();
-    // QSaveFile replaces the file only on commit and keeps its permissions.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return failWith(headline, file.errorString());
+    try {
+        // Replaces the file only once every byte is written, and keeps its
+        // permissions.
+        TextFile::writeAtomically(path, TextFile::readBytes(tempPath));
+    } catch (const Error& e) {
+        return failWith(headline, e.message());
     }
     project.setFileName(path);
     return true;

@@ -17,11 +17,11 @@ namespace qm::cli {
 /// error and returns false.
 bool loadProject(const QString& path, TPrjDataSaved& project);
 
-/// Saves the project to `path`. The project is first written beside it
-/// under a temporary name and loaded back; only a file that loads back with
-/// the same content then replaces `path`, atomically, so a failure leaves
-/// the previous file untouched. Prints the reason and returns false on
-/// failure.
+/// Saves the project to `path`. The project is first written beside it to
+/// a new file of unpredictable name and loaded back; only a file that loads
+/// back with the same content then replaces `path`, atomically, so a
+/// failure leaves the previous file untouched. Prints the reason and returns
+/// false on failure. A path that is a device or FIFO is refused.
 bool saveProject(TPrjDataSaved& project, const QString& path);
 
 /// A text value as a project file gives it back however often it is saved

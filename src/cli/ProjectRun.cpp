@@ -6,6 +6,7 @@
 #include "common/Errors.h"
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
+#include "project/FrameNodeData.h"
 #include "project/PrjDataSaved.h"
 
 using namespace Qt::StringLiterals;
@@ -53,6 +54,16 @@ int prepareProjectRun(TDM& dm, CliEngineView& view, TPrjDataSaved& project,
                   u"Unknown table setup(s) %1 in project \"%2\"; it holds: %3."_s.arg(
                       quotedNames(unknown), path, quotedNames(ProjectTableSetups::Names(project))));
             return kUsage;
+        }
+        // As with an empty --key: without key fields no row can be matched.
+        for (const int position : positions) {
+            auto* setup = dynamic_cast<TFrameNodeData*>(project.GetItem(position));
+            if (setup && setup->props().getString(u"PrimaryKeySpec"_s).isEmpty()) {
+                print(stderr,
+                      u"Cannot use table setup \"%1\" of project \"%2\": its key "
+                      "(PrimaryKeySpec) is empty."_s.arg(setup->Name(), path));
+                return kFailure;
+            }
         }
         dm.session().setAliasFilePath(aliasFile);
         dm.session().setLoginPrompt(&view);

@@ -80,7 +80,9 @@ int runScript(const QStringList& arguments) {
     parser.addOptions({table, name, output});
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
-    if (const int code = parseArguments(parser, arguments, u"script"_s, {}, 1); code >= 0) {
+    if (const int code =
+            parseArguments(parser, arguments, u"script"_s, {}, 1, {&projectOptions.tableSetup});
+        code >= 0) {
         return code;
     }
     if (!parser.positionalArguments().isEmpty()) {

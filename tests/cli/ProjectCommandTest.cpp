@@ -334,9 +334,13 @@ TEST_F(ProjectCommandTest, BadInputFailsWithAClearMessage) {
          opening(garbage) + u"  \""_s + garbage +
              u"\" is not a project file: it has no node count (key \"Count\" in section "
              u"[Nodes])"_s},
-        {{u"project"_s, u"show"_s, twoCounted}, 1, u"  Message: Illegal nodekind\n"_s},
+        {{u"project"_s, u"show"_s, twoCounted},
+         1,
+         u"  Section [Nodes] counts 2 node(s), but the file has no section [Nodes1]\n"_s},
         {{u"compare"_s, twoCounted}, 1, opening(twoCounted)},
-        {{u"project"_s, u"show"_s, mediaObject}, 1, u"  Message: Unknown type\n"_s},
+        {{u"project"_s, u"show"_s, mediaObject},
+         1,
+         u"  Section [Nodes0 Object0] has the object type \"2\", which is not known\n"_s},
         {{u"project"_s, u"show"_s, badCount},
          1,
          u"The node count \"many\" in section [Nodes] is not a number"_s},
@@ -347,7 +351,7 @@ TEST_F(ProjectCommandTest, BadInputFailsWithAClearMessage) {
          1, opening(badCount)},
         {QStringList{u"project"_s, u"add-lookup"_s, twoCounted, u"--table-setup"_s, u"A"_s} +
              lookup,
-         1, u"Illegal nodekind"_s},
+         1, u"has no section [Nodes1]"_s},
         {{u"script"_s, noAliases}, 1, u"it names no source alias (SourceDBAlias is not set)"_s},
         // Names that do not fit the project.
         {{u"compare"_s, project, u"--table-setup"_s, u"Nope"_s},

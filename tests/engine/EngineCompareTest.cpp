@@ -399,9 +399,13 @@ TEST_F(SqliteEngineTest, UnconvertibleTextClosesTheListBeingOpened) {
     ASSERT_TRUE(h.openSource());
     EXPECT_FALSE(h.openTarget());
     ASSERT_EQ(h.view.errors.size(), 1);
-    const QString bare = h.view.errors.first();
+    // Both sides report alike: which side, its alias, and the same reason.
+    const QString targetPrefix =
+        u"Failed to open target dataset (alias \"Dst\"). System message: "_s;
+    const QString error = h.view.errors.first();
+    ASSERT_TRUE(error.startsWith(targetPrefix)) << error.toStdString();
+    const QString bare = error.mid(targetPrefix.size());
     EXPECT_TRUE(bare.contains(u"'x'"_s)) << bare.toStdString();
-    EXPECT_FALSE(bare.startsWith(u"Failed to open"_s)) << bare.toStdString();
     EXPECT_TRUE(source().isOpen());
     EXPECT_EQ(h.view.counts[Side::Target], u"Not open"_s);
 
@@ -409,8 +413,10 @@ TEST_F(SqliteEngineTest, UnconvertibleTextClosesTheListBeingOpened) {
     h.view.errors.clear();
     ASSERT_TRUE(h.openTarget());
     EXPECT_FALSE(h.openSource());
-    EXPECT_EQ(h.view.errors,
-              QStringList{u"Failed to open source dataset. System message: %1."_s.arg(bare)});
+    EXPECT_EQ(
+        h.view.errors,
+        QStringList{
+            u"Failed to open source dataset (alias \"Src\"). System message: %1"_s.arg(bare)});
     EXPECT_TRUE(target().isOpen());
     EXPECT_TRUE(h.view.infos.isEmpty());
 }
@@ -438,8 +444,9 @@ TEST_P(BadQueryTest, ShowsAnErrorAndLeavesTheListClosed) {
     const QString error = h.view.errors.first();
     EXPECT_TRUE(error.contains(QString::fromUtf8(c.messagePart), Qt::CaseInsensitive))
         << error.toStdString();
-    EXPECT_EQ(error.startsWith(u"Failed to open source dataset. System message: "_s),
-              c.side == Side::Source)
+    EXPECT_TRUE(error.startsWith(c.side == Side::Source
+                                     ? u"Failed to open source dataset (alias \"Src\"). "_s
+                                     : u"Failed to open target dataset (alias \"Dst\"). "_s))
         << error.toStdString();
     EXPECT_EQ(h.view.counts[c.side], u"Not open"_s);
     // The failed list leaves its columns as they were, so the same list opens

@@ -1,11 +1,13 @@
 #include "common/ProgramFolder.h"
 #include "config/Config.h"
 #include "config/JobLog.h"
+#include "support/FaultFiles.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -108,14 +110,23 @@ TEST(JobLog, EntriesPassTheLevelFilterAndEachRunStartsAfresh) {
     }
 }
 
-TEST(JobLog, UnwritableFolderTurnsLoggingOff) {
-    TPrjJobLog log;
-    log.FileName = u"/nonexistent-folder/JobLog.txt"_s;
-    log.Level = 2;
-    log.ActionAt(u"Program started"_s, 2);
-    EXPECT_FALSE(log.Opened());
-    EXPECT_TRUE(log.FileName.isEmpty());
-    log.ActionAt(u"again"_s, 2);  // no further attempt, no failure
+TEST(JobLog, UnwritableFolderOrAPathThatIsNoFileTurnsLoggingOff) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder"_s));
+    // Opening a FIFO for writing would wait for a reader.
+    ASSERT_TRUE(test::makeFifo(dir.filePath(u"fifo"_s)));
+    for (const QString& path : {u"/nonexistent-folder/JobLog.txt"_s, dir.filePath(u"folder"_s),
+                                dir.filePath(u"fifo"_s)}) {
+        SCOPED_TRACE(path.toStdString());
+        TPrjJobLog log;
+        log.FileName = path;
+        log.Level = 2;
+        log.ActionAt(u"Program started"_s, 2);
+        EXPECT_FALSE(log.Opened());
+        EXPECT_TRUE(log.FileName.isEmpty());
+        log.ActionAt(u"again"_s, 2);  // no further attempt, no failure
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath(u"fifo"_s)).exists());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 
+#include <QFileInfo>
 #include <QTime>
 
 using namespace Qt::StringLiterals;
@@ -14,7 +15,11 @@ void TkzJobLog::WriteLine(const QString& text) {
     }
     if (!opened_ && !FileName.isEmpty()) {
         file_.setFileName(FileName);
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        // Only a regular file is emptied and written: opening a FIFO would
+        // wait for a reader, and a device is not a trace file.
+        const QFileInfo info(FileName);
+        if ((info.exists() && !info.isFile()) ||
+            !file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             FileName.clear();  // no further attempt this run
             return;
         }

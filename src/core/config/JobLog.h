@@ -8,8 +8,9 @@ namespace qm {
 
 /// A diagnostic trace file of milestones, each entry an empty line, the
 /// entry and the time of day. The file is emptied by the first line of a
-/// run; every line is flushed at once. A file that cannot be opened turns
-/// logging off for the rest of the run.
+/// run; every line is flushed at once. A file that cannot be opened, or a
+/// path that is not a regular file, turns logging off for the rest of the
+/// run.
 class TkzJobLog {
 public:
     TkzJobLog() = default;

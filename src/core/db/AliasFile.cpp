@@ -30,6 +30,16 @@ QStringList candidatePaths() {
 }  // namespace
 
 QString AliasFile::locate() {
+    // A file the user named is the one meant: falling back to another one
+    // would connect to other databases than the ones asked for.
+    if (const QString env = qEnvironmentVariable("QUILLMERE_ALIASES"); !env.isEmpty()) {
+        if (!QFileInfo::exists(env)) {
+            throw Error(
+                u"Cannot read alias file \"%1\" (named by QUILLMERE_ALIASES): the file does "
+                "not exist"_s.arg(env));
+        }
+        return env;
+    }
     for (const QString& p : candidatePaths()) {
         if (QFileInfo::exists(p)) {
             return p;
@@ -46,7 +56,7 @@ QString AliasFile::searchDescription() {
 }
 
 AliasFile AliasFile::load(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
+    if (!QFileInfo::exists(path)) {
         throw Error(u"Cannot read alias file \"%1\": the file does not exist"_s.arg(path));
     }
     AliasFile result;

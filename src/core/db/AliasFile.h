@@ -24,7 +24,8 @@ class AliasFile {
 public:
     /// The file in use: $QUILLMERE_ALIASES, else "Aliases.ini" in the
     /// per-user configuration folder, else beside the program. Returns the
-    /// first candidate that exists, or the empty text when none does.
+    /// first candidate that exists, or the empty text when none does; a file
+    /// named by $QUILLMERE_ALIASES that does not exist raises Error.
     static QString locate();
     /// Where aliases are looked for, for messages.
     static QString searchDescription();

@@ -73,7 +73,7 @@ QSqlDatabase Connection::database() const {
     return QSqlDatabase::database(qtName_, false);
 }
 
-void Connection::openWith(const QString& user, const QString& password) {
+void Connection::checkDriver() const {
     const QString driver = qtDriverOf(def_.driver);
     if (driver.isEmpty()) {
         throw DatabaseError(
@@ -84,6 +84,17 @@ void Connection::openWith(const QString& user, const QString& password) {
         throw DatabaseError(
             u"Alias \"%1\": the database driver %2 is not installed"_s.arg(alias_, driver));
     }
+    // A data source name (a connection string holds "=") that the driver
+    // manager does not know cannot be opened with any password.
+    if (driver == u"QODBC"_s && !def_.database.contains(u'=') && !isOdbcDataSource(def_.database)) {
+        throw DatabaseError(
+            u"Cannot connect to database alias \"%1\": the ODBC driver manager knows no data "
+            "source named \"%2\""_s.arg(alias_, def_.database));
+    }
+}
+
+void Connection::openWith(const QString& user, const QString& password) {
+    const QString driver = qtDriverOf(def_.driver);
     qtName_ = uniqueQtName(name_);
     QString failure;
     {
@@ -118,6 +129,9 @@ void Connection::connect() {
         return;
     }
     def_ = session_.resolve(alias_);
+    // Before any login: a failure that no password can mend must not end
+    // with a hint about passwords.
+    checkDriver();
     if (def_.driver == u"SQLITE"_s) {
         if (def_.database.isEmpty()) {
             throw DatabaseError(u"Alias \"%1\" names no database file"_s.arg(alias_));

@@ -43,6 +43,9 @@ public:
     QSqlDatabase database() const;
 
 private:
+    /// Raises DatabaseError when the alias's driver (or ODBC data source)
+    /// cannot be used at all, whatever the login.
+    void checkDriver() const;
     void openWith(const QString& user, const QString& password);
 
     QString name_;

@@ -467,6 +467,18 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
     }
 }
 
+namespace {
+
+// Both sides report a failed open alike, naming the side and its alias, so
+// that a message read on its own tells which database it is about.
+QString openFailure(const QString& side, const Connection& connection, const std::exception& e) {
+    const auto* err = dynamic_cast<const Error*>(&e);
+    return u"Failed to open %1 dataset (alias \"%2\"). System message: %3."_s.arg(
+        side, connection.aliasName(), err ? err->message() : QString::fromUtf8(e.what()));
+}
+
+}  // namespace
+
 void TDM::OpenSource() {
     loadingData_ = true;
     Finally done([this] {
@@ -501,9 +513,7 @@ void TDM::OpenSource() {
     } catch (const SilentAbort&) {
         CloseSource();
     } catch (const std::exception& e) {
-        const auto* err = dynamic_cast<const Error*>(&e);
-        messages_.showError(u"Failed to open source dataset. System message: %1."_s.arg(
-            err ? err->message() : QString::fromUtf8(e.what())));
+        messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
         CloseSource();
     }
 }
@@ -542,8 +552,7 @@ void TDM::OpenTarget() {
     } catch (const SilentAbort&) {
         CloseTarget();
     } catch (const std::exception& e) {
-        const auto* err = dynamic_cast<const Error*>(&e);
-        messages_.showError(err ? err->message() : QString::fromUtf8(e.what()));
+        messages_.showError(openFailure(u"target"_s, destDatabase_, e));
         CloseTarget();
     }
 }

@@ -5,8 +5,6 @@
 #include "list/MemData.h"
 #include "list/ValueText.h"
 
-#include <QFile>
-
 using namespace Qt::StringLiterals;
 
 namespace qm::DefaultFile {
@@ -111,11 +109,7 @@ void save(MemData& list, const QString& path) {
 }
 
 void load(MemData& list, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(u"Cannot open file \"%1\": %2"_s.arg(path, file.errorString()));
-    }
-    const QString text = TextFile::decode(file.readAll());
+    const QString text = TextFile::read(path);
     QStringList lines = text.split(u'\n');
     for (QString& l : lines) {
         if (l.endsWith(u'\r')) {

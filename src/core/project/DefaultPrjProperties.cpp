@@ -66,10 +66,10 @@ void TGlobalPrjProperties::load() {
 }
 
 void TGlobalPrjProperties::save() {
-    TFastMemIniFile ini(fileName());
-    ini.Clear();
-    WriteToIni(ini, -1, -1);
-    ini.UpdateFile();
+    // The file is replaced, never read: start from an empty store.
+    const auto ini = TFastMemIniFile::fromText(QString(), fileName());
+    WriteToIni(*ini, -1, -1);
+    ini->UpdateFile();
 }
 
 }  // namespace qm

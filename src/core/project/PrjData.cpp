@@ -8,10 +8,13 @@
 #include "project/FrameNodeData.h"
 #include "project/MediaObject.h"
 #include "project/PrjIsDirtyVisitor.h"
+#include "project/QMObject.h"
 #include "props/ChangeNotices.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -344,17 +347,129 @@ void TPrjData::LoadFromIniFile(const QString& fileName, bool flag) {
     loadFromStore(ini, flag);
 }
 
+namespace {
+
+QString nodeSection(int n) {
+    return u"Nodes"_s + QString::number(n);
+}
+
+QString objectSection(int n, int m) {
+    return nodeSection(n) + u" Object"_s + QString::number(m);
+}
+
+// The number a section name carries, or -1 when the digits are not written
+// the way the writer writes an index (as "01" or "+1" would be): the reader
+// would never look at such a section.
+int indexIn(const QString& digits) {
+    bool ok = false;
+    const int index = digits.toInt(&ok);
+    return ok && QString::number(index) == digits ? index : -1;
+}
+
+// Checks the node kinds, object types, node count and object counts against
+// the sections before anything is read. A count smaller than its sections
+// would read as a smaller project, and the next save would drop the rest.
+void checkNodeSections(const TCustomFastIniFile& ini, int count) {
+    QStringList names;
+    ini.ReadSections(names);
+    QSet<QString> present;
+    for (const QString& name : names) {
+        present.insert(name.toLower());
+    }
+    std::vector<int> objectCounts(static_cast<std::size_t>(count), 0);
+    for (int n = 0; n < count; ++n) {
+        const QString section = nodeSection(n);
+        if (!present.contains(section.toLower())) {
+            throw Error(
+                u"Section [Nodes] counts %1 node(s), but the file has no section [%2]"_s.arg(count)
+                    .arg(section));
+        }
+        const auto kindText = ini.ReadValue(section, u"Kind"_s);
+        int kind = 0;
+        if (!kindText) {
+            throw Error(u"Section [%1] has no node kind (key \"Kind\")"_s.arg(section));
+        }
+        if (!TCustomFastIniFile::parseInteger(*kindText, kind) ||
+            ((kind & 0xFF) != 6 && (kind & 0xFF) != 7)) {
+            throw Error(
+                u"Section [%1] has the node kind \"%2\"; only kinds 6 (table setup) and 7 "
+                u"can be loaded"_s.arg(section, *kindText));
+        }
+        const auto objectText = ini.ReadValue(section, u"ObjectCount"_s);
+        int objects = 0;
+        if (objectText &&
+            (!TCustomFastIniFile::parseInteger(*objectText, objects) || objects < 0)) {
+            throw Error(u"The object count \"%1\" in section [%2] is not a number of objects"_s.arg(
+                *objectText, section));
+        }
+        if ((kind & 0xFF) != 6) {
+            objects = 0;  // only table setups hold objects
+        }
+        objectCounts[static_cast<std::size_t>(n)] = objects;
+        for (int m = 0; m < objects; ++m) {
+            const QString object = objectSection(n, m);
+            if (!present.contains(object.toLower())) {
+                throw Error(u"Section [%1] counts %2 object(s), but the file has no section [%3]"_s
+                                .arg(section)
+                                .arg(objects)
+                                .arg(object));
+            }
+            const auto typeText = ini.ReadValue(object, u"Type"_s);
+            int type = 0;
+            if (!typeText) {
+                throw Error(u"Section [%1] has no object type (key \"Type\")"_s.arg(object));
+            }
+            if (!TCustomFastIniFile::parseInteger(*typeText, type) ||
+                !TQMObject::IsKnownType(type)) {
+                throw Error(u"Section [%1] has the object type \"%2\", which is not known"_s.arg(
+                    object, *typeText));
+            }
+        }
+    }
+    static const QRegularExpression numbered(u"^Nodes(\\d+)(?: Object(\\d+))?$"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = numbered.match(name);
+        if (!match.hasMatch()) {
+            continue;
+        }
+        const int n = indexIn(match.captured(1));
+        if (n < 0 || n >= count) {
+            throw Error(
+                u"Section [%1] is not one of the %2 node(s) that section [Nodes] counts"_s.arg(name)
+                    .arg(count));
+        }
+        if (match.hasCaptured(2)) {
+            const int m = indexIn(match.captured(2));
+            const int objects = objectCounts[static_cast<std::size_t>(n)];
+            if (m < 0 || m >= objects) {
+                throw Error(
+                    u"Section [%1] is not one of the %2 object(s) that section [%3] counts"_s
+                        .arg(name)
+                        .arg(objects)
+                        .arg(nodeSection(n)));
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void TPrjData::loadFromStore(const TCustomFastIniFile& ini, bool flag) {
     Loading = true;
     Finally done([this] { Loading = false; });
     ClearNodes();
-    settings_->ReadFromIni(ini, -1, -1);
     int count = 0;
     if (const auto text = ini.ReadValue(u"Nodes"_s, u"Count"_s);
         text && !TCustomFastIniFile::parseInteger(*text, count)) {
         // Reading it as no nodes would drop every node at the next save.
         throw Error(u"The node count \"%1\" in section [Nodes] is not a number"_s.arg(*text));
     }
+    if (count < 0) {
+        throw Error(u"The node count \"%1\" in section [Nodes] is negative"_s.arg(count));
+    }
+    checkNodeSections(ini, count);
+    settings_->ReadFromIni(ini, -1, -1);
     for (int n = 0; n < count; ++n) {
         const int kind = ini.ReadInteger(u"Nodes"_s + QString::number(n), u"Kind"_s, -1);
         if (kind == -1) {

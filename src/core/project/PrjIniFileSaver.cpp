@@ -31,8 +31,8 @@ QString TPrjIniFileSaver::NodeSectionName(int nodeIndex) const {
 }
 
 void TPrjIniFileSaver::openStore() {
-    ini_ = std::make_unique<TFastMemIniFile>(fileName_);
-    ini_->Clear();
+    // Start from nothing: the file at that name is replaced, never read.
+    ini_ = TFastMemIniFile::fromText(QString(), fileName_);
 }
 
 void TPrjIniFileSaver::writeCount(int count) {

@@ -31,6 +31,8 @@ public:
     /// "Unknown type". The node becomes the object's owner; the object is not
     /// added to its list.
     static std::unique_ptr<TQMObject> CreateObjectOfType(int type, TQMNodeData* node);
+    /// Whether CreateObjectOfType makes an object of that type.
+    static bool IsKnownType(int type) { return type == 0 || type == 1 || type == 3 || type == 4; }
 
     /// 0 here, 1 for lookup definitions, 2 to 4 for the media classes.
     virtual int TypeCode() const { return 0; }
