@@ -168,8 +168,10 @@ TEST_F(ScriptCommandTest, ExecuteHasAnExitCodeOfItsOwnForALogMissingAfterTheComm
 // Runs started together on one log: every run's statements are in it.
 TEST(ExecuteSharedLog, ConcurrentRunsKeepEveryEntry) {
     constexpr int kRuns = 6;
-    ensureCoreApplication();
     AliasFolder folder;
+    // Made after the folder, as runCli does: Qt's own statics the folder sets
+    // up must outlive the application object.
+    ensureCoreApplication();
     const QString log = folder.path(u"shared.log"_s);
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int k = 0; k < kRuns; ++k) {

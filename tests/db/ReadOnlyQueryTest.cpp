@@ -1,4 +1,8 @@
 #include "DbSides.h"
+#include "common/Errors.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "db/Session.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TextScriptEditor.h"
 #include "support/EngineHarness.h"
@@ -141,6 +145,43 @@ INSTANTIATE_TEST_SUITE_P(Engines, ReadOnlyQueryTest,
                                            ReadOnlyCase{"OdbcSqlite", Backend::OdbcSqlite},
                                            ReadOnlyCase{"OdbcPg", Backend::OdbcPg}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// Inside a transaction of the connection's own, a query reads in a
+// read-only savepoint: a writing query is refused, and the transaction goes
+// on writing afterwards.
+TEST(PgReadOnlyQuery, InsideATransactionTheSavepointIsReadOnlyAndGoesAgain) {
+    QM_REQUIRE_PG(pg);
+    DbSides sides(pg);
+    const SideTable t = sides.make(Backend::Pg, false, u"id INTEGER"_s, u"(1), (2)"_s);
+    ensureCoreApplication();
+    Session session;
+    session.setAliasFilePath(sides.folder().aliasFile());
+    Connection conn(u"InTransaction"_s, session);
+    conn.setAliasName(t.alias);
+    conn.connect();
+    conn.startTransaction();
+    conn.execute(u"INSERT INTO %1 VALUES (3)"_s.arg(t.table));
+    {
+        Query q(conn);
+        q.setSql(u"DELETE FROM %1 RETURNING *"_s.arg(t.table));
+        try {
+            q.open();
+            ADD_FAILURE() << "a writing query was run";
+        } catch (const DatabaseError& e) {
+            EXPECT_TRUE(e.message().contains(u"is not read-only"_s)) << e.message().toStdString();
+        }
+        q.setSql(u"SELECT count(*) AS n FROM %1"_s.arg(t.table));
+        q.open();
+        EXPECT_EQ(q.value(0).asInt(), 3) << "the transaction's own row is seen";
+    }
+    EXPECT_FALSE(conn.transactionEndedOnServer());
+    conn.execute(u"INSERT INTO %1 VALUES (4)"_s.arg(t.table));
+    conn.commit();
+    Query q(conn);
+    q.setSql(u"SELECT count(*) AS n FROM %1"_s.arg(t.table));
+    q.open();
+    EXPECT_EQ(q.value(0).asInt(), 4);
+}
 
 }  // namespace
 }  // namespace qm::test

@@ -123,8 +123,8 @@ bool decodeBytea(const char* text, int len, QByteArray& out) {
 class PgBackend final : public Query::Backend {
 public:
     PgBackend(PGconn* conn, const QString& sql) : conn_(conn) {
-        enterReadOnly();
         try {
+            enterReadOnly();
             start(sql);
         } catch (...) {
             // Read what is left, so that the connection takes the next query.

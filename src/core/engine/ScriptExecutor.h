@@ -22,14 +22,16 @@ public:
     virtual void setFocus() {}
 };
 
+/// How long a run waits for another run that is writing the same log.
+inline constexpr int kLogLockWaitMs = 10000;
+
 /// Options of one run, as the "Script" tab and the preferences set them.
 struct ScriptRunOptions {
     QString logFileName;           // "Auto log sql file"; empty: no log
     bool selectNext = false;       // "Select next statement automatically, ..."
     bool deleteCommitted = false;  // "Delete statements after it is executed successfully"
     bool disableLogging = false;   // "Disable logging"
-    /// How long to wait for another run that is writing the same log.
-    int logLockWaitMs = 10000;
+    int logLockWaitMs = kLogLockWaitMs;
 };
 
 /// Executes the script editor's text, or its selection, statement by
@@ -72,7 +74,8 @@ private:
 /// that runs sharing a log keep each other's lines; another run's lock is
 /// waited for up to lockWaitMs. Raises Error when the file cannot be read or
 /// written.
-void appendLinesToFile(const QString& path, const QStringList& lines, int lockWaitMs = 10000);
+void appendLinesToFile(const QString& path, const QStringList& lines,
+                       int lockWaitMs = kLogLockWaitMs);
 
 /// Raises Error when a log file could not be extended: a path that is not a
 /// regular file, an existing file that cannot be read, or a folder that
