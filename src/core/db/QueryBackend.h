@@ -18,18 +18,19 @@ inline constexpr int kLargeTextSize = 1000000;
 }
 
 /// A query that would change data is refused before it changes anything;
-/// `what` says which statement or what the database answered.
+/// `what` says which statement or what the database answered. Callers add
+/// their own context and final full stop.
 [[noreturn]] inline void refuseWritingQuery(const QString& what) {
     throw DatabaseError(
-        QStringLiteral("The query is not read-only, so it is not run (%1). A query may only "
-                       "read data, for example with SELECT or WITH ... SELECT.")
+        QStringLiteral("The query is not read-only, so it is not run (%1); a query may only "
+                       "read data, for example with SELECT or WITH ... SELECT")
             .arg(what));
 }
 
 [[noreturn]] inline void refuseSeveralStatements() {
     throw DatabaseError(
-        QStringLiteral("The query text holds more than one statement, so it is not run. A "
-                       "query is exactly one statement that reads data."));
+        QStringLiteral("The query text holds more than one statement, so it is not run; a "
+                       "query is exactly one statement that reads data"));
 }
 
 /// How a query reads its rows: through a driver library directly or through
