@@ -5,18 +5,20 @@
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
+#include "common/TextFile.h"
 #include "engine/ProjectScript.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TDM.h"
 #include "engine/TextScriptEditor.h"
 #include "project/PrjDataSaved.h"
 
-#include <QFile>
-
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
 namespace {
+
+// execute: every statement took effect, but the run is missing from the log.
+constexpr int kCommittedWithoutLog = 3;
 
 // The block of every chosen table setup, in project order, one after the
 // other: the script the desktop program writes for a whole project.
@@ -141,8 +143,14 @@ int runExecute(const QStringList& arguments) {
         "comment does not end a statement. The target is --target-alias, or the target alias\n"
         "of a project file given instead; with a project, the log starts with a comment line\n"
         "naming that alias, as when the desktop program runs its first script after opening\n"
-        "the project. Exit code 0 after the commit, 1 after a rollback (the database's\n"
-        "message on standard error) or when the project cannot be used, 2 on a usage error."_s);
+        "the project. A script holding COMMIT, END, ROLLBACK, ABORT, BEGIN, START\n"
+        "TRANSACTION or PREPARE TRANSACTION, or a --log file that cannot be written, is\n"
+        "refused before anything is executed. Pieces holding only comments are logged but\n"
+        "not sent. A script file that is not UTF-8 is read as Windows-1252.\n"
+        "Exit code 0 after the commit, 1 after a rollback (the database's message on\n"
+        "standard error), when the script is refused or when the project cannot be used,\n"
+        "2 on a usage error, 3 when the statements are committed but the log could not be\n"
+        "written."_s);
     const QCommandLineOption targetAlias(u"target-alias"_s, u"Database alias of the target."_s,
                                          u"B"_s);
     const QCommandLineOption script(u"script"_s, u"Script file to execute."_s, u"FILE"_s);
@@ -175,13 +183,13 @@ int runExecute(const QStringList& arguments) {
         (!loadProject(projectFile, project) || !hasAlias(project, projectFile, u"DestDBAlias"_s))) {
         return kFailure;
     }
-    QFile file(parser.value(script));
-    if (!file.open(QIODevice::ReadOnly)) {
-        print(stderr,
-              u"Error: cannot read \"%1\": %2"_s.arg(parser.value(script), file.errorString()));
+    QString text;
+    try {
+        text = TextFile::read(parser.value(script));
+    } catch (const Error& e) {
+        print(stderr, u"Error: %1"_s.arg(e.message()));
         return kFailure;
     }
-    const QString text = QString::fromUtf8(file.readAll());
 
     CliEngineView view;
     view.setYesNoAnswer(true);  // no --log means no log
@@ -214,6 +222,9 @@ int runExecute(const QStringList& arguments) {
         return kFailure;
     }
     print(stderr, u"%1 statements executed and committed"_s.arg(executor.executedCount()));
+    if (executor.logFailed()) {
+        return kCommittedWithoutLog;
+    }
     return view.messageShown() ? kFailure : kSuccess;
 }
 

@@ -1,10 +1,15 @@
 #include "support/CliRunner.h"
+#include "support/EngineHarness.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
+#include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -90,6 +95,125 @@ TEST_F(ScriptCommandTest, ExecuteRollsBackOnTheFirstFailure) {
             .out.split(u'\n')
             .value(0),
         u"3 records"_s);
+}
+
+// Runs execute on the target "Dst" with a script file of the given bytes.
+CliResult executeBytes(const AliasFolder& folder, const QByteArray& bytes,
+                       const QStringList& more = {}) {
+    const QString script = folder.path(u"run.sql"_s);
+    QFile f(script);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    return runCli(QStringList{u"execute"_s, u"--target-alias"_s, u"Dst"_s, u"--script"_s, script,
+                              u"--aliases"_s, folder.aliasFile()}
+                  << more);
+}
+
+QStringList names(const AliasFolder& folder) {
+    QStringList out;
+    sqlite3* db = nullptr;
+    sqlite3_open(folder.path(u"Dst.db"_s).toUtf8().constData(), &db);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT id || ':' || name FROM c ORDER BY id", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+TEST_F(ScriptCommandTest, AScriptFileThatIsNotUtf8IsReadAsWindows1252) {
+    const CliResult r =
+        executeBytes(folder, "UPDATE c SET name = 'caf\xe9 \x80 \x93x\x94' WHERE id = 1;\r\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(names(folder).value(0), u"1:caf\u00e9 \u20ac \u201cx\u201d"_s);
+    // Valid UTF-8 stays UTF-8.
+    ASSERT_EQ(executeBytes(folder, "UPDATE c SET name = 'caf\xc3\xa9' WHERE id = 1").exitCode, 0);
+    EXPECT_EQ(names(folder).value(0), u"1:caf\u00e9"_s);
+}
+
+TEST_F(ScriptCommandTest, ExecuteRefusesAScriptThatCommitsAndAnUnwritableLog) {
+    const QStringList before = names(folder);
+    const QString log = folder.path(u"run.log"_s);
+    const CliResult commits =
+        executeBytes(folder, "DELETE FROM c WHERE id = 4;\r\nCOMMIT;\r\n", {u"--log"_s, log});
+    EXPECT_EQ(commits.exitCode, 1);
+    EXPECT_TRUE(commits.err.contains(u"statement 2 (\"COMMIT\")"_s)) << commits.err.toStdString();
+    EXPECT_FALSE(QFile::exists(log));
+
+    const CliResult unwritable = executeBytes(folder, "DELETE FROM c WHERE id = 4;\r\n",
+                                              {u"--log"_s, folder.path(u"Dst.db/run.log"_s)});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.err.contains(u"The script is not run: Cannot write log file"_s))
+        << unwritable.err.toStdString();
+    EXPECT_EQ(names(folder), before) << "nothing was executed";
+}
+
+// The log's lock is held elsewhere for longer than execute waits: the
+// statements are committed, and the exit code says that the log is missing.
+TEST_F(ScriptCommandTest, ExecuteHasAnExitCodeOfItsOwnForALogMissingAfterTheCommit) {
+    const QString log = folder.path(u"run.log"_s);
+    QLockFile other(log + u".lock"_s);
+    ASSERT_TRUE(other.tryLock(0));
+    const CliResult r = executeBytes(folder, "DELETE FROM c WHERE id = 4", {u"--log"_s, log});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"The statements are committed, but the log was not written"_s))
+        << r.err.toStdString();
+    EXPECT_EQ(names(folder), (QStringList{u"1:a"_s, u"2:B"_s})) << "committed";
+    EXPECT_FALSE(QFile::exists(log));
+}
+
+// Runs started together on one log: every run's statements are in it.
+TEST(ExecuteSharedLog, ConcurrentRunsKeepEveryEntry) {
+    constexpr int kRuns = 6;
+    AliasFolder folder;
+    // Made after the folder, as runCli does: Qt's own statics the folder sets
+    // up must outlive the application object.
+    ensureCoreApplication();
+    const QString log = folder.path(u"shared.log"_s);
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int k = 0; k < kRuns; ++k) {
+        const QString alias = u"T%1"_s.arg(k);
+        folder.addSqlite(alias, {u"CREATE TABLE c (id INTEGER)"_s});
+        QByteArray script;
+        for (int row = 0; row < 200; ++row) {
+            script += QByteArray("INSERT INTO c VALUES (") + QByteArray::number(k * 1000 + row) +
+                      ");\r\n";
+        }
+        QFile f(folder.path(alias + u".sql"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(script);
+        f.close();
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"QUILLMERE_ALIASES"_s);
+        p->setProcessEnvironment(env);
+        runs.push_back(std::move(p));
+        runs.back()->setProgram(QString::fromUtf8(QUILLMERE_CLI_PATH));
+        runs.back()->setArguments({u"execute"_s, u"--target-alias"_s, alias, u"--script"_s,
+                                   folder.path(alias + u".sql"_s), u"--log"_s, log, u"--aliases"_s,
+                                   folder.aliasFile()});
+    }
+    for (auto& p : runs) {
+        p->start();
+    }
+    for (auto& p : runs) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    for (int k = 0; k < kRuns; ++k) {
+        for (int row : {0, 199}) {
+            const QByteArray entry =
+                "INSERT INTO c VALUES (" + QByteArray::number(k * 1000 + row) + ");";
+            EXPECT_EQ(text.count(entry), 1) << entry.toStdString();
+        }
+    }
+    EXPECT_EQ(text.count("INSERT INTO c VALUES"), kRuns * 200);
 }
 
 TEST_F(ScriptCommandTest, UsageErrors) {

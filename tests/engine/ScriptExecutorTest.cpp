@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QDir>
 #include <QFile>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -134,6 +139,167 @@ TEST_F(ScriptExecutorTest, EmptyLogNameAsksFirst) {
 TEST_F(ScriptExecutorTest, AnEmptyScriptCommitsAndLogsAnEmptyLine) {
     EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
     EXPECT_EQ(log(), QByteArray("\r\n"));
+}
+
+// A statement that ends or starts the run's transaction would commit part of
+// the script while the run reports a rollback, or commit without a log.
+TEST_F(ScriptExecutorTest, AScriptThatControlsTransactionsIsRefusedBeforeAnyStatementRuns) {
+    const struct {
+        QString script;
+        QString named;
+    } cases[] = {
+        {u"INSERT INTO t VALUES (1, 'a');\r\nCOMMIT;\r\n"_s, u"statement 2 (\"COMMIT\")"_s},
+        {u"INSERT INTO t VALUES (1, 'a');\r\ncommit work;\r\nINSERT INTO nowhere VALUES (2)"_s,
+         u"statement 2 (\"commit work\")"_s},
+        {u"begin;\r\nINSERT INTO t VALUES (1, 'a')"_s, u"statement 1 (\"begin\")"_s},
+        {u"INSERT INTO t VALUES (1, 'a');\r\n/* done */\r\nEND TRANSACTION"_s,
+         u"statement 2 (\"END TRANSACTION\")"_s},
+        {u"INSERT INTO t VALUES (1, 'a');\r\n-- undo\r\nRollback"_s,
+         u"statement 2 (\"Rollback\")"_s},
+        {u"START TRANSACTION;\r\nINSERT INTO t VALUES (1, 'a')"_s,
+         u"statement 1 (\"START TRANSACTION\")"_s},
+        {u"INSERT INTO t VALUES (1, 'a');\r\nABORT;"_s, u"statement 2 (\"ABORT\")"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script.toStdString());
+        h.view.errors.clear();
+        editor.setText(c.script);
+        ScriptExecutor executor(h.dm, h.view);
+        EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Refused);
+        EXPECT_EQ(executor.executedCount(), 0);
+        EXPECT_EQ(targetRows(), QStringList());
+        EXPECT_EQ(log(), QByteArray("<none>"));
+        ASSERT_EQ(h.view.errors.size(), 1);
+        EXPECT_TRUE(h.view.errors.first().contains(c.named)) << h.view.errors.first().toStdString();
+        EXPECT_TRUE(h.view.errors.first().contains(u"ends or starts a transaction"_s));
+    }
+    // The words inside values and comments are no statement of their own.
+    editor.setText(
+        u"-- COMMIT\r\nINSERT INTO t VALUES (1, 'COMMIT');\r\nSAVEPOINT s;\r\n"
+        "INSERT INTO t VALUES (2, 'BEGIN');\r\nRELEASE s;\r\n/* END */"_s);
+    EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(targetRows(), (QStringList{u"1|COMMIT"_s, u"2|BEGIN"_s}));
+}
+
+// The database may read a piece differently from the cut (here an E'...' text,
+// which SQLite does not know, hides a COMMIT): the run notices that the
+// transaction is gone, stops and does not claim a rollback.
+TEST_F(ScriptExecutorTest, AStatementThatEndsTheTransactionAnywayStopsTheRun) {
+    editor.setText(
+        u"CREATE TABLE h (e TEXT);\r\nINSERT INTO h VALUES ('x');\r\n"
+        "INSERT INTO t SELECT 2, e'\\' FROM h; COMMIT; --';\r\n"
+        "INSERT INTO t VALUES (9, 'never');\r\n"_s);
+    ScriptExecutor executor(h.dm, h.view);
+    EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::RolledBack);
+    EXPECT_EQ(targetRows(), QStringList{u"2|x"_s}) << "committed by the hidden COMMIT";
+    ASSERT_EQ(h.view.errors.size(), 1);
+    EXPECT_TRUE(h.view.errors.first().startsWith(
+        u"Statement 3 (\"INSERT INTO t SELECT 2, e'\\' FROM h; COMMIT; --'\") ended the run's "
+        "transaction"_s))
+        << h.view.errors.first().toStdString();
+    EXPECT_TRUE(h.view.errors.first().contains(u"may have been committed"_s));
+    EXPECT_EQ(log(), QByteArray("<none>"));
+    // The connection takes the next run as usual.
+    editor.setText(u"INSERT INTO t VALUES (3, 'c')"_s);
+    EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(targetRows(), (QStringList{u"2|x"_s, u"3|c"_s}));
+}
+
+TEST_F(ScriptExecutorTest, PiecesOfCommentsAloneAreLoggedButNotCounted) {
+    editor.setText(
+        u"/* Statements for Table Setup \"t\" */\r\nINSERT INTO t VALUES (1, 'a');\r\n"
+        "-- nothing more\r\n"_s);
+    ScriptExecutor executor(h.dm, h.view);
+    EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(executor.executedCount(), 1);
+    EXPECT_EQ(log(), QByteArray("\r\n/* Statements for Table Setup \"t\" */\r\n"
+                                "INSERT INTO t VALUES (1, 'a');\r\n\r\n"
+                                "-- nothing more\r\n;\r\n\r\n"));
+    editor.setText(u"/* Statements for Table Setup \"t\" */\r\n"_s);
+    EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(executor.executedCount(), 0);
+    EXPECT_TRUE(log().endsWith("\r\n/* Statements for Table Setup \"t\" */\r\n;\r\n\r\n"));
+}
+
+// A log that cannot be written is found before the transaction starts, so
+// nothing is committed without its log entry.
+TEST_F(ScriptExecutorTest, AnUnwritableLogRefusesTheRunBeforeAnythingIsExecuted) {
+    QFile plain(folder.path(u"plain.txt"_s));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const struct {
+        QString path;
+        QString reason;
+    } cases[] = {
+        {folder.path(u"plain.txt/run.log"_s), u"Cannot write log file"_s},
+        {folder.path(u"no such folder/run.log"_s), u"Cannot write log file"_s},
+        {folder.path(QString()), u"is not a regular file"_s},
+    };
+    editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        h.view.errors.clear();
+        options.logFileName = c.path;
+        EXPECT_EQ(run(), ScriptExecutor::Outcome::Refused);
+        EXPECT_EQ(targetRows(), QStringList());
+        ASSERT_EQ(h.view.errors.size(), 1);
+        EXPECT_TRUE(h.view.errors.first().startsWith(u"The script is not run: "_s));
+        EXPECT_TRUE(h.view.errors.first().contains(c.reason))
+            << h.view.errors.first().toStdString();
+    }
+    QStringList files = QDir(folder.path(QString())).entryList(QDir::Files | QDir::Hidden);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{u"Aliases.ini"_s, u"Dst.db"_s, u"Src.db"_s, u"plain.txt"_s}))
+        << "no file left behind";
+}
+
+// Another run keeps the log's lock for longer than this run waits: the
+// statements stay committed and the message says so.
+TEST_F(ScriptExecutorTest, ALogThatFailsAfterTheCommitSaysTheStatementsAreCommitted) {
+    QFile f(options.logFileName);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("earlier run\r\n");
+    f.close();
+    QLockFile other(options.logFileName + u".lock"_s);
+    ASSERT_TRUE(other.tryLock(0));
+    options.logLockWaitMs = 200;
+    editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
+    ScriptExecutor executor(h.dm, h.view);
+    EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Committed);
+    EXPECT_TRUE(executor.logFailed());
+    EXPECT_EQ(targetRows(), QStringList{u"1|a"_s});
+    EXPECT_EQ(log(), QByteArray("earlier run\r\n"));
+    ASSERT_EQ(h.view.errors.size(), 1);
+    EXPECT_TRUE(h.view.errors.first().startsWith(
+        u"The statements are committed, but the log was not written: "_s))
+        << h.view.errors.first().toStdString();
+    EXPECT_TRUE(h.view.errors.first().contains(u"another run still writes it"_s));
+}
+
+// Two runs appending at once: the second waits for the first one's lock and
+// then extends the log the first one wrote.
+TEST(AppendLinesToFile, WaitsForTheLockAndKeepsEveryRunsLines) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"shared.log"_s);
+    appendLinesToFile(path, {u"first"_s});
+    QLockFile other(path + u".lock"_s);
+    ASSERT_TRUE(other.tryLock(0));
+    std::thread writer([&] { appendLinesToFile(path, {u"second"_s}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("first\r\n")) << "nothing written while locked";
+    f.close();
+    // What the lock holder writes is kept by the run that waited.
+    QFile held(path);
+    ASSERT_TRUE(held.open(QIODevice::Append));
+    held.write("held\r\n");
+    held.close();
+    other.unlock();
+    writer.join();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("first\r\nheld\r\nsecond\r\n"));
+    EXPECT_FALSE(QFile::exists(path + u".lock"_s));
 }
 
 }  // namespace

@@ -51,5 +51,62 @@ TEST(StatementCutterTest, CutsAtSemicolonsOutsideQuotesAndComments) {
     }
 }
 
+TEST(StatementCutterTest, StatementBodySkipsLeadingBlanksAndComments) {
+    const struct {
+        QString piece;
+        QString body;
+    } cases[] = {
+        {u"/* Statements for Table Setup \"c\" */\r\n"_s, QString()},
+        {u"  -- only a note\r\n  /* and /* nested */ one */ "_s, QString()},
+        {u"-- unterminated line comment"_s, QString()},
+        {u"/* unterminated block"_s, QString()},
+        {u"\r\n\t"_s, QString()},
+        {u"/* h */\r\nUPDATE t SET a = 1 /* Was: 0 */"_s, u"UPDATE t SET a = 1 /* Was: 0 */"_s},
+        {u"-- x\nDELETE FROM t"_s, u"DELETE FROM t"_s},
+        {u"SELECT '--'"_s, u"SELECT '--'"_s},
+        {u"- 1"_s, u"- 1"_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(statementBody(c.piece), c.body) << c.piece.toStdString();
+    }
+}
+
+TEST(StatementCutterTest, FindsStatementsThatEndOrStartATransaction) {
+    const struct {
+        QString piece;
+        QString words;
+    } cases[] = {
+        {u"COMMIT"_s, u"COMMIT"_s},
+        {u"\r\ncommit work"_s, u"COMMIT"_s},
+        {u"/* done */ Commit"_s, u"COMMIT"_s},
+        {u"END TRANSACTION"_s, u"END"_s},
+        {u"end"_s, u"END"_s},
+        {u"ROLLBACK"_s, u"ROLLBACK"_s},
+        {u"rollback to savepoint s"_s, u"ROLLBACK"_s},
+        {u"-- now\nABORT"_s, u"ABORT"_s},
+        {u"begin"_s, u"BEGIN"_s},
+        {u"BEGIN IMMEDIATE TRANSACTION"_s, u"BEGIN"_s},
+        {u"start transaction read write"_s, u"START TRANSACTION"_s},
+        {u"START /* x */\r\n  TRANSACTION"_s, u"START TRANSACTION"_s},
+        {u"PREPARE TRANSACTION 'x'"_s, u"PREPARE TRANSACTION"_s},
+        // Not transaction control:
+        {u"INSERT INTO t VALUES ('COMMIT')"_s, QString()},
+        {u"UPDATE t SET v = 1 WHERE w = 'BEGIN'"_s, QString()},
+        {u"-- COMMIT\nDELETE FROM t"_s, QString()},
+        {u"/* ROLLBACK */"_s, QString()},
+        {u"COMMITTED_ROWS"_s, QString()},
+        {u"ending"_s, QString()},
+        {u"START SLAVE"_s, QString()},
+        {u"PREPARE q AS SELECT 1"_s, QString()},
+        {u"SAVEPOINT s"_s, QString()},
+        {u"RELEASE SAVEPOINT s"_s, QString()},
+        {u"DO $$ BEGIN PERFORM 1; END $$"_s, QString()},
+        {QString(), QString()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(transactionControlWords(c.piece), c.words) << c.piece.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace qm

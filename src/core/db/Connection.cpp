@@ -2,13 +2,14 @@
 
 #include "common/Errors.h"
 #include "db/LoginPrompt.h"
+#include "db/QueryBackend.h"
 #include "db/Session.h"
 
+#include <sqlite3.h>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -203,6 +204,23 @@ void Connection::rollback() {
     if (!db.rollback()) {
         throw DatabaseError(u"Cannot roll back: %1"_s.arg(errorText(db.lastError())));
     }
+}
+
+bool Connection::transactionEndedOnServer() const {
+    if (!connected_ || !inTransaction_) {
+        return false;
+    }
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver()->handle();
+    if (def_.driver == u"SQLITE"_s && handle.isValid() &&
+        qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        // Autocommit mode is on exactly when no transaction is open.
+        return sqlite3_get_autocommit(*static_cast<sqlite3* const*>(handle.constData())) != 0;
+    }
+    if (def_.driver == u"PSQL"_s) {
+        return pgTransactionEnded(db);
+    }
+    return false;
 }
 
 void Connection::execute(const QString& sql) {

@@ -36,6 +36,10 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return inTransaction_; }
+    /// True when the database says that the transaction this connection
+    /// started is no longer open (a statement committed or rolled it back).
+    /// False while it is open, and where the driver cannot tell.
+    bool transactionEndedOnServer() const;
     /// Executes a statement that returns no rows, sending its text unchanged
     /// (no parameter parsing, so a ":" reaches the server as written).
     void execute(const QString& sql);

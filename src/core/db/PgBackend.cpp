@@ -124,12 +124,14 @@ class PgBackend final : public Query::Backend {
 public:
     PgBackend(PGconn* conn, const QString& sql) : conn_(conn) {
         try {
+            enterReadOnly();
             start(sql);
         } catch (...) {
             // Read what is left, so that the connection takes the next query.
             PQclear(result_);
             result_ = nullptr;
             finish();
+            leaveReadOnly();
             throw;
         }
     }
@@ -146,6 +148,7 @@ public:
         PQclear(result_);
         result_ = nullptr;
         finish();
+        leaveReadOnly();
     }
 
     bool eof() const override { return eof_; }
@@ -156,13 +159,69 @@ public:
         fetch();
         if (eof_) {
             finish();
+            leaveReadOnly();
         }
     }
     int recordCount() const override { return -1; }
 
 private:
+    // The query runs in a read-only transaction of its own, or, inside a
+    // transaction the connection already has, in a read-only savepoint: the
+    // server itself then refuses anything that writes, and rolling back
+    // leaves the session as it was, ready for a script that writes.
+    void enterReadOnly() {
+        switch (PQtransactionStatus(conn_)) {
+            case PQTRANS_IDLE:
+                command("BEGIN READ ONLY");
+                guard_ = Guard::Transaction;
+                return;
+            case PQTRANS_INTRANS:
+                command("SAVEPOINT quillmere_read");
+                guard_ = Guard::Savepoint;
+                command("SET TRANSACTION READ ONLY");
+                return;
+            case PQTRANS_INERROR:
+                throw DatabaseError(
+                    u"The connection is not ready for a query: its transaction has failed"_s);
+            default:
+                throw DatabaseError(
+                    u"The connection is not ready for a query: another command still runs"_s);
+        }
+    }
+
+    void leaveReadOnly() noexcept {
+        const Guard guard = guard_;
+        guard_ = Guard::None;
+        try {
+            if (guard == Guard::Transaction) {
+                // A second try in case a late cancel request hit the first.
+                for (int attempt = 0; attempt < 2 && PQtransactionStatus(conn_) != PQTRANS_IDLE;
+                     ++attempt) {
+                    command("ROLLBACK");
+                }
+            } else if (guard == Guard::Savepoint) {
+                command("ROLLBACK TO SAVEPOINT quillmere_read");
+                command("RELEASE SAVEPOINT quillmere_read");
+            }
+        } catch (const DatabaseError&) {
+            // The connection is broken; its next use reports that.
+        }
+    }
+
+    void command(const char* sql) {
+        PGresult* r = PQexec(conn_, sql);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok) {
+            throw DatabaseError(errorText());
+        }
+    }
+
     void start(const QString& sql) {
-        if (!PQsendQuery(conn_, sql.toUtf8().constData())) {
+        // The extended protocol takes exactly one statement, so text that
+        // goes on after the first statement is never run.
+        if (!PQsendQueryParams(conn_, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr,
+                               nullptr, 0)) {
             throw DatabaseError(errorText());
         }
         PQsetSingleRowMode(conn_);
@@ -178,8 +237,11 @@ private:
             fields.push_back(f);
             oids_.push_back(PQftype(result_, i));
         }
+        // Once every row is read the transaction ends at once: the query
+        // stays open with its rows while the connection runs scripts.
         if (eof_) {
             finish();
+            leaveReadOnly();
         }
     }
 
@@ -205,8 +267,15 @@ private:
                 throw DatabaseError(u"The statement returns no rows"_s);
             default: {
                 eof_ = true;
-                const QString message = QString::fromUtf8(PQresultErrorMessage(result_)).trimmed();
-                throw DatabaseError(message.isEmpty() ? errorText() : message);
+                QString message = QString::fromUtf8(PQresultErrorMessage(result_)).trimmed();
+                if (message.isEmpty()) {
+                    message = errorText();
+                }
+                const char* state = PQresultErrorField(result_, PG_DIAG_SQLSTATE);
+                if (state && qstrcmp(state, "25006") == 0) {  // read_only_sql_transaction
+                    refuseWritingQuery(message);
+                }
+                throw DatabaseError(message);
             }
         }
     }
@@ -283,7 +352,10 @@ private:
         }
     }
 
+    enum class Guard { None, Transaction, Savepoint };
+
     PGconn* conn_;
+    Guard guard_ = Guard::None;
     PGresult* result_ = nullptr;
     std::vector<unsigned> oids_;
     bool eof_ = true;
@@ -292,17 +364,30 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql) {
+namespace {
+
+PGconn* pgHandle(const QSqlDatabase& db) {
     const QVariant h = db.driver()->handle();
     if (!h.isValid() ||
         (qstrcmp(h.typeName(), "PGconn*") != 0 && qstrcmp(h.typeName(), "pg_conn*") != 0)) {
         return nullptr;
     }
-    PGconn* conn = *static_cast<PGconn* const*>(h.constData());
+    return *static_cast<PGconn* const*>(h.constData());
+}
+
+}  // namespace
+
+std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql) {
+    PGconn* conn = pgHandle(db);
     if (!conn) {
         return nullptr;
     }
     return std::make_unique<PgBackend>(conn, sql);
+}
+
+bool pgTransactionEnded(const QSqlDatabase& db) {
+    PGconn* conn = pgHandle(db);
+    return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
 }
 
 }  // namespace qm

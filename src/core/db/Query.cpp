@@ -3,9 +3,12 @@
 #include "common/Errors.h"
 #include "db/Connection.h"
 #include "db/QueryBackend.h"
+#include "engine/StatementCutter.h"
 #include "list/RowStore.h"
 #include "list/ValueText.h"
 
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -140,9 +143,67 @@ FieldType sqliteDeclaredType(const QString& declared, int& size) {
 
 namespace {
 
+// Asks an ODBC driver to open the connection for reading only while a query
+// runs, and gives the connection its former mode back. Drivers that do not
+// know the attribute are left as they are.
+class OdbcReadOnlyMode {
+public:
+    explicit OdbcReadOnlyMode(const QSqlDatabase& db) {
+        const QVariant h = db.driver()->handle();
+        if (!h.isValid() ||
+            (qstrcmp(h.typeName(), "SQLHANDLE") != 0 && qstrcmp(h.typeName(), "void*") != 0)) {
+            return;
+        }
+        SQLHDBC dbc = *static_cast<SQLHDBC const*>(h.constData());
+        SQLULEN mode = SQL_MODE_READ_WRITE;
+        if (dbc && SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, &mode, 0, nullptr)) &&
+            SQL_SUCCEEDED(SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE,
+                                            reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0))) {
+            dbc_ = dbc;
+            previous_ = mode;
+        }
+    }
+    ~OdbcReadOnlyMode() { restore(); }
+    OdbcReadOnlyMode(const OdbcReadOnlyMode&) = delete;
+    OdbcReadOnlyMode& operator=(const OdbcReadOnlyMode&) = delete;
+    void restore() {
+        if (dbc_) {
+            SQLSetConnectAttr(dbc_, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(previous_),
+                              0);
+            dbc_ = nullptr;
+        }
+    }
+
+private:
+    SQLHDBC dbc_ = nullptr;
+    SQLULEN previous_ = SQL_MODE_READ_WRITE;
+};
+
 class QtBackend final : public Query::Backend {
 public:
-    QtBackend(const QSqlDatabase& db, const QString& sql, const QString& driver) : q_(db) {
+    // Outside a transaction of the connection's own, the query runs in one
+    // that is rolled back once its rows are read: whatever a driver lets a
+    // query change is undone.
+    QtBackend(const QSqlDatabase& db, const QString& sql, const QString& driver,
+              bool ownTransaction)
+        : db_(db), q_(db) {
+        if (driver == u"ODBC"_s) {
+            readOnly_ = std::make_unique<OdbcReadOnlyMode>(db_);
+        }
+        rollBackAtEnd_ = ownTransaction && db_.driver()->hasFeature(QSqlDriver::Transactions) &&
+                         db_.transaction();
+        try {
+            start(sql, driver);
+        } catch (...) {
+            end();
+            throw;
+        }
+    }
+    ~QtBackend() override { end(); }
+    QtBackend(const QtBackend&) = delete;
+    QtBackend& operator=(const QtBackend&) = delete;
+
+    void start(const QString& sql, const QString& driver) {
         q_.setForwardOnly(true);
         if (!q_.exec(sql)) {
             throw DatabaseError(q_.lastError().text().trimmed());
@@ -159,6 +220,18 @@ public:
         }
         size_ = q_.size();
         advance();
+    }
+
+    // Ends the query's transaction and read-only mode; the rows read stay.
+    void end() noexcept {
+        if (rollBackAtEnd_) {
+            rollBackAtEnd_ = false;
+            q_.finish();
+            db_.rollback();
+        }
+        if (readOnly_) {
+            readOnly_->restore();
+        }
     }
     bool eof() const override { return eof_; }
     void next() override { advance(); }
@@ -181,7 +254,13 @@ private:
         if (eof_ && q_.lastError().isValid()) {
             throw DatabaseError(q_.lastError().text().trimmed());
         }
+        if (eof_) {
+            end();
+        }
     }
+    QSqlDatabase db_;
+    std::unique_ptr<OdbcReadOnlyMode> readOnly_;
+    bool rollBackAtEnd_ = false;
     mutable QSqlQuery q_;
     bool eof_ = true;
     int size_ = -1;
@@ -202,6 +281,7 @@ public:
         if (!stmt_) {
             throw DatabaseError(u"The query text holds no statement"_s);
         }
+        refuseWhatWouldWrite(utf8, tail);
         const int n = sqlite3_column_count(stmt_.get());
         if (n == 0) {
             throw DatabaseError(u"The statement returns no rows"_s);
@@ -239,6 +319,39 @@ public:
     int recordCount() const override { return -1; }
 
 private:
+    // Nothing is stepped before this passes: a statement that writes, a
+    // PRAGMA (which can change the connection the script later runs on) and
+    // a second statement after the first are refused.
+    void refuseWhatWouldWrite(const QByteArray& utf8, const char* tail) const {
+        const char* end = utf8.constData() + utf8.size();
+        while (tail && tail < end) {
+            sqlite3_stmt* next = nullptr;
+            const char* nextTail = nullptr;
+            const int rc =
+                sqlite3_prepare_v2(db_, tail, static_cast<int>(end - tail), &next, &nextTail);
+            sqlite3_finalize(next);
+            // Only blanks, comments and ";" give no statement.
+            if (rc != SQLITE_OK || next) {
+                refuseSeveralStatements();
+            }
+            if (!nextTail || nextTail <= tail) {
+                break;
+            }
+            tail = nextTail;
+        }
+        const QString text = QString::fromUtf8(sqlite3_sql(stmt_.get()));
+        const QString body = statementBody(text);
+        const bool pragma = body.left(6).compare(u"PRAGMA"_s, Qt::CaseInsensitive) == 0 &&
+                            (body.size() == 6 || !body[6].isLetterOrNumber());
+        if (pragma || !sqlite3_stmt_readonly(stmt_.get())) {
+            QString head = body.section(u'\n', 0, 0).simplified();
+            if (head.size() > 60) {
+                head = head.left(57) + u"..."_s;
+            }
+            refuseWritingQuery(u"\"%1\" can change the database"_s.arg(head));
+        }
+    }
+
     void step() {
         const int rc = sqlite3_step(stmt_.get());
         if (rc == SQLITE_ROW) {
@@ -373,11 +486,28 @@ void Query::open() {
     const QSqlDatabase db = connection_.database();
     if (sqlite3* h = connection_.driverKind() == u"SQLITE"_s ? sqliteHandle(db) : nullptr) {
         backend_ = std::make_unique<SqliteBackend>(h, sql_);
-    } else if (auto pg =
-                   connection_.driverKind() == u"PSQL"_s ? makePgBackend(db, sql_) : nullptr) {
+        return;
+    }
+    // SQLite's own parser finds a second statement; other databases get the
+    // one statement alone, without a final ";" and what follows it (some
+    // ODBC drivers refuse even a comment there).
+    QString statement;
+    for (const QString& piece : cutStatements(sql_)) {
+        if (!statementBody(piece).isEmpty()) {
+            if (!statement.isEmpty()) {
+                refuseSeveralStatements();
+            }
+            statement = piece;
+        }
+    }
+    if (statement.isEmpty()) {
+        throw DatabaseError(u"The query text holds no statement"_s);
+    }
+    if (auto pg = connection_.driverKind() == u"PSQL"_s ? makePgBackend(db, statement) : nullptr) {
         backend_ = std::move(pg);
     } else {
-        backend_ = std::make_unique<QtBackend>(db, sql_, connection_.driverKind());
+        backend_ = std::make_unique<QtBackend>(db, statement, connection_.driverKind(),
+                                               !connection_.inTransaction());
     }
 }
 

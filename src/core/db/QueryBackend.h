@@ -17,6 +17,22 @@ inline constexpr int kLargeTextSize = 1000000;
                               .arg(f.name, text, fieldTypeName(f.type).mid(2)));
 }
 
+/// A query that would change data is refused before it changes anything;
+/// `what` says which statement or what the database answered. Callers add
+/// their own context and final full stop.
+[[noreturn]] inline void refuseWritingQuery(const QString& what) {
+    throw DatabaseError(
+        QStringLiteral("The query is not read-only, so it is not run (%1); a query may only "
+                       "read data, for example with SELECT or WITH ... SELECT")
+            .arg(what));
+}
+
+[[noreturn]] inline void refuseSeveralStatements() {
+    throw DatabaseError(
+        QStringLiteral("The query text holds more than one statement, so it is not run; a "
+                       "query is exactly one statement that reads data"));
+}
+
 /// How a query reads its rows: through a driver library directly or through
 /// Qt SQL. The first row is current after construction. A reader overrides
 /// value() or readField(), each of which the other is built on.
@@ -56,5 +72,9 @@ public:
 /// values arrive as the server's text (exact decimals, microseconds, bytea);
 /// nullptr when the driver offers no such handle.
 std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql);
+
+/// True when the libpq handle of a connection is idle outside a transaction
+/// block; false inside one and when the driver offers no such handle.
+bool pgTransactionEnded(const QSqlDatabase& db);
 
 }  // namespace qm

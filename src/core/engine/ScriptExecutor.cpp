@@ -6,20 +6,74 @@
 #include "engine/TDM.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
 namespace qm {
 
-void appendLinesToFile(const QString& path, const QStringList& lines) {
+namespace {
+
+QString notRegularFile(const QString& path) {
+    return u"Cannot write log file \"%1\": it is not a regular file"_s.arg(path);
+}
+
+// The start of a statement for a message: its first line after comments.
+QString statementHead(const QString& piece) {
+    QString head = statementBody(piece).section(u'\n', 0, 0).simplified();
+    if (head.size() > 60) {
+        head = head.left(57) + u"..."_s;
+    }
+    return head;
+}
+
+}  // namespace
+
+void checkLogFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists()) {
+        if (!info.isFile()) {
+            throw Error(notRegularFile(path));
+        }
+        QFile existing(path);
+        if (!existing.open(QIODevice::ReadOnly)) {
+            throw Error(u"Cannot read log file \"%1\": %2"_s.arg(path, existing.errorString()));
+        }
+    }
+    // Opening the new file that would replace the log shows whether the
+    // folder takes it; nothing is written and the new file goes again.
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        throw Error(u"Cannot write log file \"%1\": %2"_s.arg(path, probe.errorString()));
+    }
+    probe.cancelWriting();
+}
+
+void appendLinesToFile(const QString& path, const QStringList& lines, int lockWaitMs) {
+    QLockFile lock(path + u".lock"_s);
+    if (!lock.tryLock(lockWaitMs)) {
+        const QString reason =
+            lock.error() == QLockFile::LockFailedError
+                ? u"another run still writes it (lock file \"%1.lock\")"_s.arg(path)
+                : u"cannot create the lock file \"%1.lock\""_s.arg(path);
+        throw Error(u"Cannot write log file \"%1\": %2"_s.arg(path, reason));
+    }
     QByteArray content;
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        throw Error(notRegularFile(path));
+    }
     QFile existing(path);
     if (existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly)) {
             throw Error(u"Cannot read log file \"%1\": %2"_s.arg(path, existing.errorString()));
         }
         content = existing.readAll();
+        if (existing.error() != QFileDevice::NoError) {
+            throw Error(u"Cannot read log file \"%1\": %2"_s.arg(path, existing.errorString()));
+        }
         existing.close();
         if (!content.isEmpty() && !content.endsWith('\n')) {
             content += "\r\n";
@@ -44,11 +98,44 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
     executed_ = 0;
     error_.clear();
     reopenPending_ = false;
+    logFailed_ = false;
     if (options.logFileName.isEmpty() &&
         !messages_.askYesNo(
             u"The \"Auto log sql file\" file name is empty in the preferences window (menu "
             "\"File\" -> \"Preferences\"). Proceed without logging committed statements?"_s)) {
         return Outcome::NotRun;
+    }
+    const int selStart = editor.selectionStart();
+    const int selLength = editor.selectionLength();
+    const bool hasSelection = selLength > 0;
+    const QString all = editor.text();
+    const QString text = hasSelection ? all.mid(selStart, selLength) : all;
+    const QStringList pieces = cutStatements(text);
+
+    // The run is one transaction: a statement that ends it would commit part
+    // of the script (or roll it back) behind the run's back.
+    for (qsizetype k = 0; k < pieces.size(); ++k) {
+        const QString words = transactionControlWords(pieces[k]);
+        if (!words.isEmpty()) {
+            error_ =
+                u"The script is not run: statement %1 (\"%2\") is a %3 statement, which "
+                "ends or starts a transaction. The script runs in one transaction of its "
+                "own, so that all of its statements take effect or none; take the statement "
+                "out of the script."_s.arg(k + 1)
+                    .arg(statementHead(pieces[k]), words);
+            messages_.showError(error_);
+            return Outcome::Refused;
+        }
+    }
+    const bool logging = !options.logFileName.isEmpty() && !options.disableLogging;
+    if (logging) {
+        try {
+            checkLogFile(options.logFileName);
+        } catch (const Error& e) {
+            error_ = u"The script is not run: %1"_s.arg(e.message());
+            messages_.showError(error_);
+            return Outcome::Refused;
+        }
     }
     dm_.ConnectTarget();  // shows its own error and aborts silently
 
@@ -60,20 +147,26 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         log << u"/* Target odbc alias \"%1\" */ "_s.arg(dm_.DestDatabase().aliasName());
         dm_.setAliasHeaderPending(false);
     }
-    const int selStart = editor.selectionStart();
-    const int selLength = editor.selectionLength();
-    const bool hasSelection = selLength > 0;
-    const QString all = editor.text();
-    const QString text = hasSelection ? all.mid(selStart, selLength) : all;
 
     Connection& target = dm_.DestDatabase();
     target.startTransaction();
     try {
         log << QString();
-        for (const QString& piece : cutStatements(text)) {
-            target.execute(piece);
-            if (++executed_ % 10000 == 0) {
-                dm_.reportProgress(u"Executed %1 statements"_s.arg(executed_));
+        for (qsizetype k = 0; k < pieces.size(); ++k) {
+            const QString& piece = pieces[k];
+            // Comments alone are no statement: some servers refuse them.
+            if (!statementBody(piece).isEmpty()) {
+                target.execute(piece);
+                if (target.transactionEndedOnServer()) {
+                    throw Error(
+                        u"Statement %1 (\"%2\") ended the run's transaction: what it and the "
+                        "statements before it changed may have been committed. No further "
+                        "statement was executed."_s.arg(k + 1)
+                            .arg(statementHead(piece)));
+                }
+                if (++executed_ % 10000 == 0) {
+                    dm_.reportProgress(u"Executed %1 statements"_s.arg(executed_));
+                }
             }
             log << piece + u';' << QString();
         }
@@ -91,11 +184,13 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
     }
     // Committed: what follows can fail but no longer undo the statements.
     try {
-        if (!options.logFileName.isEmpty() && !options.disableLogging) {
-            appendLinesToFile(options.logFileName, log);
+        if (logging) {
+            appendLinesToFile(options.logFileName, log, options.logLockWaitMs);
         }
     } catch (const Error& e) {
-        error_ = e.message();
+        logFailed_ = true;
+        error_ =
+            u"The statements are committed, but the log was not written: %1"_s.arg(e.message());
         messages_.showError(error_);
     }
     if (options.deleteCommitted) {

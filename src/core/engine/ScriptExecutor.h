@@ -22,28 +22,38 @@ public:
     virtual void setFocus() {}
 };
 
+/// How long a run waits for another run that is writing the same log.
+inline constexpr int kLogLockWaitMs = 10000;
+
 /// Options of one run, as the "Script" tab and the preferences set them.
 struct ScriptRunOptions {
     QString logFileName;           // "Auto log sql file"; empty: no log
     bool selectNext = false;       // "Select next statement automatically, ..."
     bool deleteCommitted = false;  // "Delete statements after it is executed successfully"
     bool disableLogging = false;   // "Disable logging"
+    int logLockWaitMs = kLogLockWaitMs;
 };
 
 /// Executes the script editor's text, or its selection, statement by
 /// statement in one transaction on the target connection, and appends the
 /// run to the log file. A failure rolls everything back, logs nothing and
-/// leaves the editor as it was.
+/// leaves the editor as it was. A script that would end or start a
+/// transaction itself, or a log file that cannot be written, is refused
+/// before anything is executed.
 class ScriptExecutor {
 public:
     ScriptExecutor(TDM& dm, MessageViewer& messages) : dm_(dm), messages_(messages) {}
 
-    enum class Outcome { Committed, RolledBack, NotRun };
-    /// Runs the editor's script. Statements executed in the last run are
-    /// counted in executedCount(); the message of a failure is errorText().
+    /// Refused: nothing was executed (the reason is errorText()).
+    enum class Outcome { Committed, RolledBack, NotRun, Refused };
+    /// Runs the editor's script. Statements sent to the database in the last
+    /// run (pieces holding only comments are not sent) are counted in
+    /// executedCount(); the message of a failure is errorText().
     Outcome run(ScriptEditor& editor, const ScriptRunOptions& options);
 
     int executedCount() const { return executed_; }
+    /// Set when the run committed but its log could not be written.
+    bool logFailed() const { return logFailed_; }
     const QString& errorText() const { return error_; }
     /// Set after a commit while a target list is loaded: it no longer shows
     /// the database and should be loaded again.
@@ -55,11 +65,21 @@ private:
     int executed_ = 0;
     QString error_;
     bool reopenPending_ = false;
+    bool logFailed_ = false;
 };
 
 /// Appends lines to a text file by writing it whole to a new file that then
 /// replaces it, so a failure leaves the previous file intact. Lines end in
-/// CR LF. Raises Error when the file cannot be read or written.
-void appendLinesToFile(const QString& path, const QStringList& lines);
+/// CR LF. The lock file "<path>.lock" is held from reading to replacing, so
+/// that runs sharing a log keep each other's lines; another run's lock is
+/// waited for up to lockWaitMs. Raises Error when the file cannot be read or
+/// written.
+void appendLinesToFile(const QString& path, const QStringList& lines,
+                       int lockWaitMs = kLogLockWaitMs);
+
+/// Raises Error when a log file could not be extended: a path that is not a
+/// regular file, an existing file that cannot be read, or a folder that
+/// takes no new file. Nothing is changed.
+void checkLogFile(const QString& path);
 
 }  // namespace qm

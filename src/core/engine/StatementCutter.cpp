@@ -73,7 +73,55 @@ qsizetype skipSpecial(const QString& t, qsizetype i) {
     return i;
 }
 
+// The word starting at i (letters, digits and "_"), upper case.
+QString wordAt(const QString& t, qsizetype i) {
+    qsizetype k = i;
+    while (k < t.size() && isIdentChar(t[k])) {
+        ++k;
+    }
+    return t.mid(i, k - i).toUpper();
+}
+
+// Position of the first character at or after i that is neither blank nor
+// part of a comment.
+qsizetype skipBlanksAndComments(const QString& t, qsizetype i) {
+    const qsizetype n = t.size();
+    while (i < n) {
+        if (t[i].isSpace()) {
+            ++i;
+            continue;
+        }
+        const bool comment =
+            i + 1 < n && ((t[i] == u'-' && t[i + 1] == u'-') || (t[i] == u'/' && t[i + 1] == u'*'));
+        if (!comment) {
+            break;
+        }
+        i = skipSpecial(t, i);
+    }
+    return i;
+}
+
 }  // namespace
+
+QString statementBody(const QString& piece) {
+    return piece.mid(skipBlanksAndComments(piece, 0));
+}
+
+QString transactionControlWords(const QString& piece) {
+    const qsizetype start = skipBlanksAndComments(piece, 0);
+    const QString first = wordAt(piece, start);
+    if (first == u"COMMIT"_s || first == u"END"_s || first == u"ROLLBACK"_s ||
+        first == u"ABORT"_s || first == u"BEGIN"_s) {
+        return first;
+    }
+    if (first == u"START"_s || first == u"PREPARE"_s) {
+        const QString second = wordAt(piece, skipBlanksAndComments(piece, start + first.size()));
+        if (second == u"TRANSACTION"_s) {
+            return first + u" TRANSACTION"_s;
+        }
+    }
+    return {};
+}
 
 QStringList cutStatements(const QString& text) {
     QStringList pieces;

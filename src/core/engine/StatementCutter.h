@@ -15,4 +15,15 @@ namespace qm {
 /// that follows it.
 QStringList cutStatements(const QString& text);
 
+/// A piece from its first word on: blanks and comments in front of it are
+/// left out. Empty when the piece holds nothing but blanks and comments, so
+/// that there is nothing to send to a database.
+QString statementBody(const QString& piece);
+
+/// The words a piece starts with when it ends or starts a transaction
+/// (COMMIT, END, ROLLBACK, ABORT, BEGIN, START TRANSACTION, PREPARE
+/// TRANSACTION), in upper case with single blanks; empty for any other
+/// statement. Letter case, blanks and comments in front do not matter.
+QString transactionControlWords(const QString& piece);
+
 }  // namespace qm
