@@ -3,7 +3,7 @@
 #include "common/Errors.h"
 #include "db/Connection.h"
 #include "db/QueryBackend.h"
-#include "engine/StatementCutter.h"
+#include "db/StatementCutter.h"
 #include "list/RowStore.h"
 #include "list/ValueText.h"
 

@@ -1,8 +1,9 @@
 #include "engine/ScriptExecutor.h"
 
 #include "common/Errors.h"
+#include "common/TextFile.h"
 #include "engine/EngineView.h"
-#include "engine/StatementCutter.h"
+#include "db/StatementCutter.h"
 #include "engine/TDM.h"
 
 #include <QFile>
@@ -60,21 +61,15 @@ void appendLinesToFile(const QString& path, const QStringList& lines, int lockWa
                 : u"cannot create the lock file \"%1.lock\""_s.arg(path);
         throw Error(u"Cannot write log file \"%1\": %2"_s.arg(path, reason));
     }
-    QByteArray content;
+    // The log is replaced whole, so it must be a file: a device or FIFO in
+    // its place is refused rather than written to.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         throw Error(notRegularFile(path));
     }
-    QFile existing(path);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly)) {
-            throw Error(u"Cannot read log file \"%1\": %2"_s.arg(path, existing.errorString()));
-        }
-        content = existing.readAll();
-        if (existing.error() != QFileDevice::NoError) {
-            throw Error(u"Cannot read log file \"%1\": %2"_s.arg(path, existing.errorString()));
-        }
-        existing.close();
+    QByteArray content;
+    if (info.exists()) {
+        content = TextFile::readBytes(path);
         if (!content.isEmpty() && !content.endsWith('\n')) {
             content += "\r\n";
         }
@@ -82,16 +77,7 @@ void appendLinesToFile(const QString& path, const QStringList& lines, int lockWa
     for (const QString& line : lines) {
         content += line.toUtf8() + "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.flush() || file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw Error(u"Cannot write log file \"%1\": %2"_s.arg(path, reason));
-    }
-    if (!file.commit()) {
-        throw Error(u"Cannot write log file \"%1\": %2"_s.arg(path, file.errorString()));
-    }
+    TextFile::writeAtomically(path, content);
 }
 
 ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRunOptions& options) {

@@ -1,4 +1,4 @@
-#include "engine/StatementCutter.h"
+#include "db/StatementCutter.h"
 
 using namespace Qt::StringLiterals;
 

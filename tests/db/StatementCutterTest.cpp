@@ -1,4 +1,4 @@
-#include "engine/StatementCutter.h"
+#include "db/StatementCutter.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
