@@ -2,9 +2,12 @@
 // written from the marks of the target list.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/SqlIdentifier.h"
 #include "engine/SqlLiteral.h"
+#include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/ValueText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +24,15 @@ QString TDM::SqlLiteral(int field) const {
     return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
 }
 
+SqlDialect TDM::targetDialect() const {
+    return destDatabase_.isConnected() ? dialectOfDriver(destDatabase_.driverKind())
+                                       : SqlDialect::Generic;
+}
+
+QString TDM::sqlName(int field) const {
+    return SqlIdentifier::of(destMemData_.field(field).name, targetDialect());
+}
+
 void TDM::MakeScript() {
     if (!destMemData_.isOpen()) {
         messages_.showInfo(
@@ -31,7 +43,65 @@ void TDM::MakeScript() {
     view_.showScriptTab();
 }
 
+void TDM::checkNewRowKeys() {
+    MemData& d = destMemData_;
+    d.post();
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    std::vector<int> keyFields;
+    std::vector<SqliteAffinity> affinities;
+    const bool sqlite = targetDialect() == SqlDialect::SQLite;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const int f = d.findDataField(key.fieldCount() == 1 ? key.spec() : key.fieldName(i));
+        if (f < 0) {
+            return;  // the statements name the missing key column
+        }
+        keyFields.push_back(f);
+        const int q = destQuery_.findField(d.field(f).name);
+        affinities.push_back(sqlite && q >= 0
+                                 ? SqliteAffinityRules::of(destQuery_.field(q).declaredType)
+                                 : SqliteAffinity::Blob);
+    }
+    const auto refuse = [this](const QString& text) {
+        messages_.showError(text);
+        throw SilentAbort();
+    };
+    for (int p = 0; p < d.recordCount(); ++p) {
+        if (!d.refAt(p, newField_).i) {
+            continue;
+        }
+        const int recId = d.recIdAt(p);
+        for (std::size_t k = 0; k < keyFields.size(); ++k) {
+            const int f = keyFields[k];
+            if (userSet(recId, f)) {
+                continue;  // the user chose this key
+            }
+            if (const auto it = changedKeys_.find(recId); it != changedKeys_.end()) {
+                refuse(it->second);
+            }
+            // SQLite converts text stored into a column of numeric affinity
+            // that reads as a number: '007' is stored as 7.
+            const FieldDef& def = d.field(f);
+            const ValueRef v = d.refAt(p, f);
+            if (v.null || storageClassOf(def.type) != StorageClass::Bytes ||
+                isBinaryType(def.type) || def.type == FieldType::BCD) {
+                continue;
+            }
+            const QString text = ValueText::toText(v.toValue(), def.type);
+            QString stored;
+            if (!SqliteAffinityRules::keepsText(affinities[k], text, &stored)) {
+                refuse(
+                    u"The new row with key field \"%1\" = %2 cannot be inserted: the target's "
+                    "key column would store the key as %3, which is another key. No script "
+                    "was written"_s.arg(def.name, qm::SqlLiteral::quoteText(text), stored));
+            }
+        }
+    }
+}
+
 void TDM::ScriptCurrentTableSetup(bool clearFirst) {
+    if (destMemData_.isOpen()) {
+        checkNewRowKeys();
+    }
     if (clearFirst) {
         view_.scriptClear();
     }
@@ -75,8 +145,8 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
 QString TDM::keyConditions() {
     QStringList conditions;
     for (int i = 0; i < KeyFieldCount(); ++i) {
-        const QString name = KeyFieldName(i);
-        conditions << u"%1 = %2"_s.arg(name, SqlLiteral(destMemData_.fieldIndex(name)));
+        const int column = destMemData_.dataFieldIndex(KeyFieldName(i));
+        conditions << u"%1 = %2"_s.arg(sqlName(column), SqlLiteral(column));
     }
     return conditions.join(u" AND "_s);
 }
@@ -90,7 +160,7 @@ void TDM::WriteUpdateStatement() {
     bool located = false;
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
-        const int column = d.findField(name);
+        const int column = d.findDataField(name);
         if (column < 0 || name == spec) {
             continue;
         }
@@ -104,7 +174,7 @@ void TDM::WriteUpdateStatement() {
             }
             located = true;
         }
-        const int origColumn = orig.findField(name);
+        const int origColumn = orig.findDataField(name);
         if (origColumn >= 0 &&
             ValueEquality::equal(d.ref(column), d.field(column).type, orig.ref(origColumn),
                                  orig.field(origColumn).type)) {
@@ -117,7 +187,7 @@ void TDM::WriteUpdateStatement() {
                                                  : SqlDialect::Generic)
                             : u"NULL"_s;
         // The old value only ever stands inside the comment, which it must not end.
-        assignments << u"%1 = %2/* Was: %3 */"_s.arg(name, SqlLiteral(column),
+        assignments << u"%1 = %2/* Was: %3 */"_s.arg(sqlName(column), SqlLiteral(column),
                                                      SqlLiteral::commentSafe(was));
     }
     if (assignments.isEmpty()) {
@@ -134,11 +204,14 @@ void TDM::WriteInsertStatement() {
     QStringList literals;
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
-        const int column = d.findField(name);
+        const int column = d.findDataField(name);
         if (column < 0 || (name == spec && d.isNull(column))) {
             continue;  // a null single key is left to the database
         }
-        names << name;
+        if (targetOnly(column) && !userSet(static_cast<int>(d.ref(0).i), column)) {
+            continue;  // so is a column the source lacks, unless the user set it
+        }
+        names << sqlName(column);
         literals << SqlLiteral(column);
     }
     view_.scriptAppendLine(u"INSERT INTO %1 (%2) VALUES (%3);"_s.arg(
