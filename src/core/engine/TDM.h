@@ -205,6 +205,8 @@ private:
     /// Refuses, before anything is written, a script that would insert a row
     /// under another key than its source row's.
     void checkNewRowKeys();
+    /// A value as a message shows it: its literal, shortened when long.
+    static QString valueForMessage(const Value& value, FieldType type);
     /// Refuses a side whose rows repeat a key value, as a null key is refused.
     void checkUniqueKey(const MemData& list, const QString& side);
     QString currentTableText(int field) const;

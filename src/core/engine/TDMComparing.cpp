@@ -173,6 +173,12 @@ bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
     }
 }
 
+QString TDM::valueForMessage(const Value& value, FieldType type) {
+    constexpr qsizetype kLongest = 80;
+    const QString literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
+}
+
 void TDM::checkUniqueKey(const MemData& list, const QString& side) {
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     const int n = key.fieldCount();
@@ -193,9 +199,8 @@ void TDM::checkUniqueKey(const MemData& list, const QString& side) {
     }
     QStringList values;
     for (int f : fields) {
-        values << u"%1 = %2"_s.arg(
-            list.field(f).name,
-            qm::SqlLiteral::of(list.valueAt(pos, f), list.field(f).type, SqlDialect::Generic));
+        values << u"%1 = %2"_s.arg(list.field(f).name,
+                                   valueForMessage(list.valueAt(pos, f), list.field(f).type));
     }
     keyMessage(
         u"Key field \"%1\" does not identify the %2 rows: more than one row has %3. Primary "

@@ -2,7 +2,6 @@
 // source; the statements written from its marks then change the database.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
-#include "engine/SqlLiteral.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
 #include "list/ValueText.h"
@@ -83,8 +82,8 @@ void TDM::CopySourceRecordToTarget() {
                 changedKeys_[static_cast<int>(d.ref(0).i)] =
                     u"The source row with key field \"%1\" = %2 cannot be copied to the target: "
                     "its key column would hold %3, which is another key. No script was written"_s
-                        .arg(def.name, qm::SqlLiteral::of(s.value(sf), from, SqlDialect::Generic),
-                             qm::SqlLiteral::of(copied, def.type, SqlDialect::Generic));
+                        .arg(def.name, valueForMessage(s.value(sf), from),
+                             valueForMessage(copied, def.type));
             }
         }
         d.setAsBool(newField_, true);

@@ -92,7 +92,7 @@ void TDM::checkNewRowKeys() {
                 refuse(
                     u"The new row with key field \"%1\" = %2 cannot be inserted: the target's "
                     "key column would store the key as %3, which is another key. No script "
-                    "was written"_s.arg(def.name, qm::SqlLiteral::quoteText(text), stored));
+                    "was written"_s.arg(def.name, valueForMessage(v.toValue(), def.type), stored));
             }
         }
     }
