@@ -184,6 +184,11 @@ private:
     void FillNewRecordDefaults();
     /// A target column that the source list lacks while it is open.
     bool targetOnly(int field) const;
+    /// targetOnly of every target list column, by column index.
+    std::vector<bool> targetOnlyColumns() const;
+    /// The INSERT of the current target row; target-only columns the user
+    /// did not set are left to the database's defaults.
+    void writeInsertStatement(const std::vector<bool>& targetOnlyColumns);
     /// Whether the user assigned the value of that column of a new target row.
     bool userSet(int recId, int field) const;
     static std::uint64_t cellKey(int recId, int field) {

@@ -130,9 +130,10 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
             WriteUpdateStatement();
         }
     }
+    const std::vector<bool> leftToTheDatabase = targetOnlyColumns();
     for (d.first(); !d.eof(); d.next()) {
         if (d.asBool(newField_)) {
-            WriteInsertStatement();
+            writeInsertStatement(leftToTheDatabase);
         }
     }
     for (d.first(); !d.eof(); d.next()) {
@@ -197,7 +198,19 @@ void TDM::WriteUpdateStatement() {
         u"UPDATE %1 SET %2 WHERE %3;"_s.arg(table, assignments.join(u", "_s), keyConditions()));
 }
 
+std::vector<bool> TDM::targetOnlyColumns() const {
+    std::vector<bool> flags(static_cast<std::size_t>(destMemData_.fieldCount()), false);
+    for (int f = 1; f < destMemData_.fieldCount(); ++f) {
+        flags[static_cast<std::size_t>(f)] = targetOnly(f);
+    }
+    return flags;
+}
+
 void TDM::WriteInsertStatement() {
+    writeInsertStatement(targetOnlyColumns());
+}
+
+void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns) {
     MemData& d = destMemData_;
     const QString spec = currentTableText(tf_.PrimaryKeySpec);
     QStringList names;
@@ -208,7 +221,8 @@ void TDM::WriteInsertStatement() {
         if (column < 0 || (name == spec && d.isNull(column))) {
             continue;  // a null single key is left to the database
         }
-        if (targetOnly(column) && !userSet(static_cast<int>(d.ref(0).i), column)) {
+        if (targetOnlyColumns[static_cast<std::size_t>(column)] &&
+            !userSet(static_cast<int>(d.ref(0).i), column)) {
             continue;  // so is a column the source lacks, unless the user set it
         }
         names << sqlName(column);
