@@ -372,21 +372,22 @@ TEST_F(KeyTest, NullKeyInTheSourceClosesItEvenAlone) {
     EXPECT_EQ(h.view.counts[Side::Source], u"Not open"_s);
 }
 
-TEST_F(KeyTest, DuplicateSourceKeysMatchTheFirstSourceRow) {
+TEST_F(KeyTest, DuplicateKeysCloseTheSideLikeANullKey) {
     makeDatabases({u"CREATE TABLE t (id INTEGER, v TEXT)"_s,
                    u"INSERT INTO t VALUES (7, 'first'), (7, 'second'), (8, 'x')"_s},
                   {u"CREATE TABLE t (id INTEGER, v TEXT)"_s,
-                   u"INSERT INTO t VALUES (7, 'second'), (7, 'first'), (8, 'x')"_s});
+                   u"INSERT INTO t VALUES (7, 'second'), (8, 'x')"_s});
     configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"id"_s});
-    ASSERT_TRUE(h.openSource());
     ASSERT_TRUE(h.openTarget());
-    EXPECT_EQ(EngineHarness::rows(target(), {u"v"_s, u"Difference"_s}),
-              (QStringList{u"second|True"_s, u"first|False"_s, u"x|False"_s}));
-    const int v = source().fieldIndex(u"v"_s);
-    target().first();
-    source().last();
-    h.dm.SyncSourceToTarget();
-    EXPECT_EQ(source().asText(v), u"first"_s);
+    EXPECT_FALSE(h.openSource());
+    EXPECT_EQ(h.view.infos,
+              QStringList{u"Key field \"id\" does not identify the source rows: more than one row "
+                          "has id = 7. Primary key fields should hold a different value in every "
+                          "row"_s});
+    EXPECT_EQ(h.view.counts[Side::Source], u"Not open"_s);
+    // The target keeps the marks it had alone.
+    EXPECT_EQ(EngineHarness::column(target(), u"OnlyInDest"_s),
+              (QStringList{u"True"_s, u"True"_s}));
 }
 
 // --- failures while opening -----------------------------------------------------------
@@ -461,17 +462,38 @@ TEST_P(BadQueryTest, ShowsAnErrorAndLeavesTheListClosed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Queries, BadQueryTest,
-    ::testing::Values(
-        BadQueryCase{"SourceSyntax", Side::Source, "SELEC * FROM t", "syntax"},
-        BadQueryCase{"TargetSyntax", Side::Target, "SELECT * FRM t", "syntax"},
-        BadQueryCase{"MissingTable", Side::Target, "SELECT * FROM nothere", "nothere"},
-        BadQueryCase{"EmptyQuery", Side::Source, "  ", "empty"},
-        BadQueryCase{"TargetFieldNamedDel", Side::Target, "SELECT id, 1 AS Del FROM t", "Del"},
-        BadQueryCase{"TargetFieldNamedDifference", Side::Target,
-                     "SELECT id, v AS difference FROM t", "difference"},
-        BadQueryCase{"SourceFieldNamedOnlyInSource", Side::Source,
-                     "SELECT id, 0 AS OnlyInSource FROM t", "OnlyInSource"}),
+    ::testing::Values(BadQueryCase{"SourceSyntax", Side::Source, "SELEC * FROM t", "syntax"},
+                      BadQueryCase{"TargetSyntax", Side::Target, "SELECT * FRM t", "syntax"},
+                      BadQueryCase{"MissingTable", Side::Target, "SELECT * FROM nothere",
+                                   "nothere"},
+                      BadQueryCase{"EmptyQuery", Side::Source, "  ", "empty"}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// A query column named like one of the lists' own columns is a data column
+// of its own: it is compared, and the flag keeps its meaning.
+TEST_F(SqliteEngineTest, ColumnsNamedLikeFlagsAreData) {
+    const QStringList rows = {u"CREATE TABLE t (id INTEGER, v TEXT)"_s,
+                              u"INSERT INTO t VALUES (1, 'a'), (2, 'b')"_s};
+    makeDatabases(rows, rows);
+    const QString query =
+        u"SELECT id, v AS Del, v AS difference, v AS OnlyInSource, id AS recid FROM t"_s;
+    configure({query,
+               u"SELECT id, v AS Del, upper(v) AS difference, v AS OnlyInSource, "
+               "id AS recid FROM t"_s,
+               u"id"_s});
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(h.view.messages(), QStringList());
+    const MemData& d = target();
+    const int del = d.findDataField(u"Del");
+    ASSERT_GT(del, d.fieldIndex(u"Del"_s));
+    EXPECT_EQ(EngineHarness::column(target(), u"Difference"_s),
+              (QStringList{u"True"_s, u"True"_s}));
+    EXPECT_EQ(EngineHarness::column(source(), u"OnlyInSource"_s),
+              (QStringList{u"False"_s, u"False"_s}));
+    EXPECT_EQ(target().valueAt(1, del).asBytes(), QByteArray("b"));
+    EXPECT_EQ(target().valueAt(1, d.findDataField(u"RecId")).asInt(), 2);
+}
 
 }  // namespace
 }  // namespace qm::test

@@ -294,29 +294,50 @@ TEST(MemDataValues, ChangeHandlerRunsOnEveryAssignment) {
 
 // --- columns -----------------------------------------------------------------------
 
-TEST(MemDataColumns, NamesMustBeNewIdentifiers) {
+TEST(MemDataColumns, NamesMustBeNewAmongTheirKind) {
     MemData list(u"Setup"_s);
     FieldDef def;
     def.name = u"Name"_s;
     EXPECT_EQ(list.addField(def), 1);
-    def.name = u"Field_2"_s;
-    EXPECT_EQ(list.addField(def), 2);
-
-    for (const QString& bad : {u"NAME"_s, u"recid"_s, u"My Field"_s, u"a-b"_s, u"x.y"_s}) {
-        def.name = bad;
-        EXPECT_THROW(list.addField(def), Error) << bad.toStdString();
+    FieldDef flag;
+    flag.name = u"Del"_s;
+    flag.type = FieldType::Boolean;
+    flag.tag = kFlagTag;
+    EXPECT_EQ(list.addField(flag), 2);
+    // Any name a query can return is a data column's name, also one of the
+    // list's own columns (RecId, a flag).
+    int next = 3;
+    for (const QString& name :
+         {u"My Field"_s, u"a-b"_s, u"x.y"_s, u"1st"_s, u"recid"_s, u"DEL"_s}) {
+        def.name = name;
+        EXPECT_EQ(list.addField(def), next++) << name.toStdString();
     }
+    for (const QString& taken : {u"NAME"_s, u"my field"_s}) {
+        def.name = taken;
+        EXPECT_THROW(list.addField(def), Error) << taken.toStdString();
+    }
+    flag.name = u"del"_s;
+    EXPECT_THROW(list.addField(flag), Error) << "a second flag of that name";
     def.name = u"Odd"_s;
     def.type = FieldType::Guid;
     EXPECT_THROW(list.addField(def), Error) << "not a column type";
-    EXPECT_EQ(list.fieldCount(), 3);
+    EXPECT_EQ(list.fieldCount(), next);
+
+    // Own columns come first for findField; findDataField passes them by.
+    EXPECT_EQ(list.findField(u"recid"), 0);
+    EXPECT_EQ(list.findDataField(u"RecId"), 7);
+    EXPECT_EQ(list.findField(u"del"), 2);
+    EXPECT_EQ(list.findDataField(u"del"), 8);
+    EXPECT_EQ(list.findDataField(u"name"), 1);
+    EXPECT_EQ(list.findDataField(u"OnlyInDest"), -1);
+    EXPECT_THROW(list.dataFieldIndex(u"OnlyInDest"), Error);
 
     list.open();
     def.type = FieldType::String;
     def.name = u"Late"_s;
     EXPECT_THROW(list.addField(def), Error) << "list is open";
     list.close();
-    EXPECT_EQ(list.addField(def), 3);
+    EXPECT_EQ(list.addField(def), next);
 }
 
 TEST(MemDataColumns, FieldLookupIgnoresCase) {

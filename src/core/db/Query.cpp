@@ -292,7 +292,8 @@ public:
             f.name = QString::fromUtf8(sqlite3_column_name(stmt_.get(), i));
             const char* decl = sqlite3_column_decltype(stmt_.get(), i);
             if (decl && *decl) {
-                f.type = sqliteDeclaredType(QString::fromUtf8(decl), f.size);
+                f.declaredType = QString::fromUtf8(decl);
+                f.type = sqliteDeclaredType(f.declaredType, f.size);
             } else {
                 // An expression: its first value decides, as SQLite has no declared type.
                 switch (eof_ ? SQLITE_NULL : sqlite3_column_type(stmt_.get(), i)) {

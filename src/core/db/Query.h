@@ -17,6 +17,9 @@ struct QueryField {
     QString name;
     FieldType type = FieldType::String;
     int size = 0;
+    /// The column's declared type where the driver tells it (SQLite), which
+    /// decides how SQLite converts values stored into the column.
+    QString declaredType;
 };
 
 /// A query on a connection: runs SQL text and steps through the rows, with

@@ -29,6 +29,35 @@ FieldDef typedField(const QString& name, FieldType type, const QString& label = 
     return f;
 }
 
+// Columns are found by name without regard to case, in the lists and in the
+// statements, so a query whose column names are not told apart that way
+// cannot be compared; the message says which column to rename.
+void checkColumnNames(const Query& query, const QString& side) {
+    for (int i = 0; i < query.fieldCount(); ++i) {
+        const QString& name = query.field(i).name;
+        if (name.isEmpty()) {
+            throw Error(
+                u"The %1 query returns a column without a name (column %2); give it a name "
+                "with AS"_s.arg(side)
+                    .arg(i + 1));
+        }
+        for (int j = 0; j < i; ++j) {
+            const QString& earlier = query.field(j).name;
+            if (earlier == name) {
+                throw Error(
+                    u"The %1 query returns more than one column named \"%2\"; give each "
+                    "column its own name with AS"_s.arg(side, name));
+            }
+            if (earlier.compare(name, Qt::CaseInsensitive) == 0) {
+                throw Error(
+                    u"The %1 query returns the columns \"%2\" and \"%3\", whose names "
+                    "differ only in case; columns are matched by name without regard to "
+                    "case, so give each its own name"_s.arg(side, earlier, name));
+            }
+        }
+    }
+}
+
 }  // namespace
 
 TDM::TDM(EngineView& view, MessageViewer& messages)
@@ -231,11 +260,25 @@ void TDM::DestMemDataNewRecord() {
     }
 }
 
+bool TDM::targetOnly(int field) const {
+    return sourceMemData_.isOpen() && !destMemData_.isOwnColumn(field) &&
+           sourceMemData_.findDataField(destMemData_.field(field).name) < 0;
+}
+
+bool TDM::userSet(int recId, int field) const {
+    return userSetCells_.contains(cellKey(recId, field));
+}
+
 void TDM::FillNewRecordDefaults() {
     MemData& d = destMemData_;
+    const bool wasAssigning = engineAssigning_;
+    engineAssigning_ = true;
+    Finally restore([this, wasAssigning] { engineAssigning_ = wasAssigning; });
     for (int f = 1; f < d.fieldCount(); ++f) {
         const FieldDef& def = d.field(f);
-        if (def.tag == kFlagTag || def.kind != FieldKind::Data || !d.isNull(f)) {
+        // A column only the target has gets its value from the database's
+        // default, not from an invented one.
+        if (def.tag == kFlagTag || def.kind != FieldKind::Data || !d.isNull(f) || targetOnly(f)) {
             continue;
         }
         if (def.type == FieldType::String) {
@@ -346,7 +389,7 @@ void TDM::CopyColumns(MemData& list, const MemData& from) {
     list.close();
     for (int i = 0; i < from.fieldCount(); ++i) {
         const FieldDef& src = from.field(i);
-        if (src.name == u"RecId"_s || !isUsableType(src.type)) {
+        if (i == 0 || !isUsableType(src.type)) {
             continue;
         }
         FieldDef f = src;
@@ -363,7 +406,7 @@ void TDM::CopyColumns(MemData& list, const Query& from) {
     list.close();
     for (int i = 0; i < from.fieldCount(); ++i) {
         const QueryField& q = from.field(i);
-        if (q.name.compare(u"RecId"_s, Qt::CaseInsensitive) == 0 || !isUsableType(q.type)) {
+        if (!isUsableType(q.type)) {
             continue;
         }
         FieldDef f;
@@ -377,7 +420,7 @@ void TDM::CopyColumns(MemData& list, const Query& from) {
 void TDM::RemoveDataColumns(MemData& list) {
     list.close();
     for (int i = list.fieldCount() - 1; i > 0; --i) {
-        if (list.field(i).name != u"RecId"_s && list.field(i).tag != kFlagTag) {
+        if (!list.isOwnColumn(i)) {
             list.removeField(i);
         }
     }
@@ -444,7 +487,7 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
             throw Error(u"Field '%1' has a data type that cannot be held in a list (%2)"_s.arg(
                 q.name, fieldTypeName(q.type)));
         }
-        const int f = list.fieldIndex(q.name);
+        const int f = list.dataFieldIndex(q.name);
         if (list.storeColumn(f) < 0) {
             throw Error(u"Field '%1' cannot be modified"_s.arg(list.field(f).name));
         }
@@ -495,6 +538,7 @@ void TDM::OpenSource() {
     try {
         sourceQuery_.setSql(currentTableText(tf_.SourceQuerySQL));
         sourceQuery_.open();
+        checkColumnNames(sourceQuery_, u"source"_s);
         CopyColumns(sourceMemData_, sourceQuery_);
         view_.gridColumnsCreated(Side::Source);
         sourceMemData_.setReadOnly(false);
@@ -505,6 +549,7 @@ void TDM::OpenSource() {
             Finally pop([this] { PopSourcePosition(); });
             loadRows(sourceMemData_, sourceQuery_, -1);
         }
+        checkUniqueKey(sourceMemData_, u"source"_s);
         sourceMemData_.setReadOnly(true);
         view_.setRecordCountText(Side::Source, u"%1 records"_s.arg(sourceMemData_.recordCount()));
         view_.gridRefit(Side::Source);
@@ -542,6 +587,7 @@ void TDM::OpenTarget() {
             Finally pop([this] { PopTargetPosition(); });
             loadRows(destMemData_, destQuery_, newField_);
         }
+        checkUniqueKey(destMemData_, u"target"_s);
         view_.gridRefit(Side::Target);
         RebuildTargetCopy();
         CompareAll();
@@ -564,17 +610,28 @@ void TDM::LoadLookupDefinitions() {
 }
 
 void TDM::BuildTargetColumns() {
+    checkColumnNames(destQuery_, u"target"_s);
     destMemData_.close();
+    userSetCells_.clear();
+    changedKeys_.clear();
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QueryField& q = destQuery_.field(i);
-        if (q.name.compare(u"RecId"_s, Qt::CaseInsensitive) == 0 || !isUsableType(q.type)) {
+        if (!isUsableType(q.type)) {
             continue;
         }
         FieldDef f;
         f.name = q.name;
         f.type = q.type;
         f.size = q.size;
-        destMemData_.addField(f);
+        const int column = destMemData_.addField(f);
+        // Only assignments to new rows are noted; edits of loaded rows
+        // become UPDATEs, which name changed columns anyway.
+        destMemData_.setFieldChangeHandler(column, [this, column] {
+            MemData& d = destMemData_;
+            if (!engineAssigning_ && (d.state() == ListState::Insert || d.asBool(newField_))) {
+                userSetCells_.insert(cellKey(static_cast<int>(d.ref(0).i), column));
+            }
+        });
     }
 }
 

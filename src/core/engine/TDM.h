@@ -5,11 +5,14 @@
 #include "db/Session.h"
 #include "engine/EngineView.h"
 #include "engine/PrimaryKey.h"
+#include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
 #include "list/MemData.h"
 
 #include <QStringList>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace qm {
 
@@ -179,6 +182,19 @@ private:
     void createSetupLists();
     void createFlagColumns();
     void FillNewRecordDefaults();
+    /// A target column that the source list lacks while it is open.
+    bool targetOnly(int field) const;
+    /// targetOnly of every target list column, by column index.
+    std::vector<bool> targetOnlyColumns() const;
+    /// The INSERT of the current target row; target-only columns the user
+    /// did not set are left to the database's defaults.
+    void writeInsertStatement(const std::vector<bool>& targetOnlyColumns);
+    /// Whether the user assigned the value of that column of a new target row.
+    bool userSet(int recId, int field) const;
+    static std::uint64_t cellKey(int recId, int field) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(recId)) << 32) |
+               static_cast<std::uint32_t>(field);
+    }
     void fillCopy(MemData& copy);
     void loadRows(MemData& list, Query& query, int newFieldColumn);
     KeyPlan planKey(const MemData& list, const MemData& keyList) const;
@@ -188,12 +204,26 @@ private:
     int matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,
                  bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
+    /// Whether a source key value, copied into a target key column as
+    /// `copied`, is still the same key for the comparison.
+    bool keepsKey(const ValueRef& source, FieldType from, const Value& copied, FieldType to) const;
+    /// Refuses, before anything is written, a script that would insert a row
+    /// under another key than its source row's.
+    void checkNewRowKeys();
+    /// A value as a message shows it: its literal, shortened when long.
+    static QString valueForMessage(const Value& value, FieldType type);
+    /// Refuses a side whose rows repeat a key value, as a null key is refused.
+    void checkUniqueKey(const MemData& list, const QString& side);
     QString currentTableText(int field) const;
     /// Marks of target rows worked out by CompareTarget while loading.
     enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };
     void storeTargetMarks(const std::vector<std::uint8_t>& marks);
     void storeSourceMarks(const std::vector<bool>& found);
     QString keyConditions();
+    /// The dialect statements are written in: the target's, once connected.
+    SqlDialect targetDialect() const;
+    /// A target list column's name as it stands in a statement.
+    QString sqlName(int field) const;
     void pushPosition(MemData& list, QStringList& stack);
     void popPosition(MemData& list, QStringList& stack);
     void connectSide(Side side, Connection& connection, int aliasField);
@@ -236,6 +266,14 @@ private:
     };
     TargetDisplayWatch targetWatch_{*this};  // CompareAll stores both sides' marks at the end
     std::vector<std::uint8_t> pendingTargetMarks_;
+    /// Cells of new target rows whose value the user assigned (cellKey).
+    /// Values the engine assigns (defaults, copies from the source) are not
+    /// counted: a target-only column no one set is left to the database.
+    std::unordered_set<std::uint64_t> userSetCells_;
+    /// New target rows (by RecId) whose key a copy from the source changed,
+    /// with the message that refuses their script.
+    std::unordered_map<int, QString> changedKeys_;
+    bool engineAssigning_ = false;
     std::vector<bool> pendingSourceFound_;
 
     TableFields tf_{};

@@ -2,8 +2,10 @@
 // and counting the marks.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/SqlLiteral.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/KeyIndex.h"
 #include "list/ValueText.h"
 
 #include <cmath>
@@ -99,8 +101,8 @@ TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
         // A single key names its column by the whole spec.
         const QString name = n == 1 ? key.spec() : key.fieldName(i);
         plan.names << name;
-        plan.keyListFields.push_back(keyList.findField(name));
-        plan.listFields.push_back(list.findField(name));
+        plan.keyListFields.push_back(keyList.findDataField(name));
+        plan.listFields.push_back(list.findDataField(name));
     }
     return plan;
 }
@@ -160,6 +162,52 @@ int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const
     return list.findRow(plan.listFields, values);
 }
 
+bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
+                   FieldType to) const {
+    try {
+        const std::optional<Value> key = convertKey(source, from, to);
+        return key &&
+               KeyIndex::sameKey(ValueRef::of(*key), ValueRef::of(copied), to == FieldType::BCD);
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+QString TDM::valueForMessage(const Value& value, FieldType type) {
+    constexpr qsizetype kLongest = 80;
+    const QString literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
+}
+
+void TDM::checkUniqueKey(const MemData& list, const QString& side) {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const int n = key.fieldCount();
+    std::vector<int> fields;
+    for (int i = 0; i < n; ++i) {
+        const int f = list.findDataField(n == 1 ? key.spec() : key.fieldName(i));
+        if (f < 0) {
+            return;  // the comparison names the missing key column
+        }
+        fields.push_back(f);
+    }
+    // Rows are told apart by their key alone: with a repeated key one row
+    // would hide the others, and statements written for it would change
+    // them all. The index the comparison searches finds repeats as it is built.
+    const int pos = list.findRepeatedRow(fields);
+    if (pos < 0) {
+        return;
+    }
+    QStringList values;
+    for (int f : fields) {
+        values << u"%1 = %2"_s.arg(list.field(f).name,
+                                   valueForMessage(list.valueAt(pos, f), list.field(f).type));
+    }
+    keyMessage(
+        u"Key field \"%1\" does not identify the %2 rows: more than one row has %3. Primary "
+        "key fields should hold a different value in every row"_s.arg(key.spec(), side,
+                                                                      values.join(u", "_s)));
+}
+
 bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
     return locateWithPlan(list, keyList, planKey(list, keyList), tolerant);
 }
@@ -169,7 +217,7 @@ std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
     QStringList values;
     for (int i = 0; i < key.fieldCount(); ++i) {
         const QString name = key.fieldName(i);
-        const int f = list.findField(name);
+        const int f = list.findDataField(name);
         if (f < 0) {
             keyMessage(u"Key field \"%1\" not found"_s.arg(name));
         }
@@ -264,7 +312,7 @@ void TDM::CompareTarget() {
     if (sourceOpen) {
         plan = planKey(s, d);
         for (int f = 1; f < d.fieldCount(); ++f) {
-            const int sf = s.findField(d.field(f).name);
+            const int sf = d.isOwnColumn(f) ? -1 : s.findDataField(d.field(f).name);
             if (sf >= 0) {
                 pairs.emplace_back(f, sf);
             }
@@ -322,7 +370,7 @@ void TDM::MarkSourceOnly() {
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     std::vector<int> keyFields;
     for (int i = 0; i < key.fieldCount(); ++i) {
-        keyFields.push_back(s.findField(key.fieldName(i)));
+        keyFields.push_back(s.findDataField(key.fieldName(i)));
     }
     const bool targetOpen = d.isOpen();
     const KeyPlan plan = planKey(d, s);

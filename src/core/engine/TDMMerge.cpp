@@ -53,6 +53,13 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
 void TDM::CopySourceRecordToTarget() {
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
+    engineAssigning_ = true;
+    Finally assigned([this] { engineAssigning_ = false; });
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    QStringList keyNames;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        keyNames << (key.fieldCount() == 1 ? key.spec() : key.fieldName(i));
+    }
     d.insert();
     try {
         for (int f = 1; f < d.fieldCount(); ++f) {
@@ -60,9 +67,23 @@ void TDM::CopySourceRecordToTarget() {
             if (def.tag == kFlagTag || def.kind != FieldKind::Data) {
                 continue;
             }
-            const int sf = s.findField(def.name);
-            if (sf >= 0) {
-                d.setValue(f, convertValue(s.value(sf), s.field(sf).type, def.type));
+            const int sf = s.findDataField(def.name);
+            if (sf < 0) {
+                continue;
+            }
+            const FieldType from = s.field(sf).type;
+            const Value copied = convertValue(s.value(sf), from, def.type);
+            d.setValue(f, copied);
+            // A key that the target's column turns into another key ('007'
+            // into an integer column becomes 7) would insert the row under
+            // that other key, where a row marked for deletion may stand.
+            if (!copied.isNull() && keyNames.contains(def.name, Qt::CaseInsensitive) &&
+                !keepsKey(s.ref(sf), from, copied, def.type)) {
+                changedKeys_[static_cast<int>(d.ref(0).i)] =
+                    u"The source row with key field \"%1\" = %2 cannot be copied to the target: "
+                    "its key column would hold %3, which is another key. No script was written"_s
+                        .arg(def.name, valueForMessage(s.value(sf), from),
+                             valueForMessage(copied, def.type));
             }
         }
         d.setAsBool(newField_, true);
@@ -129,7 +150,7 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
     // Same-named data columns of both lists, flag columns left out.
     std::vector<std::pair<int, int>> pairs;
     for (int f = 1; f < d.fieldCount(); ++f) {
-        const int sf = s.findField(d.field(f).name);
+        const int sf = s.findDataField(d.field(f).name);
         if (sf >= 0 && d.field(f).tag != kFlagTag && d.field(f).kind == FieldKind::Data) {
             pairs.emplace_back(f, sf);
         }

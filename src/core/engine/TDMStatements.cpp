@@ -2,9 +2,12 @@
 // written from the marks of the target list.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/SqlIdentifier.h"
 #include "engine/SqlLiteral.h"
+#include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/ValueText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +24,15 @@ QString TDM::SqlLiteral(int field) const {
     return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
 }
 
+SqlDialect TDM::targetDialect() const {
+    return destDatabase_.isConnected() ? dialectOfDriver(destDatabase_.driverKind())
+                                       : SqlDialect::Generic;
+}
+
+QString TDM::sqlName(int field) const {
+    return SqlIdentifier::of(destMemData_.field(field).name, targetDialect());
+}
+
 void TDM::MakeScript() {
     if (!destMemData_.isOpen()) {
         messages_.showInfo(
@@ -31,7 +43,65 @@ void TDM::MakeScript() {
     view_.showScriptTab();
 }
 
+void TDM::checkNewRowKeys() {
+    MemData& d = destMemData_;
+    d.post();
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    std::vector<int> keyFields;
+    std::vector<SqliteAffinity> affinities;
+    const bool sqlite = targetDialect() == SqlDialect::SQLite;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const int f = d.findDataField(key.fieldCount() == 1 ? key.spec() : key.fieldName(i));
+        if (f < 0) {
+            return;  // the statements name the missing key column
+        }
+        keyFields.push_back(f);
+        const int q = destQuery_.findField(d.field(f).name);
+        affinities.push_back(sqlite && q >= 0
+                                 ? SqliteAffinityRules::of(destQuery_.field(q).declaredType)
+                                 : SqliteAffinity::Blob);
+    }
+    const auto refuse = [this](const QString& text) {
+        messages_.showError(text);
+        throw SilentAbort();
+    };
+    for (int p = 0; p < d.recordCount(); ++p) {
+        if (!d.refAt(p, newField_).i) {
+            continue;
+        }
+        const int recId = d.recIdAt(p);
+        for (std::size_t k = 0; k < keyFields.size(); ++k) {
+            const int f = keyFields[k];
+            if (userSet(recId, f)) {
+                continue;  // the user chose this key
+            }
+            if (const auto it = changedKeys_.find(recId); it != changedKeys_.end()) {
+                refuse(it->second);
+            }
+            // SQLite converts text stored into a column of numeric affinity
+            // that reads as a number: '007' is stored as 7.
+            const FieldDef& def = d.field(f);
+            const ValueRef v = d.refAt(p, f);
+            if (v.null || storageClassOf(def.type) != StorageClass::Bytes ||
+                isBinaryType(def.type) || def.type == FieldType::BCD) {
+                continue;
+            }
+            const QString text = ValueText::toText(v.toValue(), def.type);
+            QString stored;
+            if (!SqliteAffinityRules::keepsText(affinities[k], text, &stored)) {
+                refuse(
+                    u"The new row with key field \"%1\" = %2 cannot be inserted: the target's "
+                    "key column would store the key as %3, which is another key. No script "
+                    "was written"_s.arg(def.name, valueForMessage(v.toValue(), def.type), stored));
+            }
+        }
+    }
+}
+
 void TDM::ScriptCurrentTableSetup(bool clearFirst) {
+    if (destMemData_.isOpen()) {
+        checkNewRowKeys();
+    }
     if (clearFirst) {
         view_.scriptClear();
     }
@@ -60,9 +130,10 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
             WriteUpdateStatement();
         }
     }
+    const std::vector<bool> leftToTheDatabase = targetOnlyColumns();
     for (d.first(); !d.eof(); d.next()) {
         if (d.asBool(newField_)) {
-            WriteInsertStatement();
+            writeInsertStatement(leftToTheDatabase);
         }
     }
     for (d.first(); !d.eof(); d.next()) {
@@ -75,8 +146,8 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
 QString TDM::keyConditions() {
     QStringList conditions;
     for (int i = 0; i < KeyFieldCount(); ++i) {
-        const QString name = KeyFieldName(i);
-        conditions << u"%1 = %2"_s.arg(name, SqlLiteral(destMemData_.fieldIndex(name)));
+        const int column = destMemData_.dataFieldIndex(KeyFieldName(i));
+        conditions << u"%1 = %2"_s.arg(sqlName(column), SqlLiteral(column));
     }
     return conditions.join(u" AND "_s);
 }
@@ -90,7 +161,7 @@ void TDM::WriteUpdateStatement() {
     bool located = false;
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
-        const int column = d.findField(name);
+        const int column = d.findDataField(name);
         if (column < 0 || name == spec) {
             continue;
         }
@@ -104,7 +175,7 @@ void TDM::WriteUpdateStatement() {
             }
             located = true;
         }
-        const int origColumn = orig.findField(name);
+        const int origColumn = orig.findDataField(name);
         if (origColumn >= 0 &&
             ValueEquality::equal(d.ref(column), d.field(column).type, orig.ref(origColumn),
                                  orig.field(origColumn).type)) {
@@ -117,7 +188,7 @@ void TDM::WriteUpdateStatement() {
                                                  : SqlDialect::Generic)
                             : u"NULL"_s;
         // The old value only ever stands inside the comment, which it must not end.
-        assignments << u"%1 = %2/* Was: %3 */"_s.arg(name, SqlLiteral(column),
+        assignments << u"%1 = %2/* Was: %3 */"_s.arg(sqlName(column), SqlLiteral(column),
                                                      SqlLiteral::commentSafe(was));
     }
     if (assignments.isEmpty()) {
@@ -127,18 +198,34 @@ void TDM::WriteUpdateStatement() {
         u"UPDATE %1 SET %2 WHERE %3;"_s.arg(table, assignments.join(u", "_s), keyConditions()));
 }
 
+std::vector<bool> TDM::targetOnlyColumns() const {
+    std::vector<bool> flags(static_cast<std::size_t>(destMemData_.fieldCount()), false);
+    for (int f = 1; f < destMemData_.fieldCount(); ++f) {
+        flags[static_cast<std::size_t>(f)] = targetOnly(f);
+    }
+    return flags;
+}
+
 void TDM::WriteInsertStatement() {
+    writeInsertStatement(targetOnlyColumns());
+}
+
+void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns) {
     MemData& d = destMemData_;
     const QString spec = currentTableText(tf_.PrimaryKeySpec);
     QStringList names;
     QStringList literals;
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
-        const int column = d.findField(name);
+        const int column = d.findDataField(name);
         if (column < 0 || (name == spec && d.isNull(column))) {
             continue;  // a null single key is left to the database
         }
-        names << name;
+        if (targetOnlyColumns[static_cast<std::size_t>(column)] &&
+            !userSet(static_cast<int>(d.ref(0).i), column)) {
+            continue;  // so is a column the source lacks, unless the user set it
+        }
+        names << sqlName(column);
         literals << SqlLiteral(column);
     }
     view_.scriptAppendLine(u"INSERT INTO %1 (%2) VALUES (%3);"_s.arg(

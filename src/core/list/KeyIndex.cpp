@@ -135,6 +135,9 @@ void KeyIndex::insert(std::uint64_t h, std::uint32_t pos) {
         // same key stay out, so many equal keys cost no longer probes.
         if ((table_[i] & 0xFFFFFFFF00000000ULL) == high &&
             rowsMatch(static_cast<int>(table_[i] & 0xFFFFFFFFULL), static_cast<int>(pos))) {
+            if (duplicate_ < 0 && !hasNull(static_cast<int>(pos))) {
+                duplicate_ = static_cast<int>(pos);
+            }
             return;
         }
         i = (i + 1) & mask;
@@ -150,6 +153,22 @@ bool KeyIndex::rowsMatch(int a, int b) const {
         }
     }
     return true;
+}
+
+bool KeyIndex::hasNull(int pos) const {
+    for (int f : fields_) {
+        if (list_.storedRef(pos, f).null) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int KeyIndex::duplicateRow() {
+    if (!valid_) {
+        build();
+    }
+    return duplicate_;
 }
 
 bool KeyIndex::keysAscend() const {
@@ -171,6 +190,7 @@ bool KeyIndex::keysAscend() const {
 
 void KeyIndex::build() {
     lastHit_ = -1;
+    duplicate_ = -1;  // strictly ascending keys repeat none
     valid_ = true;
     // Keys that strictly ascend need no table: they are found by position.
     ascending_ = keysAscend();
@@ -190,6 +210,7 @@ void KeyIndex::buildTable() {
     }
     table_.assign(cap, kEmptySlot);
     count_ = 0;
+    duplicate_ = -1;
     for (std::size_t p = 0; p < n; ++p) {
         insert(hashRow(static_cast<int>(p)), static_cast<std::uint32_t>(p));
     }

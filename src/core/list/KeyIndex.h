@@ -24,6 +24,10 @@ public:
     void addLast(int pos);
     /// Position of the first matching row, -1 if none; builds the index when needed.
     int find(const std::vector<Value>& values);
+    /// Position of a row whose key, without nulls, an earlier row already
+    /// holds; -1 if every such key is unique. Builds the index when needed,
+    /// which finds repeats on the way at no extra cost.
+    int duplicateRow();
 
     static std::uint64_t hashRef(const ValueRef& v);
     static bool sameValue(const ValueRef& a, const ValueRef& b);
@@ -38,6 +42,7 @@ private:
     std::uint64_t hashRow(int pos) const;
     bool rowMatches(int pos, const std::vector<Value>& values) const;
     bool rowsMatch(int a, int b) const;
+    bool hasNull(int pos) const;
 
     const MemData& list_;
     std::vector<int> fields_;
@@ -54,6 +59,7 @@ private:
     int findAscending(const Value& value);
     bool hintHits(int pos, std::int64_t key) const;
     std::size_t count_ = 0;
+    int duplicate_ = -1;
     bool valid_ = false;
 };
 

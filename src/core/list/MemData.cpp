@@ -10,19 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace qm {
-namespace {
-
-bool isIdentifierText(const QString& s) {
-    if (s.isEmpty() || s[0].isDigit()) {
-        return false;
-    }
-    return std::all_of(s.begin(), s.end(), [](QChar c) {
-        return (c.unicode() < 128 && c.isLetterOrNumber()) || c == u'_';
-    });
-}
-
-}  // namespace
-
 MemData::MemData(QString name) : name_(std::move(name)) {
     FieldDef recId;
     recId.name = u"RecId"_s;
@@ -48,6 +35,27 @@ int MemData::findField(QStringView name) const {
     return -1;
 }
 
+int MemData::findDataField(QStringView name) const {
+    for (std::size_t i = 1; i < fields_.size(); ++i) {
+        if (fields_[i].tag != kFlagTag && fields_[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int MemData::dataFieldIndex(QStringView name) const {
+    const int i = findDataField(name);
+    if (i < 0) {
+        throw Error(u"%1: Field '%2' not found"_s.arg(name_, name.toString()));
+    }
+    return i;
+}
+
+bool MemData::isOwnColumn(int i) const {
+    return i == 0 || fields_[static_cast<std::size_t>(i)].tag == kFlagTag;
+}
+
 int MemData::fieldIndex(QStringView name) const {
     const int i = findField(name);
     if (i < 0) {
@@ -67,11 +75,14 @@ int MemData::addField(FieldDef def) {
     if (def.registeredName.isEmpty()) {
         def.registeredName = name_ + def.name;
     }
-    if (!isIdentifierText(def.registeredName)) {
-        throw Error(u"'%1' is not a valid component name"_s.arg(def.registeredName));
-    }
-    if (findField(def.name) >= 0) {
-        throw Error(u"A component named %1 already exists"_s.arg(def.registeredName));
+    // Data columns take any name a query can give; only the list's own
+    // columns (RecId and the flags) may share a name with a data column.
+    const bool own = def.tag == kFlagTag;
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (isOwnColumn(i) == own &&
+            fields_[static_cast<std::size_t>(i)].name.compare(def.name, Qt::CaseInsensitive) == 0) {
+            throw Error(u"A component named %1 already exists"_s.arg(def.registeredName));
+        }
     }
     if (!hasSize(def.type)) {
         def.size = 0;

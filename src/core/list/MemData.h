@@ -49,8 +49,18 @@ public:
     int findField(QStringView name) const;
     /// Like findField, but raises "Field 'X' not found" when missing.
     int fieldIndex(QStringView name) const;
+    /// Index of the data column with that name, compared without regard to
+    /// case, leaving out RecId and the flag columns; -1 if none. A data
+    /// column may share its name with one of those, which come first.
+    int findDataField(QStringView name) const;
+    /// Like findDataField, but raises "Field 'X' not found" when missing.
+    int dataFieldIndex(QStringView name) const;
+    /// RecId and the flag columns (tag kFlagTag): the columns the list keeps
+    /// for itself rather than for data.
+    bool isOwnColumn(int i) const;
     /// Adds a column while the list is closed; returns its index. Raises when
-    /// the name is taken or cannot be part of an identifier.
+    /// the name is taken by another column of the same kind (data, or the
+    /// list's own columns).
     int addField(FieldDef def);
     void removeField(int i);
     void setFieldVisible(int i, bool visible);
@@ -118,6 +128,10 @@ public:
     /// Position of the first row (in list order) whose columns hold the
     /// values, which must already be of the columns' types; -1 if none.
     int findRow(const std::vector<int>& fields, const std::vector<Value>& values) const;
+    /// Position of a posted row whose values in the columns, none of them
+    /// null, an earlier row already holds; -1 if there is none. Uses (and
+    /// builds) the same index as findRow on those columns.
+    int findRepeatedRow(const std::vector<int>& fields) const;
     /// findRow, and on success make that row current.
     bool locate(const std::vector<int>& fields, const std::vector<Value>& values);
     /// locate with values given as text, converted to each column's type
@@ -188,6 +202,8 @@ private:
     /// The posted value, ignoring a pending edit.
     ValueRef storedRef(int pos, int f) const;
     int compareSort(int posA, const ValueRef& b) const;
+    /// The index on exactly these stored columns, made on first use.
+    KeyIndex& indexOn(const std::vector<int>& fields) const;
 
     QString name_;
     std::vector<FieldDef> fields_;

@@ -268,6 +268,25 @@ void MemData::gotoBookmark(const QString& bookmark) {
     setCurrent(pos, true);
 }
 
+KeyIndex& MemData::indexOn(const std::vector<int>& fields) const {
+    for (auto& idx : indexes_) {
+        if (idx->fields() == fields) {
+            return *idx;
+        }
+    }
+    indexes_.push_back(std::make_unique<KeyIndex>(*this, fields));
+    return *indexes_.back();
+}
+
+int MemData::findRepeatedRow(const std::vector<int>& fields) const {
+    if (!isOpen() || fields.empty() || std::any_of(fields.begin(), fields.end(), [&](int f) {
+            return storeCol_[static_cast<std::size_t>(f)] < 0;
+        })) {
+        return -1;
+    }
+    return indexOn(fields).duplicateRow();
+}
+
 int MemData::findRow(const std::vector<int>& fields, const std::vector<Value>& values) const {
     if (!isOpen() || fields.empty() || fields.size() != values.size()) {
         return -1;
@@ -277,13 +296,7 @@ int MemData::findRow(const std::vector<int>& fields, const std::vector<Value>& v
             return storeCol_[static_cast<std::size_t>(f)] >= 0;
         });
     if (indexable) {
-        for (auto& idx : indexes_) {
-            if (idx->fields() == fields) {
-                return idx->find(values);
-            }
-        }
-        indexes_.push_back(std::make_unique<KeyIndex>(*this, fields));
-        return indexes_.back()->find(values);
+        return indexOn(fields).find(values);
     }
     for (int p = 0; p < recordCount(); ++p) {
         bool all = true;

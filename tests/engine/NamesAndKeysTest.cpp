@@ -1,0 +1,319 @@
+#include "SqliteEngineFixture.h"
+#include "common/Errors.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace qm::test {
+namespace {
+
+// The rows of an SQLite query, each row's values (storage class:value) joined by "|".
+QStringList sqliteRows(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    QStringList rows;
+    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << path.toStdString();
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sqlite3_errmsg(db) << " in " << sql.toStdString();
+    }
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+        QStringList values;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            static const char* const kinds[] = {"?", "integer", "real", "text", "blob", "null"};
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            values << u"%1:%2"_s.arg(QString::fromUtf8(kinds[sqlite3_column_type(stmt, i)]),
+                                     text ? QString::fromUtf8(text) : u"NULL"_s);
+        }
+        rows << values.join(u'|');
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+class NamesAndKeysTest : public SqliteEngineTest {
+protected:
+    void nameTable(const QString& table) {
+        MemData& t = h.dm.TablesMemData();
+        t.edit();
+        t.setAsText(h.dm.tableFields().Name, u"T"_s);
+        t.setAsText(h.dm.tableFields().DestTableName, table);
+        t.post();
+    }
+    /// Brings the target in line with the source and writes the script.
+    void mergeAndScript() {
+        h.dm.ChangeDataToEqualSource();
+        h.dm.ScriptCurrentTableSetup(true);
+    }
+    /// Runs the script's statements on the target database.
+    void executeScript() { sqliteExec(folder.path(u"Dst.db"_s), h.view.script); }
+    QString messages() const { return h.view.messages().join(u'\n'); }
+};
+
+// Column names that are reserved words, hold blanks, hyphens or quotes, or
+// equal the names of the engine's own columns: compared, scripted and
+// executed like any other, and the next comparison is clean.
+TEST_F(NamesAndKeysTest, AnyColumnNameIsComparedAndScripted) {
+    const QString create =
+        u"CREATE TABLE \"odd t\" (\"my key\" INTEGER, \"a-b\" TEXT, Del INTEGER, RecId INTEGER, "
+        "NewField TEXT, \"order\" TEXT, \"group\" INTEGER, \"say \"\"hi\"\"\" TEXT)"_s;
+    makeDatabases({create,
+                   u"INSERT INTO \"odd t\" VALUES (1, 'x', 0, 10, 'n', 'o', 1, 'h'), "
+                   "(2, 'y', 1, 20, 'm', 'p', 2, 'i'), (3, 'z', 0, 30, 'q', 'r', 3, 'j')"_s},
+                  {create,
+                   u"INSERT INTO \"odd t\" VALUES (1, 'x', 0, 10, 'n', 'o', 1, 'h'), "
+                   "(2, 'Y', 0, 21, 'm', 'P', 2, 'i'), (4, 'w', 1, 40, 's', 't', 4, 'k')"_s});
+    const QString query = u"SELECT * FROM \"odd t\" ORDER BY \"my key\""_s;
+    configure({query, query, u"my key"_s});
+    nameTable(u"\"odd t\""_s);
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    ASSERT_EQ(messages(), QString());
+    EXPECT_EQ(EngineHarness::rows(target(), {u"OnlyInDest"_s, u"Difference"_s}),
+              (QStringList{u"False|False"_s, u"False|True"_s, u"True|False"_s}));
+    EXPECT_EQ(EngineHarness::rows(source(), {u"OnlyInSource"_s}),
+              (QStringList{u"False"_s, u"False"_s, u"True"_s}));
+
+    mergeAndScript();
+    EXPECT_EQ(messages(), QString());
+    EXPECT_EQ(h.view.script,
+              (QStringList{
+                  u"/* Statements for Table Setup \"T\" */"_s,
+                  u"UPDATE \"odd t\" SET \"a-b\" = 'y'/* Was: 'Y' */, Del = 1/* Was: 0 */, RecId = "
+                  "20/* Was: 21 */, \"order\" = 'p'/* Was: 'P' */ WHERE \"my key\" = 2;"_s,
+                  u"INSERT INTO \"odd t\" (\"my key\", \"a-b\", Del, RecId, NewField, \"order\", "
+                  "\"group\", \"say \"\"hi\"\"\") VALUES (3, 'z', 0, 30, 'q', 'r', 3, 'j');"_s,
+                  u"DELETE FROM \"odd t\" WHERE \"my key\" = 4;"_s,
+              }));
+    executeScript();
+    EXPECT_EQ(sqliteRows(folder.path(u"Dst.db"_s), query),
+              sqliteRows(folder.path(u"Src.db"_s), query));
+
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    EXPECT_EQ(EngineHarness::rows(target(), {u"OnlyInDest"_s, u"Difference"_s}),
+              (QStringList{u"False|False"_s, u"False|False"_s, u"False|False"_s}));
+    EXPECT_EQ(EngineHarness::rows(source(), {u"OnlyInSource"_s}),
+              (QStringList{u"False"_s, u"False"_s, u"False"_s}));
+}
+
+// Columns the lists cannot tell apart (names are matched without regard to
+// case) are refused with a message naming them, and the side stays closed.
+TEST_F(NamesAndKeysTest, ColumnsThatCannotBeToldApartAreRefused) {
+    struct Case {
+        QString sourceSql;
+        QString targetSql;
+        QString message;
+    };
+    const QString plain = u"SELECT id, name FROM t"_s;
+    const Case cases[] = {
+        {u"SELECT id, name, name FROM t"_s, plain,
+         u"Failed to open source dataset. System message: The source query returns more than one "
+         "column named \"name\"; give each column its own name with AS."_s},
+        {plain, u"SELECT id, name AS a, id AS A FROM t"_s,
+         u"The target query returns the columns \"a\" and \"A\", whose names differ only in case; "
+         "columns are matched by name without regard to case, so give each its own name"_s},
+        {u"SELECT id, 1 AS \"\" FROM t"_s, plain,
+         u"Failed to open source dataset. System message: The source query returns a column "
+         "without a name (column 2); give it a name with AS."_s},
+    };
+    const QStringList rows{u"CREATE TABLE t (id INTEGER, name TEXT)"_s,
+                           u"INSERT INTO t VALUES (1, 'a')"_s};
+    makeDatabases(rows, rows);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        h.view.infos.clear();
+        h.view.errors.clear();
+        configure({c.sourceSql, c.targetSql, u"id"_s});
+        h.openSource();
+        h.openTarget();
+        EXPECT_EQ(messages(), c.message);
+        EXPECT_NE(source().isOpen(), c.sourceSql != plain);
+        EXPECT_NE(target().isOpen(), c.targetSql != plain);
+    }
+}
+
+// A side whose key values repeat is refused when it is opened, like a null
+// key, naming the side, the key and one repeated value; null keys keep
+// their own message.
+TEST_F(NamesAndKeysTest, RepeatedKeysAreRefusedWhenASideIsOpened) {
+    struct Case {
+        const char* name;
+        QString sourceRows;
+        QString targetRows;
+        QString key;
+        QString order;
+        QString message;  // empty: both sides open
+    };
+    const Case cases[] = {
+        {"source, integer key in order", u"(1, 'x'), (1, 'y'), (2, 'z')"_s, u"(1, 'x')"_s, u"a"_s,
+         u"a"_s,
+         u"Key field \"a\" does not identify the source rows: more than one row has a = 1. "
+         "Primary key fields should hold a different value in every row"_s},
+        {"source, integer key unordered", u"(2, 'x'), (1, 'y'), (2, 'z')"_s, u"(1, 'x')"_s, u"a"_s,
+         u"rowid"_s,
+         u"Key field \"a\" does not identify the source rows: more than one row has a = 2. "
+         "Primary key fields should hold a different value in every row"_s},
+        {"target, text key", u"(1, 'x')"_s, u"(1, 'x'), (2, 'y'), (3, 'x')"_s, u"b"_s, u"a"_s,
+         u"Key field \"b\" does not identify the target rows: more than one row has b = 'x'. "
+         "Primary key fields should hold a different value in every row"_s},
+        {"target, two key fields", u"(1, 'x')"_s, u"(1, 'x'), (1, 'y'), (1, 'x')"_s, u"a;b"_s,
+         u"a"_s,
+         u"Key field \"a;b\" does not identify the target rows: more than one row has a = 1, b "
+         "= 'x'. Primary key fields should hold a different value in every row"_s},
+        {"two key fields, each part repeated alone", u"(1, 'x'), (1, 'y'), (2, 'x')"_s,
+         u"(1, 'x')"_s, u"a;b"_s, u"a"_s, QString()},
+        {"text keys differing in case", u"(1, 'x'), (2, 'X')"_s, u"(1, 'x')"_s, u"b"_s, u"a"_s,
+         QString()},
+        {"null keys", u"(NULL, 'x'), (NULL, 'y')"_s, u"(1, 'x')"_s, u"a"_s, u"b"_s,
+         u"Key field \"a\" contained a null value. Primary key fields should not be allowed to "
+         "contain null"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AliasFolder caseFolder;
+        caseFolder.addSqlite(u"Src"_s, {u"CREATE TABLE t (a INTEGER, b TEXT)"_s,
+                                        u"INSERT INTO t VALUES "_s + c.sourceRows});
+        caseFolder.addSqlite(u"Dst"_s, {u"CREATE TABLE t (a INTEGER, b TEXT)"_s,
+                                        u"INSERT INTO t VALUES "_s + c.targetRows});
+        EngineHarness e(caseFolder.aliasFile());
+        const QString query = u"SELECT a, b FROM t ORDER BY "_s + c.order;
+        e.configure(u"Src"_s, u"Dst"_s, {query, query, c.key});
+        e.openSource();
+        e.openTarget();
+        EXPECT_EQ(e.view.messages().join(u'\n'), c.message);
+        const bool sourceRefused = c.message.contains(u"source"_s) || c.message.contains(u"null"_s);
+        EXPECT_NE(e.dm.SourceMemData().isOpen(), sourceRefused);
+        EXPECT_NE(e.dm.DestMemData().isOpen(), c.message.contains(u"target"_s));
+    }
+}
+
+// A column only the target has is left out of new rows, so the database's
+// default applies, unless the user set its value (a null included).
+TEST_F(NamesAndKeysTest, TargetOnlyColumnsOfNewRowsAreLeftToTheDatabase) {
+    makeDatabases({u"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"_s,
+                   u"INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')"_s},
+                  {u"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, born DATE, active BOOLEAN "
+                   "NOT NULL DEFAULT 1, note TEXT DEFAULT 'none', stamp TEXT DEFAULT 'x')"_s,
+                   u"INSERT INTO t VALUES (1, 'a', '2020-01-01', 0, 'kept', NULL)"_s});
+    const QString query = u"SELECT * FROM t ORDER BY id"_s;
+    configure({query, query, u"id"_s});
+    nameTable(u"t"_s);
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    h.dm.ChangeDataToEqualSource();
+    // The user sets two target-only values of the copied row with id 3, and
+    // appends a row of their own.
+    MemData& d = target();
+    d.moveTo(2);
+    ASSERT_EQ(d.asInt(d.fieldIndex(u"id"_s)), 3);
+    d.setAsText(d.fieldIndex(u"note"_s), u"mine"_s);
+    d.setValue(d.fieldIndex(u"stamp"_s), Value());
+    d.post();
+    d.append();
+    d.setAsInt(d.fieldIndex(u"id"_s), 4);
+    d.setAsText(d.fieldIndex(u"name"_s), u"d"_s);
+    d.post();
+    h.dm.ScriptCurrentTableSetup(true);
+    EXPECT_EQ(messages(), QString());
+    EXPECT_EQ(
+        h.view.script,
+        (QStringList{u"/* Statements for Table Setup \"T\" */"_s,
+                     u"INSERT INTO t (id, name) VALUES (2, 'b');"_s,
+                     u"INSERT INTO t (id, name, note, stamp) VALUES (3, 'c', 'mine', NULL);"_s,
+                     u"INSERT INTO t (id, name) VALUES (4, 'd');"_s}));
+    executeScript();
+    EXPECT_EQ(sqliteRows(folder.path(u"Dst.db"_s), query),
+              (QStringList{
+                  u"integer:1|text:a|text:2020-01-01|integer:0|text:kept|null:NULL"_s,
+                  u"integer:2|text:b|null:NULL|integer:1|text:none|text:x"_s,
+                  u"integer:3|text:c|null:NULL|integer:1|text:mine|null:NULL"_s,
+                  u"integer:4|text:d|null:NULL|integer:1|text:none|text:x"_s,
+              }));
+}
+
+// A source key the target's key column would store as another key is
+// refused when the script is written: nothing is written, the message names
+// the field and the value. A key that stays the same key is written.
+TEST_F(NamesAndKeysTest, KeysTheTargetWouldChangeRefuseTheScript) {
+    struct Case {
+        const char* name;
+        QString targetKeyType;
+        QString targetRows;
+        QString sourceRows;
+        QString message;  // empty: the script is written
+    };
+    const Case cases[] = {
+        {"text into an integer column", u"INTEGER"_s, u"(7, 'old')"_s, u"('007', 'new')"_s,
+         u"The source row with key field \"k\" = '007' cannot be copied to the target: its key "
+         "column would hold 7, which is another key. No script was written"_s},
+        {"text into a column of numeric affinity", u"NUMBER"_s, u"(7, 'old')"_s,
+         u"('007', 'new')"_s,
+         u"The new row with key field \"k\" = '007' cannot be inserted: the target's key column "
+         "would store the key as 7, which is another key. No script was written"_s},
+        {"blanks in a date column", u"DATE"_s, u"(5, 'old')"_s, u"(' 7', 'new')"_s,
+         u"The new row with key field \"k\" = ' 7' cannot be inserted: the target's key column "
+         "would store the key as 7, which is another key. No script was written"_s},
+        {"a number's own text", u"INTEGER"_s, u"(7, 'old')"_s, u"('9', 'new')"_s, QString()},
+        {"text into a text column", u"VARCHAR(10)"_s, u"('7', 'old')"_s, u"('007', 'new')"_s,
+         QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AliasFolder caseFolder;
+        caseFolder.addSqlite(u"Src"_s, {u"CREATE TABLE t (k TEXT, v TEXT)"_s,
+                                        u"INSERT INTO t VALUES "_s + c.sourceRows});
+        caseFolder.addSqlite(u"Dst"_s, {u"CREATE TABLE t (k %1, v TEXT)"_s.arg(c.targetKeyType),
+                                        u"INSERT INTO t VALUES "_s + c.targetRows});
+        EngineHarness e(caseFolder.aliasFile());
+        e.configure(u"Src"_s, u"Dst"_s, {u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"k"_s});
+        ASSERT_TRUE(e.openSource());
+        ASSERT_TRUE(e.openTarget());
+        e.dm.ChangeDataToEqualSource();
+        e.view.script = QStringList{u"kept"_s};
+        try {
+            e.dm.ScriptCurrentTableSetup(true);
+        } catch (const SilentAbort&) {
+        }
+        EXPECT_EQ(e.view.messages().join(u'\n'), c.message);
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(e.view.script.size(), 3) << e.view.script.join(u'\n').toStdString();
+        } else {
+            EXPECT_EQ(e.view.script, QStringList{u"kept"_s});
+        }
+    }
+}
+
+// A key the user typed into the new row is theirs: the script is written.
+TEST_F(NamesAndKeysTest, AKeyTheUserSetIsWritten) {
+    makeDatabases({u"CREATE TABLE t (k TEXT, v TEXT)"_s, u"INSERT INTO t VALUES ('007', 'new')"_s},
+                  {u"CREATE TABLE t (k INTEGER, v TEXT)"_s, u"INSERT INTO t VALUES (7, 'old')"_s});
+    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"k"_s});
+    nameTable(u"t"_s);
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    h.dm.ChangeDataToEqualSource();
+    // The copied row stands under 7, which no source row has, so the merge
+    // also marked it for deletion; the user gives it a key of its own.
+    MemData& d = target();
+    d.moveTo(1);
+    ASSERT_EQ(EngineHarness::rows(d, {u"k"_s, u"NewField"_s, u"Del"_s}),
+              (QStringList{u"7|False|True"_s, u"7|True|True"_s}));
+    d.setAsInt(d.fieldIndex(u"k"_s), 70);
+    d.setAsBool(d.fieldIndex(u"Del"_s), false);
+    d.post();
+    h.dm.ScriptCurrentTableSetup(true);
+    EXPECT_EQ(messages(), QString());
+    EXPECT_EQ(h.view.script, (QStringList{u"/* Statements for Table Setup \"T\" */"_s,
+                                          u"INSERT INTO t (k, v) VALUES (70, 'new');"_s,
+                                          u"DELETE FROM t WHERE k = 7;"_s}));
+}
+
+}  // namespace
+}  // namespace qm::test
