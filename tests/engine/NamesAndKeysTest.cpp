@@ -114,13 +114,16 @@ TEST_F(NamesAndKeysTest, ColumnsThatCannotBeToldApartAreRefused) {
     const QString plain = u"SELECT id, name FROM t"_s;
     const Case cases[] = {
         {u"SELECT id, name, name FROM t"_s, plain,
-         u"Failed to open source dataset. System message: The source query returns more than one "
+         u"Failed to open source dataset (alias \"Src\"). System message: The source query "
+         "returns more than one "
          "column named \"name\"; give each column its own name with AS."_s},
         {plain, u"SELECT id, name AS a, id AS A FROM t"_s,
-         u"The target query returns the columns \"a\" and \"A\", whose names differ only in case; "
-         "columns are matched by name without regard to case, so give each its own name"_s},
+         u"Failed to open target dataset (alias \"Dst\"). System message: The target query returns "
+         "the columns \"a\" and \"A\", whose names differ only in case; columns are matched by "
+         "name without regard to case, so give each its own name."_s},
         {u"SELECT id, 1 AS \"\" FROM t"_s, plain,
-         u"Failed to open source dataset. System message: The source query returns a column "
+         u"Failed to open source dataset (alias \"Src\"). System message: The source query returns "
+         "a column "
          "without a name (column 2); give it a name with AS."_s},
     };
     const QStringList rows{u"CREATE TABLE t (id INTEGER, name TEXT)"_s,
