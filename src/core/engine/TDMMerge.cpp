@@ -4,6 +4,7 @@
 #include "common/ScopeGuards.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 using namespace Qt::StringLiterals;
@@ -13,7 +14,18 @@ namespace {
 
 // A source value in the type of the target column it is copied into.
 Value convertValue(const Value& v, FieldType from, FieldType to) {
-    if (v.isNull() || storageClassOf(from) == storageClassOf(to)) {
+    if (v.isNull()) {
+        return v;
+    }
+    if (to == FieldType::Variant) {
+        return TaggedValue::fromTyped(v, from);
+    }
+    if (from == FieldType::Variant) {
+        FieldType own = FieldType::String;
+        const ValueRef u = TaggedValue::untag(ValueRef::of(v), own);
+        return convertValue(u.toValue(), own, to);
+    }
+    if (storageClassOf(from) == storageClassOf(to)) {
         return v;
     }
     return ValueText::fromVariant(ValueText::toVariant(v, from), to);
@@ -50,9 +62,37 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
     }
 }
 
+void TDM::prepareTargetColumn(int f, const Value& value, FieldType from) {
+    MemData& d = destMemData_;
+    const FieldType to = d.field(f).type;
+    if (value.isNull() || to == FieldType::Variant || !sideIsSqlite(destDatabase_)) {
+        return;
+    }
+    bool widen = from == FieldType::Variant;
+    if (!widen) {
+        try {
+            (void)convertValue(value, from, to);
+        } catch (const ConversionError&) {
+            widen = true;  // SQLite stores it as it is
+        }
+    }
+    if (widen) {
+        widenColumn(d, f);
+    }
+}
+
 void TDM::CopySourceRecordToTarget() {
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
+    d.post();
+    for (int f = 1; f < d.fieldCount(); ++f) {
+        const FieldDef& def = d.field(f);
+        const int sf =
+            def.tag == kFlagTag || def.kind != FieldKind::Data ? -1 : s.findField(def.name);
+        if (sf >= 0) {
+            prepareTargetColumn(f, s.value(sf), s.field(sf).type);
+        }
+    }
     d.insert();
     try {
         for (int f = 1; f < d.fieldCount(); ++f) {
@@ -143,6 +183,11 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
             throw InternalError(
                 u"The source record of a target record with differences was not found; its key "
                 "was changed after comparing"_s);
+        }
+        for (const auto& [tf, sf] : pairs) {
+            if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
+                prepareTargetColumn(tf, s.value(sf), s.field(sf).type);
+            }
         }
         d.edit();
         d.setAsBool(updateField_, true);

@@ -18,7 +18,20 @@ QString TDM::SqlLiteral(int field) const {
     const SqlDialect dialect = destDatabase_.isConnected()
                                    ? dialectOfDriver(destDatabase_.driverKind())
                                    : SqlDialect::Generic;
-    return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
+    try {
+        return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
+    } catch (const ConversionError& e) {
+        // Name the value: the field, and the row by its key.
+        const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+        QStringList keyText;
+        for (int i = 0; i < key.fieldCount(); ++i) {
+            const int f = destMemData_.findField(key.fieldName(i));
+            keyText << u"%1 = %2"_s.arg(key.fieldName(i),
+                                        f >= 0 ? destMemData_.asText(f) : QString());
+        }
+        throw ConversionError(u"Field \"%1\" of the target row with %2 cannot be written: %3"_s.arg(
+            destMemData_.field(field).name, keyText.join(u", "_s), e.message()));
+    }
 }
 
 void TDM::MakeScript() {
