@@ -3,6 +3,7 @@
 // scripted, executed and read back cell by cell (storage class and bytes).
 
 #include "SqliteSync.h"
+#include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
 #include <gtest/gtest.h>

@@ -303,7 +303,7 @@ private:
                 if (t == SQLITE_INTEGER) {
                     text =
                         QByteArray::number(static_cast<qlonglong>(sqlite3_column_int64(stmt, i)));
-                } else if (t == SQLITE_FLOAT) {
+                } else if (t == SQLITE_FLOAT && std::isfinite(sqlite3_column_double(stmt, i))) {
                     text = ValueText::floatToText(sqlite3_column_double(stmt, i)).toLatin1();
                 } else {
                     throw FieldNeedsVariant(i);

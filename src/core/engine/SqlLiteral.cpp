@@ -5,7 +5,9 @@
 #include "list/ValueText.h"
 
 #include <sqlite3.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -52,6 +54,27 @@ public:
             sqlite3_close(db);
         }
     }
+    /// True when SQLite computes the expression as exactly d.
+    bool computes(const QByteArray& expression, double d) {
+        if (!db_) {
+            return true;
+        }
+        sqlite3_stmt* raw = nullptr;
+        const QByteArray sql = "SELECT " + expression;
+        if (sqlite3_prepare_v2(db_.get(), sql.constData(), static_cast<int>(sql.size()), &raw,
+                               nullptr) != SQLITE_OK) {
+            sqlite3_finalize(raw);
+            return false;
+        }
+        const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(raw,
+                                                                              &sqlite3_finalize);
+        if (sqlite3_step(stmt.get()) != SQLITE_ROW ||
+            sqlite3_column_type(stmt.get(), 0) != SQLITE_FLOAT) {
+            return false;
+        }
+        const double read = sqlite3_column_double(stmt.get(), 0);
+        return read == d && std::signbit(read) == std::signbit(d);
+    }
     /// True when SQLite reads the text as exactly d (or cannot be asked).
     bool readsAs(const QByteArray& text, double d) {
         if (!stmt_) {
@@ -88,6 +111,9 @@ bool looksIntegral(const QString& text) {
 // 17-digit text. With keepReal, a whole number gets ".0", so that a column
 // without affinity stores a real and not an integer.
 QString sqliteReal(double d, bool keepReal) {
+    if (d == 0 && std::signbit(d)) {
+        return u"-0.0"_s;  // the shortest text drops the sign
+    }
     SqliteNumberReader& reader = numberReader();
     const auto finish = [keepReal](QString t) {
         return keepReal && looksIntegral(t) ? t + u".0"_s : t;
@@ -122,7 +148,23 @@ QString sqliteReal(double d, bool keepReal) {
             return candidate;
         }
     }
-    return full;
+    // No decimal text suits SQLite's parser: the value as its binary
+    // significand times a power of two, which double arithmetic computes
+    // exactly (a whole number up to 2^53 and powers of two up to 2^62 are
+    // read exactly, and scaling by them loses nothing).
+    int exp2 = 0;
+    const double fraction = std::frexp(d, &exp2);
+    const auto significand = static_cast<qlonglong>(std::ldexp(fraction, 53));
+    int shift = exp2 - 53;
+    QString expression = u"(%1.0"_s.arg(significand);
+    while (shift != 0) {
+        const int step = std::clamp(shift, -62, 62);
+        expression +=
+            (step > 0 ? u" * "_s : u" / "_s) + QString::number(qulonglong{1} << std::abs(step));
+        shift -= step;
+    }
+    expression += u')';
+    return reader.computes(expression.toLatin1(), d) ? expression : full;
 }
 
 QString floatLiteral(double d, SqlDialect dialect, bool keepReal = false) {
