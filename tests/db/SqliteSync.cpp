@@ -70,16 +70,17 @@ QStringList sqliteCells(const QString& databaseFile, const QString& table) {
 }
 
 SyncRun syncTables(const QString& aliasFile, const QString& sourceAlias, const QString& targetAlias,
-                   const QString& table, const QString& key) {
+                   const QString& sourceTable, const QString& targetTable, const QString& key) {
     SyncRun run;
     const auto messages = [](const EngineHarness& h) { return h.view.messages().join(u'\n'); };
     {
         EngineHarness h(aliasFile);
-        h.configure(sourceAlias, targetAlias,
-                    {u"SELECT * FROM %1"_s.arg(table), u"SELECT * FROM %1"_s.arg(table), key});
+        h.configure(
+            sourceAlias, targetAlias,
+            {u"SELECT * FROM %1"_s.arg(sourceTable), u"SELECT * FROM %1"_s.arg(targetTable), key});
         MemData& t = h.dm.TablesMemData();
         t.edit();
-        t.setAsText(h.dm.tableFields().DestTableName, table);
+        t.setAsText(h.dm.tableFields().DestTableName, targetTable);
         t.post();
         if (!h.openSource() || !h.openTarget() || !h.view.errors.isEmpty()) {
             run.failure = u"open: "_s + messages(h);
@@ -108,8 +109,9 @@ SyncRun syncTables(const QString& aliasFile, const QString& sourceAlias, const Q
         }
     }
     EngineHarness again(aliasFile);
-    again.configure(sourceAlias, targetAlias,
-                    {u"SELECT * FROM %1"_s.arg(table), u"SELECT * FROM %1"_s.arg(table), key});
+    again.configure(
+        sourceAlias, targetAlias,
+        {u"SELECT * FROM %1"_s.arg(sourceTable), u"SELECT * FROM %1"_s.arg(targetTable), key});
     if (!again.openSource() || !again.openTarget()) {
         run.failure = u"open again: "_s + messages(again);
         return run;

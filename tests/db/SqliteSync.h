@@ -25,6 +25,10 @@ struct SyncRun {
 /// `quillmere-cli script` does, executes it as `quillmere-cli execute`
 /// does, then compares and scripts once more.
 SyncRun syncTables(const QString& aliasFile, const QString& sourceAlias, const QString& targetAlias,
-                   const QString& table, const QString& key);
+                   const QString& sourceTable, const QString& targetTable, const QString& key);
+inline SyncRun syncTables(const QString& aliasFile, const QString& sourceAlias,
+                          const QString& targetAlias, const QString& table, const QString& key) {
+    return syncTables(aliasFile, sourceAlias, targetAlias, table, table, key);
+}
 
 }  // namespace qm::test

@@ -6,8 +6,11 @@
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
+#include "support/PgScratch.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QProcess>
 
 using namespace Qt::StringLiterals;
 
@@ -172,6 +175,62 @@ TEST(ValueFidelity, RealsThatSqliteParsesWrongArriveExactly) {
     EXPECT_TRUE(
         run.script.contains(u"INSERT INTO t (k, r, v) VALUES (5, 123456789, 123456789.0);"_s))
         << run.script.join(u'\n').toStdString();
+}
+
+// Output of one query run by psql, unaligned, tuples only.
+QString pgRows(const PgServer& pg, const QString& database, const QString& sql) {
+    QProcess psql;
+    psql.start(u"psql"_s, {u"-X"_s, u"-q"_s, u"-A"_s, u"-t"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s,
+                           u"-h"_s, pg.host, u"-p"_s, QString::number(pg.port), u"-U"_s, pg.user,
+                           u"-d"_s, database, u"-c"_s, sql});
+    psql.waitForFinished(60000);
+    EXPECT_EQ(psql.exitCode(), 0) << psql.readAllStandardError().toStdString();
+    return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
+}
+
+// SQLite to PostgreSQL: whole numbers beyond 2^53 stay exact as keys and
+// values, a leading U+FEFF stays, an empty blob is not NULL.
+TEST(ValueFidelity, ExactValuesReachPostgreSql) {
+    QM_REQUIRE_PG(server);
+    AliasFolder folder;
+    PgScratch scratch(server);
+    folder.addSqlite(u"Src"_s,
+                     {u"CREATE TABLE t (k NUMERIC PRIMARY KEY, v DECIMAL(20,0), s TEXT, b BLOB)"_s,
+                      u"INSERT INTO t VALUES (9007199254740993, 9223372036854775807, '\uFEFF', "
+                      "X''), (9007199254740992, 9223372036854775806, '\uFEFFx', NULL)"_s});
+    folder.addPg(u"Dst"_s, server, u"qm_target"_s);
+    const QString table = scratch.create(
+        u"qm_target"_s, u"qm_exact"_s, u"k numeric PRIMARY KEY, v numeric, s text, b bytea"_s,
+        u"(9007199254740992, 9223372036854775807, '', NULL), (1, 1, 'x', '\\x00')"_s);
+    const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, u"t"_s, table, u"k"_s);
+    ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString() << "\n"
+                                       << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(pgRows(server, u"qm_target"_s,
+                     u"SELECT k, v, encode(convert_to(s, 'UTF8'), 'hex'), b IS NULL, "
+                     "length(b) FROM %1 ORDER BY k"_s.arg(table)),
+              u"9007199254740992|9223372036854775806|efbbbf78|t|\n"
+              "9007199254740993|9223372036854775807|efbbbf|f|0"_s)
+        << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
+}
+
+// PostgreSQL text cannot hold NUL: the script is refused, naming the field
+// and the row, and nothing is executed.
+TEST(ValueFidelity, TextWithNulIsRefusedForPostgreSql) {
+    QM_REQUIRE_PG(server);
+    AliasFolder folder;
+    PgScratch scratch(server);
+    folder.addSqlite(u"Src"_s, {u"CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT)"_s,
+                                u"INSERT INTO t VALUES (1, 'ok'), (7, 'a' || char(0) || 'b')"_s});
+    folder.addPg(u"Dst"_s, server, u"qm_target"_s);
+    const QString table = scratch.create(u"qm_target"_s, u"qm_nul"_s,
+                                         u"k integer PRIMARY KEY, v text"_s, u"(1, 'x')"_s);
+    const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, u"t"_s, table, u"k"_s);
+    EXPECT_TRUE(run.failure.startsWith(u"script: "_s)) << run.failure.toStdString();
+    EXPECT_TRUE(run.failure.contains(u"\"v\""_s)) << run.failure.toStdString();
+    EXPECT_TRUE(run.failure.contains(u"k = 7"_s)) << run.failure.toStdString();
+    EXPECT_TRUE(run.failure.contains(u"NUL"_s)) << run.failure.toStdString();
+    EXPECT_EQ(pgRows(server, u"qm_target"_s, u"SELECT k, v FROM %1"_s.arg(table)), u"1|x"_s);
 }
 
 }  // namespace
