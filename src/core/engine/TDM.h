@@ -205,10 +205,10 @@ private:
     /// storage classes on one side does so on the other too, so that values
     /// are compared with their classes.
     void alignVariantColumns();
-    /// Before a source value is copied into target column f: a SQLite
-    /// target column takes it with its storage class where its own type
-    /// cannot hold it.
-    void prepareTargetColumn(int f, const Value& value, FieldType from);
+    /// Before the current source row's value of sourceField is copied into
+    /// target column f: a SQLite target column takes it with its storage
+    /// class where its own type cannot hold it.
+    void prepareTargetColumn(int f, int sourceField);
 
     EngineView& view_;
     MessageViewer& messages_;

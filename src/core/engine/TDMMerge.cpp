@@ -62,16 +62,19 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
     }
 }
 
-void TDM::prepareTargetColumn(int f, const Value& value, FieldType from) {
+void TDM::prepareTargetColumn(int f, int sourceField) {
     MemData& d = destMemData_;
     const FieldType to = d.field(f).type;
-    if (value.isNull() || to == FieldType::Variant || !sideIsSqlite(destDatabase_)) {
+    const FieldType from = sourceMemData_.field(sourceField).type;
+    // A value of the column's own type always fits.
+    if (to == from || to == FieldType::Variant || sourceMemData_.isNull(sourceField) ||
+        !sideIsSqlite(destDatabase_)) {
         return;
     }
     bool widen = from == FieldType::Variant;
     if (!widen) {
         try {
-            (void)convertValue(value, from, to);
+            (void)convertValue(sourceMemData_.value(sourceField), from, to);
         } catch (const ConversionError&) {
             widen = true;  // SQLite stores it as it is
         }
@@ -90,7 +93,7 @@ void TDM::CopySourceRecordToTarget() {
         const int sf =
             def.tag == kFlagTag || def.kind != FieldKind::Data ? -1 : s.findField(def.name);
         if (sf >= 0) {
-            prepareTargetColumn(f, s.value(sf), s.field(sf).type);
+            prepareTargetColumn(f, sf);
         }
     }
     d.insert();
@@ -186,7 +189,7 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
         }
         for (const auto& [tf, sf] : pairs) {
             if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
-                prepareTargetColumn(tf, s.value(sf), s.field(sf).type);
+                prepareTargetColumn(tf, sf);
             }
         }
         d.edit();
