@@ -233,5 +233,30 @@ TEST(ValueFidelity, TextWithNulIsRefusedForPostgreSql) {
     EXPECT_EQ(pgRows(server, u"qm_target"_s, u"SELECT k, v FROM %1"_s.arg(table)), u"1|x"_s);
 }
 
+// PostgreSQL to SQLite: a value the SQLite column's declared type does not
+// hold (text in an INTEGER column) is stored as it is, neither refused nor
+// changed ('' does not become NULL).
+TEST(ValueFidelity, SqliteTargetTakesValuesOfAnyClass) {
+    QM_REQUIRE_PG(server);
+    AliasFolder folder;
+    PgScratch scratch(server);
+    const QString table =
+        scratch.create(u"qm_source"_s, u"qm_any"_s, u"k integer PRIMARY KEY, v text, n numeric"_s,
+                       u"(1, 'abc', 9007199254740993), (2, '5', 1.5), (3, '', NULL)"_s);
+    folder.addPg(u"Src"_s, server, u"qm_source"_s);
+    const QString dst = folder.addSqlite(
+        u"Dst"_s, {u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, v INTEGER, n NUMERIC)"_s.arg(table),
+                   u"INSERT INTO %1 VALUES (2, 2, 2), (4, 4, 4)"_s.arg(table)});
+    const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, table, u"k"_s);
+    ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString() << "\n"
+                                       << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(sqliteCells(dst, table),
+              (QStringList{u"integer:1 | text:616263 | integer:9007199254740993"_s,
+                           u"integer:2 | integer:5 | real:3ff8000000000000 (1.5)"_s,
+                           u"integer:3 | text: | null"_s}))
+        << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
+}
+
 }  // namespace
 }  // namespace qm::test

@@ -73,10 +73,13 @@ void TDM::prepareTargetColumn(int f, int sourceField) {
     }
     bool widen = from == FieldType::Variant;
     if (!widen) {
+        // A value the column's type cannot hold, or holds only changed (the
+        // text '' would become NULL in a number column), SQLite stores as it is.
         try {
-            (void)convertValue(sourceMemData_.value(sourceField), from, to);
+            const Value v = sourceMemData_.value(sourceField);
+            widen = !ValueEquality::equal(convertValue(v, from, to), to, v, from);
         } catch (const ConversionError&) {
-            widen = true;  // SQLite stores it as it is
+            widen = true;
         }
     }
     if (widen) {
