@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/QueryBackend.h"
 #include "list/RowStore.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <sqlite3.h>
@@ -143,6 +144,10 @@ FieldType sqliteDeclaredType(const QString& declared, int& size) {
 
 namespace {
 
+char tagByte(TaggedValue::Tag tag) {
+    return static_cast<char>(tag);
+}
+
 class QtBackend final : public Query::Backend {
 public:
     QtBackend(const QSqlDatabase& db, const QString& sql, const QString& driver) : q_(db) {
@@ -260,18 +265,23 @@ private:
             switch (t) {
                 case SQLITE_INTEGER: {
                     const std::int64_t v = sqlite3_column_int64(stmt, i);
-                    st.setTagged(row, c, 'i', reinterpret_cast<const char*>(&v), sizeof v);
+                    st.setTagged(row, c, tagByte(TaggedValue::Tag::Integer),
+                                 reinterpret_cast<const char*>(&v), sizeof v);
                     return;
                 }
                 case SQLITE_FLOAT: {
                     const double v = sqlite3_column_double(stmt, i);
-                    st.setTagged(row, c, 'r', reinterpret_cast<const char*>(&v), sizeof v);
+                    st.setTagged(row, c, tagByte(TaggedValue::Tag::Real),
+                                 reinterpret_cast<const char*>(&v), sizeof v);
                     return;
                 }
                 default: {
                     const char* data = nullptr;
                     const std::size_t size = bytesOf(data);
-                    st.setTagged(row, c, t == SQLITE_BLOB ? 'b' : 't', data, size);
+                    st.setTagged(
+                        row, c,
+                        tagByte(t == SQLITE_BLOB ? TaggedValue::Tag::Blob : TaggedValue::Tag::Text),
+                        data, size);
                     return;
                 }
             }

@@ -107,9 +107,9 @@ bool looksIntegral(const QString& text) {
 }
 
 // A finite real as SQLite reads it back exactly: the shortest text where
-// that is read right, else 17 significant digits or a neighbouring
-// 17-digit text. With keepReal, a whole number gets ".0", so that a column
-// without affinity stores a real and not an integer.
+// that is read right, else 17 significant digits or a neighbouring 17-digit
+// text, else an expression (see below). With keepReal, a whole number gets
+// ".0", so that a column without affinity stores a real, not an integer.
 QString sqliteReal(double d, bool keepReal) {
     if (d == 0 && std::signbit(d)) {
         return u"-0.0"_s;  // the shortest text drops the sign
