@@ -141,6 +141,18 @@ std::vector<Column> valueColumns() {
          u"BLOB"_s,
          u"bytea"_s,
          {u"00FF"_s, u"FF00"_s, u"00"_s, null, u""_s, u"FF"_s, allBytesHex()}},
+        // SQLite columns without a declared type, holding one class each,
+        // to typed PostgreSQL columns.
+        {u"untypedint"_s,
+         Kind::Int,
+         QString(),
+         u"bigint"_s,
+         {u"9223372036854775807"_s, u"9223372036854775806"_s, null, u"-1"_s, u"0"_s}},
+        {u"untypedtext"_s,
+         Kind::Text,
+         QString(),
+         u"text"_s,
+         {u"\uFEFF"_s, u""_s, null, u"1"_s, u"O'Brien"_s}},
         // SQLite values keep their storage class: in a column without type ...
         {u"anyv"_s,
          Kind::Raw,
