@@ -3,6 +3,7 @@
 #include "ListTestSupport.h"
 #include "common/Errors.h"
 #include "engine/ValueEquality.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,22 @@ Typed date(int y, int m, int d) {
     return {Value::fromMicros(ValueText::dateToMicros(QDate(y, m, d))), FieldType::Date,
             QDate(y, m, d).toString(Qt::ISODate).toStdString()};
 }
+// SQLite values of any storage class.
+Typed anyInt(std::int64_t n) {
+    return {TaggedValue::ofInt(n), FieldType::Variant, "any integer " + std::to_string(n)};
+}
+Typed anyReal(double d) {
+    return {TaggedValue::ofReal(d), FieldType::Variant,
+            "any real " + ValueText::floatToText(d).toStdString()};
+}
+Typed anyText(const QString& s) {
+    return {TaggedValue::ofText(s.toUtf8().toStdString()), FieldType::Variant,
+            "any text '" + s.toStdString() + "'"};
+}
+Typed anyBlob(const QByteArray& b) {
+    return {TaggedValue::ofBlob(b.toStdString()), FieldType::Variant,
+            "any blob " + b.toHex().toStdString()};
+}
 Typed stamp(const QString& iso, FieldType t = FieldType::DateTime) {
     return {ValueText::fromText(iso, t), t,
             fieldTypeName(t).toStdString() + " " + iso.toStdString()};
@@ -73,7 +90,9 @@ TEST(ValueEqualityTest, TableOfPairs) {
         {null(FieldType::String), text(u""_s), false},
         {null(FieldType::Memo), text(u""_s, FieldType::Memo), true},
         {null(FieldType::Memo), text(u""_s), true},
-        {null(FieldType::Blob), text(u""_s, FieldType::Blob), true},
+        // binary data keeps null and empty apart, as text does
+        {null(FieldType::Blob), text(u""_s, FieldType::Blob), false},
+        {null(FieldType::Blob), null(FieldType::Blob), true},
         {null(FieldType::Memo), null(FieldType::Memo), true},
         {null(FieldType::Memo), text(u"x"_s, FieldType::Memo), false},
         // text x text: byte for byte
@@ -143,6 +162,35 @@ TEST(ValueEqualityTest, TableOfPairs) {
         {boolean(true), text(u"-1"_s), true},
         {boolean(true), text(u"1"_s), true},
         {boolean(false), text(u"0"_s), true},
+        // SQLite values of any class against each other: same class, same bytes
+        {anyInt(1), anyInt(1), true},
+        {anyInt(1), anyReal(1.0), false},
+        {anyInt(1), anyText(u"1"_s), false},
+        {anyText(u"1"_s), anyBlob("1"), false},
+        {anyInt(49), anyBlob("1"), false},
+        {anyBlob(""), null(FieldType::Variant), false},
+        {anyText(u""_s), null(FieldType::Variant), false},
+        {anyText(u"\uFEFF"_s), anyText(u""_s), false},
+        {anyInt(9007199254740993), anyInt(9007199254740992), false},
+        {null(FieldType::Variant), null(FieldType::Variant), true},
+        // ... against a column type: in their own class's type
+        {anyInt(5), integer(5), true},
+        {anyInt(5), bcd("5.0"), true},
+        {anyInt(9007199254740993), real(9007199254740992.0), false},
+        {anyReal(2.5), real(2.5), true},
+        {anyText(u"abc"_s), text(u"abc"_s), true},
+        {anyText(u"True"_s), boolean(true), true},
+        {anyInt(1), boolean(true), true},
+        {anyInt(0), boolean(false), true},
+        {anyInt(2), boolean(true), false},
+        {anyBlob(QByteArray("\x00\xff", 2)),
+         {Value::fromBytes(QByteArray("\x00\xff", 2)), FieldType::Blob, "ftBlob 00ff"},
+         true},
+        {anyBlob("5"), integer(5), false},
+        {anyBlob("abc"), text(u"abc"_s), false},
+        {anyText(u"abc"_s), text(u"abc"_s, FieldType::Blob), false},
+        {anyText(u"x"_s), integer(5), false},
+        {null(FieldType::Variant), integer(0), false},
     };
     for (const EqualityCase& c : cases) {
         EXPECT_EQ(ValueEquality::equal(c.a.value, c.a.type, c.b.value, c.b.type), c.equal)

@@ -2,6 +2,7 @@
 
 #include "ListTestSupport.h"
 #include "common/Errors.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,44 @@ TEST(ValueTextTest, TextRoundTripsForEveryColumnType) {
         EXPECT_EQ(toText(v, c.type), c.canonical);
         EXPECT_EQ(fromText(c.canonical, c.type), v) << "the text form reads back to the value";
     }
+}
+
+TEST(ValueTextTest, TextKeepsALeadingByteOrderMark) {
+    const QByteArray cases[] = {"\xEF\xBB\xBF", "\xEF\xBB\xBF\xEF\xBB\xBFx",
+                                "\xEF\xBB\xBFzo\xC3\xAB", "a\xEF\xBB\xBF", ""};
+    for (const QByteArray& utf8 : cases) {
+        EXPECT_EQ(ValueText::utf8ToString(utf8).toUtf8(), utf8) << utf8.toHex().toStdString();
+        const Value v = Value::fromBytes(utf8);
+        EXPECT_EQ(ValueText::toText(v, FieldType::String).toUtf8(), utf8);
+        EXPECT_EQ(ValueText::fromText(ValueText::toText(v, FieldType::String), FieldType::String),
+                  v);
+        EXPECT_EQ(ValueText::toVariant(v, FieldType::Memo).toString().toUtf8(), utf8);
+    }
+}
+
+TEST(ValueTextTest, ValuesOfAnyStorageClassConvert) {
+    EXPECT_EQ(ValueText::toText(TaggedValue::ofInt(9007199254740993), FieldType::Variant),
+              u"9007199254740993"_s);
+    EXPECT_EQ(ValueText::toText(TaggedValue::ofReal(2.0), FieldType::Variant), u"2"_s);
+    EXPECT_EQ(ValueText::toText(TaggedValue::ofText("\xEF\xBB\xBF"), FieldType::Variant),
+              u"\uFEFF"_s);
+    // Entered text is text, also when it looks like a number or is empty.
+    EXPECT_EQ(ValueText::fromText(u"5"_s, FieldType::Variant), TaggedValue::ofText("5"));
+    EXPECT_EQ(ValueText::fromText(QString(), FieldType::Variant), TaggedValue::ofText(""));
+    EXPECT_EQ(ValueText::fromVariant(QVariant(qlonglong{7}), FieldType::Variant),
+              TaggedValue::ofInt(7));
+    EXPECT_EQ(ValueText::fromVariant(QVariant(QByteArray("\0", 1)), FieldType::Variant),
+              TaggedValue::ofBlob(std::string_view("\0", 1)));
+    EXPECT_EQ(ValueText::toVariant(TaggedValue::ofReal(0.5), FieldType::Variant), QVariant(0.5));
+    // A fixed-point number is an integer where it is a whole 64-bit number.
+    EXPECT_EQ(TaggedValue::fromTyped(Value::fromBytes("9223372036854775807.000"), FieldType::BCD),
+              TaggedValue::ofInt(9223372036854775807));
+    EXPECT_EQ(TaggedValue::fromTyped(Value::fromBytes("1.5"), FieldType::BCD),
+              TaggedValue::ofReal(1.5));
+    EXPECT_EQ(TaggedValue::fromTyped(Value::fromBool(true), FieldType::Boolean),
+              TaggedValue::ofInt(1));
+    EXPECT_EQ(TaggedValue::fromTyped(Value::fromBytes("ab"), FieldType::Blob),
+              TaggedValue::ofBlob("ab"));
 }
 
 TEST(ValueTextTest, EmptyTextIsNullExceptForText) {

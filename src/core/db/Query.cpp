@@ -5,6 +5,7 @@
 #include "db/QueryBackend.h"
 #include "db/StatementCutter.h"
 #include "list/RowStore.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <sql.h>
@@ -126,9 +127,12 @@ FieldType sqliteDeclaredType(const QString& declared, int& size) {
         size = kLargeTextSize;
         return FieldType::Blob;
     }
-    if (t.contains(u"REAL"_s) || t.contains(u"FLOA"_s) || t.contains(u"DOUB"_s) ||
-        t.contains(u"NUMERIC"_s) || t.contains(u"DECIMAL"_s)) {
+    if (t.contains(u"REAL"_s) || t.contains(u"FLOA"_s) || t.contains(u"DOUB"_s)) {
         return FieldType::Float;
+    }
+    if (t.contains(u"NUMERIC"_s) || t.contains(u"DECIMAL"_s)) {
+        // Exact decimals: integers keep all 64 bits, reals their shortest text.
+        return FieldType::BCD;
     }
     static const QRegularExpression lengthRe(u"\\(\\s*(\\d+)\\s*\\)"_s);
     const QRegularExpressionMatch m = lengthRe.match(t);
@@ -178,6 +182,10 @@ private:
     SQLHDBC dbc_ = nullptr;
     SQLULEN previous_ = SQL_MODE_READ_WRITE;
 };
+
+char tagByte(TaggedValue::Tag tag) {
+    return static_cast<char>(tag);
+}
 
 class QtBackend final : public Query::Backend {
 public:
@@ -295,22 +303,9 @@ public:
                 f.declaredType = QString::fromUtf8(decl);
                 f.type = sqliteDeclaredType(f.declaredType, f.size);
             } else {
-                // An expression: its first value decides, as SQLite has no declared type.
-                switch (eof_ ? SQLITE_NULL : sqlite3_column_type(stmt_.get(), i)) {
-                    case SQLITE_INTEGER:
-                        f.type = FieldType::Integer;
-                        break;
-                    case SQLITE_FLOAT:
-                        f.type = FieldType::Float;
-                        break;
-                    case SQLITE_BLOB:
-                        f.type = FieldType::Blob;
-                        f.size = kLargeTextSize;
-                        break;
-                    default:
-                        f.type = FieldType::String;
-                        f.size = kLargeTextSize;
-                }
+                // No declared type (an expression, or a column declared
+                // without one): each value keeps its own storage class.
+                f.type = FieldType::Variant;
             }
             fields.push_back(f);
         }
@@ -365,86 +360,91 @@ private:
         }
     }
 
-    QString textOf(int i) const {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), i)),
-                                 sqlite3_column_bytes(stmt_.get(), i));
-    }
-
+    // A value of another storage class than the field's type holds turns
+    // the field into a Variant one (see FieldNeedsVariant).
     void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const override {
-        const int t = sqlite3_column_type(stmt_.get(), i);
+        sqlite3_stmt* stmt = stmt_.get();
+        const int t = sqlite3_column_type(stmt, i);
         if (t == SQLITE_NULL) {
             st.setNull(row, c);
             return;
         }
         const QueryField& f = fields[static_cast<std::size_t>(i)];
-        switch (st.storageClass(c)) {
-            case StorageClass::Int:
-                if (t == SQLITE_INTEGER) {
-                    st.setInt(row, c, sqlite3_column_int64(stmt_.get(), i));
-                } else if (t == SQLITE_FLOAT) {
-                    const double d = sqlite3_column_double(stmt_.get(), i);
-                    if (d != std::floor(d) || std::abs(d) > 9.2e18) {
-                        failValue(f, ValueText::floatToText(d));
-                    }
-                    st.setInt(row, c, static_cast<std::int64_t>(d));
-                } else {
-                    bool ok = false;
-                    const QString s = textOf(i);
-                    const qlonglong v = s.trimmed().toLongLong(&ok);
-                    if (!ok) {
-                        failValue(f, s);
-                    }
-                    st.setInt(row, c, v);
-                }
-                return;
-            case StorageClass::Float:
-                if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-                    st.setFloat(row, c, sqlite3_column_double(stmt_.get(), i));
-                } else {
-                    bool ok = false;
-                    const QString s = textOf(i);
-                    const double v = s.trimmed().toDouble(&ok);
-                    if (!ok) {
-                        failValue(f, s);
-                    }
-                    st.setFloat(row, c, v);
-                }
-                return;
-            case StorageClass::Bool:
-                if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-                    st.setBool(row, c, sqlite3_column_double(stmt_.get(), i) != 0.0);
-                } else {
-                    try {
-                        st.setBool(row, c, ValueText::parseBoolean(textOf(i)));
-                    } catch (const ConversionError&) {
-                        failValue(f, textOf(i));
-                    }
-                }
-                return;
-            case StorageClass::Micros: {
-                std::int64_t us = 0;
-                if (!ValueText::parseDateTime(textOf(i), f.type, us)) {
-                    failValue(f, textOf(i));
-                }
-                st.setInt(row, c, us);
-                return;
-            }
-            case StorageClass::Bytes: {
-                if (t == SQLITE_FLOAT && !isBinaryType(f.type)) {
-                    // SQLite's own text of a float keeps only 15 digits.
-                    const QByteArray s =
-                        ValueText::floatToText(sqlite3_column_double(stmt_.get(), i)).toLatin1();
-                    st.setBytes(row, c, s.constData(), static_cast<std::size_t>(s.size()));
+        const auto bytesOf = [stmt, i, t](const char*& data) {
+            data = t == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt, i))
+                                    : reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            return static_cast<std::size_t>(sqlite3_column_bytes(stmt, i));
+        };
+        if (f.type == FieldType::Variant) {
+            switch (t) {
+                case SQLITE_INTEGER: {
+                    const std::int64_t v = sqlite3_column_int64(stmt, i);
+                    st.setTagged(row, c, tagByte(TaggedValue::Tag::Integer),
+                                 reinterpret_cast<const char*>(&v), sizeof v);
                     return;
                 }
-                const void* p = t == SQLITE_BLOB
-                                    ? sqlite3_column_blob(stmt_.get(), i)
-                                    : static_cast<const void*>(sqlite3_column_text(stmt_.get(), i));
-                const int len = sqlite3_column_bytes(stmt_.get(), i);
-                st.setBytes(row, c, static_cast<const char*>(p), static_cast<std::size_t>(len));
-                return;
+                case SQLITE_FLOAT: {
+                    const double v = sqlite3_column_double(stmt, i);
+                    st.setTagged(row, c, tagByte(TaggedValue::Tag::Real),
+                                 reinterpret_cast<const char*>(&v), sizeof v);
+                    return;
+                }
+                default: {
+                    const char* data = nullptr;
+                    const std::size_t size = bytesOf(data);
+                    st.setTagged(
+                        row, c,
+                        tagByte(t == SQLITE_BLOB ? TaggedValue::Tag::Blob : TaggedValue::Tag::Text),
+                        data, size);
+                    return;
+                }
             }
         }
+        switch (f.type) {
+            case FieldType::Integer:
+                if (t != SQLITE_INTEGER) {
+                    throw FieldNeedsVariant(i);
+                }
+                st.setInt(row, c, sqlite3_column_int64(stmt, i));
+                return;
+            case FieldType::Float:
+                if (t != SQLITE_FLOAT) {
+                    throw FieldNeedsVariant(i);
+                }
+                st.setFloat(row, c, sqlite3_column_double(stmt, i));
+                return;
+            case FieldType::Boolean: {
+                // SQLite keeps a Boolean as the integer 1 or 0.
+                const std::int64_t v = t == SQLITE_INTEGER ? sqlite3_column_int64(stmt, i) : -1;
+                if (v != 0 && v != 1) {
+                    throw FieldNeedsVariant(i);
+                }
+                st.setBool(row, c, v == 1);
+                return;
+            }
+            case FieldType::BCD: {
+                QByteArray text;
+                if (t == SQLITE_INTEGER) {
+                    text =
+                        QByteArray::number(static_cast<qlonglong>(sqlite3_column_int64(stmt, i)));
+                } else if (t == SQLITE_FLOAT && std::isfinite(sqlite3_column_double(stmt, i))) {
+                    text = ValueText::floatToText(sqlite3_column_double(stmt, i)).toLatin1();
+                } else {
+                    throw FieldNeedsVariant(i);
+                }
+                st.setBytes(row, c, text.constData(), static_cast<std::size_t>(text.size()));
+                return;
+            }
+            default:
+                break;
+        }
+        if (st.storageClass(c) != StorageClass::Bytes ||
+            (t == SQLITE_BLOB) != isBinaryType(f.type) || (t != SQLITE_BLOB && t != SQLITE_TEXT)) {
+            throw FieldNeedsVariant(i);
+        }
+        const char* data = nullptr;
+        const std::size_t size = bytesOf(data);
+        st.setBytes(row, c, data, size);
     }
 
     sqlite3* db_;
@@ -545,6 +545,12 @@ void Query::next() {
     if (backend_) {
         backend_->next();
     }
+}
+
+void Query::widenField(int i) {
+    QueryField& f = backend_->fields[static_cast<std::size_t>(i)];
+    f.type = FieldType::Variant;
+    f.size = 0;
 }
 
 int Query::recordCount() const {

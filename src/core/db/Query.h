@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "list/FieldType.h"
 #include "list/Value.h"
 
@@ -20,6 +21,20 @@ struct QueryField {
     /// The column's declared type where the driver tells it (SQLite), which
     /// decides how SQLite converts values stored into the column.
     QString declaredType;
+};
+
+/// Raised by a reader for a value of another storage class than its field's
+/// type holds (SQLite keeps any value in any column): the field, and the
+/// list column it fills, become Variant ones, and the row is read again.
+class FieldNeedsVariant : public Error {
+public:
+    explicit FieldNeedsVariant(int field)
+        : Error(QStringLiteral("Field %1 holds values of several storage classes").arg(field)),
+          field_(field) {}
+    int field() const { return field_; }
+
+private:
+    int field_;
 };
 
 /// A query on a connection: runs SQL text and steps through the rows, with
@@ -59,8 +74,12 @@ public:
 
     /// Writes the current row's fields into a store row: field i goes to
     /// store column storeColumns[i] (skipped when negative). Raises
-    /// ConversionError when a value does not fit its field's type.
+    /// ConversionError when a value does not fit its field's type, and
+    /// FieldNeedsVariant for a SQLite value of another storage class.
     void readRow(RowStore& store, std::uint32_t row, const std::vector<int>& storeColumns) const;
+    /// Makes field i a Variant field, after readRow raised FieldNeedsVariant
+    /// for it (see QueryBackend.h).
+    void widenField(int i);
 
     class Backend;
 
@@ -71,7 +90,8 @@ private:
 };
 
 /// Column type of an SQLite declared type (affinity rules; dates stay text,
-/// as SQLite stores them). Returns the size for text types in `size`.
+/// as SQLite stores them; NUMERIC and DECIMAL are exact decimals). Returns
+/// the size for text types in `size`.
 FieldType sqliteDeclaredType(const QString& declared, int& size);
 
 }  // namespace qm

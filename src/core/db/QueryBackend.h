@@ -39,7 +39,8 @@ inline constexpr int kLargeTextSize = 1000000;
 class Query::Backend {
 public:
     virtual ~Backend() = default;
-    std::vector<QueryField> fields;
+    /// A field's type can still widen to Variant while rows are read.
+    mutable std::vector<QueryField> fields;
     virtual bool eof() const = 0;
     virtual void next() = 0;
     virtual int recordCount() const = 0;
@@ -50,10 +51,19 @@ public:
         if (eof()) {
             return {};
         }
-        RowStore one({storageClassOf(fields[static_cast<std::size_t>(i)].type)});
-        const std::uint32_t r = one.appendRow();
-        readField(one, r, 0, i);
-        return one.valueAt(r, 0);
+        QueryField& f = fields[static_cast<std::size_t>(i)];
+        for (;;) {
+            RowStore one({storageClassOf(f.type)});
+            const std::uint32_t r = one.appendRow();
+            try {
+                readField(one, r, 0, i);
+            } catch (const FieldNeedsVariant&) {
+                f.type = FieldType::Variant;
+                f.size = 0;
+                continue;
+            }
+            return one.valueAt(r, 0);
+        }
     }
     /// Writes field i of the current row into column c of a store row.
     virtual void readField(RowStore& store, std::uint32_t row, std::size_t c, int i) const {

@@ -501,7 +501,18 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
             view_.progress(u"Loading %1: %2 rows"_s.arg(what).arg(loaded));
         }
         const std::uint32_t row = list.beginRawRow();
-        query.readRow(list.rawStore(), row, storeCols);
+        for (;;) {
+            try {
+                query.readRow(list.rawStore(), row, storeCols);
+                break;
+            } catch (const FieldNeedsVariant& e) {
+                // A SQLite value of another storage class: the column takes
+                // values of every class from now on, the rows read so far
+                // converted once, and the row is read again.
+                query.widenField(e.field());
+                list.widenToVariant(list.fieldIndex(query.field(e.field()).name));
+            }
+        }
         if (newFieldStore >= 0) {
             list.rawStore().setBool(row, static_cast<std::size_t>(newFieldStore), false);
         }

@@ -227,6 +227,18 @@ private:
     void pushPosition(MemData& list, QStringList& stack);
     void popPosition(MemData& list, QStringList& stack);
     void connectSide(Side side, Connection& connection, int aliasField);
+    // --- SQLite values of any storage class ---
+    bool sideIsSqlite(const Connection& connection) const;
+    /// Makes column f of a list a Variant column, in every list sharing its rows.
+    void widenColumn(MemData& list, int f);
+    /// Where both sides are SQLite, a column that holds values of several
+    /// storage classes on one side does so on the other too, so that values
+    /// are compared with their classes.
+    void alignVariantColumns();
+    /// Before the current source row's value of sourceField is copied into
+    /// target column f: a SQLite target column takes it with its storage
+    /// class where its own type cannot hold it.
+    void prepareTargetColumn(int f, int sourceField);
 
     EngineView& view_;
     MessageViewer& messages_;

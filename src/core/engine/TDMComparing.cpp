@@ -6,6 +6,7 @@
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
 #include "list/KeyIndex.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <cmath>
@@ -20,6 +21,28 @@ namespace {
 // Numbers keep their value across integer, float and fixed-point columns; a
 // number that no value of the column can equal gives nothing.
 std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to) {
+    if (from == FieldType::Variant || to == FieldType::Variant) {
+        // A SQLite value of any storage class matches a value of a column
+        // type only when that value is stored as it: the same both ways.
+        if (from == to) {
+            return v.toValue();
+        }
+        if (to == FieldType::Variant) {
+            return TaggedValue::fromTyped(v.toValue(), from);
+        }
+        FieldType own = FieldType::String;
+        const ValueRef u = TaggedValue::untag(v, own);
+        std::optional<Value> r;
+        try {
+            r = convertKey(u, own, to);
+        } catch (const ConversionError&) {
+            return std::nullopt;
+        }
+        if (r && TaggedValue::fromTyped(*r, to).asBytes() != v.toValue().asBytes()) {
+            return std::nullopt;
+        }
+        return r;
+    }
     const StorageClass sf = storageClassOf(from);
     const StorageClass st = storageClassOf(to);
     if (sf == st) {
@@ -78,6 +101,50 @@ std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to)
 }  // namespace
 
 // --- comparing ------------------------------------------------------------------------------
+
+bool TDM::sideIsSqlite(const Connection& connection) const {
+    return connection.isConnected() && connection.driverKind() == u"SQLITE"_s;
+}
+
+void TDM::widenColumn(MemData& list, int f) {
+    if (list.field(f).type == FieldType::Variant) {
+        return;
+    }
+    list.widenToVariant(f);
+    const QString name = list.field(f).name;
+    // The copy and the snapshot share the target list's stored rows.
+    for (MemData* other : {&destMemData_, &destMemDataCopy_, &origMemData_}) {
+        if (other != &list && other->isOpen() && other->sharesStoreWith(list)) {
+            const int of = other->findDataField(name);
+            if (of >= 0) {
+                other->adoptVariantColumn(of);
+            }
+        }
+    }
+}
+
+void TDM::alignVariantColumns() {
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!s.isOpen() || !d.isOpen() || !sideIsSqlite(sourceDatabase_) ||
+        !sideIsSqlite(destDatabase_)) {
+        return;
+    }
+    for (int f = 1; f < d.fieldCount(); ++f) {
+        const int sf = s.findDataField(d.field(f).name);
+        if (sf < 0 || d.field(f).tag == kFlagTag || d.field(f).kind != FieldKind::Data ||
+            s.field(sf).kind != FieldKind::Data) {
+            continue;
+        }
+        const bool sourceVariant = s.field(sf).type == FieldType::Variant;
+        const bool targetVariant = d.field(f).type == FieldType::Variant;
+        if (sourceVariant && !targetVariant) {
+            widenColumn(d, f);
+        } else if (targetVariant && !sourceVariant) {
+            widenColumn(s, sf);
+        }
+    }
+}
 
 int TDM::KeyFieldCount() const {
     return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldCount();
@@ -305,6 +372,7 @@ void TDM::CompareTarget() {
     PushTargetPosition();
     Finally popTarget([this] { PopTargetPosition(); });
 
+    alignVariantColumns();
     const bool sourceOpen = s.isOpen();
     KeyPlan plan;
     // Same-named columns of both lists, in target column order.
@@ -367,6 +435,7 @@ void TDM::MarkSourceOnly() {
         PopSourcePosition();
         view_.gridRefit(Side::Source);
     });
+    alignVariantColumns();
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     std::vector<int> keyFields;
     for (int i = 0; i < key.fieldCount(); ++i) {

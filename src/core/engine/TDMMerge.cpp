@@ -4,6 +4,7 @@
 #include "common/ScopeGuards.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 using namespace Qt::StringLiterals;
@@ -13,7 +14,18 @@ namespace {
 
 // A source value in the type of the target column it is copied into.
 Value convertValue(const Value& v, FieldType from, FieldType to) {
-    if (v.isNull() || storageClassOf(from) == storageClassOf(to)) {
+    if (v.isNull()) {
+        return v;
+    }
+    if (to == FieldType::Variant) {
+        return TaggedValue::fromTyped(v, from);
+    }
+    if (from == FieldType::Variant) {
+        FieldType own = FieldType::String;
+        const ValueRef u = TaggedValue::untag(ValueRef::of(v), own);
+        return convertValue(u.toValue(), own, to);
+    }
+    if (storageClassOf(from) == storageClassOf(to)) {
         return v;
     }
     return ValueText::fromVariant(ValueText::toVariant(v, from), to);
@@ -50,11 +62,45 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
     }
 }
 
+void TDM::prepareTargetColumn(int f, int sourceField) {
+    MemData& d = destMemData_;
+    const FieldType to = d.field(f).type;
+    const FieldType from = sourceMemData_.field(sourceField).type;
+    // A value of the column's own type always fits.
+    if (to == from || to == FieldType::Variant || sourceMemData_.isNull(sourceField) ||
+        !sideIsSqlite(destDatabase_)) {
+        return;
+    }
+    bool widen = from == FieldType::Variant;
+    if (!widen) {
+        // A value the column's type cannot hold, or holds only changed (the
+        // text '' would become NULL in a number column), SQLite stores as it is.
+        try {
+            const Value v = sourceMemData_.value(sourceField);
+            widen = !ValueEquality::equal(convertValue(v, from, to), to, v, from);
+        } catch (const ConversionError&) {
+            widen = true;
+        }
+    }
+    if (widen) {
+        widenColumn(d, f);
+    }
+}
+
 void TDM::CopySourceRecordToTarget() {
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
     engineAssigning_ = true;
     Finally assigned([this] { engineAssigning_ = false; });
+    d.post();
+    for (int f = 1; f < d.fieldCount(); ++f) {
+        const FieldDef& def = d.field(f);
+        const int sf =
+            def.tag == kFlagTag || def.kind != FieldKind::Data ? -1 : s.findDataField(def.name);
+        if (sf >= 0) {
+            prepareTargetColumn(f, sf);
+        }
+    }
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     QStringList keyNames;
     for (int i = 0; i < key.fieldCount(); ++i) {
@@ -164,6 +210,11 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
             throw InternalError(
                 u"The source record of a target record with differences was not found; its key "
                 "was changed after comparing"_s);
+        }
+        for (const auto& [tf, sf] : pairs) {
+            if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
+                prepareTargetColumn(tf, sf);
+            }
         }
         d.edit();
         d.setAsBool(updateField_, true);

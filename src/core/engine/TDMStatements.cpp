@@ -7,6 +7,7 @@
 #include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 using namespace Qt::StringLiterals;
@@ -21,7 +22,20 @@ QString TDM::SqlLiteral(int field) const {
     const SqlDialect dialect = destDatabase_.isConnected()
                                    ? dialectOfDriver(destDatabase_.driverKind())
                                    : SqlDialect::Generic;
-    return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
+    try {
+        return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
+    } catch (const ConversionError& e) {
+        // Name the value: the field, and the row by its key.
+        const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+        QStringList keyText;
+        for (int i = 0; i < key.fieldCount(); ++i) {
+            const QString name = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
+            const int f = destMemData_.findDataField(name);
+            keyText << u"%1 = %2"_s.arg(name, f >= 0 ? destMemData_.asText(f) : QString());
+        }
+        throw ConversionError(u"Field \"%1\" of the target row with %2 cannot be written: %3"_s.arg(
+            destMemData_.field(field).name, keyText.join(u", "_s), e.message()));
+    }
 }
 
 SqlDialect TDM::targetDialect() const {
@@ -86,7 +100,15 @@ void TDM::checkNewRowKeys() {
                 isBinaryType(def.type) || def.type == FieldType::BCD) {
                 continue;
             }
-            const QString text = ValueText::toText(v.toValue(), def.type);
+            // A value of any class is written as its own class: only a text
+            // can be turned into a number by the column.
+            if (def.type == FieldType::Variant &&
+                TaggedValue::tagOf(v.bytes) != TaggedValue::Tag::Text) {
+                continue;
+            }
+            const QString text = def.type == FieldType::Variant
+                                     ? ValueText::utf8ToString(TaggedValue::payload(v.bytes))
+                                     : ValueText::toText(v.toValue(), def.type);
             QString stored;
             if (!SqliteAffinityRules::keepsText(affinities[k], text, &stored)) {
                 refuse(

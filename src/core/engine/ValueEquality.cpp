@@ -1,6 +1,7 @@
 #include "engine/ValueEquality.h"
 
 #include "common/Errors.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <cmath>
@@ -52,7 +53,13 @@ Kind commonKind(Kind a, Kind b) {
 }
 
 QString textOf(const ValueRef& v) {
-    return QString::fromUtf8(v.bytes.data(), static_cast<qsizetype>(v.bytes.size()));
+    return ValueText::utf8ToString(v.bytes);
+}
+
+// Text columns that read a null as the empty text; binary data keeps its
+// null apart from the empty value, as text columns of other kinds do.
+bool nullReadsEmpty(FieldType t) {
+    return t == FieldType::Memo || t == FieldType::FmtMemo;
 }
 
 [[noreturn]] void failConversion(const ValueRef& v, const char* kind) {
@@ -139,17 +146,50 @@ bool toBool(const ValueRef& v, Kind k) {
     failConversion(v, "Boolean");
 }
 
+// A SQLite value of any storage class against a value of a column type:
+// the value is taken in its own class's type. A blob only ever equals
+// binary data and text never does; pairs whose kinds cannot meet differ.
+bool equalTagged(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType typeB) {
+    if (typeA == FieldType::Variant && typeB == FieldType::Variant) {
+        return a0.null == b0.null && a0.bytes == b0.bytes;
+    }
+    FieldType ta = typeA;
+    FieldType tb = typeB;
+    const ValueRef a = typeA == FieldType::Variant ? TaggedValue::untag(a0, ta) : a0;
+    const ValueRef b = typeB == FieldType::Variant ? TaggedValue::untag(b0, tb) : b0;
+    if (!a.null && !b.null) {
+        if (isBinaryType(ta) != isBinaryType(tb)) {
+            return false;
+        }
+        // SQLite keeps a Boolean as 1 or 0.
+        if (ta == FieldType::Integer && tb == FieldType::Boolean) {
+            return a.i == (b.i != 0 ? 1 : 0);
+        }
+        if (tb == FieldType::Integer && ta == FieldType::Boolean) {
+            return b.i == (a.i != 0 ? 1 : 0);
+        }
+    }
+    try {
+        return equal(a, ta, b, tb);
+    } catch (const ConversionError&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType typeB) {
+    if (typeA == FieldType::Variant || typeB == FieldType::Variant) {
+        return equalTagged(a0, typeA, b0, typeB);
+    }
     ValueRef a = a0;
     ValueRef b = b0;
-    if (a.null && isMemoOrBlob(typeA)) {
+    if (a.null && nullReadsEmpty(typeA)) {
         a.null = false;
         a.storage = StorageClass::Bytes;
         a.bytes = {};
     }
-    if (b.null && isMemoOrBlob(typeB)) {
+    if (b.null && nullReadsEmpty(typeB)) {
         b.null = false;
         b.storage = StorageClass::Bytes;
         b.bytes = {};

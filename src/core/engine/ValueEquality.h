@@ -8,12 +8,15 @@ namespace qm {
 /// The one rule that decides whether two column values are equal, used by
 /// the comparison, the merge commands, the statements and the grids.
 ///
-/// Null equals null and differs from everything else (memo and binary
-/// columns read null as the empty text). Text against text is equal only
-/// byte for byte. Other pairs are converted to a common kind: integer,
-/// float, fixed-point, date (compared as day numbers) or Boolean; a
-/// Boolean counted as a number is -1 for true and 0 for false. A text that
-/// cannot be converted raises ConversionError.
+/// Null equals null and differs from everything else (memo columns read
+/// null as the empty text; a null blob and an empty one differ). Text
+/// against text is equal only byte for byte. SQLite values of any storage
+/// class (Variant) equal each other only in the same class with the same
+/// bytes; against another column type they count in their own class's type,
+/// where a blob never equals text and a value that cannot be converted differs. Other pairs are
+/// converted to a common kind: integer, float, fixed-point, date (compared as day numbers) or
+/// Boolean; a Boolean counted as a number is -1 for true and 0 for false. A text that cannot be
+/// converted raises ConversionError.
 namespace ValueEquality {
 
 bool equal(const ValueRef& a, FieldType typeA, const ValueRef& b, FieldType typeB);

@@ -63,11 +63,11 @@ bool isBinaryType(FieldType t) {
 
 QString fieldTypeName(FieldType t) {
     static const char* const names[] = {
-        "ftString",      "ftSmallint", "ftInteger", "ftWord",     "ftBoolean",   "ftFloat",
-        "ftCurrency",    "ftBCD",      "ftDate",    "ftTime",     "ftDateTime",  "ftAutoInc",
-        "ftBlob",        "ftMemo",     "ftGraphic", "ftFmtMemo",  "ftOleObject", "ftOleStream",
-        "ftTypedBinary", "ftUnknown",  "ftBytes",   "ftVarBytes", "ftCursor",    "ftFixedChar",
-        "ftWideString",  "ftLargeint", "ftADT",     "ftGuid"};
+        "ftString",      "ftSmallint",   "ftInteger",  "ftWord",    "ftBoolean",   "ftFloat",
+        "ftCurrency",    "ftBCD",        "ftDate",     "ftTime",    "ftDateTime",  "ftAutoInc",
+        "ftBlob",        "ftMemo",       "ftGraphic",  "ftFmtMemo", "ftOleObject", "ftOleStream",
+        "ftTypedBinary", "ftVariant",    "ftUnknown",  "ftBytes",   "ftVarBytes",  "ftCursor",
+        "ftFixedChar",   "ftWideString", "ftLargeint", "ftADT",     "ftGuid"};
     return QString::fromLatin1(names[static_cast<int>(t)]);
 }
 

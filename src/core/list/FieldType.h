@@ -28,6 +28,9 @@ enum class FieldType : std::uint8_t {
     OleObject,
     OleStream,
     TypedBinary,
+    /// A SQLite value of any storage class: a column without a declared type,
+    /// or one holding a value of another class than its declared type's.
+    Variant,
     // not usable as columns
     Unknown,
     Bytes,

@@ -310,9 +310,8 @@ int MemData::compareSort(int posA, const ValueRef& b) const {
         case StorageClass::Float:
             return a.d < b.d ? -1 : (a.d > b.d ? 1 : 0);
         case StorageClass::Bytes:
-            return QString::fromUtf8(a.bytes.data(), static_cast<qsizetype>(a.bytes.size()))
-                .compare(QString::fromUtf8(b.bytes.data(), static_cast<qsizetype>(b.bytes.size())),
-                         Qt::CaseInsensitive);
+            return ValueText::utf8ToString(a.bytes).compare(ValueText::utf8ToString(b.bytes),
+                                                            Qt::CaseInsensitive);
         default:
             return a.i < b.i ? -1 : (a.i > b.i ? 1 : 0);
     }

@@ -173,6 +173,15 @@ public:
     void writeAt(int pos, int f, const Value& v);
     void reserveRows(std::size_t rows);
 
+    // --- SQLite values of any storage class ----------------------------------------
+    /// Turns a stored column into a Variant column, converting every value
+    /// held so far (and a pending edit) once; its values keep their meaning.
+    /// Lists sharing the store must then adopt the column.
+    void widenToVariant(int f);
+    /// Takes over a column that a list sharing this list's store widened.
+    void adoptVariantColumn(int f);
+    bool sharesStoreWith(const MemData& other) const { return store_ && store_ == other.store_; }
+
     // --- events ------------------------------------------------------------------
     std::function<void()> afterPost;
     std::function<void()> afterScroll;

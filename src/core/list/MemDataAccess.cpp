@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "list/KeyIndex.h"
 #include "list/MemData.h"
+#include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
 #include <algorithm>
@@ -455,6 +456,33 @@ void MemData::commitRawRow(std::uint32_t row) {
     recIdPosValid_ = false;
     std::fill(trueCounts_.begin(), trueCounts_.end(), -1);
     pos_ = pos;
+}
+
+void MemData::widenToVariant(int f) {
+    checkOpen();
+    const auto fi = static_cast<std::size_t>(f);
+    const int c = storeCol_[fi];
+    if (c < 0 || fields_[fi].type == FieldType::Variant) {
+        return;
+    }
+    const FieldType old = fields_[fi].type;
+    store_->convertToBytes(static_cast<std::size_t>(c),
+                           [old](const Value& v) { return TaggedValue::fromTyped(v, old); });
+    if (fi < buf_.size()) {
+        buf_[fi] = TaggedValue::fromTyped(buf_[fi], old);
+    }
+    adoptVariantColumn(f);
+}
+
+void MemData::adoptVariantColumn(int f) {
+    FieldDef& def = fields_[static_cast<std::size_t>(f)];
+    def.type = FieldType::Variant;
+    def.size = 0;
+    // Indexes know which columns hold fixed-point numbers: made anew.
+    indexes_.clear();
+    if (isOpen()) {
+        invalidateIndexes();
+    }
 }
 
 void MemData::reserveRows(std::size_t rows) {

@@ -88,6 +88,41 @@ void RowStore::setBytes(std::uint32_t row, std::size_t c, const char* data, std:
     col.arena.insert(col.arena.end(), data, data + size);
 }
 
+void RowStore::setTagged(std::uint32_t row, std::size_t c, char tag, const char* data,
+                         std::size_t size) {
+    Column& col = cols_[c];
+    if (size >= std::numeric_limits<std::uint32_t>::max()) {
+        throw Error(u"Value too large"_s);
+    }
+    col.nulls[row] = 0;
+    col.cells[row] = col.arena.size();
+    col.lengths[row] = static_cast<std::uint32_t>(size + 1);
+    col.arena.push_back(tag);
+    col.arena.insert(col.arena.end(), data, data + size);
+}
+
+void RowStore::convertToBytes(std::size_t c, const std::function<Value(const Value&)>& convert) {
+    Column converted{StorageClass::Bytes, {}, {}, {}, {}};
+    converted.cells.resize(rows_, 0);
+    converted.lengths.resize(rows_, 0);
+    converted.nulls.resize(rows_, 1);
+    for (std::uint32_t r = 0; r < rows_; ++r) {
+        if (isNull(r, c)) {
+            continue;
+        }
+        const Value v = convert(valueAt(r, c));
+        if (v.isNull()) {
+            continue;
+        }
+        const QByteArray& b = v.asBytes();
+        converted.nulls[r] = 0;
+        converted.cells[r] = converted.arena.size();
+        converted.lengths[r] = static_cast<std::uint32_t>(b.size());
+        converted.arena.insert(converted.arena.end(), b.begin(), b.end());
+    }
+    cols_[c] = std::move(converted);
+}
+
 double RowStore::floatAt(std::uint32_t row, std::size_t c) const {
     double v = 0;
     std::memcpy(&v, &cols_[c].cells[row], sizeof v);

@@ -3,6 +3,7 @@
 #include "list/Value.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -32,8 +33,14 @@ public:
     void setFloat(std::uint32_t row, std::size_t c, double v);
     void setBool(std::uint32_t row, std::size_t c, bool v);
     void setBytes(std::uint32_t row, std::size_t c, const char* data, std::size_t size);
+    /// Stores one tag byte followed by the bytes, without a copy between.
+    void setTagged(std::uint32_t row, std::size_t c, char tag, const char* data, std::size_t size);
     /// Stores a value of the column's storage class (or null).
     void set(std::uint32_t row, std::size_t c, const Value& v);
+    /// Rewrites every row of a column into bytes storage, each non-null
+    /// value through `convert`; rows keep their numbers, so lists sharing
+    /// the store see the new form at once.
+    void convertToBytes(std::size_t c, const std::function<Value(const Value&)>& convert);
 
     bool isNull(std::uint32_t row, std::size_t c) const { return cols_[c].nulls[row] != 0; }
     std::int64_t intAt(std::uint32_t row, std::size_t c) const {

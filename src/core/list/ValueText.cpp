@@ -1,6 +1,7 @@
 #include "list/ValueText.h"
 
 #include "common/Errors.h"
+#include "list/TaggedValue.h"
 
 #include <QLocale>
 #include <cmath>
@@ -223,6 +224,18 @@ QString floatToText(double d) {
     return QString::number(d, 'g', QLocale::FloatingPointShortest);
 }
 
+QString utf8ToString(std::string_view utf8) {
+    // QString::fromUtf8 drops a byte-order mark at the start; every mark
+    // there is kept as the character it is.
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    QString prefix;
+    while (utf8.substr(0, kBom.size()) == kBom) {
+        prefix += QChar(0xFEFF);
+        utf8.remove_prefix(kBom.size());
+    }
+    return prefix + QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 namespace {
 
 QString timeText(std::int64_t inDay) {
@@ -255,6 +268,9 @@ QString toText(const Value& v, FieldType type) {
     if (v.isNull()) {
         return {};
     }
+    if (type == FieldType::Variant && v.storage() == StorageClass::Bytes) {
+        return TaggedValue::toText(ValueRef::of(v));
+    }
     switch (v.storage()) {
         case StorageClass::Int:
             return QString::number(v.asInt());
@@ -279,7 +295,7 @@ QString toText(const Value& v, FieldType type) {
         }
         case StorageClass::Bytes:
             return isBinaryType(type) ? QString::fromLatin1(v.asBytes())
-                                      : QString::fromUtf8(v.asBytes());
+                                      : utf8ToString(v.asBytes());
     }
     return {};
 }
@@ -300,6 +316,9 @@ bool parseBoolean(const QString& text) {
 
 Value fromText(const QString& text, FieldType type) {
     const StorageClass sc = storageClassOf(type);
+    if (type == FieldType::Variant) {
+        return TaggedValue::ofText(text.toUtf8().toStdString());
+    }
     if (text.isEmpty() &&
         !(type == FieldType::String || type == FieldType::Memo || type == FieldType::FmtMemo)) {
         return {};
@@ -362,6 +381,11 @@ QVariant toVariant(const Value& v, FieldType type) {
     if (v.isNull()) {
         return {};
     }
+    if (type == FieldType::Variant && v.storage() == StorageClass::Bytes) {
+        FieldType t = FieldType::String;
+        const ValueRef r = TaggedValue::untag(ValueRef::of(v), t);
+        return toVariant(r.toValue(), t);
+    }
     switch (v.storage()) {
         case StorageClass::Int:
             return QVariant(static_cast<qlonglong>(v.asInt()));
@@ -381,7 +405,7 @@ QVariant toVariant(const Value& v, FieldType type) {
             if (isBinaryType(type)) {
                 return QVariant(v.asBytes());
             }
-            return QVariant(QString::fromUtf8(v.asBytes()));
+            return QVariant(utf8ToString(v.asBytes()));
     }
     return {};
 }
@@ -391,6 +415,29 @@ Value fromVariant(const QVariant& v, FieldType type) {
         return {};
     }
     const int id = v.metaType().id();
+    if (type == FieldType::Variant) {
+        switch (id) {
+            case QMetaType::QByteArray:
+                return TaggedValue::ofBlob(v.toByteArray().toStdString());
+            case QMetaType::Double:
+            case QMetaType::Float:
+                return TaggedValue::ofReal(v.toDouble());
+            case QMetaType::Bool:
+                return TaggedValue::ofInt(v.toBool() ? 1 : 0);
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::Long:
+            case QMetaType::LongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+            case QMetaType::Char:
+            case QMetaType::SChar:
+            case QMetaType::UChar:
+                return TaggedValue::ofInt(v.toLongLong());
+            default:
+                return fromText(v.toString(), type);
+        }
+    }
     switch (storageClassOf(type)) {
         case StorageClass::Int:
             if (id == QMetaType::QString) {

@@ -46,6 +46,12 @@ bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros);
 bool canonicalDecimal(QStringView text, QByteArray& out);
 /// Shortest round-trip decimal text of a double.
 QString floatToText(double d);
+/// UTF-8 bytes as text, byte-exact: unlike QString::fromUtf8, a leading
+/// U+FEFF stays part of the value.
+QString utf8ToString(std::string_view utf8);
+inline QString utf8ToString(const QByteArray& utf8) {
+    return utf8ToString(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
 
 }  // namespace ValueText
 }  // namespace qm
