@@ -5,6 +5,7 @@
 #include "support/CliRunner.h"
 #include "support/EngineHarness.h"
 #include "support/FaultFiles.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -23,17 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 mode_t typeOf(const QString& path) {
     struct stat st {};

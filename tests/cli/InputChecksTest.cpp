@@ -4,6 +4,7 @@
 // password can mend or that concern the target.
 
 #include "support/CliRunner.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -14,17 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 const QStringList kTable = {u"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"_s,
                             u"INSERT INTO t VALUES (1, 'a'), (2, 'b')"_s};

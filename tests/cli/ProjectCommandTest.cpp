@@ -2,6 +2,7 @@
 #include "project/PrjDataSaved.h"
 #include "project/QMObject.h"
 #include "support/CliRunner.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -14,17 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // Three tables: o (two-field key) and c differ between the databases, e does
 // not. The project lists "Order lines" before "Customers", so project order

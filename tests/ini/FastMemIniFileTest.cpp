@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "ini/FastMemIniFile.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -17,18 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
 
 struct LoadCase {
     const char* name;

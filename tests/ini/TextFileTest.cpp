@@ -5,6 +5,7 @@
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "support/FaultFiles.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -21,18 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace qm::test {
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 // The message of the Error `action` raises, or "no error".
 template <typename Action>

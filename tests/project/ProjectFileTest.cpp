@@ -4,6 +4,7 @@
 #include "project/PrjDataSaved.h"
 #include "project/PrjIniFileSaver.h"
 #include "project/QMObject.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,9 @@
 
 using namespace Qt::StringLiterals;
 using namespace qm;
+using qm::test::readBytes;
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
-}
 
 QString fixture(const char* name) {
     return QStringLiteral(QUILLMERE_SOURCE_DIR "/tests/data/project/") + QString::fromUtf8(name);

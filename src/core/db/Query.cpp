@@ -213,6 +213,8 @@ public:
 
     void start(const QString& sql, const QString& driver) {
         q_.setForwardOnly(true);
+        // Fixed-point values arrive as the driver's text, not through a double.
+        q_.setNumericalPrecisionPolicy(QSql::HighPrecision);
         if (!q_.exec(sql)) {
             throw DatabaseError(q_.lastError().text().trimmed());
         }
