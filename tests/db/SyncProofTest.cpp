@@ -143,6 +143,9 @@ std::vector<Column> valueColumns() {
           u"1900-01-01 00:00:00"_s, u"2038-01-19 03:14:08.000001"_s,
           u"1969-12-31 23:59:59.999999"_s, u"1969-12-31 23:59:59.999998"_s}},
         {u"user"_s, Kind::Bool, u"BOOLEAN"_s, u"boolean"_s, {u"1"_s, u"0"_s, null}},
+        // A name with a quote, a ";" and comment starts: the quoted name
+        // does not end the statement or hide the rest of it.
+        {u"a;b \"c\" -- d /* e"_s, Kind::Text, u"TEXT"_s, u"text"_s, {u"p"_s, u"q"_s, null}},
         // Empty binary data next to null: the two differ.
         {u"bin"_s,
          Kind::Bytes,
