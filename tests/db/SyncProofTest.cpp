@@ -34,6 +34,9 @@ enum class Kind { Text, Int, Float, Numeric, Date, Time, Stamp, Bool, Bytes, Raw
 // for binary data, "1"/"0" for Booleans), or nothing for NULL.
 using Sample = std::optional<QString>;
 
+// Names are created quoted, so that case, blanks, hyphens and reserved
+// words stay part of the name; the engine has to quote them in its script.
+// A type may carry constraints and a default.
 struct Column {
     QString name;
     Kind kind;
@@ -41,7 +44,12 @@ struct Column {
     QString pgType;
     std::vector<Sample> samples;  // neighbours become changes in both directions
     bool sqliteOnly = false;      // values PostgreSQL cannot hold
+    bool targetOnly = false;      // the source lacks the column: new rows take its default
 };
+
+QString quoted(const QString& name) {
+    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+}
 
 QString allBytesHex() {
     QByteArray b;
@@ -60,7 +68,7 @@ QString longText() {
 std::vector<Column> valueColumns() {
     const Sample null;
     return {
-        {u"txt"_s,
+        {u"select"_s,
          Kind::Text,
          u"TEXT"_s,
          u"text"_s,
@@ -86,7 +94,7 @@ std::vector<Column> valueColumns() {
           u"\uFEFF"_s,
           u"\uFEFFmark first"_s,
           longText()}},
-        {u"i"_s,
+        {u"group"_s,
          Kind::Int,
          u"INTEGER"_s,
          u"integer"_s,
@@ -111,7 +119,7 @@ std::vector<Column> valueColumns() {
          u"numeric"_s,
          {u"9223372036854775807"_s, u"9223372036854775806"_s, u"9007199254740993"_s,
           u"9007199254740992"_s, null, u"-9223372036854775808"_s, u"0"_s}},
-        {u"num"_s,
+        {u"unit-price"_s,
          Kind::Numeric,
          u"NUMERIC"_s,
          u"numeric(20,6)"_s,
@@ -127,14 +135,17 @@ std::vector<Column> valueColumns() {
          u"TIME"_s,
          u"time"_s,
          {u"13:45:10.123456"_s, u"00:00:00"_s, null, u"23:59:59.999999"_s, u"00:00:00.000001"_s}},
-        {u"ts"_s,
+        {u"StampedAt"_s,
          Kind::Stamp,
          u"TIMESTAMP"_s,
          u"timestamp"_s,
          {u"2024-02-29 13:45:10.123456"_s, u"2024-02-29 13:45:10.123457"_s, null,
           u"1900-01-01 00:00:00"_s, u"2038-01-19 03:14:08.000001"_s,
           u"1969-12-31 23:59:59.999999"_s, u"1969-12-31 23:59:59.999998"_s}},
-        {u"flag"_s, Kind::Bool, u"BOOLEAN"_s, u"boolean"_s, {u"1"_s, u"0"_s, null}},
+        {u"user"_s, Kind::Bool, u"BOOLEAN"_s, u"boolean"_s, {u"1"_s, u"0"_s, null}},
+        // A name with a quote, a ";" and comment starts: the quoted name
+        // does not end the statement or hide the rest of it.
+        {u"a;b \"c\" -- d /* e"_s, Kind::Text, u"TEXT"_s, u"text"_s, {u"p"_s, u"q"_s, null}},
         // Empty binary data next to null: the two differ.
         {u"bin"_s,
          Kind::Bytes,
@@ -180,6 +191,29 @@ std::vector<Column> valueColumns() {
          u"BOOLEAN"_s,
          QString(),
          {u"1"_s, u"2"_s, u"0"_s, u"'yes'"_s},
+         true},
+        // Columns the source lacks: the target's rows keep their values, new
+        // rows take the database's defaults (not '' or 0).
+        {u"born"_s,
+         Kind::Date,
+         u"DATE"_s,
+         u"date"_s,
+         {u"2020-01-01"_s, null, u"1999-12-31"_s},
+         false,
+         true},
+        {u"active"_s,
+         Kind::Bool,
+         u"BOOLEAN NOT NULL DEFAULT 1"_s,
+         u"boolean NOT NULL DEFAULT TRUE"_s,
+         {u"0"_s, u"1"_s},
+         false,
+         true},
+        {u"My Note"_s,
+         Kind::Text,
+         u"TEXT DEFAULT 'x'"_s,
+         u"text DEFAULT 'x'"_s,
+         {u"kept"_s, null, u""_s, u"x "_s},
+         false,
          true},
     };
 }
@@ -274,11 +308,12 @@ struct GeneratedPair {
                 columns.push_back(std::move(c));
             }
         }
+        // Key names that need quoting in every statement's WHERE clause.
         if (twoFieldKey) {
-            keyColumns = {{u"grp"_s, Kind::Text, u"TEXT"_s, u"text"_s, {}},
-                          {u"n"_s, Kind::Int, u"INTEGER"_s, u"bigint"_s, {}}};
+            keyColumns = {{u"my key"_s, Kind::Text, u"TEXT"_s, u"text"_s, {}},
+                          {u"order"_s, Kind::Int, u"INTEGER"_s, u"bigint"_s, {}}};
         } else {
-            keyColumns = {{u"id"_s, Kind::Int, u"INTEGER"_s, u"bigint"_s, {}}};
+            keyColumns = {{u"CustNo"_s, Kind::Int, u"INTEGER"_s, u"bigint"_s, {}}};
         }
         int longest = 0;
         for (const Column& c : columns) {
@@ -304,7 +339,8 @@ struct GeneratedPair {
             add(std::nullopt, allAt(r + 2));
         }
         // Rows that differ in one column: each neighbouring pair of values,
-        // both ways (value -> NULL, NULL -> value, '' <-> NULL, ...).
+        // both ways (value -> NULL, NULL -> value, '' <-> NULL, ...). Rows
+        // that differ only in a target-only column are equal.
         for (std::size_t k = 0; k < columns.size(); ++k) {
             const Column& c = columns[k];
             const int n = static_cast<int>(c.samples.size());
@@ -346,24 +382,70 @@ struct GeneratedPair {
     QString orderBy() const {
         QStringList names;
         for (const Column& c : keyColumns) {
-            names << c.name;
+            names << quoted(c.name);
         }
         return names.join(u", "_s);
     }
-    QString columnsSql(bool pg) const {
+    // The source's table lacks the target-only columns.
+    QString columnsSql(bool pg, bool source) const {
         QStringList defs;
         for (const Column& c : keyColumns) {
-            defs << u"%1 %2 NOT NULL"_s.arg(c.name, pg ? c.pgType : c.sqliteType);
+            defs << u"%1 %2 NOT NULL"_s.arg(quoted(c.name), pg ? c.pgType : c.sqliteType);
         }
         for (const Column& c : columns) {
-            defs << (c.name + u' ' + (pg ? c.pgType : c.sqliteType)).trimmed();
+            if (!source || !c.targetOnly) {
+                defs << (quoted(c.name) + u' ' + (pg ? c.pgType : c.sqliteType)).trimmed();
+            }
         }
         return defs.join(u", "_s) + u", PRIMARY KEY (%1)"_s.arg(orderBy());
     }
+    // The column list of an INSERT that leaves the target-only columns out.
+    QString sharedColumnsSql() const {
+        QStringList names;
+        for (const Column& c : keyColumns) {
+            names << quoted(c.name);
+        }
+        for (const Column& c : columns) {
+            if (!c.targetOnly) {
+                names << quoted(c.name);
+            }
+        }
+        return names.join(u", "_s);
+    }
     QString rowsSql(bool pg, bool source) const {
+        return valuesSql(pg, !source,
+                         [source](const PairRow& row) { return source ? row.source : row.target; });
+    }
+    // What the target holds after the script ran, in the target's columns:
+    // the rows that were in both sides, with the source's values and the
+    // target's own values of the target-only columns ...
+    QString keptRowsSql(bool pg) const {
+        return valuesSql(pg, true, [this](const PairRow& row) -> std::optional<QList<Sample>> {
+            if (!row.source || !row.target) {
+                return std::nullopt;
+            }
+            QList<Sample> values = *row.source;
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                if (columns[k].targetOnly) {
+                    values[static_cast<qsizetype>(k)] = (*row.target)[static_cast<qsizetype>(k)];
+                }
+            }
+            return values;
+        });
+    }
+    // ... and the new rows, in the columns of sharedColumnsSql(), so that
+    // the database fills in its defaults.
+    QString newRowsSql(bool pg) const {
+        return valuesSql(pg, false, [](const PairRow& row) {
+            return row.source && !row.target ? row.source : std::nullopt;
+        });
+    }
+    // Rows for which `pick` gives values, as the text after VALUES.
+    template <typename Pick>
+    QString valuesSql(bool pg, bool withTargetOnly, const Pick& pick) const {
         QStringList out;
         for (const PairRow& row : rows) {
-            const auto& values = source ? row.source : row.target;
+            const std::optional<QList<Sample>> values = pick(row);
             if (!values) {
                 continue;
             }
@@ -374,6 +456,9 @@ struct GeneratedPair {
                 literals << (pg ? pgLiteral(kind, v) : sqliteLiteral(kind, v));
             }
             for (std::size_t k = 0; k < columns.size(); ++k) {
+                if (columns[k].targetOnly && !withTargetOnly) {
+                    continue;
+                }
                 const Kind kind = columns[k].kind;
                 const Sample& v = (*values)[static_cast<qsizetype>(k)];
                 literals << (pg ? pgLiteral(kind, v) : sqliteLiteral(kind, v));
@@ -382,10 +467,20 @@ struct GeneratedPair {
         }
         return out.join(u",\n"_s);
     }
+    // Rows in both sides that differ in a column the source has.
     int changed() const {
         int n = 0;
         for (const PairRow& row : rows) {
-            n += row.source && row.target && *row.source != *row.target ? 1 : 0;
+            if (!row.source || !row.target) {
+                continue;
+            }
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                const auto i = static_cast<qsizetype>(k);
+                if (!columns[k].targetOnly && (*row.source)[i] != (*row.target)[i]) {
+                    ++n;
+                    break;
+                }
+            }
         }
         return n;
     }
@@ -463,7 +558,7 @@ TEST_P(SyncProofTest, ScriptMakesTargetEqualSource) {
     // SQLite tables share one name, so that sqldiff can compare them.
     const auto makeSide = [&](bool source, bool onPg) {
         const QString alias = source ? u"Src"_s : u"Dst"_s;
-        const QString columns = pair.columnsSql(onPg);
+        const QString columns = pair.columnsSql(onPg, source);
         const QString rows = pair.rowsSql(onPg, source);
         if (onPg) {
             const QString db = source ? u"qm_source"_s : u"qm_target"_s;
@@ -476,12 +571,22 @@ TEST_P(SyncProofTest, ScriptMakesTargetEqualSource) {
     };
     const QString srcTable = makeSide(true, c.sourcePg);
     const QString dstTable = makeSide(false, c.targetPg);
-    // On PostgreSQL the target is checked against the source rows written
-    // into a table of the target's own types.
+    // The target is checked against the rows it should hold, written into a
+    // table of the target's own columns and types (new rows leave the
+    // target-only columns to the database's defaults).
     QString refTable;
     if (c.targetPg) {
-        refTable = scratch->create(u"qm_target"_s, u"qm_sync_ref"_s, pair.columnsSql(true),
-                                   pair.rowsSql(true, true));
+        refTable = scratch->create(u"qm_target"_s, u"qm_sync_ref"_s, pair.columnsSql(true, false),
+                                   pair.keptRowsSql(true));
+        pgExec(*pg, u"qm_target"_s,
+               {u"INSERT INTO %1 (%2) VALUES %3"_s.arg(refTable, pair.sharedColumnsSql(),
+                                                       pair.newRowsSql(true))});
+    } else {
+        folder.addSqlite(u"Ref"_s,
+                         {u"CREATE TABLE sync_t (%1)"_s.arg(pair.columnsSql(false, false)),
+                          u"INSERT INTO sync_t VALUES %1"_s.arg(pair.keptRowsSql(false)),
+                          u"INSERT INTO sync_t (%1) VALUES %2"_s.arg(pair.sharedColumnsSql(),
+                                                                     pair.newRowsSql(false))});
     }
 
     EngineHarness h(folder.aliasFile());
@@ -555,13 +660,13 @@ TEST_P(SyncProofTest, ScriptMakesTargetEqualSource) {
         // key has two fields.
         QProcess sqldiff;
         sqldiff.start(u"sqldiff"_s, {u"--primarykey"_s, u"--table"_s, u"sync_t"_s,
-                                     folder.path(u"Src.db"_s), folder.path(u"Dst.db"_s)});
+                                     folder.path(u"Ref.db"_s), folder.path(u"Dst.db"_s)});
         ASSERT_TRUE(sqldiff.waitForFinished(60000));
         EXPECT_EQ(sqldiff.exitCode(), 0) << sqldiff.readAllStandardError().toStdString();
         EXPECT_EQ(QString::fromUtf8(sqldiff.readAllStandardOutput()), QString());
         // sqldiff counts 1 and 1.0 as equal: every cell's storage class and
         // bytes are compared too.
-        const QStringList want = sqliteCells(folder.path(u"Src.db"_s), u"sync_t"_s);
+        const QStringList want = sqliteCells(folder.path(u"Ref.db"_s), u"sync_t"_s);
         const QStringList got = sqliteCells(folder.path(u"Dst.db"_s), u"sync_t"_s);
         EXPECT_TRUE(got == want) << "source:\n"
                                  << want.join(u'\n').toStdString() << "\ntarget:\n"
