@@ -146,14 +146,9 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         }
     }
     const bool logging = !options.logFileName.isEmpty() && !options.disableLogging;
-    // Held from before the transaction until the log is written: a log that
-    // another run holds, or whose lock cannot even be created, refuses the
-    // run while nothing is committed yet.
-    std::unique_ptr<QLockFile> logLock;
     if (logging) {
         try {
             checkLogFile(options.logFileName);
-            logLock = lockLogFile(options.logFileName, options.logLockWaitMs);
         } catch (const Error& e) {
             error_ = u"The script is not run: %1"_s.arg(e.message());
             messages_.showError(error_);
@@ -161,10 +156,23 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         }
     }
     dm_.ConnectTarget();  // shows its own error and aborts silently
+    // The log's lock is held from before the transaction starts until the
+    // log is written: a log that another run holds, or whose lock cannot
+    // even be created (a full disk), refuses the run while nothing is
+    // committed yet. It is taken only once connected, so that a login does
+    // not keep other runs waiting.
+    std::unique_ptr<QLockFile> logLock;
     if (logging) {
-        if (const QString clash = logClash(options.logFileName, dm_.DestDatabase());
-            !clash.isEmpty()) {
-            error_ = u"The script is not run: %1"_s.arg(clash);
+        QString problem = logClash(options.logFileName, dm_.DestDatabase());
+        if (problem.isEmpty()) {
+            try {
+                logLock = lockLogFile(options.logFileName, options.logLockWaitMs);
+            } catch (const Error& e) {
+                problem = e.message();
+            }
+        }
+        if (!problem.isEmpty()) {
+            error_ = u"The script is not run: %1"_s.arg(problem);
             messages_.showError(error_);
             return Outcome::Refused;
         }
