@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -301,6 +302,13 @@ TEST_F(ScriptExecutorTest, ALogLockedByAnotherRunRefusesTheRunBeforeAnythingIsEx
     f.close();
     QLockFile other(options.logFileName + u".lock"_s);
     ASSERT_TRUE(other.tryLock(0));
+    // A run holds the lock for as long as its transaction takes: a lock of
+    // a running program is not taken over for its age.
+    QFile lockFile(options.logFileName + u".lock"_s);
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                                     QFileDevice::FileModificationTime));
+    lockFile.close();
     options.logLockWaitMs = 200;
     editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
     ScriptExecutor executor(h.dm, h.view);
