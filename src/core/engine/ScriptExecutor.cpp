@@ -41,7 +41,8 @@ QString withArticle(const QString& words) {
 // it can: replacing the target's own database file with a log would destroy
 // the database the statements were just committed to.
 QString logClash(const QString& path, const Connection& target) {
-    if (!target.isConnected() || target.driverKind() != u"SQLITE"_s) {
+    if (!target.isConnected() || target.driverKind() != u"SQLITE"_s ||
+        target.definition().database == u":memory:"_s) {
         return {};
     }
     const QString log = QFileInfo(path).canonicalFilePath();
