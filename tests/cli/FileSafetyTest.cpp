@@ -1,6 +1,7 @@
 // The command-line tool's files under faults: a nearly full disk, devices
-// and FIFOs in place of files, links planted beside a project, a named alias
-// file that is missing.
+// and FIFOs in place of files, links planted beside a project or at its
+// path, a named alias file that is missing, a standard output that takes
+// nothing.
 
 #include "support/CliRunner.h"
 #include "support/EngineHarness.h"

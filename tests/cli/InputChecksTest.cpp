@@ -1,5 +1,5 @@
 // Input the command-line tool refuses before it does anything: repeated
-// options, blank queries, empty keys in a project, project files whose
+// options, blank queries, keys and names, empty keys in a project, project files whose
 // counts do not match their sections; and the messages of failures that no
 // password can mend or that concern the target.
 
