@@ -1,7 +1,7 @@
 // Input the command-line tool refuses before it does anything: repeated
-// options, blank queries, keys and names, empty keys in a project, project files whose
-// counts do not match their sections; and the messages of failures that no
-// password can mend or that concern the target.
+// options, blank queries, keys and names, empty keys in a project, project
+// files whose counts do not match their sections; and the messages of
+// failures that no password can mend or that concern the target.
 
 #include "support/CliRunner.h"
 #include "support/FileBytes.h"
