@@ -11,10 +11,44 @@ using namespace Qt::StringLiterals;
 
 namespace qm::cli {
 
+namespace {
+
+// The error number of the first write to standard output that failed (0:
+// none), and whether a command already said so.
+int stdoutError = 0;
+bool stdoutErrorShown = false;
+
+}  // namespace
+
+bool printBytes(FILE* to, const QByteArray& bytes) {
+    const auto size = static_cast<std::size_t>(bytes.size());
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size, to) == size && std::fflush(to) == 0) {
+        return true;
+    }
+    if (to == stdout && stdoutError == 0) {
+        stdoutError = errno != 0 ? errno : EIO;
+    }
+    return false;
+}
+
 void print(FILE* to, const QString& text) {
-    const QByteArray bytes = (text + u'\n').toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
-    std::fflush(to);
+    printBytes(to, (text + u'\n').toLocal8Bit());
+}
+
+int finishOutput(int exitCode) {
+    errno = 0;
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && stdoutError == 0) {
+        stdoutError = errno != 0 ? errno : EIO;
+    }
+    if (stdoutError == 0 || stdoutErrorShown) {
+        return exitCode;
+    }
+    // Results that did not arrive are a failure, even when the command's
+    // work (a project file saved, say) is done.
+    print(stderr,
+          u"Error: cannot write to standard output: %1"_s.arg(qt_error_string(stdoutError)));
+    return exitCode == kSuccess ? kFailure : exitCode;
 }
 
 namespace {
@@ -103,10 +137,10 @@ int writeScript(const QStringList& lines, const QString& outputFile) {
         bytes += line.toUtf8() + "\r\n";
     }
     if (outputFile.isEmpty()) {
-        const auto size = static_cast<std::size_t>(bytes.size());
-        if (std::fwrite(bytes.constData(), 1, size, stdout) != size || std::fflush(stdout) != 0) {
+        if (!printBytes(stdout, bytes)) {
             print(stderr, u"Error: cannot write the script to standard output: %1"_s.arg(
-                              qt_error_string(errno)));
+                              qt_error_string(stdoutError)));
+            stdoutErrorShown = true;
             return kFailure;
         }
         return kSuccess;

@@ -16,7 +16,18 @@ class CliEngineView;
 /// Exit codes of the command-line tool.
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
+/// Writes a line. A write to standard output that fails is remembered for
+/// finishOutput.
 void print(FILE* to, const QString& text);
+
+/// Writes bytes as they are and flushes them; false when that failed (a
+/// failure on standard output is remembered for finishOutput).
+bool printBytes(FILE* to, const QByteArray& bytes);
+
+/// The exit code of a command once its standard output is flushed: when any
+/// of it could not be written (a full disk, a closed pipe), says so on
+/// standard error and turns success into kFailure.
+int finishOutput(int exitCode);
 
 /// Parses a command's arguments; handles --help and unexpected arguments and
 /// reports missing required options. Up to `maxPositional` arguments that

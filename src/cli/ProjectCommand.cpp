@@ -83,7 +83,10 @@ int runCreate(const QStringList& arguments) {
         return code;
     }
     const QString path = parser.positionalArguments().first();
-    if (QFileInfo::exists(path) && !parser.isSet(force)) {
+    // A symbolic link counts as existing even when it leads nowhere:
+    // following it would create a file wherever it points.
+    const QFileInfo existing(path);
+    if ((existing.exists() || existing.isSymLink()) && !parser.isSet(force)) {
         print(stderr, u"\"%1\" already exists; give --force to replace it."_s.arg(path));
         return kUsage;
     }
@@ -121,10 +124,12 @@ int runAddTableSetup(const QStringList& arguments) {
         code >= 0) {
         return code;
     }
-    // A query of blanks only selects nothing; it would fail only when run.
-    for (const QCommandLineOption* query : {&sourceSql, &targetSql}) {
-        if (parser.value(*query).trimmed().isEmpty()) {
-            print(stderr, u"--%1 holds only blanks."_s.arg(query->names().first()));
+    // A query of blanks only selects nothing, a key of blanks only is read
+    // back as an empty key, a name of blanks only as no name: each would
+    // fail only when the table setup is used.
+    for (const QCommandLineOption* option : {&sourceSql, &targetSql, &key, &name}) {
+        if (parser.value(*option).trimmed().isEmpty()) {
+            print(stderr, u"--%1 holds only blanks."_s.arg(option->names().first()));
             return kUsage;
         }
     }
@@ -266,9 +271,7 @@ int runShow(const QStringList& arguments) {
         print(stderr, e.message());
         return kFailure;
     }
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    printBytes(stdout, text.toLocal8Bit());
     return kSuccess;
 }
 

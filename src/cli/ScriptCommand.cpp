@@ -12,6 +12,8 @@
 #include "engine/TextScriptEditor.h"
 #include "project/PrjDataSaved.h"
 
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
@@ -144,9 +146,13 @@ int runExecute(const QStringList& arguments) {
         "of a project file given instead; with a project, the log starts with a comment line\n"
         "naming that alias, as when the desktop program runs its first script after opening\n"
         "the project. A script holding COMMIT, END, ROLLBACK, ABORT, BEGIN, START\n"
-        "TRANSACTION or PREPARE TRANSACTION, or a --log file that cannot be written, is\n"
-        "refused before anything is executed. Pieces holding only comments are logged but\n"
-        "not sent. A script file that is not UTF-8 is read as Windows-1252.\n"
+        "TRANSACTION or PREPARE TRANSACTION (ROLLBACK TO SAVEPOINT is allowed), or a --log\n"
+        "file that cannot be written (another run holds its lock for more than 10 seconds,\n"
+        "no room for its lock file, it is the script file or the target's SQLite database\n"
+        "file), is refused before anything is executed; the log stays locked until the run\n"
+        "is logged. A trigger's BEGIN ... END body is one statement. Pieces holding only\n"
+        "comments are logged but not sent. A script file that is not UTF-8 is read as\n"
+        "Windows-1252.\n"
         "Exit code 0 after the commit, 1 after a rollback (the database's message on\n"
         "standard error), when the script is refused or when the project cannot be used,\n"
         "2 on a usage error, 3 when the statements are committed but the log could not be\n"
@@ -181,6 +187,15 @@ int runExecute(const QStringList& arguments) {
     TPrjDataSaved project;
     if (!projectFile.isEmpty() &&
         (!loadProject(projectFile, project) || !hasAlias(project, projectFile, u"DestDBAlias"_s))) {
+        return kFailure;
+    }
+    // The log replaces its file whole: a log on the script itself would
+    // leave the script lost in its own log.
+    if (const QString logPath = QFileInfo(parser.value(log)).canonicalFilePath();
+        !logPath.isEmpty() && logPath == QFileInfo(parser.value(script)).canonicalFilePath()) {
+        print(stderr,
+              u"Error: The script is not run: the log file \"%1\" is the script file "
+              "itself; name another log file."_s.arg(parser.value(log)));
         return kFailure;
     }
     QString text;

@@ -30,7 +30,8 @@ const char kUsage[] =
     "table setup of the project.\n"
     "\n"
     "Run 'quillmere-cli COMMAND --help' for the options of a command.\n"
-    "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+    "Exit codes: 0 success, 1 failure (also when standard output cannot be written),\n"
+    "2 usage error.\n";
 
 }  // namespace
 
@@ -45,7 +46,7 @@ int main(int argc, char* argv[]) {
     const QString command = args[1];
     if (command == u"--help"_s || command == u"-h"_s || command == u"help"_s) {
         std::fputs(kUsage, stdout);
-        return qm::cli::kSuccess;
+        return qm::cli::finishOutput(qm::cli::kSuccess);
     }
     args.removeAt(1);
     const std::map<QString, int (*)(const QStringList&)> commands = {
@@ -57,14 +58,15 @@ int main(int argc, char* argv[]) {
     if (const auto it = commands.find(command); it != commands.end()) {
         // Commands report the failures they expect; anything else still
         // ends with its message and exit code 1 rather than an abort.
+        int code = qm::cli::kFailure;
         try {
-            return it->second(args);
+            code = it->second(args);
         } catch (const qm::Error& e) {
             qm::cli::print(stderr, u"Error: "_s + e.message());
         } catch (const std::exception& e) {
             std::fprintf(stderr, "Error: %s\n", e.what());
         }
-        return qm::cli::kFailure;
+        return qm::cli::finishOutput(code);
     }
     std::fprintf(stderr, "Unknown command: %s\n\n%s", qPrintable(command), kUsage);
     return qm::cli::kUsage;

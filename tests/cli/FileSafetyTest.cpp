@@ -1,6 +1,7 @@
 // The command-line tool's files under faults: a nearly full disk, devices
-// and FIFOs in place of files, links planted beside a project, a named alias
-// file that is missing.
+// and FIFOs in place of files, links planted beside a project or at its
+// path, a named alias file that is missing, a standard output that takes
+// nothing.
 
 #include "support/CliRunner.h"
 #include "support/EngineHarness.h"
@@ -199,6 +200,96 @@ TEST(PlantedLink, AtThePredictableTemporaryNameIsNotFollowed) {
     EXPECT_EQ(readBytes(victim), QByteArray("precious\n"));
     EXPECT_EQ(typeOf(planted), S_IFLNK);
     EXPECT_TRUE(readBytes(project).contains("[Nodes]\r\nCount=0\r\n"));
+}
+
+// A symbolic link at the path of a new project counts as an existing file,
+// also when it leads nowhere: without --force nothing is created where it
+// points. With --force, the file a link names is replaced and the link stays.
+TEST(ProjectCreate, TakesASymbolicLinkForAnExistingFile) {
+    AliasFolder folder;
+    const QStringList aliases = {u"--source-alias"_s, u"S"_s, u"--target-alias"_s, u"D"_s};
+    const QString dangling = folder.path(u"dangling.qmp"_s);
+    const QString elsewhere = folder.path(u"elsewhere/new.qmp"_s);
+    ASSERT_TRUE(QDir(folder.path(QString())).mkdir(u"elsewhere"_s));
+    ASSERT_TRUE(QFile::link(elsewhere, dangling));
+    const QString linked = folder.path(u"linked.qmp"_s);
+    const QString victim = folder.path(u"victim.txt"_s);
+    writeBytes(victim, "precious\n");
+    ASSERT_TRUE(QFile::link(victim, linked));
+
+    for (const QString& path : {dangling, linked}) {
+        SCOPED_TRACE(path.toStdString());
+        const CliResult r = runCli(projectArgs(u"create"_s, path, aliases));
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, u"\"%1\" already exists; give --force to replace it.\n"_s.arg(path));
+        EXPECT_EQ(typeOf(path), S_IFLNK);
+    }
+    EXPECT_FALSE(QFile::exists(elsewhere));
+    EXPECT_EQ(readBytes(victim), QByteArray("precious\n"));
+
+    const CliResult forced =
+        runCli(projectArgs(u"create"_s, linked, aliases + QStringList{u"--force"_s}));
+    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_EQ(typeOf(linked), S_IFLNK);
+    EXPECT_TRUE(readBytes(victim).contains("[Nodes]\r\nCount=0\r\n"));
+}
+
+// Results that cannot be written to standard output (here /dev/full) fail
+// the run with a message, whichever command printed them.
+TEST(FullStandardOutput, FailsTheRunWithAMessage) {
+    AliasFolder folder;
+    folder.addSqlite(u"Src"_s, kTable);
+    folder.addSqlite(u"Dst"_s, kTable);
+    const QString project = folder.path(u"sync.qmp"_s);
+    ASSERT_EQ(runCli(projectArgs(u"create"_s, project,
+                                 {u"--source-alias"_s, u"Src"_s, u"--target-alias"_s, u"Dst"_s}))
+                  .exitCode,
+              0);
+    ASSERT_EQ(runCli(addTableSetupArgs(project, u"T"_s, u"SELECT * FROM t"_s)).exitCode, 0);
+    const QString sql = u"SELECT * FROM t"_s;
+    const QStringList compare = {u"compare"_s,
+                                 u"--source-alias"_s,
+                                 u"Src"_s,
+                                 u"--target-alias"_s,
+                                 u"Dst"_s,
+                                 u"--source-sql"_s,
+                                 sql,
+                                 u"--target-sql"_s,
+                                 sql,
+                                 u"--key"_s,
+                                 u"id"_s,
+                                 u"--aliases"_s,
+                                 folder.aliasFile()};
+    struct Case {
+        QStringList args;
+        QString message;
+    };
+    const Case cases[] = {
+        {compare, u"Error: cannot write to standard output: No space left on device\n"_s},
+        {{u"compare"_s, project, u"--aliases"_s, folder.aliasFile()},
+         u"Error: cannot write to standard output: No space left on device\n"_s},
+        {projectArgs(u"show"_s, project),
+         u"Error: cannot write to standard output: No space left on device\n"_s},
+        {{u"compare"_s, u"--help"_s},
+         u"Error: cannot write to standard output: No space left on device\n"_s},
+        {{u"--help"_s}, u"Error: cannot write to standard output: No space left on device\n"_s},
+        {{u"script"_s, project, u"--aliases"_s, folder.aliasFile()},
+         u"Error: cannot write the script to standard output: No space left on device\n"_s},
+    };
+    ensureCoreApplication();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"QUILLMERE_ALIASES"_s);
+        p.setProcessEnvironment(env);
+        p.setStandardOutputFile(u"/dev/full"_s);
+        p.start(QString::fromUtf8(QUILLMERE_CLI_PATH), c.args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardError()), c.message);
+    }
 }
 
 TEST(NamedAliasFile, ThatIsMissingIsAnErrorNotAFallback) {

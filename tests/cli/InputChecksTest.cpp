@@ -1,7 +1,7 @@
 // Input the command-line tool refuses before it does anything: repeated
-// options, blank queries, empty keys in a project, project files whose
-// counts do not match their sections; and the messages of failures that no
-// password can mend or that concern the target.
+// options, blank queries, keys and names, empty keys in a project, project
+// files whose counts do not match their sections; and the messages of
+// failures that no password can mend or that concern the target.
 
 #include "support/CliRunner.h"
 #include "support/FileBytes.h"
@@ -105,6 +105,25 @@ TEST_F(InputChecksTest, AQueryOfBlanksIsNotStored) {
     EXPECT_EQ(readBytes(project), before);
 }
 
+// A key or a name of blanks only would be read back from the project as
+// empty: the table setup could never be used.
+TEST_F(InputChecksTest, AKeyOrNameOfBlanksIsNotStored) {
+    createProject();
+    const QByteArray before = readBytes(project);
+    for (const QString& option : {u"--key"_s, u"--name"_s}) {
+        for (const QString& blank : {u"  "_s, u"\t \r\n"_s}) {
+            SCOPED_TRACE((option + u" '"_s + blank + u"'"_s).toStdString());
+            QStringList args = addTableSetup(u"Blank"_s);
+            args[args.indexOf(option) + 1] = blank;
+            const CliResult r = runCli(args);
+            EXPECT_EQ(r.exitCode, 2);
+            EXPECT_EQ(r.out, QString());
+            EXPECT_EQ(r.err, u"%1 holds only blanks.\n"_s.arg(option));
+        }
+    }
+    EXPECT_EQ(readBytes(project), before);
+}
+
 TEST_F(InputChecksTest, AnEmptyKeyInAProjectIsRefusedLikeAnEmptyKeyOption) {
     createProject();
     const QByteArray good = readBytes(project);
@@ -176,6 +195,10 @@ TEST_F(InputChecksTest, CountsThatDoNotMatchTheSectionsLeaveTheProjectUntouched)
 TEST_F(InputChecksTest, NoPasswordHintWhereNoPasswordCanHelp) {
     folder.addAlias(u"Odd"_s, {u"Driver=NOPE"_s, u"Database=x"_s});
     folder.addAlias(u"NoDsn"_s, {u"Driver=ODBC"_s, u"Database=quillmere_no_such_dsn"_s});
+    // Port 1 on the loopback: nothing listens there, the server never asks
+    // for a password.
+    folder.addAlias(u"Down"_s, {u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=1"_s,
+                                u"User=postgres"_s, u"Database=qm_source"_s});
     struct Case {
         QString alias;
         QString message;
@@ -185,6 +208,7 @@ TEST_F(InputChecksTest, NoPasswordHintWhereNoPasswordCanHelp) {
         {u"NoDsn"_s,
          u"Cannot connect to database alias \"NoDsn\": the ODBC driver manager knows no data "
          "source named \"quillmere_no_such_dsn\""_s},
+        {u"Down"_s, u"Cannot connect to database alias \"Down\": "_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.alias.toStdString());

@@ -1,5 +1,8 @@
 #include "support/CliRunner.h"
 #include "support/EngineHarness.h"
+#include "support/FaultFiles.h"
+#include "support/FileBytes.h"
+#include "support/PgScratch.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -151,18 +154,104 @@ TEST_F(ScriptCommandTest, ExecuteRefusesAScriptThatCommitsAndAnUnwritableLog) {
     EXPECT_EQ(names(folder), before) << "nothing was executed";
 }
 
-// The log's lock is held elsewhere for longer than execute waits: the
-// statements are committed, and the exit code says that the log is missing.
-TEST_F(ScriptCommandTest, ExecuteHasAnExitCodeOfItsOwnForALogMissingAfterTheCommit) {
+// The log's lock is held elsewhere for longer than execute waits (10
+// seconds): the lock is taken before the transaction, so nothing is
+// committed.
+TEST_F(ScriptCommandTest, ExecuteRefusesALogLockedByAnotherRun) {
+    const QStringList before = names(folder);
     const QString log = folder.path(u"run.log"_s);
     QLockFile other(log + u".lock"_s);
     ASSERT_TRUE(other.tryLock(0));
     const CliResult r = executeBytes(folder, "DELETE FROM c WHERE id = 4", {u"--log"_s, log});
-    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(u"The statements are committed, but the log was not written"_s))
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"The script is not run: Cannot write log file"_s) &&
+                r.err.contains(u"another run still writes it"_s))
         << r.err.toStdString();
-    EXPECT_EQ(names(folder), (QStringList{u"1:a"_s, u"2:B"_s})) << "committed";
+    EXPECT_EQ(names(folder), before) << "nothing was executed";
     EXPECT_FALSE(QFile::exists(log));
+}
+
+// On a nearly full disk, a log whose lock file does not fit refuses the run;
+// a log that grows past the room left fails after the commit, with an exit
+// code of its own.
+TEST_F(ScriptCommandTest, ExecuteHasAnExitCodeOfItsOwnForALogMissingAfterTheCommit) {
+    SmallDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << disk.reason().toStdString();
+    }
+    const QString log = disk.path(u"run.log"_s);
+    const QByteArray script = "UPDATE c SET name = '" + QByteArray(64 * 1024, 'x') +
+                              "' WHERE id = 2;\r\nDELETE FROM c WHERE id = 4;\r\n";
+    const QStringList before = names(folder);
+    disk.fill(0);
+    const CliResult refused = executeBytes(folder, script, {u"--log"_s, log});
+    EXPECT_EQ(refused.exitCode, 1) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(u"The script is not run: Cannot write log file"_s) &&
+                refused.err.contains(u"cannot create the lock file"_s))
+        << refused.err.toStdString();
+    EXPECT_EQ(names(folder), before) << "nothing was executed";
+
+    disk.fill(8 * 1024);
+    const CliResult r = executeBytes(folder, script, {u"--log"_s, log});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"The statements are committed, but the log was not written"_s) &&
+                r.err.contains(u"No space left on device"_s))
+        << r.err.toStdString();
+    EXPECT_EQ(names(folder), (QStringList{u"1:a"_s, u"2:"_s + QString(64 * 1024, u'x')}))
+        << "committed";
+    EXPECT_FALSE(QFile::exists(log));
+}
+
+// A log on the script file or on the target's database file would replace
+// that file after the commit: both are refused before anything runs.
+TEST_F(ScriptCommandTest, ExecuteRefusesALogThatIsTheScriptOrTheTargetDatabase) {
+    const QStringList before = names(folder);
+    const QString script = folder.path(u"run.sql"_s);
+    const QString database = folder.path(u"Dst.db"_s);
+    const QByteArray databaseBytes = readBytes(database);
+    const struct {
+        QString log;
+        QString message;
+    } cases[] = {
+        {script, u"the log file \"%1\" is the script file itself"_s.arg(script)},
+        {folder.path(u"./run.sql"_s), u"is the script file itself"_s},
+        {database,
+         u"the log file \"%1\" is the target's database file (alias \"Dst\")"_s.arg(database)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log.toStdString());
+        const CliResult r = executeBytes(folder, "DELETE FROM c WHERE id = 4", {u"--log"_s, c.log});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.startsWith(u"Error: The script is not run: "_s) &&
+                    r.err.contains(c.message))
+            << r.err.toStdString();
+        EXPECT_EQ(readBytes(script), QByteArray("DELETE FROM c WHERE id = 4"));
+        EXPECT_EQ(readBytes(database), databaseBytes);
+    }
+    EXPECT_EQ(names(folder), before) << "nothing was executed";
+}
+
+// The server ends the connection in the middle of a run: the run fails with
+// the server's message alone; the driver has no rollback left to warn about.
+TEST(ExecutePg, ALostConnectionFailsWithTheServersMessageOnly) {
+    QM_REQUIRE_PG(pg);
+    PgScratch scratch(pg);
+    const QString table = scratch.create(u"qm_target"_s, u"qm_lost"_s, u"id integer"_s, u"(1)"_s);
+    AliasFolder folder;
+    folder.addPg(u"Target"_s, pg, u"qm_target"_s);
+    const QString script = folder.path(u"run.sql"_s);
+    writeBytes(script,
+               u"INSERT INTO %1 VALUES (2);\r\n"
+               "SELECT pg_terminate_backend(pg_backend_pid());\r\n"
+               "INSERT INTO %1 VALUES (3);\r\n"_s.arg(table)
+                   .toUtf8());
+    const CliResult r = runCli({u"execute"_s, u"--target-alias"_s, u"Target"_s, u"--script"_s,
+                                script, u"--aliases"_s, folder.aliasFile()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith(u"Error: "_s) && r.err.contains(u"terminating connection"_s))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(u"QPSQLDriver"_s)) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(u"not open"_s)) << r.err.toStdString();
 }
 
 // Runs started together on one log: every run's statements are in it.

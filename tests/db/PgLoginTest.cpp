@@ -70,18 +70,31 @@ INSTANTIATE_TEST_SUITE_P(
                                 "password"}),
     [](const auto& param) { return std::string(param.param.name); });
 
+// With or without a password in the alias: a server that cannot be reached
+// never asked for one, so no login is asked for either.
 TEST(PgLogin, UnreachableServerFailsWithAMessage) {
-    AliasFolder folder;
-    // Port 1 on the loopback: nothing listens there, the refusal is immediate.
-    folder.addAlias(u"Nowhere"_s, {u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=1"_s,
-                                   u"User=postgres"_s, u"Password=x"_s, u"Database=qm_source"_s});
-    EngineHarness h(folder.aliasFile());
-    h.configure(u"Nowhere"_s, u"Nowhere"_s, {u"SELECT 1 AS id"_s, u"SELECT 1 AS id"_s, u"id"_s});
-    EXPECT_FALSE(h.openTarget());
-    ASSERT_EQ(h.view.errors.size(), 1);
-    EXPECT_TRUE(h.view.errors.first().startsWith(u"Cannot connect to database alias \"Nowhere\""_s))
-        << h.view.errors.first().toStdString();
-    EXPECT_FALSE(h.view.boxes[Side::Target]);
+    for (const bool withPassword : {true, false}) {
+        SCOPED_TRACE(withPassword);
+        AliasFolder folder;
+        // Port 1 on the loopback: nothing listens there, the refusal is immediate.
+        QStringList keys{u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=1"_s, u"User=postgres"_s,
+                         u"Database=qm_source"_s};
+        if (withPassword) {
+            keys << u"Password=x"_s;
+        }
+        folder.addAlias(u"Nowhere"_s, keys);
+        EngineHarness h(folder.aliasFile());
+        h.view.loginPassword = u"x"_s;
+        h.configure(u"Nowhere"_s, u"Nowhere"_s,
+                    {u"SELECT 1 AS id"_s, u"SELECT 1 AS id"_s, u"id"_s});
+        EXPECT_FALSE(h.openTarget());
+        EXPECT_EQ(h.view.loginRequests, 0);
+        ASSERT_EQ(h.view.errors.size(), 1);
+        EXPECT_TRUE(
+            h.view.errors.first().startsWith(u"Cannot connect to database alias \"Nowhere\""_s))
+            << h.view.errors.first().toStdString();
+        EXPECT_FALSE(h.view.boxes[Side::Target]);
+    }
 }
 
 TEST(OdbcAlias, MissingDriverFailsWithAMessage) {

@@ -51,6 +51,51 @@ TEST(StatementCutterTest, CutsAtSemicolonsOutsideQuotesAndComments) {
     }
 }
 
+// A trigger body holds statements of its own; only the ";" after the END
+// that closes its BEGIN ends the trigger.
+TEST(StatementCutterTest, KeepsATriggerBodyInOnePiece) {
+    const QString body =
+        u"CREATE TRIGGER log_t AFTER UPDATE ON t BEGIN\r\n"
+        "  INSERT INTO h VALUES (new.id, 'x;y');\r\n"
+        "  UPDATE s SET n = n + 1;\r\n"
+        "END"_s;
+    const CutCase cases[] = {
+        {"body of two statements",
+         body + u";\r\nINSERT INTO t VALUES (1);"_s,
+         {body, u"INSERT INTO t VALUES (1)"_s}},
+        {"temporary, lower case, comment in front",
+         u"/* audit */ create temp trigger a after insert on t begin delete from h; end;X"_s,
+         {u"/* audit */ create temp trigger a after insert on t begin delete from h; end"_s,
+          u"X"_s}},
+        {"CASE ... END inside the body",
+         u"CREATE TRIGGER c BEFORE INSERT ON t BEGIN SELECT CASE WHEN new.v < 0 THEN "
+         "RAISE(ABORT, 'neg') END; UPDATE s SET n = 1; END;X"_s,
+         {u"CREATE TRIGGER c BEFORE INSERT ON t BEGIN SELECT CASE WHEN new.v < 0 THEN "
+          "RAISE(ABORT, 'neg') END; UPDATE s SET n = 1; END"_s,
+          u"X"_s}},
+        {"END and BEGIN in quotes and comments",
+         u"CREATE TRIGGER q AFTER DELETE ON t BEGIN INSERT INTO h VALUES ('END'); -- END;\n"
+         "/* END; */ INSERT INTO h VALUES (\"END\"); END;X"_s,
+         {u"CREATE TRIGGER q AFTER DELETE ON t BEGIN INSERT INTO h VALUES ('END'); -- END;\n"
+          "/* END; */ INSERT INTO h VALUES (\"END\"); END"_s,
+          u"X"_s}},
+        {"trigger that executes a function",
+         u"CREATE TRIGGER f AFTER INSERT ON t FOR EACH ROW EXECUTE FUNCTION g();BEGIN;X"_s,
+         {u"CREATE TRIGGER f AFTER INSERT ON t FOR EACH ROW EXECUTE FUNCTION g()"_s, u"BEGIN"_s,
+          u"X"_s}},
+        {"words that only look alike",
+         u"CREATE TABLE trigger_begin (a);SELECT 'CREATE TRIGGER x BEGIN';CREATE_TRIGGER;B"_s,
+         {u"CREATE TABLE trigger_begin (a)"_s, u"SELECT 'CREATE TRIGGER x BEGIN'"_s,
+          u"CREATE_TRIGGER"_s, u"B"_s}},
+        {"body without END runs to the end",
+         u"CREATE TRIGGER u BEGIN DELETE FROM h; X"_s,
+         {u"CREATE TRIGGER u BEGIN DELETE FROM h; X"_s}},
+    };
+    for (const CutCase& c : cases) {
+        EXPECT_EQ(cutStatements(c.text), c.pieces) << c.name;
+    }
+}
+
 TEST(StatementCutterTest, StatementBodySkipsLeadingBlanksAndComments) {
     const struct {
         QString piece;
@@ -82,7 +127,10 @@ TEST(StatementCutterTest, FindsStatementsThatEndOrStartATransaction) {
         {u"END TRANSACTION"_s, u"END"_s},
         {u"end"_s, u"END"_s},
         {u"ROLLBACK"_s, u"ROLLBACK"_s},
-        {u"rollback to savepoint s"_s, u"ROLLBACK"_s},
+        {u"rollback work"_s, u"ROLLBACK"_s},
+        {u"ROLLBACK TRANSACTION"_s, u"ROLLBACK"_s},
+        {u"ROLLBACK AND CHAIN"_s, u"ROLLBACK"_s},
+        {u"ROLLBACK PREPARED 'x'"_s, u"ROLLBACK"_s},
         {u"-- now\nABORT"_s, u"ABORT"_s},
         {u"begin"_s, u"BEGIN"_s},
         {u"BEGIN IMMEDIATE TRANSACTION"_s, u"BEGIN"_s},
@@ -100,6 +148,13 @@ TEST(StatementCutterTest, FindsStatementsThatEndOrStartATransaction) {
         {u"PREPARE q AS SELECT 1"_s, QString()},
         {u"SAVEPOINT s"_s, QString()},
         {u"RELEASE SAVEPOINT s"_s, QString()},
+        // Undoes part of the transaction and leaves it open:
+        {u"rollback to savepoint s"_s, QString()},
+        {u"ROLLBACK TO s"_s, QString()},
+        {u"Rollback Transaction /* x */ To Savepoint s"_s, QString()},
+        {u"ROLLBACK WORK TO SAVEPOINT s"_s, QString()},
+        // A trigger body's END is part of the trigger:
+        {u"CREATE TRIGGER a AFTER INSERT ON t BEGIN DELETE FROM h; END"_s, QString()},
         {u"DO $$ BEGIN PERFORM 1; END $$"_s, QString()},
         {QString(), QString()},
     };

@@ -1,9 +1,11 @@
 #include "SqliteEngineFixture.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TextScriptEditor.h"
+#include "support/FaultFiles.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -148,17 +150,19 @@ TEST_F(ScriptExecutorTest, AScriptThatControlsTransactionsIsRefusedBeforeAnyStat
         QString script;
         QString named;
     } cases[] = {
-        {u"INSERT INTO t VALUES (1, 'a');\r\nCOMMIT;\r\n"_s, u"statement 2 (\"COMMIT\")"_s},
+        {u"INSERT INTO t VALUES (1, 'a');\r\nCOMMIT;\r\n"_s,
+         u"statement 2 (\"COMMIT\") is a COMMIT statement"_s},
         {u"INSERT INTO t VALUES (1, 'a');\r\ncommit work;\r\nINSERT INTO nowhere VALUES (2)"_s,
          u"statement 2 (\"commit work\")"_s},
         {u"begin;\r\nINSERT INTO t VALUES (1, 'a')"_s, u"statement 1 (\"begin\")"_s},
         {u"INSERT INTO t VALUES (1, 'a');\r\n/* done */\r\nEND TRANSACTION"_s,
-         u"statement 2 (\"END TRANSACTION\")"_s},
+         u"statement 2 (\"END TRANSACTION\") is an END statement"_s},
         {u"INSERT INTO t VALUES (1, 'a');\r\n-- undo\r\nRollback"_s,
          u"statement 2 (\"Rollback\")"_s},
         {u"START TRANSACTION;\r\nINSERT INTO t VALUES (1, 'a')"_s,
          u"statement 1 (\"START TRANSACTION\")"_s},
-        {u"INSERT INTO t VALUES (1, 'a');\r\nABORT;"_s, u"statement 2 (\"ABORT\")"_s},
+        {u"INSERT INTO t VALUES (1, 'a');\r\nABORT;"_s,
+         u"statement 2 (\"ABORT\") is an ABORT statement"_s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script.toStdString());
@@ -179,6 +183,41 @@ TEST_F(ScriptExecutorTest, AScriptThatControlsTransactionsIsRefusedBeforeAnyStat
         "INSERT INTO t VALUES (2, 'BEGIN');\r\nRELEASE s;\r\n/* END */"_s);
     EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
     EXPECT_EQ(targetRows(), (QStringList{u"1|COMMIT"_s, u"2|BEGIN"_s}));
+}
+
+// Statements that only look like transaction control: a rollback to a
+// savepoint leaves the transaction open, and a trigger's body holds ";" and
+// an END of its own.
+TEST_F(ScriptExecutorTest, SavepointRollbacksAndTriggerBodiesRunInTheTransaction) {
+    editor.setText(
+        u"CREATE TABLE h (id INTEGER, note TEXT);\r\n"
+        "CREATE TRIGGER t_log AFTER INSERT ON t BEGIN\r\n"
+        "  INSERT INTO h VALUES (new.id, 'added;');\r\n"
+        "  UPDATE h SET note = note || CASE WHEN new.v = 'b' THEN 'b' ELSE '' END;\r\n"
+        "END;\r\n"
+        "SAVEPOINT s;\r\n"
+        "INSERT INTO t VALUES (1, 'undone');\r\n"
+        "ROLLBACK TO SAVEPOINT s;\r\n"
+        "INSERT INTO t VALUES (2, 'b');\r\n"
+        "ROLLBACK TO s;\r\n"
+        "INSERT INTO t VALUES (3, 'c');\r\n"
+        "RELEASE s;\r\n"_s);
+    ScriptExecutor executor(h.dm, h.view);
+    EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Committed)
+        << h.view.errors.join(u'\n').toStdString();
+    EXPECT_EQ(executor.executedCount(), 9);
+    EXPECT_EQ(targetRows(), QStringList{u"3|c"_s});
+    EXPECT_TRUE(log().contains("\r\nEND;\r\n")) << log().toStdString();
+
+    sqlite3* db = nullptr;
+    sqlite3_open(folder.path(u"Dst.db"_s).toUtf8().constData(), &db);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT group_concat(id || note, ',') FROM h", -1, &st, nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "3added;")
+        << "the trigger ran once per kept row, with both statements of its body";
+    sqlite3_finalize(st);
+    sqlite3_close(db);
 }
 
 // The database may read a piece differently from the cut (here an E'...' text,
@@ -253,27 +292,110 @@ TEST_F(ScriptExecutorTest, AnUnwritableLogRefusesTheRunBeforeAnythingIsExecuted)
         << "no file left behind";
 }
 
-// Another run keeps the log's lock for longer than this run waits: the
-// statements stay committed and the message says so.
-TEST_F(ScriptExecutorTest, ALogThatFailsAfterTheCommitSaysTheStatementsAreCommitted) {
+// The log's lock is taken before the transaction starts: another run that
+// keeps it for longer than this run waits refuses the run while nothing is
+// committed.
+TEST_F(ScriptExecutorTest, ALogLockedByAnotherRunRefusesTheRunBeforeAnythingIsExecuted) {
     QFile f(options.logFileName);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("earlier run\r\n");
     f.close();
     QLockFile other(options.logFileName + u".lock"_s);
     ASSERT_TRUE(other.tryLock(0));
+    // A run holds the lock for as long as its transaction takes: a lock of
+    // a running program is not taken over for its age.
+    QFile lockFile(options.logFileName + u".lock"_s);
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                                     QFileDevice::FileModificationTime));
+    lockFile.close();
     options.logLockWaitMs = 200;
     editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
     ScriptExecutor executor(h.dm, h.view);
+    EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Refused);
+    EXPECT_FALSE(executor.logFailed());
+    EXPECT_EQ(targetRows(), QStringList());
+    EXPECT_EQ(log(), QByteArray("earlier run\r\n"));
+    ASSERT_EQ(h.view.errors.size(), 1);
+    EXPECT_TRUE(h.view.errors.first().startsWith(u"The script is not run: Cannot write log file"_s))
+        << h.view.errors.first().toStdString();
+    EXPECT_TRUE(h.view.errors.first().contains(u"another run still writes it"_s));
+
+    // Once the other run is done, the run goes through.
+    other.unlock();
+    EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(targetRows(), QStringList{u"1|a"_s});
+    EXPECT_EQ(log(), QByteArray("earlier run\r\n\r\nINSERT INTO t VALUES (1, 'a');\r\n\r\n"));
+}
+
+// On a nearly full disk: no room for the lock file refuses the run before the
+// transaction; room for the lock but not for the grown log fails after the
+// commit, and the message says that the statements are committed.
+TEST_F(ScriptExecutorTest, ALogOnAFullDiskFailsBeforeTheCommitWhereItCan) {
+    SmallDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << disk.reason().toStdString();
+    }
+    options.logFileName = disk.path(u"run.log"_s);
+    QFile f(options.logFileName);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("earlier run\r\n");
+    f.close();
+    const QString big = u"INSERT INTO t VALUES (1, '%1')"_s.arg(QString(64 * 1024, u'x'));
+    editor.setText(big);
+
+    disk.fill(0);
+    {
+        ScriptExecutor executor(h.dm, h.view);
+        EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Refused);
+        EXPECT_EQ(targetRows(), QStringList());
+        ASSERT_EQ(h.view.errors.size(), 1);
+        EXPECT_TRUE(h.view.errors.first().contains(u"cannot create the lock file"_s))
+            << h.view.errors.first().toStdString();
+    }
+
+    h.view.errors.clear();
+    disk.fill(8 * 1024);
+    ScriptExecutor executor(h.dm, h.view);
     EXPECT_EQ(executor.run(editor, options), ScriptExecutor::Outcome::Committed);
     EXPECT_TRUE(executor.logFailed());
-    EXPECT_EQ(targetRows(), QStringList{u"1|a"_s});
+    EXPECT_EQ(targetRows().size(), 1);
     EXPECT_EQ(log(), QByteArray("earlier run\r\n"));
     ASSERT_EQ(h.view.errors.size(), 1);
     EXPECT_TRUE(h.view.errors.first().startsWith(
         u"The statements are committed, but the log was not written: "_s))
         << h.view.errors.first().toStdString();
-    EXPECT_TRUE(h.view.errors.first().contains(u"another run still writes it"_s));
+    EXPECT_FALSE(QFile::exists(options.logFileName + u".lock"_s));
+}
+
+// A log that would replace the target's SQLite database is refused, also
+// when the two paths differ (a relative path, a link).
+TEST_F(ScriptExecutorTest, ALogOnTheTargetsDatabaseFileIsRefused) {
+    const QString database = folder.path(u"Dst.db"_s);
+    const QString link = folder.path(u"link.db"_s);
+    ASSERT_TRUE(QFile::link(database, link));
+    ASSERT_TRUE(QDir(folder.path(QString())).mkdir(u"sub"_s));
+    QFile f(database);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
+    for (const QString& path : {database, link, QDir::current().relativeFilePath(database),
+                                folder.path(u"sub/../Dst.db"_s)}) {
+        SCOPED_TRACE(path.toStdString());
+        h.view.errors.clear();
+        options.logFileName = path;
+        EXPECT_EQ(run(), ScriptExecutor::Outcome::Refused);
+        ASSERT_EQ(h.view.errors.size(), 1);
+        EXPECT_TRUE(h.view.errors.first().startsWith(
+            u"The script is not run: the log file \"%1\" is the target's database file "
+            "(alias \"Dst\")"_s.arg(path)))
+            << h.view.errors.first().toStdString();
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+        f.close();
+    }
+    EXPECT_FALSE(QFile::exists(database + u".lock"_s));
 }
 
 // Two runs appending at once: the second waits for the first one's lock and

@@ -37,6 +37,21 @@ QString errorText(const QSqlError& e) {
     return t.isEmpty() ? u"unknown database error"_s : t;
 }
 
+// Whether a failed connection's message says that the server asked for a
+// password or refused the login. Drivers word this differently: libpq says
+// "fe_sendauth: no password supplied" or "password authentication failed",
+// MySQL "Access denied", ODBC drivers "Login failed" with SQLSTATE 28000.
+bool isLoginRefusal(const QString& message) {
+    static const QStringList signs = {u"password"_s, u"authentication"_s, u"login"_s,
+                                      u"access denied"_s, u"28000"_s};
+    for (const QString& sign : signs) {
+        if (message.contains(sign, Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Registered connection names must be unique per process; a second engine
 // in the same process gets a numbered name.
 QString uniqueQtName(const QString& name) {
@@ -150,11 +165,15 @@ void Connection::connect() {
         return;
     }
     // The alias holds no password: try without one first (servers may trust
-    // the user), then ask.
+    // the user), then ask, but only when the server wanted a password or
+    // refused the login: no password mends an unreachable server.
     try {
         openWith(def_.user, {});
         return;
     } catch (const DatabaseError& first) {
+        if (!isLoginRefusal(first.message())) {
+            throw;
+        }
         QString user = def_.user;
         QString password;
         QString reason;
@@ -172,7 +191,9 @@ void Connection::disconnect() {
     }
     {
         QSqlDatabase db = QSqlDatabase::database(qtName_, false);
-        if (inTransaction_) {
+        // A connection the server closed has no transaction left to roll
+        // back, and the driver would only warn about it.
+        if (inTransaction_ && db.isOpen()) {
             db.rollback();
         }
         db.close();
@@ -201,6 +222,11 @@ void Connection::commit() {
 void Connection::rollback() {
     QSqlDatabase db = database();
     inTransaction_ = false;
+    // The server ended the transaction with the connection (the driver
+    // tells by the connection's state); the driver would only warn.
+    if (!db.isOpen()) {
+        throw DatabaseError(u"Cannot roll back: the connection to the database is lost"_s);
+    }
     if (!db.rollback()) {
         throw DatabaseError(u"Cannot roll back: %1"_s.arg(errorText(db.lastError())));
     }

@@ -101,6 +101,55 @@ qsizetype skipBlanksAndComments(const QString& t, qsizetype i) {
     return i;
 }
 
+// Follows the words of one statement to tell when its ";" belong to a
+// trigger body: CREATE [OR REPLACE] [TEMP | TEMPORARY] TRIGGER ... BEGIN
+// stmt; stmt; END holds statements of its own, and only the ";" after the
+// END that closes the BEGIN ends it. CASE ... END inside the body nests.
+// A trigger without BEGIN (one that executes a function) ends at its first
+// ";" like any other statement.
+class TriggerBody {
+public:
+    void see(const QString& word) {
+        ++words_;
+        if (words_ == 1) {
+            creating_ = word == u"CREATE"_s;
+            return;
+        }
+        if (creating_ && !trigger_) {
+            if (word == u"TRIGGER"_s) {
+                trigger_ = true;
+            } else if (word != u"OR"_s && word != u"REPLACE"_s && word != u"TEMP"_s &&
+                       word != u"TEMPORARY"_s) {
+                creating_ = false;
+            }
+            return;
+        }
+        if (!trigger_) {
+            return;
+        }
+        if (depth_ == 0) {
+            if (word == u"BEGIN"_s && !closed_) {
+                depth_ = 1;
+            }
+        } else if (word == u"CASE"_s) {
+            ++depth_;
+        } else if (word == u"END"_s && --depth_ == 0) {
+            closed_ = true;
+        }
+    }
+    /// False once the statement is known to be no trigger: its words no
+    /// longer matter.
+    bool wantsWords() const { return words_ == 0 || creating_; }
+    bool holdsSemicolons() const { return depth_ > 0; }
+
+private:
+    int words_ = 0;
+    bool creating_ = false;
+    bool trigger_ = false;
+    int depth_ = 0;
+    bool closed_ = false;
+};
+
 }  // namespace
 
 QString statementBody(const QString& piece) {
@@ -110,8 +159,18 @@ QString statementBody(const QString& piece) {
 QString transactionControlWords(const QString& piece) {
     const qsizetype start = skipBlanksAndComments(piece, 0);
     const QString first = wordAt(piece, start);
-    if (first == u"COMMIT"_s || first == u"END"_s || first == u"ROLLBACK"_s ||
-        first == u"ABORT"_s || first == u"BEGIN"_s) {
+    if (first == u"ROLLBACK"_s) {
+        // ROLLBACK [WORK | TRANSACTION] TO [SAVEPOINT] name undoes part of
+        // the transaction and leaves it open.
+        qsizetype at = skipBlanksAndComments(piece, start + first.size());
+        QString next = wordAt(piece, at);
+        if (next == u"WORK"_s || next == u"TRANSACTION"_s) {
+            at = skipBlanksAndComments(piece, at + next.size());
+            next = wordAt(piece, at);
+        }
+        return next == u"TO"_s ? QString() : first;
+    }
+    if (first == u"COMMIT"_s || first == u"END"_s || first == u"ABORT"_s || first == u"BEGIN"_s) {
         return first;
     }
     if (first == u"START"_s || first == u"PREPARE"_s) {
@@ -137,10 +196,27 @@ QStringList cutStatements(const QString& text) {
             pieces << piece;
         }
     };
+    TriggerBody trigger;
     while (i < n) {
         if (text[i] == u';') {
+            if (trigger.holdsSemicolons()) {
+                ++i;
+                continue;
+            }
             take(i);
             start = ++i;
+            trigger = TriggerBody();
+            continue;
+        }
+        if (isIdentChar(text[i])) {
+            qsizetype end = i + 1;
+            while (end < n && isIdentChar(text[end])) {
+                ++end;
+            }
+            if (trigger.wantsWords()) {
+                trigger.see(text.mid(i, end - i).toUpper());
+            }
+            i = end;
             continue;
         }
         const qsizetype after = skipSpecial(text, i);

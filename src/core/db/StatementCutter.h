@@ -9,7 +9,9 @@ namespace qm {
 /// only outside quoted text ('...', E'...' with backslash escapes, $tag$...$tag$),
 /// quoted identifiers ("...", `...`) and comments (-- to the line end,
 /// /* ... */ nested), so the program's own scripts survive values that hold a
-/// ";". The ";" itself is not part of the statement; leading CR LF pairs are
+/// ";". A trigger with a body (CREATE [TEMP] TRIGGER ... BEGIN ...; ...; END)
+/// is one statement: it ends at the ";" after the END that closes its BEGIN.
+/// The ";" itself is not part of the statement; leading CR LF pairs are
 /// removed; pieces that are then empty or exactly one CR are left out. Other
 /// white space stays, and a comment goes to the database with the statement
 /// that follows it.
@@ -23,7 +25,8 @@ QString statementBody(const QString& piece);
 /// The words a piece starts with when it ends or starts a transaction
 /// (COMMIT, END, ROLLBACK, ABORT, BEGIN, START TRANSACTION, PREPARE
 /// TRANSACTION), in upper case with single blanks; empty for any other
-/// statement. Letter case, blanks and comments in front do not matter.
+/// statement, including ROLLBACK TO [SAVEPOINT] name, which leaves the
+/// transaction open. Letter case, blanks and comments in front do not matter.
 QString transactionControlWords(const QString& piece);
 
 }  // namespace qm

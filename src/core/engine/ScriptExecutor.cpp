@@ -2,14 +2,15 @@
 
 #include "common/Errors.h"
 #include "common/TextFile.h"
-#include "engine/EngineView.h"
 #include "db/StatementCutter.h"
+#include "engine/EngineView.h"
 #include "engine/TDM.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +29,29 @@ QString statementHead(const QString& piece) {
         head = head.left(57) + u"..."_s;
     }
     return head;
+}
+
+// "a COMMIT", "an END": the article of a statement's first word.
+QString withArticle(const QString& words) {
+    const bool vowel = !words.isEmpty() && QStringView(u"AEIOU").contains(words.front());
+    return (vowel ? u"an "_s : u"a "_s) + words;
+}
+
+// Why the log cannot be written at `path` for a run on `target`, or "" when
+// it can: replacing the target's own database file with a log would destroy
+// the database the statements were just committed to.
+QString logClash(const QString& path, const Connection& target) {
+    if (!target.isConnected() || target.driverKind() != u"SQLITE"_s ||
+        target.definition().database == u":memory:"_s) {
+        return {};
+    }
+    const QString log = QFileInfo(path).canonicalFilePath();
+    const QString database = QFileInfo(target.definition().database).canonicalFilePath();
+    if (log.isEmpty() || log != database) {
+        return {};
+    }
+    return u"the log file \"%1\" is the target's database file (alias \"%2\"); name another "
+           "log file"_s.arg(path, target.aliasName());
 }
 
 }  // namespace
@@ -52,15 +76,24 @@ void checkLogFile(const QString& path) {
     probe.cancelWriting();
 }
 
-void appendLinesToFile(const QString& path, const QStringList& lines, int lockWaitMs) {
-    QLockFile lock(path + u".lock"_s);
-    if (!lock.tryLock(lockWaitMs)) {
+std::unique_ptr<QLockFile> lockLogFile(const QString& path, int lockWaitMs) {
+    auto lock = std::make_unique<QLockFile>(path + u".lock"_s);
+    if (!lock->tryLock(lockWaitMs)) {
         const QString reason =
-            lock.error() == QLockFile::LockFailedError
+            lock->error() == QLockFile::LockFailedError
                 ? u"another run still writes it (lock file \"%1.lock\")"_s.arg(path)
                 : u"cannot create the lock file \"%1.lock\""_s.arg(path);
         throw Error(u"Cannot write log file \"%1\": %2"_s.arg(path, reason));
     }
+    return lock;
+}
+
+void appendLinesToFile(const QString& path, const QStringList& lines, int lockWaitMs) {
+    const std::unique_ptr<QLockFile> lock = lockLogFile(path, lockWaitMs);
+    appendLinesToLockedFile(path, lines);
+}
+
+void appendLinesToLockedFile(const QString& path, const QStringList& lines) {
     // The log is replaced whole, so it must be a file: a device or FIFO in
     // its place is refused rather than written to.
     const QFileInfo info(path);
@@ -104,11 +137,11 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         const QString words = transactionControlWords(pieces[k]);
         if (!words.isEmpty()) {
             error_ =
-                u"The script is not run: statement %1 (\"%2\") is a %3 statement, which "
+                u"The script is not run: statement %1 (\"%2\") is %3 statement, which "
                 "ends or starts a transaction. The script runs in one transaction of its "
                 "own, so that all of its statements take effect or none; take the statement "
                 "out of the script."_s.arg(k + 1)
-                    .arg(statementHead(pieces[k]), words);
+                    .arg(statementHead(pieces[k]), withArticle(words));
             messages_.showError(error_);
             return Outcome::Refused;
         }
@@ -124,6 +157,27 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         }
     }
     dm_.ConnectTarget();  // shows its own error and aborts silently
+    // The log's lock is held from before the transaction starts until the
+    // log is written: a log that another run holds, or whose lock cannot
+    // even be created (a full disk), refuses the run while nothing is
+    // committed yet. It is taken only once connected, so that a login does
+    // not keep other runs waiting.
+    std::unique_ptr<QLockFile> logLock;
+    if (logging) {
+        QString problem = logClash(options.logFileName, dm_.DestDatabase());
+        if (problem.isEmpty()) {
+            try {
+                logLock = lockLogFile(options.logFileName, options.logLockWaitMs);
+            } catch (const Error& e) {
+                problem = e.message();
+            }
+        }
+        if (!problem.isEmpty()) {
+            error_ = u"The script is not run: %1"_s.arg(problem);
+            messages_.showError(error_);
+            return Outcome::Refused;
+        }
+    }
 
     QStringList log;
     if (dm_.AliasHeaderPending()) {
@@ -171,7 +225,7 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
     // Committed: what follows can fail but no longer undo the statements.
     try {
         if (logging) {
-            appendLinesToFile(options.logFileName, log, options.logLockWaitMs);
+            appendLinesToLockedFile(options.logFileName, log);
         }
     } catch (const Error& e) {
         logFailed_ = true;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <memory>
+
+class QLockFile;
 
 namespace qm {
 
@@ -38,8 +41,10 @@ struct ScriptRunOptions {
 /// statement in one transaction on the target connection, and appends the
 /// run to the log file. A failure rolls everything back, logs nothing and
 /// leaves the editor as it was. A script that would end or start a
-/// transaction itself, or a log file that cannot be written, is refused
-/// before anything is executed.
+/// transaction itself, or a log file that cannot be written (held by another
+/// run, no room for its lock, the target's SQLite database file), is refused
+/// before anything is executed; the log's lock is held from then until the
+/// log is written.
 class ScriptExecutor {
 public:
     ScriptExecutor(TDM& dm, MessageViewer& messages) : dm_(dm), messages_(messages) {}
@@ -68,12 +73,19 @@ private:
     bool logFailed_ = false;
 };
 
+/// Takes the lock file "<path>.lock" of a log, waiting up to lockWaitMs for
+/// another run that holds it; the lock is held until the returned object
+/// goes. Raises Error when the lock stays taken or cannot be created.
+std::unique_ptr<QLockFile> lockLogFile(const QString& path, int lockWaitMs = kLogLockWaitMs);
+
 /// Appends lines to a text file by writing it whole to a new file that then
 /// replaces it, so a failure leaves the previous file intact. Lines end in
-/// CR LF. The lock file "<path>.lock" is held from reading to replacing, so
-/// that runs sharing a log keep each other's lines; another run's lock is
-/// waited for up to lockWaitMs. Raises Error when the file cannot be read or
-/// written.
+/// CR LF. The caller holds the file's lock (lockLogFile) from reading to
+/// replacing, so that runs sharing a log keep each other's lines. Raises
+/// Error when the file cannot be read or written.
+void appendLinesToLockedFile(const QString& path, const QStringList& lines);
+
+/// lockLogFile, then appendLinesToLockedFile.
 void appendLinesToFile(const QString& path, const QStringList& lines,
                        int lockWaitMs = kLogLockWaitMs);
 
