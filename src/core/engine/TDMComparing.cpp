@@ -216,7 +216,13 @@ int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const
             // Keep checking the remaining key columns of the key list first.
             continue;
         }
-        std::optional<Value> converted = convertKey(v, keyList.field(kf).type, list.field(lf).type);
+        // A key the other column's type cannot hold ('abc' for an integer
+        // key) equals none of its keys.
+        std::optional<Value> converted;
+        try {
+            converted = convertKey(v, keyList.field(kf).type, list.field(lf).type);
+        } catch (const ConversionError&) {
+        }
         if (!converted) {
             unmatchable = true;
             continue;
@@ -242,7 +248,12 @@ bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
 
 QString TDM::valueForMessage(const Value& value, FieldType type) {
     constexpr qsizetype kLongest = 80;
-    const QString literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    QString literal;
+    try {
+        literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    } catch (const ConversionError&) {
+        literal = ValueText::toText(value, type);  // a value no literal holds, such as NaN
+    }
     return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
 }
 
