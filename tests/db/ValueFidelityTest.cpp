@@ -172,7 +172,7 @@ TEST(ValueFidelity, SqliteTargetColumnTakesTextOfAnotherType) {
         << run.script.join(u'\n').toStdString();
     EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
 
-    for (const QString& key : {u"abc"_s, u"0x10"_s}) {
+    for (const QString& key : {u"abc"_s, u"0x10"_s, QString()}) {
         AliasFolder keys;
         keys.addSqlite(u"Src"_s, {u"CREATE TABLE t (k TEXT PRIMARY KEY, v TEXT)"_s,
                                   u"INSERT INTO t VALUES ('%1', 'x')"_s.arg(key)});

@@ -243,6 +243,9 @@ private:
     /// column f; a value that type cannot hold is refused with a message
     /// naming the field, the value and the row.
     Value sourceValueForTarget(int f, int sourceField);
+    /// Refuses the current source row's value of a column for target column
+    /// f, naming the field, the value and what the column holds.
+    [[noreturn]] void refuseSourceValue(int f, int sourceField) const;
     /// Whether a column name is one of the table setup's key fields.
     bool isKeyColumn(const QString& name) const;
 

@@ -108,13 +108,6 @@ void TDM::prepareTargetColumn(int f, int sourceField) {
         return;
     }
     bool widen = from == FieldType::Variant;
-    if (!widen && isKeyColumn(d.field(f).name)) {
-        // A widened key column matches keys by storage class, no longer a
-        // text by the number it names ('1' against 1): rows matched before
-        // would then part. A key the column's type cannot hold is refused
-        // when it is copied.
-        return;
-    }
     if (!widen) {
         // A value the column's type cannot hold, or holds only changed (the
         // text '' would become NULL in a number column), SQLite stores as it is.
@@ -124,6 +117,12 @@ void TDM::prepareTargetColumn(int f, int sourceField) {
         } catch (const ConversionError&) {
             widen = true;
         }
+        // Not so a key: a widened key column matches keys by storage class,
+        // no longer a text by the number it names ('1' against 1), so rows
+        // matched before would part.
+        if (widen && isKeyColumn(d.field(f).name)) {
+            refuseSourceValue(f, sourceField);
+        }
     }
     if (widen) {
         widenColumn(d, f);
@@ -132,34 +131,39 @@ void TDM::prepareTargetColumn(int f, int sourceField) {
 
 Value TDM::sourceValueForTarget(int f, int sourceField) {
     const MemData& s = sourceMemData_;
+    try {
+        return convertValue(s.value(sourceField), s.field(sourceField).type,
+                            destMemData_.field(f).type);
+    } catch (const ConversionError&) {
+        refuseSourceValue(f, sourceField);
+    }
+}
+
+void TDM::refuseSourceValue(int f, int sourceField) const {
+    const MemData& s = sourceMemData_;
     const FieldType from = s.field(sourceField).type;
     const FieldType to = destMemData_.field(f).type;
-    try {
-        return convertValue(s.value(sourceField), from, to);
-    } catch (const ConversionError&) {
-        const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
-        const QString name = destMemData_.field(f).name;
-        QStringList keyText;
-        for (int i = 0; i < key.fieldCount(); ++i) {
-            const QString keyName = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
-            const int kf = s.findDataField(keyName);
-            if (kf >= 0) {
-                keyText << u"%1 = %2"_s.arg(keyName,
-                                            valueForMessage(s.value(kf), s.field(kf).type));
-            }
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const QString name = destMemData_.field(f).name;
+    QStringList keyText;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const QString keyName = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
+        const int kf = s.findDataField(keyName);
+        if (kf >= 0) {
+            keyText << u"%1 = %2"_s.arg(keyName, valueForMessage(s.value(kf), s.field(kf).type));
         }
-        const QString value = valueForMessage(s.value(sourceField), from);
-        if (isKeyColumn(name)) {
-            throw ConversionError(
-                u"The source value %1 of key field \"%2\" cannot be compared with the target's "
-                "keys or stored in the target: the target's column \"%2\" holds %3. No script "
-                "was written"_s.arg(value, name, kindInWords(to)));
-        }
-        throw ConversionError(
-            u"The source value %1 of field \"%2\" (source row with %3) cannot be stored in the "
-            "target: the target's column \"%2\" holds %4. No script was written"_s.arg(
-                value, name, keyText.join(u", "_s), kindInWords(to)));
     }
+    const QString value = valueForMessage(s.value(sourceField), from);
+    if (isKeyColumn(name)) {
+        throw ConversionError(
+            u"The source value %1 of key field \"%2\" cannot be compared with the target's "
+            "keys or stored in the target: the target's column \"%2\" holds %3. No script "
+            "was written"_s.arg(value, name, kindInWords(to)));
+    }
+    throw ConversionError(
+        u"The source value %1 of field \"%2\" (source row with %3) cannot be stored in the "
+        "target: the target's column \"%2\" holds %4. No script was written"_s.arg(
+            value, name, keyText.join(u", "_s), kindInWords(to)));
 }
 
 void TDM::CopySourceRecordToTarget() {
@@ -194,6 +198,10 @@ void TDM::CopySourceRecordToTarget() {
             }
             const FieldType from = s.field(sf).type;
             const Value copied = sourceValueForTarget(f, sf);
+            if (copied.isNull() && !s.isNull(sf) &&
+                keyNames.contains(def.name, Qt::CaseInsensitive)) {
+                refuseSourceValue(f, sf);  // '' in a number column reads as no key
+            }
             d.setValue(f, copied);
             // A key that the target's column turns into another key ('007'
             // into an integer column becomes 7) would insert the row under
