@@ -88,6 +88,46 @@ TEST(PgSpecialValues, NanAndInfinitiesReachPostgreSql) {
     EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
 }
 
+// A numeric NaN as a key finds its row, on a PostgreSQL target and on a
+// SQLite one (which keeps it as the text 'NaN'), and the next comparison
+// is clean.
+TEST(PgSpecialValues, NumericNanKeyFindsItsRow) {
+    QM_REQUIRE_PG(server);
+    PgScratch scratch(server);
+    const QString src =
+        scratch.create(u"qm_source"_s, u"qm_nank"_s, u"k numeric PRIMARY KEY, v text"_s,
+                       u"('NaN', 'a'), (1, 'b')"_s);
+    {
+        AliasFolder folder;
+        folder.addPg(u"Src"_s, server, u"qm_source"_s);
+        folder.addPg(u"Dst"_s, server, u"qm_target"_s);
+        const QString dst =
+            scratch.create(u"qm_target"_s, u"qm_nank"_s, u"k numeric PRIMARY KEY, v text"_s,
+                           u"('NaN', 'old'), (2, 'c')"_s);
+        const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, src, dst, u"k"_s);
+        ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString();
+        EXPECT_TRUE(run.script.contains(
+            u"UPDATE %1 SET v = 'a'/* Was: 'old' */ WHERE k = 'NaN';"_s.arg(dst)))
+            << run.script.join(u'\n').toStdString();
+        EXPECT_EQ(psqlRows(server, u"qm_target"_s, u"SELECT k, v FROM %1 ORDER BY k"_s.arg(dst)),
+                  u"1|b\nNaN|a"_s);
+        EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
+    }
+    {
+        AliasFolder folder;
+        folder.addPg(u"Src"_s, server, u"qm_source"_s);
+        const QString dst = folder.addSqlite(
+            u"Dst"_s, {u"CREATE TABLE %1 (k NUMERIC PRIMARY KEY, v TEXT)"_s.arg(src)});
+        for (int round = 0; round < 2; ++round) {
+            const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, src, u"k"_s);
+            ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString();
+            EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
+            EXPECT_EQ(sqliteCells(dst, src),
+                      (QStringList{u"integer:1 | text:62"_s, u"text:4e614e | text:61"_s}));
+        }
+    }
+}
+
 // Values that no literal of the target can hold, or that the source cannot
 // read, are refused with the field and the value named; nothing is written.
 TEST(PgSpecialValues, ValuesWithoutPlaceAreRefusedByName) {

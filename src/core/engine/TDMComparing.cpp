@@ -86,6 +86,11 @@ std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to)
         }
     }
     const QString text = ValueText::toText(v.toValue(), from);
+    if (to == FieldType::BCD && text.compare(u"NaN"_s, Qt::CaseInsensitive) == 0) {
+        // PostgreSQL's numeric NaN, which a fixed-point list column keeps as
+        // its text; as a key it equals itself.
+        return Value::fromBytes(QByteArrayLiteral("NaN"));
+    }
     Value converted = ValueText::fromText(text, to);
     // A text key equals a number key only when it is that number's own text:
     // '007' and 7 are different keys, in whichever list the search starts.
