@@ -156,8 +156,8 @@ void TDM::refuseSourceValue(int f, int sourceField) const {
     const QString value = valueForMessage(s.value(sourceField), from);
     if (isKeyColumn(name)) {
         throw ConversionError(
-            u"The source value %1 of key field \"%2\" cannot be compared with the target's "
-            "keys or stored in the target: the target's column \"%2\" holds %3. No script "
+            u"The source value %1 of key field \"%2\" does not fit the target's key column "
+            "\"%2\", which holds %3: it cannot be matched with the target's keys. No script "
             "was written"_s.arg(value, name, kindInWords(to)));
     }
     throw ConversionError(
