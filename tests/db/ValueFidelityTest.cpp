@@ -81,6 +81,19 @@ INSTANTIATE_TEST_SUITE_P(
                      u"k"_s,
                      {u"INSERT INTO t (k, v, r) VALUES (9007199254740993, 9223372036854775807, "
                       "1.5);"_s}},
+        // Whole reals from 2^53 on, as keys and values: their shortest text
+        // would be read as an integer, which is not the stored real.
+        FidelityCase{"WholeRealsBeyondExactIntegers",
+                     u"k REAL PRIMARY KEY, v TEXT, r REAL"_s,
+                     {u"INSERT INTO t VALUES (1.2345678901234567e18, 'a', 9007199254740994.0), "
+                      "(-8.724192380165389e18, 'e', 1.0), (3.0, 'c', -1.2345678901234567e18)"_s},
+                     {u"INSERT INTO t VALUES (1.2345678901234567e18, 'old', 1.0), "
+                      "(-8.724192380165389e18, 'old', 1.0), (3.0, 'c', 0)"_s},
+                     u"k"_s,
+                     {u"UPDATE t SET v = 'a'/* Was: 'old' */, r = 9007199254740994.0/* Was: 1 */ "
+                      "WHERE k = 1234567890123456800.0;"_s,
+                      u"UPDATE t SET v = 'e'/* Was: 'old' */ WHERE k = -8724192380165389000.0;"_s,
+                      u"UPDATE t SET r = -1234567890123456800.0/* Was: 0 */ WHERE k = 3;"_s}},
         // Without a declared type every value keeps its class.
         FidelityCase{"StorageClassesWithoutType",
                      u"k INTEGER PRIMARY KEY, v"_s,
@@ -139,6 +152,41 @@ INSTANTIATE_TEST_SUITE_P(
                      u"k"_s,
                      {u"UPDATE t SET v = CAST(X'61FF62' AS TEXT)/* Was: 'a' */ WHERE k = 1;"_s}}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// A source value the target column's declared type does not hold (text
+// in an INTEGER column) is compared as different and stored as it is, as
+// SQLite allows. As a key it is refused by name: the key column keeps
+// matching the text '1' with the integer 1.
+TEST(ValueFidelity, SqliteTargetColumnTakesTextOfAnotherType) {
+    AliasFolder folder;
+    folder.addSqlite(u"Src"_s, {u"CREATE TABLE t (k TEXT PRIMARY KEY, v TEXT)"_s,
+                                u"INSERT INTO t VALUES ('1', 'abc'), ('3', '')"_s});
+    const QString dst = folder.addSqlite(u"Dst"_s, {u"CREATE TABLE t (k INTEGER, v INTEGER)"_s,
+                                                    u"INSERT INTO t VALUES (1, 5), (2, 2)"_s});
+    const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, u"t"_s, u"k"_s);
+    ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString();
+    EXPECT_TRUE(run.script.contains(u"UPDATE t SET v = 'abc'/* Was: 5 */ WHERE k = 1;"_s))
+        << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(sqliteCells(dst, u"t"_s),
+              (QStringList{u"integer:1 | text:616263"_s, u"integer:3 | text:"_s}))
+        << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
+
+    for (const QString& key : {u"abc"_s, u"0x10"_s, QString()}) {
+        AliasFolder keys;
+        keys.addSqlite(u"Src"_s, {u"CREATE TABLE t (k TEXT PRIMARY KEY, v TEXT)"_s,
+                                  u"INSERT INTO t VALUES ('%1', 'x')"_s.arg(key)});
+        const QString target =
+            keys.addSqlite(u"Dst"_s, {u"CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT)"_s,
+                                      u"INSERT INTO t VALUES (1, 'y')"_s});
+        const SyncRun refused = syncTables(keys.aliasFile(), u"Src"_s, u"Dst"_s, u"t"_s, u"k"_s);
+        EXPECT_TRUE(refused.failure.startsWith(u"script: "_s)) << refused.failure.toStdString();
+        EXPECT_TRUE(refused.failure.contains(u"key field \"k\""_s))
+            << refused.failure.toStdString();
+        EXPECT_TRUE(refused.failure.contains(u"'%1'"_s.arg(key))) << refused.failure.toStdString();
+        EXPECT_EQ(sqliteCells(target, u"t"_s), QStringList{u"integer:1 | text:79"_s});
+    }
+}
 
 // A real whose shortest text SQLite 3.40 reads one unit in the last place
 // off arrives exactly, in a REAL column and in one without type.

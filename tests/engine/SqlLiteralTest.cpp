@@ -44,6 +44,17 @@ TEST(SqlLiteralTest, ValuesAreWrittenLocaleIndependentAndValidInTheDialect) {
         {Value::fromFloat(1234.5), FieldType::Float, SqlDialect::Generic, u"1234.5"_s},
         {Value::fromFloat(0.1), FieldType::Float, SqlDialect::SQLite, u"0.1"_s},
         {Value::fromFloat(1e300), FieldType::Float, SqlDialect::SQLite, u"1e+300"_s},
+        // A whole real from 2^53 on must not read as an integer in SQLite;
+        // below it the integer text is the same value.
+        {Value::fromFloat(1.2345678901234567e18), FieldType::Float, SqlDialect::SQLite,
+         u"1234567890123456800.0"_s},
+        {Value::fromFloat(9007199254740992.0), FieldType::Float, SqlDialect::SQLite,
+         u"9007199254740992.0"_s},
+        {Value::fromFloat(9007199254740991.0), FieldType::Float, SqlDialect::SQLite,
+         u"9007199254740991"_s},
+        {Value::fromFloat(1.2345678901234567e18), FieldType::Float, SqlDialect::PostgreSQL,
+         u"1234567890123456800"_s},
+        {Value::fromFloat(std::nan("")), FieldType::Float, SqlDialect::PostgreSQL, u"'NaN'"_s},
         {Value::fromFloat(inf), FieldType::Float, SqlDialect::PostgreSQL, u"'Infinity'"_s},
         {Value::fromFloat(-inf), FieldType::Float, SqlDialect::SQLite, u"-9e999"_s},
         {Value::fromBytes("123.4500"), FieldType::BCD, SqlDialect::PostgreSQL, u"123.4500"_s},
@@ -63,6 +74,15 @@ TEST(SqlLiteralTest, ValuesAreWrittenLocaleIndependentAndValidInTheDialect) {
     for (const LiteralCase& c : cases) {
         EXPECT_EQ(SqlLiteral::of(c.value, c.type, c.dialect), c.literal)
             << fieldTypeName(c.type).toStdString() << " " << static_cast<int>(c.dialect);
+    }
+}
+
+// SQLite, MySQL and standard SQL have no NaN; NULL would be another value.
+TEST(SqlLiteralTest, NanIsRefusedWhereTheDialectCannotStoreIt) {
+    for (const SqlDialect d : {SqlDialect::SQLite, SqlDialect::MySQL, SqlDialect::Generic}) {
+        EXPECT_THROW(SqlLiteral::of(Value::fromFloat(std::nan("")), FieldType::Float, d),
+                     ConversionError)
+            << static_cast<int>(d);
     }
 }
 

@@ -131,10 +131,25 @@ void Connection::openWith(const QString& user, const QString& password) {
         db.setConnectOptions(options);
         if (db.open()) {
             db.setNumericalPrecisionPolicy(QSql::HighPrecision);
-            connected_ = true;
-            return;
+            if (driver == u"QPSQL"_s) {
+                // A time stamp with time zone is read and written as wall-clock
+                // text of the session's zone. Both sides and the script must
+                // mean the same zone whatever each server or role defaults to,
+                // or one instant shows as two values and is written shifted.
+                QSqlQuery q(db);
+                if (!q.exec(u"SET TIME ZONE 'UTC'"_s)) {
+                    failure = errorText(q.lastError());
+                    q = QSqlQuery();
+                    db.close();
+                }
+            }
+            if (db.isOpen()) {
+                connected_ = true;
+                return;
+            }
+        } else {
+            failure = errorText(db.lastError());
         }
-        failure = errorText(db.lastError());
     }
     QSqlDatabase::removeDatabase(qtName_);
     throw DatabaseError(u"Cannot connect to database alias \"%1\": %2"_s.arg(alias_, failure));

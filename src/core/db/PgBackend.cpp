@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -234,6 +235,9 @@ private:
             QueryField f;
             f.name = QString::fromUtf8(PQfname(result_, i));
             f.type = pgFieldType(PQftype(result_, i), PQfmod(result_, i), f.size);
+            if (PQftype(result_, i) == kTimestampTz) {
+                f.declaredType = u"timestamptz"_s;  // its literals carry the offset
+            }
             fields.push_back(f);
             oids_.push_back(PQftype(result_, i));
         }
@@ -309,8 +313,17 @@ private:
                 return;
             }
             case StorageClass::Float: {
+                // The server writes the values beyond the numbers in words.
+                const QByteArrayView t(text, len);
+                if (t == "NaN" || t == "Infinity" || t == "-Infinity") {
+                    const double inf = std::numeric_limits<double>::infinity();
+                    st.setFloat(row, c,
+                                t == "NaN" ? std::numeric_limits<double>::quiet_NaN()
+                                           : (t == "Infinity" ? inf : -inf));
+                    return;
+                }
                 bool ok = false;
-                const double v = QByteArrayView(text, len).toDouble(&ok);
+                const double v = t.toDouble(&ok);
                 if (!ok) {
                     fail();
                 }
@@ -323,7 +336,8 @@ private:
             case StorageClass::Micros: {
                 // A time stamp with time zone comes in the session's zone with
                 // its offset; the wall-clock time is kept, as a literal without
-                // offset is read back in the same zone.
+                // offset is read back in the same zone. Every connection sets
+                // its zone to UTC, so that this is the same on both sides.
                 QByteArray t(text, len);
                 if (oids_[static_cast<std::size_t>(i)] == kTimestampTz && t.size() > 19) {
                     const qsizetype sign = std::max(t.lastIndexOf('+'), t.lastIndexOf('-'));

@@ -30,6 +30,8 @@ SqlDialect dialectOfDriver(const QString& driverKind) {
 namespace SqlLiteral {
 namespace {
 
+const char* dialectName(SqlDialect dialect);
+
 QString hexOf(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex().toUpper());
 }
@@ -110,13 +112,19 @@ bool looksIntegral(const QString& text) {
 // that is read right, else 17 significant digits or a neighbouring 17-digit
 // text, else an expression (see below). With keepReal, a whole number gets
 // ".0", so that a column without affinity stores a real, not an integer.
+// From 2^53 on, a whole number always gets ".0": its shortest text
+// (1234567890123456800) is read as an integer, which is not the stored
+// real, so that `k = 1234567890123456800` would match no row of a REAL
+// column. Below 2^53 the integer equals the real and the text stays short.
 QString sqliteReal(double d, bool keepReal) {
     if (d == 0 && std::signbit(d)) {
         return u"-0.0"_s;  // the shortest text drops the sign
     }
     SqliteNumberReader& reader = numberReader();
-    const auto finish = [keepReal](QString t) {
-        return keepReal && looksIntegral(t) ? t + u".0"_s : t;
+    constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+    const bool markReal = keepReal || std::abs(d) >= kExactIntegers;
+    const auto finish = [markReal](QString t) {
+        return markReal && looksIntegral(t) ? t + u".0"_s : t;
     };
     const QString shortest = finish(ValueText::floatToText(d));
     if (reader.readsAs(shortest.toLatin1(), d)) {
@@ -178,7 +186,9 @@ QString floatLiteral(double d, SqlDialect dialect, bool keepReal = false) {
         return std::isnan(d) ? u"'NaN'"_s : (d > 0 ? u"'Infinity'"_s : u"'-Infinity'"_s);
     }
     if (std::isnan(d)) {
-        return u"NULL"_s;  // no other dialect stores a NaN
+        // No other dialect stores a NaN; NULL would be another value.
+        throw ConversionError(u"The value is NaN (not a number), which %1 cannot store"_s.arg(
+            QLatin1StringView(dialectName(dialect))));
     }
     return d > 0 ? u"9e999"_s : u"-9e999"_s;  // overflows to infinity where it is stored
 }

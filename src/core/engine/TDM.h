@@ -239,6 +239,15 @@ private:
     /// target column f: a SQLite target column takes it with its storage
     /// class where its own type cannot hold it.
     void prepareTargetColumn(int f, int sourceField);
+    /// The current source row's value of a column in the type of target
+    /// column f; a value that type cannot hold is refused with a message
+    /// naming the field, the value and the row.
+    Value sourceValueForTarget(int f, int sourceField);
+    /// Refuses the current source row's value of a column for target column
+    /// f, naming the field, the value and what the column holds.
+    [[noreturn]] void refuseSourceValue(int f, int sourceField) const;
+    /// Whether a column name is one of the table setup's key fields.
+    bool isKeyColumn(const QString& name) const;
 
     EngineView& view_;
     MessageViewer& messages_;

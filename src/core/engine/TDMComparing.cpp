@@ -86,6 +86,11 @@ std::optional<Value> convertKey(const ValueRef& v, FieldType from, FieldType to)
         }
     }
     const QString text = ValueText::toText(v.toValue(), from);
+    if (to == FieldType::BCD && text.compare(u"NaN"_s, Qt::CaseInsensitive) == 0) {
+        // PostgreSQL's numeric NaN, which a fixed-point list column keeps as
+        // its text; as a key it equals itself.
+        return Value::fromBytes(QByteArrayLiteral("NaN"));
+    }
     Value converted = ValueText::fromText(text, to);
     // A text key equals a number key only when it is that number's own text:
     // '007' and 7 are different keys, in whichever list the search starts.
@@ -216,7 +221,13 @@ int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const
             // Keep checking the remaining key columns of the key list first.
             continue;
         }
-        std::optional<Value> converted = convertKey(v, keyList.field(kf).type, list.field(lf).type);
+        // A key the other column's type cannot hold ('abc' for an integer
+        // key) equals none of its keys.
+        std::optional<Value> converted;
+        try {
+            converted = convertKey(v, keyList.field(kf).type, list.field(lf).type);
+        } catch (const ConversionError&) {
+        }
         if (!converted) {
             unmatchable = true;
             continue;
@@ -242,7 +253,12 @@ bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
 
 QString TDM::valueForMessage(const Value& value, FieldType type) {
     constexpr qsizetype kLongest = 80;
-    const QString literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    QString literal;
+    try {
+        literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    } catch (const ConversionError&) {
+        literal = ValueText::toText(value, type);  // a value no literal holds, such as NaN
+    }
     return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
 }
 

@@ -31,6 +31,31 @@ Value convertValue(const Value& v, FieldType from, FieldType to) {
     return ValueText::fromVariant(ValueText::toVariant(v, from), to);
 }
 
+// What a column holds, as a user would say it.
+QString kindInWords(FieldType t) {
+    if (isBinaryType(t)) {
+        return u"binary data"_s;
+    }
+    switch (t) {
+        case FieldType::Boolean:
+            return u"true/false values"_s;
+        case FieldType::Float:
+        case FieldType::Currency:
+            return u"floating-point numbers"_s;
+        case FieldType::BCD:
+            return u"fixed-point numbers"_s;
+        case FieldType::Date:
+            return u"dates"_s;
+        case FieldType::Time:
+            return u"times of day"_s;
+        case FieldType::DateTime:
+            return u"dates with times"_s;
+        default:
+            break;
+    }
+    return isIntegerType(t) ? u"integers"_s : u"text"_s;
+}
+
 // The busy cursor for the lifetime of a command.
 class Busy {
 public:
@@ -62,6 +87,17 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
     }
 }
 
+bool TDM::isKeyColumn(const QString& name) const {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const QString keyName = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
+        if (keyName.compare(name, Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void TDM::prepareTargetColumn(int f, int sourceField) {
     MemData& d = destMemData_;
     const FieldType to = d.field(f).type;
@@ -81,10 +117,53 @@ void TDM::prepareTargetColumn(int f, int sourceField) {
         } catch (const ConversionError&) {
             widen = true;
         }
+        // Not so a key: a widened key column matches keys by storage class,
+        // no longer a text by the number it names ('1' against 1), so rows
+        // matched before would part.
+        if (widen && isKeyColumn(d.field(f).name)) {
+            refuseSourceValue(f, sourceField);
+        }
     }
     if (widen) {
         widenColumn(d, f);
     }
+}
+
+Value TDM::sourceValueForTarget(int f, int sourceField) {
+    const MemData& s = sourceMemData_;
+    try {
+        return convertValue(s.value(sourceField), s.field(sourceField).type,
+                            destMemData_.field(f).type);
+    } catch (const ConversionError&) {
+        refuseSourceValue(f, sourceField);
+    }
+}
+
+void TDM::refuseSourceValue(int f, int sourceField) const {
+    const MemData& s = sourceMemData_;
+    const FieldType from = s.field(sourceField).type;
+    const FieldType to = destMemData_.field(f).type;
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const QString name = destMemData_.field(f).name;
+    QStringList keyText;
+    for (int i = 0; i < key.fieldCount(); ++i) {
+        const QString keyName = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
+        const int kf = s.findDataField(keyName);
+        if (kf >= 0) {
+            keyText << u"%1 = %2"_s.arg(keyName, valueForMessage(s.value(kf), s.field(kf).type));
+        }
+    }
+    const QString value = valueForMessage(s.value(sourceField), from);
+    if (isKeyColumn(name)) {
+        throw ConversionError(
+            u"The source value %1 of key field \"%2\" does not fit the target's key column "
+            "\"%2\", which holds %3: it cannot be matched with the target's keys. No script "
+            "was written"_s.arg(value, name, kindInWords(to)));
+    }
+    throw ConversionError(
+        u"The source value %1 of field \"%2\" (source row with %3) cannot be stored in the "
+        "target: the target's column \"%2\" holds %4. No script was written"_s.arg(
+            value, name, keyText.join(u", "_s), kindInWords(to)));
 }
 
 void TDM::CopySourceRecordToTarget() {
@@ -118,7 +197,11 @@ void TDM::CopySourceRecordToTarget() {
                 continue;
             }
             const FieldType from = s.field(sf).type;
-            const Value copied = convertValue(s.value(sf), from, def.type);
+            const Value copied = sourceValueForTarget(f, sf);
+            if (copied.isNull() && !s.isNull(sf) &&
+                keyNames.contains(def.name, Qt::CaseInsensitive)) {
+                refuseSourceValue(f, sf);  // '' in a number column reads as no key
+            }
             d.setValue(f, copied);
             // A key that the target's column turns into another key ('007'
             // into an integer column becomes 7) would insert the row under
@@ -216,12 +299,18 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
                 prepareTargetColumn(tf, sf);
             }
         }
-        d.edit();
-        d.setAsBool(updateField_, true);
+        // Every value is converted before the row changes, so that a value
+        // the target cannot hold leaves the row as it was.
+        std::vector<std::pair<int, Value>> changes;
         for (const auto& [tf, sf] : pairs) {
             if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
-                d.setValue(tf, convertValue(s.value(sf), s.field(sf).type, d.field(tf).type));
+                changes.emplace_back(tf, sourceValueForTarget(tf, sf));
             }
+        }
+        d.edit();
+        d.setAsBool(updateField_, true);
+        for (const auto& [tf, value] : changes) {
+            d.setValue(tf, value);
         }
         d.post();
     }

@@ -23,7 +23,17 @@ QString TDM::SqlLiteral(int field) const {
                                    ? dialectOfDriver(destDatabase_.driverKind())
                                    : SqlDialect::Generic;
     try {
-        return SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
+        QString literal =
+            SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
+        // The session's zone is UTC (see Connection), and the offset says so
+        // wherever else the script is run.
+        const int q = destQuery_.findField(destMemData_.field(field).name);
+        if (dialect == SqlDialect::PostgreSQL && q >= 0 &&
+            destQuery_.field(q).declaredType == u"timestamptz"_s && literal.endsWith(u'\'') &&
+            destMemData_.field(field).type == FieldType::DateTime) {
+            literal.insert(literal.size() - 1, u"+00"_s);
+        }
+        return literal;
     } catch (const ConversionError& e) {
         // Name the value: the field, and the row by its key.
         const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));

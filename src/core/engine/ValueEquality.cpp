@@ -103,6 +103,10 @@ QByteArray toDecimal(const ValueRef& v, Kind k) {
         default:
             text = textOf(v);
     }
+    // PostgreSQL's numeric holds NaN, which it counts equal to itself.
+    if (text.trimmed().compare(u"NaN"_s, Qt::CaseInsensitive) == 0) {
+        return QByteArrayLiteral("NaN");
+    }
     QByteArray d;
     if (!ValueText::canonicalDecimal(text, d)) {
         failConversion(v, "Currency");
@@ -176,29 +180,8 @@ bool equalTagged(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldT
     }
 }
 
-}  // namespace
-
-bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType typeB) {
-    if (typeA == FieldType::Variant || typeB == FieldType::Variant) {
-        return equalTagged(a0, typeA, b0, typeB);
-    }
-    ValueRef a = a0;
-    ValueRef b = b0;
-    if (a.null && nullReadsEmpty(typeA)) {
-        a.null = false;
-        a.storage = StorageClass::Bytes;
-        a.bytes = {};
-    }
-    if (b.null && nullReadsEmpty(typeB)) {
-        b.null = false;
-        b.storage = StorageClass::Bytes;
-        b.bytes = {};
-    }
-    if (a.null || b.null) {
-        return a.null && b.null;
-    }
-    const Kind ka = kindOf(typeA);
-    const Kind kb = kindOf(typeB);
+// Two non-null values, compared in the common kind of their columns.
+bool equalInKind(const ValueRef& a, Kind ka, const ValueRef& b, Kind kb) {
     switch (commonKind(ka, kb)) {
         case Kind::Text:
             return a.bytes == b.bytes;
@@ -231,7 +214,12 @@ bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType ty
                     return false;  // not a whole number, or out of range
                 }
             }
-            return toFloat(a, ka) == toFloat(b, kb);
+            {
+                // NaN equals NaN, as the databases that store it count it.
+                const double x = toFloat(a, ka);
+                const double y = toFloat(b, kb);
+                return x == y || (std::isnan(x) && std::isnan(y));
+            }
         case Kind::Currency:
             return toDecimal(a, ka) == toDecimal(b, kb);
         case Kind::Date:
@@ -243,6 +231,36 @@ bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType ty
             return toBool(a, ka) == toBool(b, kb);
     }
     return false;
+}
+
+}  // namespace
+
+bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType typeB) {
+    if (typeA == FieldType::Variant || typeB == FieldType::Variant) {
+        return equalTagged(a0, typeA, b0, typeB);
+    }
+    ValueRef a = a0;
+    ValueRef b = b0;
+    if (a.null && nullReadsEmpty(typeA)) {
+        a.null = false;
+        a.storage = StorageClass::Bytes;
+        a.bytes = {};
+    }
+    if (b.null && nullReadsEmpty(typeB)) {
+        b.null = false;
+        b.storage = StorageClass::Bytes;
+        b.bytes = {};
+    }
+    if (a.null || b.null) {
+        return a.null && b.null;
+    }
+    // A value that cannot be taken in the other's kind ('abc' against a
+    // number) equals no value of it: the two differ.
+    try {
+        return equalInKind(a, kindOf(typeA), b, kindOf(typeB));
+    } catch (const ConversionError&) {
+        return false;
+    }
 }
 
 }  // namespace qm::ValueEquality
