@@ -18,8 +18,10 @@ struct QueryField {
     QString name;
     FieldType type = FieldType::String;
     int size = 0;
-    /// The column's declared type where the driver tells it (SQLite), which
-    /// decides how SQLite converts values stored into the column.
+    /// The column's declared type where the reader tells it: SQLite's, which
+    /// decides how SQLite converts values stored into the column, and
+    /// "timestamptz" for PostgreSQL time stamps with time zone, whose
+    /// literals carry their offset.
     QString declaredType;
 };
 
