@@ -21,6 +21,11 @@ struct QueryField {
     /// The column's declared type where the driver tells it (SQLite), which
     /// decides how SQLite converts values stored into the column.
     QString declaredType;
+    /// The collating sequence SQLite's `=` uses on the table column the
+    /// field reads (NOCASE, RTRIM, ...); empty where the driver tells none
+    /// or the field is no table column (an expression), which compares as
+    /// BINARY, byte by byte.
+    QString collation;
 };
 
 /// Raised by a reader for a value of another storage class than its field's

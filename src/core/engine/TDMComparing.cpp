@@ -242,37 +242,85 @@ bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
 
 QString TDM::valueForMessage(const Value& value, FieldType type) {
     constexpr qsizetype kLongest = 80;
-    const QString literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
+    // A value of any SQLite storage class is shown as SQLite reads it back,
+    // so that 1 and 1.0 stay apart.
+    const QString literal = qm::SqlLiteral::of(
+        value, type, type == FieldType::Variant ? SqlDialect::SQLite : SqlDialect::Generic);
     return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
 }
 
-void TDM::checkUniqueKey(const MemData& list, const QString& side) {
+std::vector<int> TDM::keyFieldsIn(const MemData& list) const {
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     const int n = key.fieldCount();
     std::vector<int> fields;
     for (int i = 0; i < n; ++i) {
         const int f = list.findDataField(n == 1 ? key.spec() : key.fieldName(i));
         if (f < 0) {
-            return;  // the comparison names the missing key column
+            return {};
         }
         fields.push_back(f);
+    }
+    return fields;
+}
+
+std::vector<LooseKeys::Rule> TDM::keyRules(const MemData& list, const Query& query,
+                                           const std::vector<int>& fields) {
+    std::vector<LooseKeys::Rule> rules;
+    for (const int f : fields) {
+        const int q = query.isOpen() ? query.findField(list.field(f).name) : -1;
+        rules.push_back(
+            LooseKeys::ruleFor(list.field(f).type, q >= 0 ? query.field(q).collation : QString()));
+    }
+    return rules;
+}
+
+QString TDM::keyForMessage(const MemData& list, int pos, const std::vector<int>& fields) {
+    QStringList values;
+    for (const int f : fields) {
+        values << u"%1 = %2"_s.arg(list.field(f).name,
+                                   valueForMessage(list.valueAt(pos, f), list.field(f).type));
+    }
+    const QString text = values.join(u", "_s);
+    return fields.size() == 1 ? text : u"(%1)"_s.arg(text);
+}
+
+void TDM::checkUniqueKey(const MemData& list, const Query& query, const QString& side) {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const std::vector<int> fields = keyFieldsIn(list);
+    if (fields.empty()) {
+        return;  // the comparison names the missing key column
     }
     // Rows are told apart by their key alone: with a repeated key one row
     // would hide the others, and statements written for it would change
     // them all. The index the comparison searches finds repeats as it is built.
     const int pos = list.findRepeatedRow(fields);
-    if (pos < 0) {
+    if (pos >= 0) {
+        QStringList values;
+        for (int f : fields) {
+            values << u"%1 = %2"_s.arg(list.field(f).name,
+                                       valueForMessage(list.valueAt(pos, f), list.field(f).type));
+        }
+        keyMessage(
+            u"Key field \"%1\" does not identify the %2 rows: more than one row has %3. Primary "
+            "key fields should hold a different value in every row"_s.arg(key.spec(), side,
+                                                                          values.join(u", "_s)));
+    }
+    // The database's own `=` may find keys equal that differ as stored (1
+    // and 1.0, or 'a' and 'A' in a NOCASE column); only such columns are
+    // searched again.
+    const std::vector<LooseKeys::Rule> rules = keyRules(list, query, fields);
+    if (std::none_of(rules.begin(), rules.end(),
+                     [](const LooseKeys::Rule& r) { return r.loose(); })) {
         return;
     }
-    QStringList values;
-    for (int f : fields) {
-        values << u"%1 = %2"_s.arg(list.field(f).name,
-                                   valueForMessage(list.valueAt(pos, f), list.field(f).type));
+    if (const auto pair = LooseKeys::findEqualRows(list, fields, rules)) {
+        keyMessage(
+            u"Key field \"%1\" does not identify the %2 rows: the %2 database finds %3 "
+            "and %4 equal, so a statement for one of these rows would change both. "
+            "Primary key fields should hold a different value in every row"_s.arg(
+                key.spec(), side, keyForMessage(list, pair->first, fields),
+                keyForMessage(list, pair->second, fields)));
     }
-    keyMessage(
-        u"Key field \"%1\" does not identify the %2 rows: more than one row has %3. Primary "
-        "key fields should hold a different value in every row"_s.arg(key.spec(), side,
-                                                                      values.join(u", "_s)));
 }
 
 bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
