@@ -243,9 +243,15 @@ bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
 QString TDM::valueForMessage(const Value& value, FieldType type) {
     constexpr qsizetype kLongest = 80;
     // A value of any SQLite storage class is shown as SQLite reads it back,
-    // so that 1 and 1.0 stay apart.
-    const QString literal = qm::SqlLiteral::of(
-        value, type, type == FieldType::Variant ? SqlDialect::SQLite : SqlDialect::Generic);
+    // so that 1 and 1.0 stay apart; so is a value standard SQL cannot write
+    // (a text holding a NUL), which SQLite's form can.
+    QString literal;
+    try {
+        literal = qm::SqlLiteral::of(
+            value, type, type == FieldType::Variant ? SqlDialect::SQLite : SqlDialect::Generic);
+    } catch (const ConversionError&) {
+        literal = qm::SqlLiteral::of(value, type, SqlDialect::SQLite);
+    }
     return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
 }
 
