@@ -3,9 +3,7 @@
 #include "list/MemData.h"
 #include "list/ValueText.h"
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace qm {
 namespace {
@@ -83,10 +81,7 @@ std::uint64_t KeyIndex::hashRef(const ValueRef& v) {
     }
     switch (v.storage) {
         case StorageClass::Float: {
-            // -0.0 equals 0.0, and PostgreSQL finds every NaN equal.
-            double d = v.d == 0.0        ? 0.0
-                       : std::isnan(v.d) ? std::numeric_limits<double>::quiet_NaN()
-                                         : v.d;
+            double d = v.d == 0.0 ? 0.0 : v.d;  // -0.0 equals 0.0
             std::uint64_t bits = 0;
             std::memcpy(&bits, &d, sizeof bits);
             return mix(bits ^ 0x1234);
@@ -104,7 +99,7 @@ bool KeyIndex::sameValue(const ValueRef& a, const ValueRef& b) {
     }
     switch (a.storage) {
         case StorageClass::Float:
-            return a.d == b.d || (std::isnan(a.d) && std::isnan(b.d));
+            return a.d == b.d;
         case StorageClass::Bytes:
             return a.bytes == b.bytes;
         default:
