@@ -51,6 +51,12 @@ TEST(ScriptRefusal, RefusedScriptsWriteNothing) {
          u"Error: The new row with key k = 1.0 cannot be inserted: the target database finds its "
          "key equal to k = 1, the key of another row, so a statement for one of these rows would "
          "change both. No script was written\n"_s},
+        {"a new number key a TEXT target column stores as another row's key",
+         {u"CREATE TABLE t (k, v)"_s, u"INSERT INTO t VALUES (6, 'b'), (7.0, 'c')"_s},
+         {u"CREATE TABLE t (k TEXT, v)"_s, u"INSERT INTO t VALUES ('7.0', 'c')"_s},
+         u"Error: The new row with key k = 7.0 cannot be inserted: the target database finds its "
+         "key equal to k = '7.0', the key of another row, so a statement for one of these rows "
+         "would change both. No script was written\n"_s},
         {"a new row whose key only differs in case from a NOCASE target row",
          {u"CREATE TABLE t (k TEXT, v)"_s, u"INSERT INTO t VALUES ('a', 'new')"_s},
          {u"CREATE TABLE t (k TEXT COLLATE NOCASE, v)"_s, u"INSERT INTO t VALUES ('A', 'old')"_s},

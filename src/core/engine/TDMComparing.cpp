@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "engine/SqlLiteral.h"
+#include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
 #include "list/KeyIndex.h"
@@ -274,8 +275,11 @@ std::vector<LooseKeys::Rule> TDM::keyRules(const MemData& list, const Query& que
     std::vector<LooseKeys::Rule> rules;
     for (const int f : fields) {
         const int q = query.isOpen() ? query.findField(list.field(f).name) : -1;
-        rules.push_back(
-            LooseKeys::ruleFor(list.field(f).type, q >= 0 ? query.field(q).collation : QString()));
+        // Only SQLite tells a declared type; without one a column has no affinity.
+        const QString declared = q >= 0 ? query.field(q).declaredType : QString();
+        rules.push_back(LooseKeys::ruleFor(
+            list.field(f).type, q >= 0 ? query.field(q).collation : QString(),
+            !declared.isEmpty() && SqliteAffinityRules::of(declared) == SqliteAffinity::Text));
     }
     return rules;
 }

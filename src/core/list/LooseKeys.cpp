@@ -4,8 +4,10 @@
 #include "list/MemData.h"
 #include "list/TaggedValue.h"
 
+#include <sqlite3.h>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 
 using namespace Qt::StringLiterals;
@@ -60,7 +62,20 @@ void appendText(std::string& out, std::string_view text, LooseKeys::Collation co
 // compares under the column's collation, blobs byte by byte.
 void appendVariant(std::string& out, std::string_view bytes, const LooseKeys::Rule& rule) {
     using TaggedValue::Tag;
-    switch (TaggedValue::tagOf(bytes)) {
+    const Tag tag = TaggedValue::tagOf(bytes);
+    if (rule.numbersAsText && (tag == Tag::Integer || tag == Tag::Real)) {
+        // SQLite's own printf gives the text it stores for a number (a real
+        // with 15 significant digits, 7.0 as "7.0").
+        std::unique_ptr<char, decltype(&sqlite3_free)> text(
+            tag == Tag::Integer
+                ? sqlite3_mprintf("%lld", static_cast<long long>(TaggedValue::intOf(bytes)))
+                : sqlite3_mprintf("%!.15g", TaggedValue::realOf(bytes)),
+            &sqlite3_free);
+        out.push_back('t');
+        appendText(out, text ? std::string_view(text.get()) : std::string_view(), rule.collation);
+        return;
+    }
+    switch (tag) {
         case Tag::Integer: {
             if (!rule.numbers) {
                 break;
@@ -220,9 +235,10 @@ LooseKeys::Collation LooseKeys::collationNamed(const QString& name) {
     return Collation::Binary;
 }
 
-LooseKeys::Rule LooseKeys::ruleFor(FieldType type, const QString& collation) {
+LooseKeys::Rule LooseKeys::ruleFor(FieldType type, const QString& collation, bool textAffinity) {
     Rule rule;
     rule.numbers = type == FieldType::Variant;
+    rule.numbersAsText = rule.numbers && textAffinity;
     if (type == FieldType::Variant || isTextType(type)) {
         rule.collation = collationNamed(collation);
     }

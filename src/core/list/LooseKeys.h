@@ -31,13 +31,18 @@ public:
         bool numbers = false;
         /// How text values compare; blobs always compare byte by byte.
         Collation collation = Collation::Binary;
+        /// A column of TEXT affinity: SQLite stores a number as its text and
+        /// turns a number it is compared with into that text, so the integer
+        /// 5 is the key '5' there.
+        bool numbersAsText = false;
         bool loose() const { return numbers || collation != Collation::Binary; }
     };
 
     static Collation collationNamed(const QString& name);
     /// The rule for a list column of `type` read from a table column whose
-    /// collation is `collation` (empty: BINARY).
-    static Rule ruleFor(FieldType type, const QString& collation);
+    /// collation is `collation` (empty: BINARY) and whose affinity is TEXT
+    /// or not.
+    static Rule ruleFor(FieldType type, const QString& collation, bool textAffinity);
 
     /// Positions (first, second) of two rows of `list` whose values in
     /// `fields` the database treats as equal, the second after the first;
