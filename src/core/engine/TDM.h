@@ -216,6 +216,14 @@ private:
     /// Refuses a side whose rows repeat a key value, as a null key is refused;
     /// `query` tells how the side's database compares the key columns.
     void checkUniqueKey(const MemData& list, const Query& query, const QString& side);
+    /// For each (target, source) column pair: whether the target is a SQLite
+    /// column of TEXT affinity, which stores a number of a source column of
+    /// any storage class as the number's text.
+    std::vector<bool> numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const;
+    /// Whether a target value is the text its column stored for the source
+    /// number, so that storing the number again would change nothing.
+    static bool holdsNumberText(const ValueRef& target, FieldType targetType,
+                                const ValueRef& source);
     /// Key fields of the current table setup in `list`; empty if one is missing.
     std::vector<int> keyFieldsIn(const MemData& list) const;
     /// How the database that `query` read compares each key field.

@@ -419,6 +419,35 @@ void TDM::storeSourceMarks(const std::vector<bool>& found) {
     }
 }
 
+std::vector<bool> TDM::numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const {
+    std::vector<bool> asText(pairs.size(), false);
+    if (!sideIsSqlite(destDatabase_)) {
+        return asText;
+    }
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const auto [tf, sf] = pairs[k];
+        const int q = destQuery_.findField(destMemData_.field(tf).name);
+        asText[k] =
+            sourceMemData_.field(sf).type == FieldType::Variant && q >= 0 &&
+            !destQuery_.field(q).declaredType.isEmpty() &&
+            SqliteAffinityRules::of(destQuery_.field(q).declaredType) == SqliteAffinity::Text;
+    }
+    return asText;
+}
+
+bool TDM::holdsNumberText(const ValueRef& target, FieldType targetType, const ValueRef& source) {
+    const std::optional<std::string> text = TaggedValue::numberAsText(source);
+    if (!text || target.null) {
+        return false;
+    }
+    if (targetType == FieldType::Variant) {
+        return TaggedValue::tagOf(target.bytes) == TaggedValue::Tag::Text &&
+               TaggedValue::payload(target.bytes) == *text;
+    }
+    return storageClassOf(targetType) == StorageClass::Bytes && !isBinaryType(targetType) &&
+           targetType != FieldType::BCD && target.bytes == *text;
+}
+
 void TDM::CompareTarget() {
     MemData& d = destMemData_;
     MemData& s = sourceMemData_;
@@ -444,6 +473,7 @@ void TDM::CompareTarget() {
             }
         }
     }
+    const std::vector<bool> asText = numbersStoredAsText(pairs);
     {
         // The marks are stored row by row without edit state. Outside loading
         // every post would run the after-post rule; storeTargetMarks gives
@@ -462,9 +492,12 @@ void TDM::CompareTarget() {
             }
             std::uint8_t& m = marks[static_cast<std::size_t>(dp)];
             m = kMarkFound;
-            for (const auto& [tf, sf] : pairs) {
+            for (std::size_t k = 0; k < pairs.size(); ++k) {
+                const auto [tf, sf] = pairs[k];
                 if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
-                                          s.field(sf).type)) {
+                                          s.field(sf).type) &&
+                    !(asText[k] &&
+                      holdsNumberText(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf)))) {
                     m |= kMarkDifferent;
                     break;
                 }

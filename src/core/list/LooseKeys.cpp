@@ -4,10 +4,8 @@
 #include "list/MemData.h"
 #include "list/TaggedValue.h"
 
-#include <sqlite3.h>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <string>
 
 using namespace Qt::StringLiterals;
@@ -64,15 +62,12 @@ void appendVariant(std::string& out, std::string_view bytes, const LooseKeys::Ru
     using TaggedValue::Tag;
     const Tag tag = TaggedValue::tagOf(bytes);
     if (rule.numbersAsText && (tag == Tag::Integer || tag == Tag::Real)) {
-        // SQLite's own printf gives the text it stores for a number (a real
-        // with 15 significant digits, 7.0 as "7.0").
-        std::unique_ptr<char, decltype(&sqlite3_free)> text(
-            tag == Tag::Integer
-                ? sqlite3_mprintf("%lld", static_cast<long long>(TaggedValue::intOf(bytes)))
-                : sqlite3_mprintf("%!.15g", TaggedValue::realOf(bytes)),
-            &sqlite3_free);
+        ValueRef v;
+        v.storage = StorageClass::Bytes;
+        v.null = false;
+        v.bytes = bytes;
         out.push_back('t');
-        appendText(out, text ? std::string_view(text.get()) : std::string_view(), rule.collation);
+        appendText(out, *TaggedValue::numberAsText(v), rule.collation);
         return;
     }
     switch (tag) {
