@@ -247,11 +247,15 @@ QString TDM::valueForMessage(const Value& value, FieldType type) {
     // so that 1 and 1.0 stay apart; so is a value standard SQL cannot write
     // (a text holding a NUL), which SQLite's form can.
     QString literal;
-    try {
-        literal = qm::SqlLiteral::of(
-            value, type, type == FieldType::Variant ? SqlDialect::SQLite : SqlDialect::Generic);
-    } catch (const ConversionError&) {
-        literal = qm::SqlLiteral::of(value, type, SqlDialect::SQLite);
+    for (const SqlDialect dialect :
+         {type == FieldType::Variant ? SqlDialect::SQLite : SqlDialect::Generic,
+          SqlDialect::SQLite}) {
+        try {
+            literal = qm::SqlLiteral::of(value, type, dialect);
+            break;
+        } catch (const ConversionError&) {
+            literal = ValueText::toText(value, type);  // a value no literal can write
+        }
     }
     return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
 }
