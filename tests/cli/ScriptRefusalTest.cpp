@@ -30,6 +30,39 @@ TEST(ScriptRefusal, RefusedScriptsWriteNothing) {
          {u"CREATE TABLE t (k INTEGER, v TEXT)"_s, u"INSERT INTO t VALUES (1, 'a'), (1, 'b')"_s},
          u"Key field \"k\" does not identify the target rows: more than one row has k = 1. "
          "Primary key fields should hold a different value in every row\n"_s},
+        // Keys SQLite's `=` finds equal: an UPDATE or DELETE for one of the
+        // rows would hit both.
+        {"an integer and a real of one number in the target",
+         {u"CREATE TABLE t (k, v)"_s, u"INSERT INTO t VALUES (1.0, 'real')"_s},
+         {u"CREATE TABLE t (k, v)"_s, u"INSERT INTO t VALUES (1, 'int'), (1.0, 'real-old')"_s},
+         u"Key field \"k\" does not identify the target rows: the target database finds k = 1 "
+         "and k = 1.0 equal, so a statement for one of these rows would change both. Primary key "
+         "fields should hold a different value in every row\n"_s},
+        {"keys differing in case in a NOCASE target column",
+         {u"CREATE TABLE t (k TEXT COLLATE NOCASE, v)"_s, u"INSERT INTO t VALUES ('a', 'new')"_s},
+         {u"CREATE TABLE t (k TEXT COLLATE NOCASE, v)"_s,
+          u"INSERT INTO t VALUES ('a', 'old'), ('A', 'other')"_s},
+         u"Key field \"k\" does not identify the target rows: the target database finds k = 'a' "
+         "and k = 'A' equal, so a statement for one of these rows would change both. Primary key "
+         "fields should hold a different value in every row\n"_s},
+        {"a new row whose key the target finds equal to a row it deletes",
+         {u"CREATE TABLE t (k, v)"_s, u"INSERT INTO t VALUES (1.0, 'real'), (2, 'b')"_s},
+         {u"CREATE TABLE t (k, v)"_s, u"INSERT INTO t VALUES (1, 'int'), (2, 'b')"_s},
+         u"Error: The new row with key k = 1.0 cannot be inserted: the target database finds its "
+         "key equal to k = 1, the key of another row, so a statement for one of these rows would "
+         "change both. No script was written\n"_s},
+        {"a new number key a TEXT target column stores as another row's key",
+         {u"CREATE TABLE t (k, v)"_s, u"INSERT INTO t VALUES (6, 'b'), (7.0, 'c')"_s},
+         {u"CREATE TABLE t (k TEXT, v)"_s, u"INSERT INTO t VALUES ('7.0', 'c')"_s},
+         u"Error: The new row with key k = 7.0 cannot be inserted: the target database finds its "
+         "key equal to k = '7.0', the key of another row, so a statement for one of these rows "
+         "would change both. No script was written\n"_s},
+        {"a new row whose key only differs in case from a NOCASE target row",
+         {u"CREATE TABLE t (k TEXT, v)"_s, u"INSERT INTO t VALUES ('a', 'new')"_s},
+         {u"CREATE TABLE t (k TEXT COLLATE NOCASE, v)"_s, u"INSERT INTO t VALUES ('A', 'old')"_s},
+         u"Error: The new row with key k = 'a' cannot be inserted: the target database finds its "
+         "key equal to k = 'A', the key of another row, so a statement for one of these rows "
+         "would change both. No script was written\n"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -219,7 +219,20 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"IntegerVsFraction", "INTEGER", "5", "REAL", "5.5", true},
                       ValueCase{"BigIntegers", "INTEGER", "9007199254740993", "INTEGER",
                                 "9007199254740992", true},
-                      ValueCase{"TextVsNumber", "TEXT", "'5'", "INTEGER", "5", false}),
+                      ValueCase{"TextVsNumber", "TEXT", "'5'", "INTEGER", "5", false},
+                      // A TEXT column stores a number of a column without a
+                      // declared type as SQLite's text of it: a target that
+                      // already holds that text needs no change.
+                      ValueCase{"UntypedIntegerVsItsText", "", "5", "TEXT", "'5'", false},
+                      ValueCase{"UntypedWholeRealVsItsText", "", "7.0", "TEXT", "'7.0'", false},
+                      ValueCase{"UntypedRealVsItsFifteenDigits", "", "0.30000000000000004", "TEXT",
+                                "'0.3'", false},
+                      ValueCase{"UntypedIntegerVsOtherText", "", "6", "TEXT", "'6.0'", true},
+                      ValueCase{"UntypedRealVsOtherText", "", "1e20", "TEXT", "'1e20'", true},
+                      ValueCase{"UntypedBlobVsText", "", "X'35'", "TEXT", "'5'", true},
+                      ValueCase{"UntypedIntegerVsTextWithoutAffinity", "", "5", "", "'5'", true},
+                      ValueCase{"UntypedIntegerVsTextInCollatedColumn", "", "5",
+                                "TEXT COLLATE NOCASE", "'5'", false}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // --- keys -------------------------------------------------------------------------------

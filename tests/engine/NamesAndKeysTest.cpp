@@ -197,6 +197,114 @@ TEST_F(NamesAndKeysTest, RepeatedKeysAreRefusedWhenASideIsOpened) {
     }
 }
 
+// Keys that differ as stored but that SQLite's own `=` finds equal refuse
+// both sides like a repeated key, naming the pair: an integer and a real of
+// one number, and text under the column's collation (NOCASE folds ASCII
+// letters and stops at a NUL, RTRIM ignores trailing blanks), traced through
+// a view. Each case first asks SQLite itself, by joining the query's rows on
+// the key, whether it finds two rows equal.
+TEST_F(NamesAndKeysTest, KeysTheDatabaseFindsEqualAreRefused) {
+    struct Case {
+        const char* name;
+        QStringList schema;  // a table t with columns k and v, unless the key says otherwise
+        QString rows;
+        QString pair;  // the two keys the message names; empty: both sides open
+        QString query = u"SELECT * FROM t"_s;
+        QString key = u"k"_s;
+    };
+    const QString untyped = u"CREATE TABLE t (k, v)"_s;
+    const QString noCase = u"CREATE TABLE t (k TEXT COLLATE NOCASE, v)"_s;
+    const QString rTrim = u"CREATE TABLE t (k TEXT COLLATE RTRIM, v)"_s;
+    const Case cases[] = {
+        {"integer and real of one number",
+         {untyped},
+         u"(1, 'a'), (2, 'b'), (1.0, 'c')"_s,
+         u"k = 1 and k = 1.0"_s},
+        {"zero and negative zero", {untyped}, u"(-0.0, 'a'), (0, 'b')"_s, u"k = -0.0 and k = 0"_s},
+        {"integer and real apart by one unit beyond 2^53",
+         {untyped},
+         u"(9007199254740993, 'a'), (9007199254740992.0, 'b'), (9223372036854775807, 'c'), "
+         "(9223372036854775808.0, 'd')"_s,
+         QString()},
+        {"integer, text and blob that look alike",
+         {untyped},
+         u"(1, 'a'), ('1', 'b'), (X'31', 'c')"_s,
+         QString()},
+        {"integer column holding text and reals",
+         {u"CREATE TABLE t (k INTEGER, v)"_s},
+         u"('x', 'a'), (1, 'b'), (1.5, 'c'), ('X', 'd')"_s,
+         QString()},
+        {"NOCASE text", {noCase}, u"('Key', 'a'), ('kEY', 'b')"_s, u"k = 'Key' and k = 'kEY'"_s},
+        {"NOCASE folds ASCII letters only", {noCase}, u"('é', 'a'), ('É', 'b')"_s, QString()},
+        {"NOCASE stops comparing at a NUL",
+         {noCase},
+         u"('a' || char(0) || 'x', 'a'), ('A' || char(0) || 'y', 'b')"_s,
+         u"k = 'a' || char(0) || 'x' and k = 'A' || char(0) || 'y'"_s},
+        {"NOCASE texts of different lengths",
+         {noCase},
+         u"('a', 'a'), ('A' || char(0), 'b')"_s,
+         QString()},
+        {"RTRIM text",
+         {rTrim},
+         u"('a', 'a'), ('a' || char(9), 'b'), ('a  ', 'c')"_s,
+         u"k = 'a' and k = 'a  '"_s},
+        {"no declared type, NOCASE",
+         {u"CREATE TABLE t (k COLLATE NOCASE, v)"_s},
+         u"(X'61', 'a'), (X'41', 'b'), (65, 'c'), ('A', 'd'), ('a', 'e')"_s,
+         u"k = 'A' and k = 'a'"_s},
+        {"a view keeps the table's collation",
+         {noCase, u"CREATE VIEW w AS SELECT k, v FROM t"_s},
+         u"('a', 'a'), ('A', 'b')"_s,
+         u"k = 'a' and k = 'A'"_s,
+         u"SELECT * FROM w"_s},
+        {"an expression compares as BINARY",
+         {noCase},
+         u"('a', 'a'), ('A', 'b')"_s,
+         QString(),
+         u"SELECT k || '' AS k, v FROM t"_s},
+        {"two key fields",
+         {u"CREATE TABLE t (a, b TEXT COLLATE NOCASE, v)"_s},
+         u"(1, 'x', 'p'), (1, 'y', 'q'), "
+         "(2, 'x', 'r'), (1.0, 'X', 's')"_s,
+         u"(a = 1, b = 'x') and (a = 1.0, b = 'X')"_s,
+         u"SELECT * FROM t"_s,
+         u"a;b"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AliasFolder caseFolder;
+        QStringList statements = c.schema;
+        statements << u"INSERT INTO t VALUES "_s + c.rows;
+        const QString file = caseFolder.addSqlite(u"Src"_s, statements);
+        caseFolder.addSqlite(u"Dst"_s, statements);
+        QStringList joined;
+        for (const QString& field : c.key.split(u';')) {
+            joined << u"x.%1 = y.%1"_s.arg(field);
+        }
+        const QStringList equalPairs = sqliteRows(
+            file,
+            u"WITH q AS (SELECT row_number() OVER () AS n, * FROM (%1)) SELECT count(*) "
+            "FROM q x JOIN q y ON %2 AND x.n < y.n"_s.arg(c.query, joined.join(u" AND "_s)));
+        EXPECT_EQ(equalPairs, QStringList{c.pair.isEmpty() ? u"integer:0"_s : u"integer:1"_s});
+        EngineHarness e(caseFolder.aliasFile());
+        e.configure(u"Src"_s, u"Dst"_s, {c.query, c.query, c.key});
+        e.openSource();
+        e.openTarget();
+        QStringList expected;
+        if (!c.pair.isEmpty()) {
+            for (const QString& side : {u"source"_s, u"target"_s}) {
+                expected << u"Key field \"%1\" does not identify the %2 rows: the %2 database "
+                            "finds %3 equal, so a statement for one of these rows would change "
+                            "both. Primary key fields should hold a different value in every row"_s
+                                .arg(c.key, side, c.pair);
+            }
+        }
+        EXPECT_EQ(e.view.messages(), expected);
+        EXPECT_EQ(e.dm.SourceMemData().isOpen(), c.pair.isEmpty());
+        EXPECT_EQ(e.dm.DestMemData().isOpen(), c.pair.isEmpty());
+    }
+}
+
 // A column only the target has is left out of new rows, so the database's
 // default applies, unless the user set its value (a null included).
 TEST_F(NamesAndKeysTest, TargetOnlyColumnsOfNewRowsAreLeftToTheDatabase) {

@@ -309,6 +309,7 @@ public:
                 // without one): each value keeps its own storage class.
                 f.type = FieldType::Variant;
             }
+            f.collation = columnCollation(i);
             fields.push_back(f);
         }
     }
@@ -317,6 +318,26 @@ public:
     int recordCount() const override { return -1; }
 
 private:
+    // A statement on the table compares the column with its declared
+    // collation, so that is the one keys read through it are told apart by.
+    // SQLite traces a result column through subqueries and views to its
+    // table; an expression has no table column and compares as BINARY.
+    QString columnCollation(int i) const {
+        const char* database = sqlite3_column_database_name(stmt_.get(), i);
+        const char* table = sqlite3_column_table_name(stmt_.get(), i);
+        const char* column = sqlite3_column_origin_name(stmt_.get(), i);
+        if (!table || !column) {
+            return {};
+        }
+        const char* collation = nullptr;
+        if (sqlite3_table_column_metadata(db_, database, table, column, nullptr, &collation,
+                                          nullptr, nullptr, nullptr) != SQLITE_OK ||
+            !collation) {
+            return {};
+        }
+        return QString::fromUtf8(collation);
+    }
+
     // Nothing is stepped before this passes: a statement that writes, a
     // PRAGMA (which can change the connection the script later runs on) and
     // a second statement after the first are refused.

@@ -23,6 +23,11 @@ struct QueryField {
     /// "timestamptz" for PostgreSQL time stamps with time zone, whose
     /// literals carry their offset.
     QString declaredType;
+    /// The collating sequence SQLite's `=` uses on the table column the
+    /// field reads (NOCASE, RTRIM, ...); empty where the driver tells none
+    /// or the field is no table column (an expression), which compares as
+    /// BINARY, byte by byte.
+    QString collation;
 };
 
 /// Raised by a reader for a value of another storage class than its field's

@@ -560,7 +560,7 @@ void TDM::OpenSource() {
             Finally pop([this] { PopSourcePosition(); });
             loadRows(sourceMemData_, sourceQuery_, -1);
         }
-        checkUniqueKey(sourceMemData_, u"source"_s);
+        checkUniqueKey(sourceMemData_, sourceQuery_, u"source"_s);
         sourceMemData_.setReadOnly(true);
         view_.setRecordCountText(Side::Source, u"%1 records"_s.arg(sourceMemData_.recordCount()));
         view_.gridRefit(Side::Source);
@@ -598,7 +598,7 @@ void TDM::OpenTarget() {
             Finally pop([this] { PopTargetPosition(); });
             loadRows(destMemData_, destQuery_, newField_);
         }
-        checkUniqueKey(destMemData_, u"target"_s);
+        checkUniqueKey(destMemData_, destQuery_, u"target"_s);
         view_.gridRefit(Side::Target);
         RebuildTargetCopy();
         CompareAll();

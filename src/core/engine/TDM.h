@@ -7,6 +7,7 @@
 #include "engine/PrimaryKey.h"
 #include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
+#include "list/LooseKeys.h"
 #include "list/MemData.h"
 
 #include <QStringList>
@@ -212,8 +213,24 @@ private:
     void checkNewRowKeys();
     /// A value as a message shows it: its literal, shortened when long.
     static QString valueForMessage(const Value& value, FieldType type);
-    /// Refuses a side whose rows repeat a key value, as a null key is refused.
-    void checkUniqueKey(const MemData& list, const QString& side);
+    /// Refuses a side whose rows repeat a key value, as a null key is refused;
+    /// `query` tells how the side's database compares the key columns.
+    void checkUniqueKey(const MemData& list, const Query& query, const QString& side);
+    /// For each (target, source) column pair: whether the target is a SQLite
+    /// column of TEXT affinity, which stores a number of a source column of
+    /// any storage class as the number's text.
+    std::vector<bool> numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const;
+    /// Whether a target value is the text its column stored for the source
+    /// number, so that storing the number again would change nothing.
+    static bool holdsNumberText(const ValueRef& target, FieldType targetType,
+                                const ValueRef& source);
+    /// Key fields of the current table setup in `list`; empty if one is missing.
+    std::vector<int> keyFieldsIn(const MemData& list) const;
+    /// How the database that `query` read compares each key field.
+    static std::vector<LooseKeys::Rule> keyRules(const MemData& list, const Query& query,
+                                                 const std::vector<int>& fields);
+    /// The key of row `pos` as a message shows it: "k = 1" or "(a = 1, b = 'x')".
+    static QString keyForMessage(const MemData& list, int pos, const std::vector<int>& fields);
     QString currentTableText(int field) const;
     /// Marks of target rows worked out by CompareTarget while loading.
     enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };

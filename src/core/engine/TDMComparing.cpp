@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "engine/SqlLiteral.h"
+#include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
 #include "list/KeyIndex.h"
@@ -253,42 +254,99 @@ bool TDM::keepsKey(const ValueRef& source, FieldType from, const Value& copied,
 
 QString TDM::valueForMessage(const Value& value, FieldType type) {
     constexpr qsizetype kLongest = 80;
+    // A value of any SQLite storage class is shown as SQLite reads it back,
+    // so that 1 and 1.0 stay apart; so is a value standard SQL cannot write
+    // (a text holding a NUL), which SQLite's form can. A value no literal
+    // holds (NaN) is shown as its text.
     QString literal;
-    try {
-        literal = qm::SqlLiteral::of(value, type, SqlDialect::Generic);
-    } catch (const ConversionError&) {
-        literal = ValueText::toText(value, type);  // a value no literal holds, such as NaN
+    for (const SqlDialect dialect :
+         {type == FieldType::Variant ? SqlDialect::SQLite : SqlDialect::Generic,
+          SqlDialect::SQLite}) {
+        try {
+            literal = qm::SqlLiteral::of(value, type, dialect);
+            break;
+        } catch (const ConversionError&) {
+            literal = ValueText::toText(value, type);
+        }
     }
     return literal.size() <= kLongest ? literal : literal.left(kLongest - 3) + u"..."_s;
 }
 
-void TDM::checkUniqueKey(const MemData& list, const QString& side) {
+std::vector<int> TDM::keyFieldsIn(const MemData& list) const {
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
     const int n = key.fieldCount();
     std::vector<int> fields;
     for (int i = 0; i < n; ++i) {
         const int f = list.findDataField(n == 1 ? key.spec() : key.fieldName(i));
         if (f < 0) {
-            return;  // the comparison names the missing key column
+            return {};
         }
         fields.push_back(f);
+    }
+    return fields;
+}
+
+std::vector<LooseKeys::Rule> TDM::keyRules(const MemData& list, const Query& query,
+                                           const std::vector<int>& fields) {
+    std::vector<LooseKeys::Rule> rules;
+    for (const int f : fields) {
+        const int q = query.isOpen() ? query.findField(list.field(f).name) : -1;
+        // Only SQLite tells a declared type; without one a column has no affinity.
+        const QString declared = q >= 0 ? query.field(q).declaredType : QString();
+        rules.push_back(LooseKeys::ruleFor(
+            list.field(f).type, q >= 0 ? query.field(q).collation : QString(),
+            !declared.isEmpty() && SqliteAffinityRules::of(declared) == SqliteAffinity::Text));
+    }
+    return rules;
+}
+
+QString TDM::keyForMessage(const MemData& list, int pos, const std::vector<int>& fields) {
+    QStringList values;
+    for (const int f : fields) {
+        values << u"%1 = %2"_s.arg(list.field(f).name,
+                                   valueForMessage(list.valueAt(pos, f), list.field(f).type));
+    }
+    const QString text = values.join(u", "_s);
+    return fields.size() == 1 ? text : u"(%1)"_s.arg(text);
+}
+
+void TDM::checkUniqueKey(const MemData& list, const Query& query, const QString& side) {
+    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const std::vector<int> fields = keyFieldsIn(list);
+    if (fields.empty()) {
+        return;  // the comparison names the missing key column
     }
     // Rows are told apart by their key alone: with a repeated key one row
     // would hide the others, and statements written for it would change
     // them all. The index the comparison searches finds repeats as it is built.
     const int pos = list.findRepeatedRow(fields);
-    if (pos < 0) {
+    if (pos >= 0) {
+        QStringList values;
+        for (int f : fields) {
+            values << u"%1 = %2"_s.arg(list.field(f).name,
+                                       valueForMessage(list.valueAt(pos, f), list.field(f).type));
+        }
+        keyMessage(
+            u"Key field \"%1\" does not identify the %2 rows: more than one row has %3. Primary "
+            "key fields should hold a different value in every row"_s.arg(key.spec(), side,
+                                                                          values.join(u", "_s)));
+    }
+    // The database's own `=` may find keys equal that differ as stored (1
+    // and 1.0, or 'a' and 'A' in a NOCASE column); only such columns are
+    // searched again.
+    const std::vector<LooseKeys::Rule> rules = keyRules(list, query, fields);
+    if (std::none_of(rules.begin(), rules.end(),
+                     [](const LooseKeys::Rule& r) { return r.loose(); })) {
         return;
     }
-    QStringList values;
-    for (int f : fields) {
-        values << u"%1 = %2"_s.arg(list.field(f).name,
-                                   valueForMessage(list.valueAt(pos, f), list.field(f).type));
+    if (const auto pair = LooseKeys::findEqualRows(list, fields, rules)) {
+        keyMessage(
+            u"Key field \"%1\" does not identify the %2 rows: the %2 database finds %3 "
+            "and %4 equal, so a statement for one of these rows would change both. "
+            "Primary key fields should hold a different value in every row"_s.arg(
+                key.spec(), side, keyForMessage(list, pair->first, fields),
+                keyForMessage(list, pair->second, fields)));
     }
-    keyMessage(
-        u"Key field \"%1\" does not identify the %2 rows: more than one row has %3. Primary "
-        "key fields should hold a different value in every row"_s.arg(key.spec(), side,
-                                                                      values.join(u", "_s)));
 }
 
 bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
@@ -377,6 +435,35 @@ void TDM::storeSourceMarks(const std::vector<bool>& found) {
     }
 }
 
+std::vector<bool> TDM::numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const {
+    std::vector<bool> asText(pairs.size(), false);
+    if (!sideIsSqlite(destDatabase_)) {
+        return asText;
+    }
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const auto [tf, sf] = pairs[k];
+        const int q = destQuery_.findField(destMemData_.field(tf).name);
+        asText[k] =
+            sourceMemData_.field(sf).type == FieldType::Variant && q >= 0 &&
+            !destQuery_.field(q).declaredType.isEmpty() &&
+            SqliteAffinityRules::of(destQuery_.field(q).declaredType) == SqliteAffinity::Text;
+    }
+    return asText;
+}
+
+bool TDM::holdsNumberText(const ValueRef& target, FieldType targetType, const ValueRef& source) {
+    const std::optional<std::string> text = TaggedValue::numberAsText(source);
+    if (!text || target.null) {
+        return false;
+    }
+    if (targetType == FieldType::Variant) {
+        return TaggedValue::tagOf(target.bytes) == TaggedValue::Tag::Text &&
+               TaggedValue::payload(target.bytes) == *text;
+    }
+    return storageClassOf(targetType) == StorageClass::Bytes && !isBinaryType(targetType) &&
+           targetType != FieldType::BCD && target.bytes == *text;
+}
+
 void TDM::CompareTarget() {
     MemData& d = destMemData_;
     MemData& s = sourceMemData_;
@@ -402,6 +489,7 @@ void TDM::CompareTarget() {
             }
         }
     }
+    const std::vector<bool> asText = numbersStoredAsText(pairs);
     {
         // The marks are stored row by row without edit state. Outside loading
         // every post would run the after-post rule; storeTargetMarks gives
@@ -420,9 +508,12 @@ void TDM::CompareTarget() {
             }
             std::uint8_t& m = marks[static_cast<std::size_t>(dp)];
             m = kMarkFound;
-            for (const auto& [tf, sf] : pairs) {
+            for (std::size_t k = 0; k < pairs.size(); ++k) {
+                const auto [tf, sf] = pairs[k];
                 if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
-                                          s.field(sf).type)) {
+                                          s.field(sf).type) &&
+                    !(asText[k] &&
+                      holdsNumberText(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf)))) {
                     m |= kMarkDifferent;
                     break;
                 }

@@ -128,6 +128,30 @@ void TDM::checkNewRowKeys() {
             }
         }
     }
+    // A new row's key can differ as stored from another row's key and still
+    // be the same key to the target (1.0 beside 1, 'a' beside 'A' in a NOCASE
+    // column): the UPDATE or DELETE written for the other row would change
+    // the new row too.
+    const std::vector<LooseKeys::Rule> rules = keyRules(d, destQuery_, keyFields);
+    if (std::none_of(rules.begin(), rules.end(),
+                     [](const LooseKeys::Rule& r) { return r.loose(); })) {
+        return;
+    }
+    if (const auto pair = LooseKeys::findEqualRows(d, keyFields, rules)) {
+        const bool secondNew = d.refAt(pair->second, newField_).i != 0;
+        const int added = secondNew ? pair->second : pair->first;
+        const int other = secondNew ? pair->first : pair->second;
+        const QString text =
+            d.refAt(added, newField_).i != 0
+                ? u"The new row with key %1 cannot be inserted: the target database finds its "
+                  "key equal to %2, the key of another row, so a statement for one of these rows "
+                  "would change both"_s
+                : u"The target rows with keys %1 and %2 cannot be told apart: the target "
+                  "database finds these keys equal, so a statement for one of these rows would "
+                  "change both"_s;
+        refuse(text.arg(keyForMessage(d, added, keyFields), keyForMessage(d, other, keyFields)) +
+               u". No script was written"_s);
+    }
 }
 
 void TDM::ScriptCurrentTableSetup(bool clearFirst) {

@@ -2,8 +2,10 @@
 
 #include "list/ValueText.h"
 
+#include <sqlite3.h>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace qm::TaggedValue {
 namespace {
@@ -151,6 +153,25 @@ QString toText(const ValueRef& v) {
             break;
     }
     return ValueText::utf8ToString(p);
+}
+
+std::optional<std::string> numberAsText(const ValueRef& v) {
+    if (v.null) {
+        return std::nullopt;
+    }
+    const Tag tag = tagOf(v.bytes);
+    if (tag != Tag::Integer && tag != Tag::Real) {
+        return std::nullopt;
+    }
+    // SQLite's own printf, with the format SQLite converts numbers to text by.
+    const std::unique_ptr<char, decltype(&sqlite3_free)> text(
+        tag == Tag::Integer ? sqlite3_mprintf("%lld", static_cast<long long>(intOf(v.bytes)))
+                            : sqlite3_mprintf("%!.15g", realOf(v.bytes)),
+        &sqlite3_free);
+    if (!text) {
+        throw std::bad_alloc();
+    }
+    return std::string(text.get());
 }
 
 }  // namespace qm::TaggedValue

@@ -3,6 +3,8 @@
 #include "list/FieldType.h"
 #include "list/Value.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -39,6 +41,12 @@ ValueRef untag(const ValueRef& v, FieldType& type);
 /// is an integer where it is a whole number within 64 bits, else a real),
 /// Booleans are 1 and 0, binary data is a blob, everything else is text.
 Value fromTyped(const Value& v, FieldType type);
+
+/// The text SQLite stores for an integer or a real put into a column of
+/// TEXT affinity, which is also the text such a column compares it as (a
+/// real with 15 significant digits, 7.0 as "7.0"); nullopt for text, blobs
+/// and nulls.
+std::optional<std::string> numberAsText(const ValueRef& v);
 
 /// Text shown for a Variant value (a blob's bytes as Latin-1).
 QString toText(const ValueRef& v);
