@@ -2,7 +2,6 @@
 
 #include "CliCommon.h"
 #include "CliEngineView.h"
-#include "ProjectDescription.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
@@ -11,6 +10,8 @@
 #include "list/MemData.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjDataSaved.h"
+#include "project/ProjectDescription.h"
+#include "project/ProjectFiles.h"
 
 #include <QFileInfo>
 
@@ -32,13 +33,13 @@ const char kProjectUsage[] =
     "table-setup options. Run 'quillmere-cli project SUBCOMMAND --help' for the options\n"
     "of a subcommand.\n";
 
-// Parses a subcommand's arguments, which name exactly one project file.
-// Returns -1 to go on, else an exit code.
 // An option's value as the project file will hold it.
 QString valueOf(const QCommandLineParser& parser, const QCommandLineOption& option) {
     return storedForm(parser.value(option));
 }
 
+// Parses a subcommand's arguments, which name exactly one project file.
+// Returns -1 to go on, else an exit code.
 int parseProjectArguments(QCommandLineParser& parser, const QStringList& arguments,
                           const QString& subcommand,
                           const QList<const QCommandLineOption*>& required) {
@@ -54,7 +55,7 @@ int parseProjectArguments(QCommandLineParser& parser, const QStringList& argumen
     }
     // Values that would make a table setup or lookup that cannot work.
     for (const QCommandLineOption* o : required) {
-        if (storedForm(parser.value(*o)).isEmpty()) {
+        if (checkStoredValue(parser.value(*o)) == StoredValue::Empty) {
             print(stderr, u"--%1 is empty."_s.arg(o->names().first()));
             return kUsage;
         }
@@ -124,11 +125,10 @@ int runAddTableSetup(const QStringList& arguments) {
         code >= 0) {
         return code;
     }
-    // A query of blanks only selects nothing, a key of blanks only is read
-    // back as an empty key, a name of blanks only as no name: each would
-    // fail only when the table setup is used.
+    // A query, key or name of blanks only would fail only when the table
+    // setup is used.
     for (const QCommandLineOption* option : {&sourceSql, &targetSql, &key, &name}) {
-        if (parser.value(*option).trimmed().isEmpty()) {
+        if (checkStoredValue(parser.value(*option)) == StoredValue::OnlyBlanks) {
             print(stderr, u"--%1 holds only blanks."_s.arg(option->names().first()));
             return kUsage;
         }

@@ -1,4 +1,4 @@
-#include "ProjectDescription.h"
+#include "project/ProjectDescription.h"
 
 #include "project/FrameNodeData.h"
 #include "project/PrjData.h"
@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace qm::cli {
+namespace qm {
 namespace {
 
 // "   Source query: " is the widest label; values start in one column.
@@ -87,4 +87,4 @@ QString describeProject(TPrjData& project) {
     return text;
 }
 
-}  // namespace qm::cli
+}  // namespace qm
