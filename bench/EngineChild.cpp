@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "engine/EngineView.h"
 #include "engine/TDM.h"
+#include "report/MessageViewer.h"
 
 #include <sqlite3.h>
 #include <QElapsedTimer>

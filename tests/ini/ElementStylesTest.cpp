@@ -1,9 +1,9 @@
 // Element style lists: lookups with fallback, copying, the style file.
 
 #include "common/Errors.h"
-#include "common/KzError.h"
 #include "common/ProgramFolder.h"
 #include "ini/FastMemIniFile.h"
+#include "report/KzError.h"
 #include "report/MessageBoxes.h"
 #include "styles/ElementStyles.h"
 #include "support/QtPrinters.h"

@@ -1,5 +1,4 @@
 #include "common/Assertion.h"
-#include "common/KzError.h"
 #include "ini/FastMemIniFile.h"
 #include "list/MemData.h"
 #include "project/DefaultPrjProperties.h"
@@ -8,6 +7,7 @@
 #include "project/PrjDataSaved.h"
 #include "project/QMUtils.h"
 #include "props/ChangeNotices.h"
+#include "report/KzError.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

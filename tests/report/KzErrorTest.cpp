@@ -1,5 +1,5 @@
 #include "ScriptedBoxes.h"
-#include "common/KzError.h"
+#include "report/KzError.h"
 #include "report/TextRules.h"
 #include "support/QtPrinters.h"
 

@@ -2,6 +2,7 @@
 
 #include "db/LoginPrompt.h"
 #include "engine/EngineView.h"
+#include "report/MessageViewer.h"
 
 #include <QMap>
 #include <QStringList>

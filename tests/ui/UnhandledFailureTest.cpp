@@ -1,5 +1,5 @@
 #include "UiTestSupport.h"
-#include "common/KzError.h"
+#include "report/KzError.h"
 
 #include <QCoreApplication>
 #include <QEvent>

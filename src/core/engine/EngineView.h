@@ -10,17 +10,6 @@ enum class Side { Source, Target };
 /// The five statistics labels of the main window.
 enum class StatLabel { Insert, Update, Delete, Diff, Local };
 
-/// The message viewer: information, errors and yes/no questions. The
-/// desktop program shows message boxes; tests and the command-line tool
-/// replace it.
-class MessageViewer {
-public:
-    virtual ~MessageViewer() = default;
-    virtual void showInfo(const QString& text) = 0;
-    virtual void showError(const QString& text) = 0;
-    virtual bool askYesNo(const QString& text) = 0;
-};
-
 /// What the engine needs of the main window: the two "Connected" boxes,
 /// the labels it writes, notices about the grids, the beep and the busy
 /// cursor. Grid notices default to nothing so that headless users only

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "list/DefaultFile.h"
+#include "list/Frozen.h"
 
 #include <QFileInfo>
 

@@ -9,6 +9,7 @@
 #include "engine/TStatView.h"
 #include "list/LooseKeys.h"
 #include "list/MemData.h"
+#include "report/MessageViewer.h"
 
 #include <QStringList>
 #include <optional>

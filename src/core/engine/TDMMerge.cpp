@@ -4,6 +4,7 @@
 #include "common/ScopeGuards.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/Frozen.h"
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
 

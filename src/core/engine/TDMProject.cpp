@@ -1,5 +1,6 @@
 #include "common/ScopeGuards.h"
 #include "engine/TDM.h"
+#include "list/Frozen.h"
 #include "project/PrjData.h"
 #include "project/QMUtils.h"
 

@@ -7,6 +7,7 @@
 #include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/Frozen.h"
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
 

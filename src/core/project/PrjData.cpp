@@ -1,7 +1,6 @@
 #include "project/PrjData.h"
 
 #include "common/Assertion.h"
-#include "common/KzError.h"
 #include "common/ScopeGuards.h"
 #include "ini/FastMemIniFile.h"
 #include "project/DefaultPrjProperties.h"
@@ -10,6 +9,7 @@
 #include "project/PrjIsDirtyVisitor.h"
 #include "project/QMObject.h"
 #include "props/ChangeNotices.h"
+#include "report/KzError.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>

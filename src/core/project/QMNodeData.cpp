@@ -1,10 +1,10 @@
 #include "project/QMNodeData.h"
 
 #include "common/Assertion.h"
-#include "common/KzError.h"
 #include "ini/FastMemIniFile.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjData.h"
+#include "report/KzError.h"
 
 #include <QFileInfo>
 

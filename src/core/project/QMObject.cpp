@@ -1,10 +1,10 @@
 #include "project/QMObject.h"
 
 #include "common/Assertion.h"
-#include "common/KzError.h"
 #include "project/FrameNodeData.h"
 #include "project/MediaObject.h"
 #include "project/PrjData.h"
+#include "report/KzError.h"
 
 using namespace Qt::StringLiterals;
 

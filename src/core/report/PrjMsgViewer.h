@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/EngineView.h"
+#include "report/MessageViewer.h"
 
 namespace qm {
 

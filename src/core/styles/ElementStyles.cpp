@@ -1,7 +1,7 @@
 #include "styles/ElementStyles.h"
 
-#include "common/KzError.h"
 #include "common/ProgramFolder.h"
+#include "report/KzError.h"
 
 #include <algorithm>
 #include <set>

@@ -1,9 +1,9 @@
 #include "settings/KzSettingsPanel.h"
 
 #include "common/Errors.h"
-#include "common/KzError.h"
 #include "config/RegistryStore.h"
 #include "ini/CustomFastIniFile.h"
+#include "report/KzError.h"
 #include "settings/KzRadioGroup.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "common/KzError.h"
+#include "report/KzError.h"
 
 #include "report/MessageBoxes.h"
 
