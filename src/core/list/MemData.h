@@ -29,15 +29,15 @@ public:
     /// The whole-list notice that the others fall back on.
     virtual void listChanged() {}
     /// Values of the rows first..last (inclusive) changed in place.
-    virtual void rowsChanged(int first, int last) { (void)first, (void)last, listChanged(); }
+    virtual void rowsChanged(int /*first*/, int /*last*/) { listChanged(); }
     /// count rows now stand at pos..pos+count-1; rows after them moved down.
-    virtual void rowsInserted(int pos, int count) { (void)pos, (void)count, listChanged(); }
+    virtual void rowsInserted(int /*pos*/, int /*count*/) { listChanged(); }
     /// count rows that stood at pos.. are gone; rows after them moved up.
-    virtual void rowsRemoved(int pos, int count) { (void)pos, (void)count, listChanged(); }
+    virtual void rowsRemoved(int /*pos*/, int /*count*/) { listChanged(); }
     /// Anything else: opened, closed, sorted, filled at once, or a frozen burst.
     virtual void listReset() { listChanged(); }
     /// The current row moved or a new row began (pos: the current position).
-    virtual void currentMoved(int pos) { (void)pos, listChanged(); }
+    virtual void currentMoved(int /*pos*/) { listChanged(); }
 };
 
 class KeyIndex;
@@ -179,7 +179,8 @@ public:
 
     // --- fast bulk appending -----------------------------------------------------
     /// For loaders: begins a row written straight into the store (all null),
-    /// without events. Finish it with commitRawRow.
+    /// without events. Finish it with commitRawRow, which only tells
+    /// observers of the new row (loaders freeze the list: one reset at the end).
     std::uint32_t beginRawRow();
     RowStore& rawStore() { return *store_; }
     /// Store column of a field, -1 for columns that are not stored.

@@ -370,9 +370,12 @@ void MemData::enableControls() {
     if (disableCount_ > 0 && --disableCount_ == 0) {
         // What happened while frozen is not told row by row; a frozen walk
         // over the rows that changed none of them costs views no reset.
-        if (pendingNotice_) {
+        const bool rowsChanged = pendingNotice_;
+        const bool moved = pendingMove_;
+        pendingNotice_ = pendingMove_ = false;
+        if (rowsChanged) {
             announce(Notice::Reset, -1, 0);
-        } else if (pendingMove_) {
+        } else if (moved) {
             announce(Notice::Moved, pos_, 0);
         }
     }
