@@ -178,7 +178,8 @@ void MemData::open() {
     newRowsPosted_ = 0;
     state_ = ListState::Browse;
     invalidateIndexes();
-    setCurrent(-1, true);
+    setCurrent(-1, false);
+    resetAndScroll();
 }
 
 void MemData::close() {
@@ -194,7 +195,7 @@ void MemData::close() {
     eof_ = bof_ = true;
     newRowsPosted_ = 0;
     invalidateIndexes();
-    notifyObservers();
+    announce(Notice::Reset, -1, 0);
 }
 
 void MemData::setCurrent(int pos, bool notifyScroll) {
@@ -206,7 +207,14 @@ void MemData::setCurrent(int pos, bool notifyScroll) {
 }
 
 void MemData::scrolled() {
-    notifyObservers();
+    announce(Notice::Moved, pos_, 0);
+    if (afterScroll) {
+        afterScroll();
+    }
+}
+
+void MemData::resetAndScroll() {
+    announce(Notice::Reset, -1, 0);
     if (afterScroll) {
         afterScroll();
     }
@@ -385,6 +393,9 @@ void MemData::post() {
         state_ = ListState::Browse;
         insertOrdered(pos, phys, bufRecId_);
         pos_ = pos;
+        buf_.clear();
+        eof_ = bof_ = false;
+        announce(Notice::Inserted, pos, 1);
     } else {
         bool anyDirty = false;
         for (std::size_t f = 0; f < fields_.size(); ++f) {
@@ -393,13 +404,20 @@ void MemData::post() {
             }
         }
         state_ = ListState::Browse;
+        const int from = pos_;
         if (anyDirty && sortField_ > 0 && dirty_[static_cast<std::size_t>(sortField_)]) {
             repositionSorted();
         }
+        buf_.clear();
+        eof_ = bof_ = false;
+        if (pos_ == from) {
+            announce(Notice::Changed, pos_, 1);
+        } else {
+            // The row left its place for another in sort order.
+            announce(Notice::Removed, from, 1);
+            announce(Notice::Inserted, pos_, 1);
+        }
     }
-    buf_.clear();
-    eof_ = bof_ = false;
-    notifyObservers();
     if (afterPost) {
         afterPost();
     }
@@ -440,7 +458,7 @@ void MemData::writeAt(int pos, int f, const Value& v) {
             u"%1: cannot write field %2 of row %3 directly"_s.arg(name_).arg(f).arg(pos));
     }
     if (storeChange(pos, f, coerce(v, f))) {
-        notifyObservers();
+        announce(Notice::Changed, pos, 1);
     }
 }
 
@@ -500,10 +518,13 @@ void MemData::deleteRow() {
             --trueCounts_[f];
         }
     }
+    const int removed = pos_;
     order_.erase(order_.begin() + pos_);
     recIds_.erase(recIds_.begin() + pos_);
     invalidateIndexes();
-    setCurrent(pos_, true);
+    setCurrent(pos_, false);
+    announce(Notice::Removed, removed, 1);
+    scrolled();
 }
 
 }  // namespace qm

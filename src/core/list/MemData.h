@@ -13,13 +13,31 @@ namespace qm {
 
 enum class ListState : std::uint8_t { Inactive, Browse, Edit, Insert };
 
-/// Receives notice that a list's rows or columns changed, so that bound
-/// views can redraw. Notices are held back while the list's display is
-/// frozen and one notice follows the outermost unfreeze.
+/// Receives notice that a list's rows changed, so that bound views can
+/// redraw. Every notice comes after the change, with positions as the list
+/// now stands (removed rows: where they were). The finer notices let a view
+/// over many rows redraw only what moved; each one forwards to listChanged
+/// unless overridden, so an observer that only wants to know "something
+/// changed" overrides that alone.
+///
+/// While the list's display is frozen nothing is sent; the outermost
+/// unfreeze sends one listReset if rows changed meanwhile, or one
+/// currentMoved if the current row only moved.
 class ListObserver {
 public:
     virtual ~ListObserver() = default;
-    virtual void listChanged() = 0;
+    /// The whole-list notice that the others fall back on.
+    virtual void listChanged() {}
+    /// Values of the rows first..last (inclusive) changed in place.
+    virtual void rowsChanged(int /*first*/, int /*last*/) { listChanged(); }
+    /// count rows now stand at pos..pos+count-1; rows after them moved down.
+    virtual void rowsInserted(int /*pos*/, int /*count*/) { listChanged(); }
+    /// count rows that stood at pos.. are gone; rows after them moved up.
+    virtual void rowsRemoved(int /*pos*/, int /*count*/) { listChanged(); }
+    /// Anything else: opened, closed, sorted, filled at once, or a frozen burst.
+    virtual void listReset() { listChanged(); }
+    /// The current row moved or a new row began (pos: the current position).
+    virtual void currentMoved(int /*pos*/) { listChanged(); }
 };
 
 class KeyIndex;
@@ -161,7 +179,8 @@ public:
 
     // --- fast bulk appending -----------------------------------------------------
     /// For loaders: begins a row written straight into the store (all null),
-    /// without events. Finish it with commitRawRow.
+    /// without events. Finish it with commitRawRow, which only tells
+    /// observers of the new row (loaders freeze the list: one reset at the end).
     std::uint32_t beginRawRow();
     RowStore& rawStore() { return *store_; }
     /// Store column of a field, -1 for columns that are not stored.
@@ -203,8 +222,17 @@ private:
     bool storeChange(int pos, int f, const Value& v);
     void setCurrent(int pos, bool notifyScroll);
     void scrolled();
+    /// Resets observers, then tells the current-row handler.
+    void resetAndScroll();
     void invalidateIndexes();
-    void notifyObservers();
+    enum class Notice : std::uint8_t { Changed, Inserted, Removed, Reset, Moved };
+    /// Cheap when nobody listens: bulk loads call it once per row.
+    void announce(Notice kind, int pos, int count) {
+        if (!observers_.empty() || disableCount_ > 0) {
+            deliver(kind, pos, count);
+        }
+    }
+    void deliver(Notice kind, int pos, int count);
     void rebuildStoreColumns();
     Value coerce(const Value& v, int f) const;
     ValueRef lookupRef(int pos, int f) const;
@@ -232,7 +260,8 @@ private:
     int newRowsPosted_ = 0;
     bool readOnly_ = false;
     int disableCount_ = 0;
-    bool pendingNotice_ = false;
+    bool pendingNotice_ = false;  // rows changed while frozen
+    bool pendingMove_ = false;    // only the current row moved while frozen
     int sortField_ = -1;
     std::vector<ListObserver*> observers_;
     mutable std::vector<std::unique_ptr<KeyIndex>> indexes_;

@@ -362,12 +362,22 @@ void MemData::setSortField(int f) {
     order_.swap(order);
     recIds_.swap(ids);
     invalidateIndexes();
-    setCurrent(0, true);
+    setCurrent(0, false);
+    resetAndScroll();
 }
 
 void MemData::enableControls() {
-    if (disableCount_ > 0 && --disableCount_ == 0 && pendingNotice_) {
-        notifyObservers();
+    if (disableCount_ > 0 && --disableCount_ == 0) {
+        // What happened while frozen is not told row by row; a frozen walk
+        // over the rows that changed none of them costs views no reset.
+        const bool rowsChanged = pendingNotice_;
+        const bool moved = pendingMove_;
+        pendingNotice_ = pendingMove_ = false;
+        if (rowsChanged) {
+            announce(Notice::Reset, -1, 0);
+        } else if (moved) {
+            announce(Notice::Moved, pos_, 0);
+        }
     }
 }
 
@@ -379,14 +389,31 @@ void MemData::removeObserver(ListObserver* o) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
 }
 
-void MemData::notifyObservers() {
+void MemData::deliver(Notice kind, int pos, int count) {
     if (disableCount_ > 0) {
-        pendingNotice_ = true;
+        (kind == Notice::Moved ? pendingMove_ : pendingNotice_) = true;
         return;
     }
     pendingNotice_ = false;
+    pendingMove_ = false;
     for (ListObserver* o : observers_) {
-        o->listChanged();
+        switch (kind) {
+            case Notice::Changed:
+                o->rowsChanged(pos, pos + count - 1);
+                break;
+            case Notice::Inserted:
+                o->rowsInserted(pos, count);
+                break;
+            case Notice::Removed:
+                o->rowsRemoved(pos, count);
+                break;
+            case Notice::Reset:
+                o->listReset();
+                break;
+            case Notice::Moved:
+                o->currentMoved(pos);
+                break;
+        }
     }
 }
 
@@ -434,7 +461,8 @@ void MemData::shareRowsFrom(const MemData& other) {
     newRowsPosted_ = recordCount();
     invalidateIndexes();
     eof_ = bof_ = recordCount() == 0;
-    setCurrent(0, true);
+    setCurrent(0, false);
+    resetAndScroll();
 }
 
 std::uint32_t MemData::beginRawRow() {
@@ -456,6 +484,7 @@ void MemData::commitRawRow(std::uint32_t row) {
     recIdPosValid_ = false;
     std::fill(trueCounts_.begin(), trueCounts_.end(), -1);
     pos_ = pos;
+    announce(Notice::Inserted, pos, 1);
 }
 
 void MemData::widenToVariant(int f) {
