@@ -56,13 +56,7 @@ TEST_F(CompareTest, MarksAndStatisticsDoNotDependOnOpeningOrder) {
     for (const bool sourceFirst : {true, false}) {
         SCOPED_TRACE(sourceFirst ? "source first" : "target first");
         h.dm.CloseBoth();
-        if (sourceFirst) {
-            ASSERT_TRUE(h.openSource());
-            ASSERT_TRUE(h.openTarget());
-        } else {
-            ASSERT_TRUE(h.openTarget());
-            ASSERT_TRUE(h.openSource());
-        }
+        ASSERT_TRUE(h.openBoth(sourceFirst));
         EXPECT_TRUE(h.dm.Compared());
         EXPECT_EQ(targetMarks(), kTargetMarks);
         EXPECT_EQ(sourceMarks(), kSourceMarks);
@@ -414,13 +408,7 @@ TEST_F(SqliteEngineTest, UnconvertibleTextDiffersFromTheNumber) {
     for (const bool sourceFirst : {true, false}) {
         SCOPED_TRACE(sourceFirst ? "source first" : "target first");
         h.dm.CloseBoth();
-        if (sourceFirst) {
-            ASSERT_TRUE(h.openSource());
-            ASSERT_TRUE(h.openTarget());
-        } else {
-            ASSERT_TRUE(h.openTarget());
-            ASSERT_TRUE(h.openSource());
-        }
+        ASSERT_TRUE(h.openBoth(sourceFirst));
         EXPECT_TRUE(h.view.errors.isEmpty()) << h.view.errors.join(u'\n').toStdString();
         EXPECT_EQ(h.view.stats.value(StatLabel::Diff), u"Records with differences: 1"_s);
     }

@@ -44,6 +44,10 @@ public:
     /// after the message) is caught and reported as false.
     bool openSource();
     bool openTarget();
+    /// Both sides, in the order given; false when either fails.
+    bool openBoth(bool sourceFirst) {
+        return sourceFirst ? openSource() && openTarget() : openTarget() && openSource();
+    }
 
     /// The rows of a list in list order, each the texts of the named columns
     /// joined by "|". Booleans read "True"/"False", null the empty text.

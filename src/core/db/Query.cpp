@@ -363,11 +363,7 @@ private:
         const bool pragma = body.left(6).compare(u"PRAGMA"_s, Qt::CaseInsensitive) == 0 &&
                             (body.size() == 6 || !body[6].isLetterOrNumber());
         if (pragma || !sqlite3_stmt_readonly(stmt_.get())) {
-            QString head = body.section(u'\n', 0, 0).simplified();
-            if (head.size() > 60) {
-                head = head.left(57) + u"..."_s;
-            }
-            refuseWritingQuery(u"\"%1\" can change the database"_s.arg(head));
+            refuseWritingQuery(u"\"%1\" can change the database"_s.arg(statementHead(text)));
         }
     }
 

@@ -226,4 +226,12 @@ QStringList cutStatements(const QString& text) {
     return pieces;
 }
 
+QString statementHead(const QString& piece) {
+    QString head = statementBody(piece).section(u'\n', 0, 0).simplified();
+    if (head.size() > 60) {
+        head = head.left(57) + u"..."_s;
+    }
+    return head;
+}
+
 }  // namespace qm

@@ -22,6 +22,10 @@ QStringList cutStatements(const QString& text);
 /// that there is nothing to send to a database.
 QString statementBody(const QString& piece);
 
+/// The start of a statement for a message: the first line of its body, with
+/// blanks run together, cut to 60 characters.
+QString statementHead(const QString& piece);
+
 /// The words a piece starts with when it ends or starts a transaction
 /// (COMMIT, END, ROLLBACK, ABORT, BEGIN, START TRANSACTION, PREPARE
 /// TRANSACTION), in upper case with single blanks; empty for any other

@@ -22,15 +22,6 @@ QString notRegularFile(const QString& path) {
     return u"Cannot write log file \"%1\": it is not a regular file"_s.arg(path);
 }
 
-// The start of a statement for a message: its first line after comments.
-QString statementHead(const QString& piece) {
-    QString head = statementBody(piece).section(u'\n', 0, 0).simplified();
-    if (head.size() > 60) {
-        head = head.left(57) + u"..."_s;
-    }
-    return head;
-}
-
 // "a COMMIT", "an END": the article of a statement's first word.
 QString withArticle(const QString& words) {
     const bool vowel = !words.isEmpty() && QStringView(u"AEIOU").contains(words.front());

@@ -20,19 +20,18 @@ QString TDM::QuoteSqlText(const QString& text) {
 }
 
 QString TDM::SqlLiteral(int field) const {
-    const SqlDialect dialect = destDatabase_.isConnected()
-                                   ? dialectOfDriver(destDatabase_.driverKind())
-                                   : SqlDialect::Generic;
+    const SqlDialect dialect = targetDialect();
     try {
         QString literal =
             SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
         // The session's zone is UTC (see Connection), and the offset says so
         // wherever else the script is run.
-        const int q = destQuery_.findField(destMemData_.field(field).name);
-        if (dialect == SqlDialect::PostgreSQL && q >= 0 &&
-            destQuery_.field(q).declaredType == u"timestamptz"_s && literal.endsWith(u'\'') &&
-            destMemData_.field(field).type == FieldType::DateTime) {
-            literal.insert(literal.size() - 1, u"+00"_s);
+        if (dialect == SqlDialect::PostgreSQL &&
+            destMemData_.field(field).type == FieldType::DateTime && literal.endsWith(u'\'')) {
+            const int q = destQuery_.findField(destMemData_.field(field).name);
+            if (q >= 0 && destQuery_.field(q).declaredType == u"timestamptz"_s) {
+                literal.insert(literal.size() - 1, u"+00"_s);
+            }
         }
         return literal;
     } catch (const ConversionError& e) {
@@ -238,12 +237,10 @@ void TDM::WriteUpdateStatement() {
                                  orig.field(origColumn).type)) {
             continue;
         }
-        const QString was =
-            origColumn >= 0 ? SqlLiteral::of(orig.value(origColumn), orig.field(origColumn).type,
-                                             destDatabase_.isConnected()
-                                                 ? dialectOfDriver(destDatabase_.driverKind())
-                                                 : SqlDialect::Generic)
-                            : u"NULL"_s;
+        const QString was = origColumn >= 0
+                                ? SqlLiteral::of(orig.value(origColumn),
+                                                 orig.field(origColumn).type, targetDialect())
+                                : u"NULL"_s;
         // The old value only ever stands inside the comment, which it must not end.
         assignments << u"%1 = %2/* Was: %3 */"_s.arg(sqlName(column), SqlLiteral(column),
                                                      SqlLiteral::commentSafe(was));
