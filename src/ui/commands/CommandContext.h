@@ -1,0 +1,29 @@
+#pragma once
+
+namespace qm {
+
+class TDM;
+class TMainDM;
+
+/// What the main window does for the commands.
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+    /// Refreshes the caption, the status texts and the commands.
+    virtual void updateUI() = 0;
+    /// Closes the main window (which asks to save changes first).
+    virtual void closeMainWindow() = 0;
+};
+
+/// What a command handler works on: the application module (documents,
+/// undo, preferences), the engine and the main window.
+class CommandContext {
+public:
+    CommandContext(TMainDM& app, TDM& engine, CommandHost& host)
+        : app(app), engine(engine), host(host) {}
+    TMainDM& app;
+    TDM& engine;
+    CommandHost& host;
+};
+
+}  // namespace qm

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "commands/CommandTable.h"
+
+#include <QObject>
+#include <map>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+class QWidget;
+
+namespace qm {
+
+class CommandContext;
+
+/// The command module: one action per row of the command table, with the
+/// row's caption, hint, shortcut and handler. Menus, the tool bar and the
+/// buttons on the tabs bind to these actions; UpdateActions' result is
+/// applied to them with apply().
+class TActionsDM : public QObject {
+    Q_OBJECT
+
+public:
+    TActionsDM();
+    ~TActionsDM() override;
+
+    /// Gives the handlers what they work on. Until then choosing a command
+    /// does nothing.
+    void setContext(CommandContext* context) { context_ = context; }
+
+    QAction* action(CommandId id) const;
+    /// Runs a command's handler (as choosing it does), reporting a failure
+    /// the way the event loop does, then refreshes the window.
+    void execute(CommandId id);
+
+    /// Builds the menus of the command table onto the menu bar; the Edit
+    /// menu is there but hidden. Every action is also added to `window`, so
+    /// that the shortcuts of hidden actions work.
+    void buildMenus(QMenuBar& bar, QWidget& window);
+    /// Adds the tool bar buttons (icons with the hint as tooltip).
+    void buildToolBar(QToolBar& bar);
+    QMenu* menu(MenuPlace place) const;
+    /// The File menu item before which the "Reopen" submenu goes.
+    QAction* reopenAnchor() const { return reopenAnchor_; }
+
+    /// Sets the enabled state and caption of every action.
+    void apply(const CommandStates& states);
+
+private:
+    std::map<CommandId, QAction*> actions_;
+    std::map<MenuPlace, QMenu*> menus_;
+    QAction* reopenAnchor_ = nullptr;
+    CommandContext* context_ = nullptr;
+};
+
+}  // namespace qm

@@ -1,0 +1,135 @@
+#include "window/MergeGrids.h"
+
+#include "app/UnhandledFailure.h"
+#include "engine/TDM.h"
+#include "models/MemDataModel.h"
+
+#include <QHeaderView>
+#include <QScopedValueRollback>
+#include <QTableView>
+
+namespace qm {
+
+MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGrid)
+    : engine_(engine),
+      sourceGrid_(sourceGrid),
+      targetGrid_(targetGrid),
+      sourceModel_(std::make_unique<MemDataModel>(engine.SourceMemData(),
+                                                  MemDataModel::Mode::ReadOnly)),
+      targetModel_(std::make_unique<MemDataModel>(engine.DestMemData(),
+                                                  MemDataModel::Mode::Editable)) {
+    sourceGrid_.setModel(sourceModel_.get());
+    sourceGrid_.setSelectionBehavior(QAbstractItemView::SelectRows);
+    sourceGrid_.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    sourceGrid_.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    targetGrid_.setModel(targetModel_.get());
+    targetGrid_.setSelectionMode(QAbstractItemView::SingleSelection);
+    watchCurrentRow(Side::Source);
+    watchCurrentRow(Side::Target);
+}
+
+MergeGrids::~MergeGrids() {
+    // The views outlive this object in the window's teardown order; they
+    // must not keep pointers to the models released here.
+    sourceGrid_.setModel(nullptr);
+    targetGrid_.setModel(nullptr);
+}
+
+MemDataModel& MergeGrids::model(Side side) const {
+    return side == Side::Source ? *sourceModel_ : *targetModel_;
+}
+
+QTableView& MergeGrids::grid(Side side) const {
+    return side == Side::Source ? sourceGrid_ : targetGrid_;
+}
+
+void MergeGrids::watchCurrentRow(Side side) {
+    QTableView& view = grid(side);
+    connect(view.selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, side](const QModelIndex& current) {
+                if (following_ || !current.isValid()) {
+                    return;
+                }
+                runReporting([&] {
+                    if (side == Side::Source) {
+                        SourceGridChangeNode(current.row());
+                    } else {
+                        DestGridChangeNode(current.row());
+                    }
+                });
+            });
+    // The engine moved the list (a sync, a search): the grid shows that row.
+    connect(&model(side), &MemDataModel::currentPositionMoved, this, [this, side](int pos) {
+        const int row = model(side).rowOfPosition(pos);
+        if (row < 0) {
+            return;
+        }
+        const QScopedValueRollback guard(following_, true);
+        QTableView& view = grid(side);
+        view.selectionModel()->setCurrentIndex(
+            model(side).index(row, std::max(0, view.currentIndex().column())),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    });
+}
+
+void MergeGrids::follow(Side side, int row) {
+    const int pos = model(side).listPosition(row);
+    MemData& list = side == Side::Source ? engine_.SourceMemData() : engine_.DestMemData();
+    if (pos < 0 || !list.isOpen()) {
+        return;
+    }
+    if (list.position() != pos) {
+        const QScopedValueRollback guard(following_, true);
+        list.moveTo(pos);
+    }
+}
+
+void MergeGrids::SourceGridChangeNode(int row) {
+    follow(Side::Source, row);
+    if (engine_.SourceMemData().isOpen() && engine_.DestMemData().isOpen()) {
+        engine_.SyncTargetToSource();
+    }
+    repaint(Side::Target);
+}
+
+void MergeGrids::DestGridChangeNode(int row) {
+    follow(Side::Target, row);
+    if (engine_.SourceMemData().isOpen() && engine_.DestMemData().isOpen()) {
+        engine_.SyncSourceToTarget();
+    }
+    repaint(Side::Source);
+}
+
+void MergeGrids::columnsCreated(Side side) {
+    model(side).setColumnPlan({});
+}
+
+void MergeGrids::columnsRemoved(Side side) {
+    model(side).setColumnPlan({});
+}
+
+void MergeGrids::refit(Side side) {
+    QTableView& view = grid(side);
+    view.resizeColumnsToContents();
+    // A long text value must not push the other columns out of sight.
+    for (int c = 0; c < view.model()->columnCount(); ++c) {
+        view.setColumnWidth(c, std::min(view.columnWidth(c), 300));
+    }
+}
+
+void MergeGrids::repaint(Side side) {
+    grid(side).viewport()->update();
+}
+
+std::vector<int> MergeGrids::selectedSourceRecIds() const {
+    std::vector<int> recIds;
+    for (const QModelIndex& index : sourceGrid_.selectionModel()->selectedRows()) {
+        const int recId = sourceModel_->recIdAt(index.row());
+        if (recId >= 0) {
+            recIds.push_back(recId);
+        }
+    }
+    return recIds;
+}
+
+}  // namespace qm

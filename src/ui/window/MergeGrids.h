@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/EnginePorts.h"
+
+#include <QObject>
+#include <memory>
+
+class QTableView;
+
+namespace qm {
+
+class MemDataModel;
+class TDM;
+
+/// The source and target grids of the "Merge" tab: their models over the
+/// engine's source and target lists (the target's cells coloured by the
+/// legend's rules), and the rule that moving in one grid moves the other
+/// to the record with the same key. The grid side of the engine's ports.
+class MergeGrids : public QObject, public GridPort {
+    Q_OBJECT
+
+public:
+    MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGrid);
+    ~MergeGrids() override;
+
+    MemDataModel& model(Side side) const;
+    QTableView& grid(Side side) const;
+
+    void columnsCreated(Side side) override;
+    void columnsRemoved(Side side) override;
+    void refit(Side side) override;
+    void repaint(Side side) override;
+    std::vector<int> selectedSourceRecIds() const override;
+
+    /// The user moved to another row of a grid: the engine moves the other
+    /// side to the matching record (SyncTargetToSource or
+    /// SyncSourceToTarget), and the other grid is repainted.
+    void SourceGridChangeNode(int row);
+    void DestGridChangeNode(int row);
+
+private:
+    void follow(Side side, int pos);
+    void watchCurrentRow(Side side);
+
+    TDM& engine_;
+    QTableView& sourceGrid_;
+    QTableView& targetGrid_;
+    std::unique_ptr<MemDataModel> sourceModel_;
+    std::unique_ptr<MemDataModel> targetModel_;
+    bool following_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,140 @@
+#include "window/MergeTab.h"
+
+#include "engine/EngineTexts.h"
+#include "window/MergeSidePanel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+
+MergeTab::MergeTab(QAction& openSource, QAction& openTarget, QWidget* parent) : QWidget(parent) {
+    setObjectName(u"MergeTabSheet"_s);
+    source_ = new MergeSidePanel(u"Source"_s, u"Merge Source"_s, u"Source SQL Query"_s,
+                                 openSource, 0, this);
+    target_ = new MergeSidePanel(u"Dest"_s, u"Target"_s, u"Target SQL Query"_s, openTarget,
+                                 137, this);
+    connect(source_, &MergeSidePanel::queryEdited, this,
+            [this](const QString& sql) { emit tableSetupEdited(u"SourceQuerySQL"_s, sql); });
+    connect(target_, &MergeSidePanel::queryEdited, this,
+            [this](const QString& sql) { emit tableSetupEdited(u"DestQuerySQL"_s, sql); });
+    auto* halves = new QSplitter(Qt::Horizontal, this);
+    halves->setHandleWidth(3);
+    halves->addWidget(source_);
+    halves->addWidget(target_);
+    halves->setSizes({336, 600});
+    halves->setStretchFactor(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(topStrip());
+    layout->addWidget(halves, 1);
+    layout->addWidget(statisticsStrip());
+}
+
+QWidget* MergeTab::topStrip() {
+    auto* strip = new QWidget(this);
+    strip->setFixedHeight(57);
+    auto* keyLabel = new QLabel(u"Primary Key Name(s)"_s, strip);
+    keyLabel->setToolTip(u"Seperate combined keys fields with ,"_s);
+    key_ = new QLineEdit(strip);
+    key_->setObjectName(u"PrimaryKeySpecEdit"_s);
+    key_->setFixedWidth(217);
+    key_->setToolTip(keyLabel->toolTip());
+    auto* tableLabel = new QLabel(u"Destination Table Name"_s, strip);
+    destTable_ = new QLineEdit(strip);
+    destTable_->setObjectName(u"DestTableNameEdit"_s);
+    destTable_->setFixedWidth(153);
+    name_ = new QLabel(strip);
+    name_->setObjectName(u"TableSetupNameLabel"_s);
+    QFont font = name_->font();
+    font.setPixelSize(32);
+    font.setBold(true);
+    font.setItalic(true);
+    name_->setFont(font);
+    name_->setAlignment(Qt::AlignCenter);
+    name_->setMinimumWidth(433);
+    connect(key_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { emit tableSetupEdited(u"PrimaryKeySpec"_s, text); });
+    connect(destTable_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { emit tableSetupEdited(u"DestTableName"_s, text); });
+
+    auto* keyColumn = new QVBoxLayout;
+    keyColumn->addWidget(keyLabel);
+    keyColumn->addWidget(key_);
+    auto* tableColumn = new QVBoxLayout;
+    tableColumn->addWidget(tableLabel);
+    tableColumn->addWidget(destTable_);
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(8, 2, 8, 2);
+    layout->addLayout(keyColumn);
+    layout->addSpacing(12);
+    layout->addLayout(tableColumn);
+    layout->addWidget(name_, 1);
+    return strip;
+}
+
+QWidget* MergeTab::statisticsStrip() {
+    auto* strip = new QWidget(this);
+    strip->setFixedHeight(30);
+    // Left edges of the five labels; each label reaches to the next one.
+    const std::array<int, 6> lefts{8, 112, 232, 352, 552, 752};
+    const std::array<const char16_t*, 5> names{u"InsertLabel", u"UpdateLabel", u"DeleteLabel",
+                                               u"DiffLabel", u"LocalLabel"};
+    for (std::size_t i = 0; i < statistics_.size(); ++i) {
+        auto* label = new QLabel(strip);
+        label->setObjectName(QString::fromUtf16(names[i]) + u"Stat"_s);
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+        label->setGeometry(lefts[i], 6, lefts[i + 1] - lefts[i] - 4, 18);
+        statistics_[i] = label;
+    }
+    return strip;
+}
+
+void MergeTab::showTableSetup(const TableSetupView& setup) {
+    name_->setText(setup.name);
+    if (key_->text() != setup.primaryKeySpec) {
+        key_->setText(setup.primaryKeySpec);
+    }
+    if (destTable_->text() != setup.destTableName) {
+        destTable_->setText(setup.destTableName);
+    }
+    source_->setQuery(setup.sourceQuerySQL);
+    target_->setQuery(setup.destQuerySQL);
+}
+
+MergeSidePanel& MergeTab::side(Side side) const {
+    return side == Side::Source ? *source_ : *target_;
+}
+
+void MergeTab::setRecordCount(Side side, std::optional<qsizetype> records) {
+    this->side(side).recordCountLabel().setText(qm::recordCountText(side, records));
+}
+
+QString MergeTab::recordCountText(Side side) const {
+    return this->side(side).recordCountLabel().text();
+}
+
+void MergeTab::setStatistics(const QStringList& texts) {
+    for (std::size_t i = 0; i < statistics_.size(); ++i) {
+        const auto index = static_cast<qsizetype>(i);
+        statistics_[i]->setText(index < texts.size() ? texts[index] : QString());
+    }
+}
+
+QStringList MergeTab::statistics() const {
+    QStringList texts;
+    for (const QLabel* label : statistics_) {
+        texts << label->text();
+    }
+    return texts;
+}
+
+}  // namespace qm

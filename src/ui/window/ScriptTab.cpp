@@ -1,0 +1,75 @@
+#include "window/ScriptTab.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+
+ScriptTab::ScriptTab(QAction& executeScript, QWidget* parent) : QWidget(parent) {
+    setObjectName(u"ScriptTabSheet"_s);
+    scriptMemo_ = new QPlainTextEdit(this);
+    scriptMemo_->setObjectName(u"ScriptMemo"_s);
+    scriptMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    scriptMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scriptMemo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The selection is what "Execute Script" runs: it stays marked while
+    // the user presses the button.
+    QPalette palette = scriptMemo_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    scriptMemo_->setPalette(palette);
+
+    auto* bottom = new QWidget(this);
+    bottom->setMinimumHeight(84);
+    auto* execute = new QToolButton(bottom);
+    execute->setObjectName(u"ExecuteScriptButton"_s);
+    execute->setDefaultAction(&executeScript);
+    execute->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    execute->setFixedWidth(121);
+    auto* tip = new QLabel(u"Tip: you can select only part of the sql entered/generated. When "
+                           u"executed only the selected sql will be used."_s,
+                           bottom);
+    tip->setWordWrap(true);
+    tip->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    selectNext_ = new QCheckBox(
+        u"Select next statement automatically, if statement executed successfully"_s, bottom);
+    deleteExecuted_ =
+        new QCheckBox(u"Delete statements after it is executed successfully"_s, bottom);
+    disableLogging_ = new QCheckBox(u"Disable logging"_s, bottom);
+    auto* grid = new QGridLayout(bottom);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->addWidget(execute, 0, 0, Qt::AlignTop);
+    grid->addWidget(tip, 0, 1);
+    grid->addWidget(selectNext_, 1, 1);
+    grid->addWidget(deleteExecuted_, 2, 1);
+    grid->addWidget(disableLogging_, 3, 1);
+    grid->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(scriptMemo_, 1);
+    layout->addWidget(bottom);
+}
+
+bool ScriptTab::selectNextStatement() const {
+    return selectNext_->isChecked();
+}
+
+bool ScriptTab::deleteExecutedStatements() const {
+    return deleteExecuted_->isChecked();
+}
+
+bool ScriptTab::disableLogging() const {
+    return disableLogging_->isChecked();
+}
+
+}  // namespace qm
