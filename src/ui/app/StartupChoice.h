@@ -10,8 +10,8 @@ enum class StartupChoice { Nothing, OpenLastProject, NewProject };
 
 /// The preferences that decide it.
 struct StartupPreferences {
-    bool loadLastProject = true;  ///< "Automatically load last project at startup."
-    QString lastProject;          ///< the project open when the program last closed
+    bool loadLastProject = true;    ///< "Automatically load last project at startup."
+    QString lastProject;            ///< the project open when the program last closed
     bool createNewProject = false;  ///< "Auto create a new project at startup."
 };
 

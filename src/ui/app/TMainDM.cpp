@@ -38,9 +38,8 @@ void TMainDM::attachEngine(TDM& engine) {
     };
     hooks.makeBusy = [] { MakeBusy(); };
     hooks.endBusy = [] { EndBusy(); };
-    handlers_ = std::make_unique<ProjectDocumentHandlers>(*docHandler_, engine, *undo_,
-                                                          *recentFiles_, prompts_,
-                                                          std::move(hooks));
+    handlers_ = std::make_unique<ProjectDocumentHandlers>(
+        *docHandler_, engine, *undo_, *recentFiles_, prompts_, std::move(hooks));
 }
 
 TPrjView* TMainDM::project() const {

@@ -13,14 +13,16 @@ public:
     virtual void updateUI() = 0;
     /// Closes the main window (which asks to save changes first).
     virtual void closeMainWindow() = 0;
+    /// Brings the "Merge" tab to the front.
+    virtual void showMergeTab() = 0;
 };
 
 /// What a command handler works on: the application module (documents,
 /// undo, preferences), the engine and the main window.
 class CommandContext {
 public:
-    CommandContext(TMainDM& app, TDM& engine, CommandHost& host)
-        : app(app), engine(engine), host(host) {}
+    CommandContext(TMainDM& module, TDM& dm, CommandHost& window)
+        : app(module), engine(dm), host(window) {}
     TMainDM& app;
     TDM& engine;
     CommandHost& host;

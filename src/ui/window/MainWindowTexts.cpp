@@ -23,8 +23,8 @@ QString tableSetupCountText(std::optional<int> tableSetups) {
     if (*tableSetups == 0) {
         return u" No table setups in project."_s;
     }
-    return u" %1 table setup%2 in project."_s.arg(*tableSetups).arg(
-        *tableSetups > 1 ? u"s"_s : QString());
+    return u" %1 table setup%2 in project."_s.arg(*tableSetups)
+        .arg(*tableSetups > 1 ? u"s"_s : QString());
 }
 
 }  // namespace qm

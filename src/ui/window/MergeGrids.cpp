@@ -14,10 +14,10 @@ MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGr
     : engine_(engine),
       sourceGrid_(sourceGrid),
       targetGrid_(targetGrid),
-      sourceModel_(std::make_unique<MemDataModel>(engine.SourceMemData(),
-                                                  MemDataModel::Mode::ReadOnly)),
-      targetModel_(std::make_unique<MemDataModel>(engine.DestMemData(),
-                                                  MemDataModel::Mode::Editable)) {
+      sourceModel_(
+          std::make_unique<MemDataModel>(engine.SourceMemData(), MemDataModel::Mode::ReadOnly)),
+      targetModel_(
+          std::make_unique<MemDataModel>(engine.DestMemData(), MemDataModel::Mode::Editable)) {
     sourceGrid_.setModel(sourceModel_.get());
     sourceGrid_.setSelectionBehavior(QAbstractItemView::SelectRows);
     sourceGrid_.setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -38,13 +38,12 @@ QWidget* titleBar(QWidget* parent, const QString& title, QLabel*& count) {
 
 }  // namespace
 
-MergeSidePanel::MergeSidePanel(const QString& side, const QString& title,
-                               const QString& queryLabel, QAction& openAction, int buttonWidth,
-                               QWidget* parent)
+MergeSidePanel::MergeSidePanel(const QString& side, const QString& title, const QString& queryLabel,
+                               QAction& openAction, int buttonWidth, QWidget* parent)
     : QWidget(parent) {
     setObjectName(side + u"Panel"_s);
     QWidget* bar = titleBar(this, title, count_);
-    count_->setObjectName(side + u"RecordCountLabel"_s);
+    count_->setObjectName(side + u"RecCountLabel"_s);
 
     grid_ = new QTableView(this);
     grid_->setObjectName(side + u"Grid"_s);
@@ -61,7 +60,7 @@ MergeSidePanel::MergeSidePanel(const QString& side, const QString& title,
         button->setFixedWidth(buttonWidth);
     }
     query_ = new QPlainTextEdit(bottom);
-    query_->setObjectName(side + u"QueryEditor"_s);
+    query_->setObjectName(side + u"QueryMemo"_s);
     query_->setLineWrapMode(QPlainTextEdit::NoWrap);
     query_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     query_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -14,10 +14,10 @@ namespace qm {
 
 MergeTab::MergeTab(QAction& openSource, QAction& openTarget, QWidget* parent) : QWidget(parent) {
     setObjectName(u"MergeTabSheet"_s);
-    source_ = new MergeSidePanel(u"Source"_s, u"Merge Source"_s, u"Source SQL Query"_s,
-                                 openSource, 0, this);
-    target_ = new MergeSidePanel(u"Dest"_s, u"Target"_s, u"Target SQL Query"_s, openTarget,
-                                 137, this);
+    source_ = new MergeSidePanel(u"Source"_s, u"Merge Source"_s, u"Source SQL Query"_s, openSource,
+                                 0, this);
+    target_ =
+        new MergeSidePanel(u"Dest"_s, u"Target"_s, u"Target SQL Query"_s, openTarget, 137, this);
     connect(source_, &MergeSidePanel::queryEdited, this,
             [this](const QString& sql) { emit tableSetupEdited(u"SourceQuerySQL"_s, sql); });
     connect(target_, &MergeSidePanel::queryEdited, this,

@@ -34,9 +34,10 @@ ScriptTab::ScriptTab(QAction& executeScript, QWidget* parent) : QWidget(parent) 
     execute->setDefaultAction(&executeScript);
     execute->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     execute->setFixedWidth(121);
-    auto* tip = new QLabel(u"Tip: you can select only part of the sql entered/generated. When "
-                           u"executed only the selected sql will be used."_s,
-                           bottom);
+    auto* tip = new QLabel(
+        u"Tip: you can select only part of the sql entered/generated. When "
+        u"executed only the selected sql will be used."_s,
+        bottom);
     tip->setWordWrap(true);
     tip->setTextInteractionFlags(Qt::TextSelectableByMouse);
     selectNext_ = new QCheckBox(

@@ -22,8 +22,7 @@ bool hasCurrentRow(const MemData& list) {
 }  // namespace
 
 TableSetupBinding::TableSetupBinding(TDM& engine, MergeTab& merge, DatabaseTab& database,
-                                     TableSetupChooser& chooser,
-                                     std::function<TPrjView*()> project)
+                                     TableSetupChooser& chooser, std::function<TPrjView*()> project)
     : engine_(engine),
       merge_(merge),
       database_(database),
@@ -31,8 +30,7 @@ TableSetupBinding::TableSetupBinding(TDM& engine, MergeTab& merge, DatabaseTab& 
       project_(std::move(project)) {
     engine_.TablesMemData().addObserver(&watch_);
     engine_.DBSetupMemData().addObserver(&watch_);
-    connect(&merge_, &MergeTab::tableSetupEdited, this,
-            &TableSetupBinding::TableSetupEditChange);
+    connect(&merge_, &MergeTab::tableSetupEdited, this, &TableSetupBinding::TableSetupEditChange);
     connect(&database_, &DatabaseTab::aliasEdited, this, &TableSetupBinding::AliasEditChange);
     connect(&chooser_, &TableSetupChooser::chosen, this, &TableSetupBinding::UIDataIndexChange);
     refresh();
@@ -64,7 +62,8 @@ void TableSetupBinding::refresh() {
     }
     MemData& aliases = engine_.DBSetupMemData();
     const bool any = hasCurrentRow(aliases);
-    database_.setAlias(Side::Source, any ? aliases.asText(engine_.sourceDBAliasField()) : QString());
+    database_.setAlias(Side::Source,
+                       any ? aliases.asText(engine_.sourceDBAliasField()) : QString());
     database_.setAlias(Side::Target, any ? aliases.asText(engine_.destDBAliasField()) : QString());
 }
 

@@ -39,8 +39,8 @@ void TableSetupChooser::fill(const MemData& tables, int nameField) {
 }
 
 int TableSetupChooser::chosenRecId() const {
-    const QVariant data = currentData();
-    return data.isValid() ? data.toInt() : -1;
+    const QVariant recId = currentData();
+    return recId.isValid() ? recId.toInt() : -1;
 }
 
 }  // namespace qm

@@ -1,0 +1,204 @@
+#include "window/TMainForm.h"
+
+#include "app/TMainDM.h"
+#include "app/UnhandledFailure.h"
+#include "commands/CommandHandlers.h"
+#include "commands/TActionsDM.h"
+#include "document/MruMenu.h"
+#include "document/QueuedProjectNotices.h"
+#include "document/TPrjView.h"
+#include "document/TUndoHandler.h"
+#include "document/TkzMRUFileList.h"
+#include "engine/TDM.h"
+#include "project/PrjDataSaved.h"
+#include "window/DatabaseTab.h"
+#include "window/LegendStrip.h"
+#include "window/MainWindowTexts.h"
+#include "window/MergeGrids.h"
+#include "window/MergeSidePanel.h"
+#include "window/MergeTab.h"
+#include "window/ProjectPanel.h"
+#include "window/ScriptTab.h"
+#include "window/StatusStrip.h"
+#include "window/TableSetupBinding.h"
+#include "window/TableSetupChooser.h"
+#include "window/TkzFormViewController.h"
+#include "window/WindowEngineAdapter.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+
+TMainForm::TMainForm(TMainDM& app, TDM& engine, TActionsDM& actions, WindowEngineAdapter& adapter)
+    : app_(app),
+      engine_(engine),
+      actions_(actions),
+      adapter_(adapter),
+      context_(app, engine, *this) {
+    FormCreate();
+}
+
+void TMainForm::buildRegions() {
+    actions_.buildMenus(*menuBar(), *this);
+    auto* toolBar = addToolBar(u"Tool Bar"_s);
+    toolBar->setObjectName(u"ToolBar"_s);
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(16, 16));
+    actions_.buildToolBar(*toolBar);
+    chooser_ = new TableSetupChooser(toolBar);
+    toolBar->addWidget(chooser_);
+
+    legend_ = new LegendStrip(this);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(u"BrowsersPageControl"_s);
+    merge_ = new MergeTab(*actions_.action(CommandId::OpenSource),
+                          *actions_.action(CommandId::OpenTarget), tabs_);
+    script_ = new ScriptTab(*actions_.action(CommandId::ExecuteScript), tabs_);
+    database_ = new DatabaseTab(tabs_);
+    queryHost_ = new QWidget(tabs_);
+    queryHost_->setObjectName(u"QueryTabSheet"_s);
+    tabs_->addTab(merge_, u"Merge"_s);
+    tabs_->addTab(script_, u"Script"_s);
+    tabs_->addTab(database_, u"Database"_s);
+    tabs_->addTab(queryHost_, u"Query"_s);
+    projectPanel_ = new ProjectPanel(engine_.TablesMemData(), this);
+    projectPanel_->hide();
+
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setHandleWidth(3);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(tabs_);
+    splitter_->addWidget(projectPanel_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setSizes({400, 211});
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(legend_);
+    layout->addWidget(splitter_, 1);
+    setCentralWidget(client);
+
+    status_ = new StatusStrip(this);
+    setStatusBar(status_);
+    grids_ = std::make_unique<MergeGrids>(engine_, merge_->side(Side::Source).grid(),
+                                          merge_->side(Side::Target).grid());
+    binding_ = std::make_unique<TableSetupBinding>(engine_, *merge_, *database_, *chooser_,
+                                                   [this] { return app_.project(); });
+}
+
+void TMainForm::FormCreate() {
+    setObjectName(u"MainForm"_s);
+    resize(966, 607);
+    setMinimumSize(480, 350);
+    buildRegions();
+    placement_ = std::make_unique<TkzFormViewController>(*this, u"kazmo"_s,
+                                                         QCoreApplication::applicationName());
+
+    TkzMRUFileList& recent = app_.recentFiles();
+    recent.Maximum = 5;
+    recent.AddToTop = true;
+    recent.RemoveOnClick = true;
+    recent.OnMRUItemClick = [this](const QString& path) {
+        runReporting([&] { FileCommands::Reopen(context_, path); });
+    };
+    mruMenu_ =
+        std::make_unique<MruMenu>(recent, *actions_.menu(MenuPlace::File), actions_.reopenAnchor());
+    recent.LoadFromStore();
+
+    merge_->setStatistics({});
+    notices_ = new QueuedProjectNotices(this);
+    connect(notices_, &QueuedProjectNotices::modifiedChanged, status_, &StatusStrip::setModified);
+    app_.showProjectPanel = [this](bool shown) { projectPanel_->setVisible(shown); };
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this](int index) { runReporting([&] { BrowsersPageControlChange(index); }); });
+    connect(database_, &DatabaseTab::connectClicked, this,
+            [this](Side side, bool ticked) { connectClicked(static_cast<int>(side), ticked); });
+    adapter_.attach({merge_, database_, script_, status_, grids_.get(),
+                     [this] { tabs_->setCurrentWidget(script_); }, [this] { UpdateUI(); }});
+    actions_.setContext(&context_);
+    tabs_->setCurrentWidget(merge_);
+    // Focus moving to another control refreshes the commands; so does the
+    // program or another of its windows becoming active (changeEvent).
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateUI(); });
+    status_->setStatusText(u"Initializing..."_s);
+    chooser_->setFocus();
+}
+
+QString TMainForm::GetMainCaption() const {
+    const TPrjView* view = app_.project();
+    return mainCaption(QCoreApplication::applicationName(), view != nullptr,
+                       view ? view->FileName() : QString());
+}
+
+void TMainForm::UpdateUI() {
+    if (!isVisible()) {
+        return;
+    }
+    setWindowTitle(GetMainCaption());
+    TPrjView* view = app_.project();
+    status_->setTableSetupCount(view ? std::optional<int>(view->PrjData().NodeCount())
+                                     : std::nullopt);
+    ActionState state;
+    state.projectOpen = view != nullptr;
+    state.canUndo = app_.undo().CanUndo();
+    state.undoCaption = app_.undo().UndoCaption();
+    state.sourceOpen = engine_.SourceMemData().isOpen();
+    state.targetOpen = engine_.DestMemData().isOpen();
+    actions_.apply(UpdateActions(state));
+}
+
+void TMainForm::showMergeTab() {
+    tabs_->setCurrentWidget(merge_);
+}
+
+void TMainForm::BrowsersPageControlChange(int index) {
+    QWidget* page = tabs_->widget(index);
+    if (page == script_ && engine_.DestMemData().isOpen()) {
+        engine_.ScriptCurrentTableSetup(true);
+    } else if (page == merge_ && pendingTargetReopen_) {
+        pendingTargetReopen_ = false;
+        actions_.execute(CommandId::OpenTarget);
+    }
+}
+
+void TMainForm::connectClicked(int side, bool ticked) {
+    runReporting([&] {
+        if (static_cast<Side>(side) == Side::Source) {
+            ticked ? engine_.ConnectSource() : engine_.DisconnectSource();
+        } else {
+            ticked ? engine_.ConnectTarget() : engine_.DisconnectTarget();
+        }
+    });
+    // The box shows what the engine did, also when connecting failed.
+    database_->setConnected(static_cast<Side>(side), engine_.Connected(static_cast<Side>(side)));
+    UpdateUI();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        UpdateUI();
+    }
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        // The hint under the mouse goes to the first panel; the other
+        // panels stay in view.
+        status_->setStatusText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+}  // namespace qm
