@@ -145,7 +145,7 @@ int runAddTableSetup(const QStringList& arguments) {
         return kUsage;
     }
     CliEngineView view;
-    TDM dm(view, view);
+    TDM dm(view.ports(), view);
     try {
         // The row of the engine's table-setup list is what the desktop
         // program copies into a new table setup, so every column is set.

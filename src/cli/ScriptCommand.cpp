@@ -27,7 +27,7 @@ constexpr int kCommittedWithoutLog = 3;
 int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
                   const QString& aliasFile, const QString& outputFile) {
     CliEngineView view;
-    TDM dm(view, view);
+    TDM dm(view.ports(), view);
     TPrjDataSaved project;
     std::vector<int> positions;
     if (const int code =
@@ -35,7 +35,7 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
         code >= 0) {
         return code;
     }
-    view.scriptClear();
+    view.clear();
     ProjectScript run(dm);
     run.onStep = [&](int position, ProjectScript::Step step) {
         view.progress(
@@ -117,7 +117,7 @@ int runScript(const QStringList& arguments) {
         return kUsage;
     }
     CliEngineView view;
-    TDM dm(view, view);
+    TDM dm(view.ports(), view);
     const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
     if (openTableSetup(dm, view, parser, options, setupName, parser.value(table)) != kSuccess) {
         return kFailure;
@@ -208,7 +208,7 @@ int runExecute(const QStringList& arguments) {
 
     CliEngineView view;
     view.setYesNoAnswer(true);  // no --log means no log
-    TDM dm(view, view);
+    TDM dm(view.ports(), view);
     dm.session().setAliasFilePath(parser.value(aliases));
     dm.session().setLoginPrompt(&view);
     TextScriptEditor editor(text);

@@ -27,7 +27,7 @@ QString uniqueTableName(const QString& stem) {
     return u"%1_%2_%3"_s.arg(stem).arg(QCoreApplication::applicationPid()).arg(++counter);
 }
 
-EngineHarness::EngineHarness(const QString& aliasFile) : dm(view, view) {
+EngineHarness::EngineHarness(const QString& aliasFile) : dm(view.ports(), view) {
     dm.session().setAliasFilePath(aliasFile);
     dm.session().setLoginPrompt(&view);
 }
