@@ -130,7 +130,15 @@ int MemDataModel::listPosition(int row) const {
     if (row < 0 || row >= listRows_) {
         return -1;
     }
-    return sorted() ? perm_[static_cast<std::size_t>(row)] : row;
+    if (sorted()) {
+        return perm_[static_cast<std::size_t>(row)];
+    }
+    // While views hear of an insertion or removal that the list has already
+    // made, rows still stand where the views knew them.
+    if (shift_ != 0 && row >= shiftAt_) {
+        return shift_ < 0 && row < shiftAt_ - shift_ ? -1 : row + shift_;
+    }
+    return row;
 }
 
 int MemDataModel::rowOfPosition(int pos) const {
@@ -564,7 +572,10 @@ void MemDataModel::rowsInserted(int pos, int count) {
             perm_.push_back(pos + k);
         }
     } else {
+        shiftAt_ = pos;
+        shift_ = count;
         beginInsertRows({}, pos, pos + count - 1);
+        shift_ = 0;
     }
     listRows_ += count;
     endInsertRows();
@@ -576,7 +587,10 @@ void MemDataModel::rowsRemoved(int pos, int count) {
         return;
     }
     if (!sorted()) {
+        shiftAt_ = pos;
+        shift_ = -count;
         beginRemoveRows({}, pos, pos + count - 1);
+        shift_ = 0;
         listRows_ -= count;
         endRemoveRows();
         return;

@@ -142,6 +142,8 @@ private:
     ColourProvider colours_;
     int listRows_ = 0;        // posted rows the model shows
     bool inserting_ = false;  // the list's inserting row is shown
+    int shiftAt_ = 0;         // list order: rows from here are shifted by shift_
+    int shift_ = 0;           // ... while views are told of an insertion or removal
     std::vector<std::pair<QString, Qt::SortOrder>> sortNames_;
     std::vector<SortKey> sortKeys_;  // sortNames_ resolved in the list
     std::vector<int> perm_;          // row -> list position, while sorted

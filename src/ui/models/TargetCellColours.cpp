@@ -11,6 +11,9 @@ namespace {
 // The index of a field of the target list in a list made from its columns
 // (the copy and the snapshot keep the target's column order).
 int sameField(const MemData& list, const MemData& target, int field) {
+    if (field < 0 || field >= target.fieldCount()) {
+        return -1;
+    }
     if (field < list.fieldCount() && list.field(field).name == target.field(field).name) {
         return field;
     }
@@ -50,16 +53,30 @@ bool differ(const ValueRef& a, FieldType typeA, const ValueRef& b, FieldType typ
 
 }  // namespace
 
-int TargetCellColours::sourcePartner(const MemData& copy, int copyPos) const {
-    const MemData& source = dm_.SourceMemData();
-    const int n = dm_.KeyFieldCount();
-    if (!source.isOpen() || n == 0) {
+TargetCellColours::TargetCellColours(TDM& dm)
+    : lists_([&dm] {
+          Lists l;
+          l.target = &dm.DestMemData();
+          l.copy = &dm.DestMemDataCopy();  // rebuilt here when a post made it stale
+          l.orig = &dm.OrigMemData();
+          l.source = &dm.SourceMemData();
+          for (int i = 0; i < dm.KeyFieldCount(); ++i) {
+              l.keyFields << dm.KeyFieldName(i);
+          }
+          l.newField = dm.fieldNewField();
+          l.onlyInDest = dm.fieldOnlyInDest();
+          return l;
+      }) {}
+
+int TargetCellColours::sourcePartner(const Lists& lists, int copyPos) {
+    const MemData& source = *lists.source;
+    const MemData& copy = *lists.copy;
+    if (!source.isOpen() || lists.keyFields.isEmpty()) {
         return -1;
     }
     std::vector<int> fields;
     std::vector<Value> values;
-    for (int i = 0; i < n; ++i) {
-        const QString name = dm_.KeyFieldName(i);
+    for (const QString& name : lists.keyFields) {
         const int cf = copy.findDataField(name);
         const int sf = source.findDataField(name);
         if (cf < 0 || sf < 0) {
@@ -80,13 +97,17 @@ int TargetCellColours::sourcePartner(const MemData& copy, int copyPos) const {
 }
 
 std::optional<CellColour> TargetCellColours::kindOf(int recId, int field) const {
-    const MemData& target = dm_.DestMemData();
-    const MemData& orig = dm_.OrigMemData();
+    const Lists lists = lists_();
+    if (!lists.target || !lists.copy || !lists.orig || !lists.source) {
+        return std::nullopt;
+    }
+    const MemData& target = *lists.target;
+    const MemData& orig = *lists.orig;
     if (!target.isOpen() || !orig.isOpen() || target.recordCount() == 0 || field < 0 ||
         field >= target.fieldCount()) {
         return std::nullopt;
     }
-    const MemData& copy = dm_.DestMemDataCopy();
+    const MemData& copy = *lists.copy;
     const int copyField = copy.isOpen() ? sameField(copy, target, field) : -1;
     // The copy's field decides what a mark column is; before the copy is
     // made, the target's own does.
@@ -97,8 +118,8 @@ std::optional<CellColour> TargetCellColours::kindOf(int recId, int field) const 
         const int targetPos = target.positionOfRecId(recId);
         const int copyPos =
             copy.isOpen() && copy.recordCount() == target.recordCount() ? targetPos : -1;
-        const int newField = copy.isOpen() ? sameField(copy, target, dm_.fieldNewField()) : -1;
-        const int onlyInDest = copy.isOpen() ? sameField(copy, target, dm_.fieldOnlyInDest()) : -1;
+        const int newField = copy.isOpen() ? sameField(copy, target, lists.newField) : -1;
+        const int onlyInDest = copy.isOpen() ? sameField(copy, target, lists.onlyInDest) : -1;
         if (copyPos < 0 || copyField < 0 || newField < 0 || onlyInDest < 0) {
             return CellColour::NotInCopy;
         }
@@ -109,10 +130,10 @@ std::optional<CellColour> TargetCellColours::kindOf(int recId, int field) const 
         const FieldType type = copy.field(copyField).type;
         const bool targetOnly =
             !copy.refAt(copyPos, onlyInDest).null && copy.refAt(copyPos, onlyInDest).i != 0;
-        const MemData& source = dm_.SourceMemData();
+        const MemData& source = *lists.source;
         if (!targetOnly && source.isOpen()) {
             const int sourceField = source.findDataField(target.field(field).name);
-            const int partner = sourceField >= 0 ? sourcePartner(copy, copyPos) : -1;
+            const int partner = sourceField >= 0 ? sourcePartner(lists, copyPos) : -1;
             if (partner >= 0 && differ(source.refAt(partner, sourceField),
                                        source.field(sourceField).type, value, type)) {
                 return CellColour::DifferentField;

@@ -3,6 +3,7 @@
 #include "models/LegendColours.h"
 
 #include <QColor>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -38,7 +39,21 @@ class TDM;
 /// in no copy: blue.
 class TargetCellColours {
 public:
-    explicit TargetCellColours(TDM& dm) : dm_(dm) {}
+    /// The lists the rules read, and what they need to know of them.
+    struct Lists {
+        const MemData* target = nullptr;  // DestMemData
+        const MemData* copy = nullptr;    // DestMemDataCopy, up to date
+        const MemData* orig = nullptr;    // OrigMemData
+        const MemData* source = nullptr;  // SourceMemData
+        QStringList keyFields;            // the current table setup's key field names
+        int newField = -1;                // target field index of the insert mark
+        int onlyInDest = -1;              // target field index of the target-only mark
+    };
+
+    /// Reads the engine's lists at each call; the engine must outlive this.
+    explicit TargetCellColours(TDM& dm);
+    /// Reads the lists that `lists` gives at each call.
+    explicit TargetCellColours(std::function<Lists()> lists) : lists_(std::move(lists)) {}
 
     /// The rule that colours the cell of the target row with that RecId in
     /// the target list's field; nothing when none applies.
@@ -52,9 +67,9 @@ public:
 
 private:
     /// Position in the source list of the partner of copy row `copyPos`; -1 if none.
-    int sourcePartner(const MemData& copy, int copyPos) const;
+    static int sourcePartner(const Lists& lists, int copyPos);
 
-    TDM& dm_;
+    std::function<Lists()> lists_;
 };
 
 }  // namespace qm
