@@ -65,9 +65,9 @@ void MergeGrids::watchCurrentRow(Side side) {
             return;
         }
         const QScopedValueRollback guard(following_, true);
-        QTableView& view = grid(side);
-        view.selectionModel()->setCurrentIndex(
-            model(side).index(row, std::max(0, view.currentIndex().column())),
+        QTableView& shown = grid(side);
+        shown.selectionModel()->setCurrentIndex(
+            model(side).index(row, std::max(0, shown.currentIndex().column())),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     });
 }

@@ -4,6 +4,8 @@
 #include "app/UnhandledFailure.h"
 #include "commands/CommandHandlers.h"
 #include "commands/TActionsDM.h"
+#include <QMenu>
+
 #include "document/MruMenu.h"
 #include "document/QueuedProjectNotices.h"
 #include "document/TPrjView.h"

@@ -60,7 +60,7 @@ public:
     void setPendingTargetReopen(bool pending) { pendingTargetReopen_ = pending; }
     bool PendingTargetReopen() const { return pendingTargetReopen_; }
     /// The splash window to bring to front once the window is shown.
-    void setSplash(TSplashScreen* splash) { splash_ = splash; }
+    void setSplash(TSplashScreen* splash);
     /// Whether a failure while showing asked the program to end.
     bool terminating() const { return terminating_; }
 

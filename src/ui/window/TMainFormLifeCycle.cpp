@@ -8,6 +8,8 @@
 #include "commands/TActionsDM.h"
 #include "common/Errors.h"
 #include "config/JobLog.h"
+#include <QMenu>
+
 #include "document/MruMenu.h"
 #include "document/TPrjView.h"
 #include "document/TkzEditorDocHandler.h"
@@ -16,7 +18,9 @@
 #include "prefs/OptionsForm.h"
 #include "report/KzError.h"
 #include "window/LegendStrip.h"
+#include "window/MergeGrids.h"
 #include "window/StatusStrip.h"
+#include "window/TableSetupBinding.h"
 #include "window/TSplashScreen.h"
 #include "window/TkzFormViewController.h"
 #include "window/WindowEngineAdapter.h"
@@ -33,6 +37,10 @@ namespace {
 const QString kFormClass = u"TMainForm"_s;
 
 }  // namespace
+
+void TMainForm::setSplash(TSplashScreen* splash) {
+    splash_ = splash;
+}
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

@@ -1,6 +1,6 @@
 // The busy-cursor stack and the window's update locking.
 
-#include "UiTestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "app/BusyCursor.h"
 #include "common/Assertion.h"
 #include "window/UpdateLocker.h"

@@ -1,7 +1,7 @@
 // The enabling rules of the commands, and the menus built from the command
 // table.
 
-#include "UiTestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "commands/CommandTable.h"
 #include "commands/TActionsDM.h"
 

@@ -1,7 +1,7 @@
 // Closing the main window: the save question, what is stored for the next
 // start, and the default files when no project is open.
 
-#include "MainWindowHarness.h"
+#include "ui/window/MainWindowHarness.h"
 #include "document/TkzEditorDocHandler.h"
 #include "prefs/OptionsForm.h"
 #include "project/PrjDataSaved.h"

@@ -1,7 +1,7 @@
 // What the main window shows of the project and the engine, and how its
 // edits reach the project.
 
-#include "MainWindowHarness.h"
+#include "ui/window/MainWindowHarness.h"
 #include "engine/ProjectTableSetups.h"
 #include "models/LegendColours.h"
 #include "project/PrjDataSaved.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UiTestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "app/TMainDM.h"
 #include "commands/TActionsDM.h"
 #include "document/DocumentPrompts.h"

@@ -1,6 +1,6 @@
 // The main window's placement kept in the per-user store between runs.
 
-#include "UiTestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "window/TkzFormViewController.h"
 
 #include <QWidget>
