@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QAction>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
-
-class QAction;
-class QMenu;
 
 namespace qm {
 
