@@ -95,6 +95,24 @@ TEST_F(DocumentTest, NewWithoutUnsavedChangesAsksNothingAndStartsAFreshProject) 
     EXPECT_TRUE(panelShown);
 }
 
+TEST_F(DocumentTest, OpenCancelledAfterNoKeepsTheProjectOpenAndUnsaved) {
+    const QString a = writeProject(u"a.QMP"_s, {u"Alpha"_s});
+    const QByteArray before = bytes(a);
+    handler.PrjOpen(a);
+    TPrjView* const opened = view();
+    opened->PrjData().SetSourceDBAlias(u"edited"_s);
+    prompts.openNames = {std::nullopt};
+    script({answer(BoxButton::No)});
+
+    handler.Open();
+
+    EXPECT_EQ(shownBoxes().size(), 1);
+    EXPECT_EQ(prompts.queries, 1);
+    EXPECT_EQ(view(), opened);
+    EXPECT_TRUE(handler.IsDirty());
+    EXPECT_EQ(bytes(a), before);
+}
+
 TEST_F(DocumentTest, SaveAsOntoAnExistingFileAsksBeforeReplacingIt) {
     const QString a = writeProject(u"a.QMP"_s, {u"Alpha"_s});
     const QString b = writeProject(u"b.QMP"_s, {u"Beta"_s});
