@@ -19,7 +19,7 @@ MruMenu::MruMenu(TkzMRUFileList& list, QMenu& fileMenu, QAction* before, QObject
 
 MruMenu::~MruMenu() {
     list_.OnChange = nullptr;
-    removeSubmenu();
+    delete submenu_.data();
 }
 
 QString MruMenu::caption(int position, const QString& path) const {

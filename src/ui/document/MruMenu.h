@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QAction>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
-
-class QAction;
-class QMenu;
 
 namespace qm {
 
@@ -23,6 +22,7 @@ public:
 
     /// Takes over the list's OnChange and builds the submenu; `before` is
     /// the item of `fileMenu` the submenu goes in front of (null: at the end).
+    /// The list must outlive the menu.
     MruMenu(TkzMRUFileList& list, QMenu& fileMenu, QAction* before, QObject* parent = nullptr);
     /// Removes the submenu and detaches from the list.
     ~MruMenu() override;

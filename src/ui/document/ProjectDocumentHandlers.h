@@ -29,6 +29,24 @@ struct DocumentWindowHooks {
 /// and what closing a project does to the engine, the undo handler, the
 /// recent-files list and the window. Wires itself to the handler on
 /// construction and unwires on destruction. None of the references is owned.
+///
+/// Wiring in the application module, in this order of members:
+///
+///     WidgetDocumentPrompts prompts{mainWindow};
+///     TkzEditorDocHandler documents{prompts};
+///     TUndoHandler undo;
+///     TkzMRUFileList recentFiles;   // AutoSave = true; LoadFromStore()
+///     ProjectDocumentHandlers handlers{documents, dm, undo, recentFiles, prompts,
+///                                      {showProjectPanel, makeBusy, endBusy}};
+///     recentFiles.OnMRUItemClick = [&](const QString& path) {
+///         if (documents.CloseQuery()) documents.PrjOpen(path);
+///         updateUI();
+///     };
+///     MruMenu reopen{recentFiles, fileMenu, separatorAfterClose};
+///     QueuedProjectNotices notices;  // connect modifiedChanged to the status strip
+///
+/// A project file that cannot be read or written raises Error out of Open,
+/// PrjOpen, Save, SaveAs and CloseQuery; the event loop shows it.
 class ProjectDocumentHandlers {
 public:
     ProjectDocumentHandlers(TkzEditorDocHandler& handler, TDM& dm, TUndoHandler& undo,
