@@ -1,10 +1,10 @@
 #include "window/TMainForm.h"
 
+#include <QMenu>
 #include "app/TMainDM.h"
 #include "app/UnhandledFailure.h"
 #include "commands/CommandHandlers.h"
 #include "commands/TActionsDM.h"
-#include <QMenu>
 
 #include "document/MruMenu.h"
 #include "document/QueuedProjectNotices.h"

@@ -2,13 +2,13 @@
 
 #include "window/TMainForm.h"
 
+#include <QMenu>
 #include "app/StartupChoice.h"
 #include "app/TMainDM.h"
 #include "app/UnhandledFailure.h"
 #include "commands/TActionsDM.h"
 #include "common/Errors.h"
 #include "config/JobLog.h"
-#include <QMenu>
 
 #include "document/MruMenu.h"
 #include "document/TPrjView.h"
@@ -20,8 +20,8 @@
 #include "window/LegendStrip.h"
 #include "window/MergeGrids.h"
 #include "window/StatusStrip.h"
-#include "window/TableSetupBinding.h"
 #include "window/TSplashScreen.h"
+#include "window/TableSetupBinding.h"
 #include "window/TkzFormViewController.h"
 #include "window/WindowEngineAdapter.h"
 

@@ -1,8 +1,8 @@
 // The busy-cursor stack and the window's update locking.
 
-#include "ui/UiTestSupport.h"
 #include "app/BusyCursor.h"
 #include "common/Assertion.h"
+#include "ui/UiTestSupport.h"
 #include "window/UpdateLocker.h"
 
 #include <QGuiApplication>
@@ -67,7 +67,8 @@ TEST(UpdateLockerTest, DrawingStopsAtTheFirstLockAndResumesAtTheLastUnlock) {
         locker.UnlockUpdates();
         FAIL() << "an unpaired unlock must fail";
     } catch (const AssertionFailure& e) {
-        EXPECT_TRUE(e.message().startsWith(u"Assertion failure (src/ui/window/UpdateLocker.cpp, line "_s))
+        EXPECT_TRUE(
+            e.message().startsWith(u"Assertion failure (src/ui/window/UpdateLocker.cpp, line "_s))
             << e.message().toStdString();
     }
     // The count did not go below 0: the next pair works as before.

@@ -1,9 +1,9 @@
 // The enabling rules of the commands, and the menus built from the command
 // table.
 
-#include "ui/UiTestSupport.h"
 #include "commands/CommandTable.h"
 #include "commands/TActionsDM.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -25,10 +25,24 @@ QList<CommandId> enabledOf(const CommandStates& states) {
     return enabled;
 }
 
+ActionState stateOf(bool projectOpen, bool canUndo, bool sourceOpen, bool targetOpen) {
+    ActionState state;
+    state.projectOpen = projectOpen;
+    state.canUndo = canUndo;
+    state.undoCaption = canUndo ? u"'x'"_s : QString();
+    state.sourceOpen = sourceOpen;
+    state.targetOpen = targetOpen;
+    return state;
+}
+
 TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
     using C = CommandId;
-    const QList<C> always{C::PrjNew,     C::PrjOpen,    C::Preferences,
-                          C::Exit,       C::OpenSource, C::OpenTarget,
+    const QList<C> always{C::PrjNew,
+                          C::PrjOpen,
+                          C::Preferences,
+                          C::Exit,
+                          C::OpenSource,
+                          C::OpenTarget,
                           C::OpenBothSourceAndTarget};
     const QList<C> withProject{C::PrjSave, C::PrjSaveAs, C::PrjClose, C::ExecuteScript,
                                C::CreateScript};
@@ -38,13 +52,11 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
         QList<C> enabled;
     };
     const QList<Case> cases{
-        {"nothing open", {}, always},
-        {"a project open", {.projectOpen = true}, always + withProject},
-        {"an undo step", {.projectOpen = true, .canUndo = true, .undoCaption = u"'x'"_s},
+        {"nothing open", stateOf(false, false, false, false), always},
+        {"a project open", stateOf(true, false, false, false), always + withProject},
+        {"an undo step", stateOf(true, true, false, false),
          always + withProject + QList<C>{C::Undo}},
-        {"both sides open, no project",
-         {.sourceOpen = true, .targetOpen = true},
-         always},
+        {"both sides open, no project", stateOf(false, false, true, true), always},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -56,9 +68,8 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
 
 TEST(UpdateActionsTest, TheUndoCaptionNamesTheStepOrKeepsItsTrailingBlank) {
     EXPECT_EQ(UpdateActions({}).at(CommandId::Undo).caption, u"&Undo "_s);
-    const ActionState state{.projectOpen = true,
-                            .canUndo = true,
-                            .undoCaption = u"'Project -> Add New Table Setup'"_s};
+    ActionState state = stateOf(true, true, false, false);
+    state.undoCaption = u"'Project -> Add New Table Setup'"_s;
     EXPECT_EQ(UpdateActions(state).at(CommandId::Undo).caption,
               u"&Undo 'Project -> Add New Table Setup'"_s);
 }
@@ -74,9 +85,9 @@ TEST_F(CommandMenusTest, MenusToolBarAndShortcutsComeFromTheCommandTable) {
     for (QAction* item : actions.menu(MenuPlace::File)->actions()) {
         file << (item->isSeparator() ? u"-"_s : item->text());
     }
-    EXPECT_EQ(file, (QStringList{u"&Create New Project"_s, u"&Open..."_s, u"&Save"_s,
-                                 u"Save &As..."_s, u"&Close"_s, u"-"_s, u"&Preferences..."_s,
-                                 u"-"_s, u"E&xit"_s}));
+    EXPECT_EQ(file,
+              (QStringList{u"&Create New Project"_s, u"&Open..."_s, u"&Save"_s, u"Save &As..."_s,
+                           u"&Close"_s, u"-"_s, u"&Preferences..."_s, u"-"_s, u"E&xit"_s}));
     // The recent files go in before the separator after "&Close".
     EXPECT_EQ(actions.reopenAnchor(), actions.menu(MenuPlace::File)->actions().at(5));
     // The Edit menu is hidden, but its commands are the window's, so their
@@ -88,12 +99,13 @@ TEST_F(CommandMenusTest, MenusToolBarAndShortcutsComeFromTheCommandTable) {
         CommandId id;
         QKeySequence keys;
     };
-    for (const Shortcut& s : QList<Shortcut>{
-             {CommandId::OpenBothSourceAndTarget, QKeySequence(u"Ctrl+O"_s)},
-             {CommandId::PrjSave, QKeySequence(u"Ctrl+S"_s)},
-             {CommandId::Undo, QKeySequence(u"Ctrl+Z"_s)},
-             {CommandId::ExecuteScript, QKeySequence(u"Ctrl+R"_s)}}) {
-        EXPECT_EQ(actions.action(s.id)->shortcut(), s.keys) << actions.action(s.id)->text();
+    for (const Shortcut& s :
+         QList<Shortcut>{{CommandId::OpenBothSourceAndTarget, QKeySequence(u"Ctrl+O"_s)},
+                         {CommandId::PrjSave, QKeySequence(u"Ctrl+S"_s)},
+                         {CommandId::Undo, QKeySequence(u"Ctrl+Z"_s)},
+                         {CommandId::ExecuteScript, QKeySequence(u"Ctrl+R"_s)}}) {
+        EXPECT_EQ(actions.action(s.id)->shortcut(), s.keys)
+            << actions.action(s.id)->text().toStdString();
     }
     EXPECT_EQ(actions.action(CommandId::PrjSave)->statusTip(),
               u"Save current slide show project"_s);

@@ -1,10 +1,10 @@
 // Closing the main window: the save question, what is stored for the next
 // start, and the default files when no project is open.
 
-#include "ui/window/MainWindowHarness.h"
 #include "document/TkzEditorDocHandler.h"
 #include "prefs/OptionsForm.h"
 #include "project/PrjDataSaved.h"
+#include "ui/window/MainWindowHarness.h"
 #include "window/TkzFormViewController.h"
 
 #include <QFileInfo>
@@ -66,7 +66,8 @@ TEST_F(CloseTest, ClosingWithoutAProjectWritesTheDefaultFilesAndForgetsTheLastPr
     EXPECT_EQ(TOptionsForm::instance().lastProject(), QString());
     EXPECT_TRUE(h.prompts.asked.isEmpty());
     // The placement is stored for the next start.
-    EXPECT_TRUE(stored(u"Software/kazmo/Quillmere/Form state for MainForm/WindowState"_s).isValid());
+    EXPECT_TRUE(
+        stored(u"Software/kazmo/Quillmere/Form state for MainForm/WindowState"_s).isValid());
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // What the main window shows of the project and the engine, and how its
 // edits reach the project.
 
-#include "ui/window/MainWindowHarness.h"
 #include "engine/ProjectTableSetups.h"
 #include "models/LegendColours.h"
 #include "project/PrjDataSaved.h"
 #include "project/QMNodeData.h"
+#include "ui/window/MainWindowHarness.h"
 #include "window/LegendStrip.h"
 #include "window/MergeTab.h"
 #include "window/ProjectPanel.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ui/UiTestSupport.h"
 #include "app/TMainDM.h"
 #include "commands/TActionsDM.h"
 #include "document/DocumentPrompts.h"
@@ -8,6 +7,7 @@
 #include "engine/TDM.h"
 #include "prefs/OptionsForm.h"
 #include "report/PrjMsgViewer.h"
+#include "ui/UiTestSupport.h"
 #include "window/TMainForm.h"
 #include "window/WindowEngineAdapter.h"
 

@@ -1,11 +1,11 @@
 // What the main window does when it is first shown: the project it opens or
 // creates, and what it stores when it closes.
 
-#include "ui/window/MainWindowHarness.h"
 #include "engine/ProjectTableSetups.h"
 #include "prefs/OptionsForm.h"
 #include "project/PrjDataSaved.h"
 #include "project/ProjectFiles.h"
+#include "ui/window/MainWindowHarness.h"
 #include "window/StatusStrip.h"
 
 #include <QFile>
