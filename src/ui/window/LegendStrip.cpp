@@ -26,8 +26,14 @@ LegendStrip::LegendStrip(QWidget* parent) : QWidget(parent) {
         palette.setColor(QPalette::Window, entry.colour);
         palette.setColor(QPalette::WindowText, Qt::black);
         label->setPalette(palette);
+        // Bold text in the design's widths: a smaller size where the
+        // interface font would not fit.
         QFont font = label->font();
         font.setBold(true);
+        while (font.pointSizeF() > 6 &&
+               QFontMetrics(font).horizontalAdvance(entry.caption) > entry.width - 6) {
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        }
         label->setFont(font);
         label->setGeometry(entry.left, top, entry.width, LegendColours::kEntryHeight);
     }

@@ -14,16 +14,23 @@ MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGr
     : engine_(engine),
       sourceGrid_(sourceGrid),
       targetGrid_(targetGrid),
+      colours_(engine),
       sourceModel_(
           std::make_unique<MemDataModel>(engine.SourceMemData(), MemDataModel::Mode::ReadOnly)),
       targetModel_(
           std::make_unique<MemDataModel>(engine.DestMemData(), MemDataModel::Mode::Editable)) {
+    targetModel_->setColourProvider(colours_.provider());
     sourceGrid_.setModel(sourceModel_.get());
     sourceGrid_.setSelectionBehavior(QAbstractItemView::SelectRows);
     sourceGrid_.setSelectionMode(QAbstractItemView::ExtendedSelection);
     sourceGrid_.setEditTriggers(QAbstractItemView::NoEditTriggers);
     targetGrid_.setModel(targetModel_.get());
     targetGrid_.setSelectionMode(QAbstractItemView::SingleSelection);
+    for (QTableView* view : {&sourceGrid_, &targetGrid_}) {
+        // Rows stay in list order until the user sorts by a column.
+        view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+        view->setSortingEnabled(true);
+    }
     watchCurrentRow(Side::Source);
     watchCurrentRow(Side::Target);
 }

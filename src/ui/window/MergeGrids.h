@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EnginePorts.h"
+#include "models/TargetCellColours.h"
 
 #include <QObject>
 #include <memory>
@@ -45,6 +46,7 @@ private:
     TDM& engine_;
     QTableView& sourceGrid_;
     QTableView& targetGrid_;
+    TargetCellColours colours_;
     std::unique_ptr<MemDataModel> sourceModel_;
     std::unique_ptr<MemDataModel> targetModel_;
     bool following_ = false;

@@ -47,7 +47,6 @@ MergeSidePanel::MergeSidePanel(const QString& side, const QString& title, const 
 
     grid_ = new QTableView(this);
     grid_->setObjectName(side + u"Grid"_s);
-    grid_->setSortingEnabled(true);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
 
     auto* bottom = new QWidget(this);
@@ -57,7 +56,7 @@ MergeSidePanel::MergeSidePanel(const QString& side, const QString& title, const 
     button->setDefaultAction(&openAction);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     if (buttonWidth > 0) {
-        button->setFixedWidth(buttonWidth);
+        button->setMinimumWidth(buttonWidth);
     }
     query_ = new QPlainTextEdit(bottom);
     query_->setObjectName(side + u"QueryMemo"_s);

@@ -32,6 +32,9 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     grid_->setObjectName(u"TableSetupGrid"_s);
     grid_->setPalette(QWidget::palette());  // the grid keeps ordinary colours
     grid_->setModel(model_.get());
+    // Sorted by "#" ascending, as the column plan starts it.
+    grid_->horizontalHeader()->setSortIndicator(
+        model_->columnOfField(tables.findField(u"DisplayOrder")), Qt::AscendingOrder);
     grid_->setSortingEnabled(true);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
