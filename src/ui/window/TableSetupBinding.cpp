@@ -15,8 +15,10 @@
 namespace qm {
 namespace {
 
+// A list's blank first row is still being inserted: it counts as its
+// current row, though no position holds it yet.
 bool hasCurrentRow(const MemData& list) {
-    return list.isOpen() && list.recordCount() > 0;
+    return list.isOpen() && (list.recordCount() > 0 || list.state() == ListState::Insert);
 }
 
 }  // namespace

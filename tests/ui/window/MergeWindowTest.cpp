@@ -1,0 +1,140 @@
+// The main window over two real databases: opening both sides from the
+// window's own fields, what the Merge tab then shows, the grids following
+// each other, and the "Connected" boxes.
+
+#include "engine/EngineTexts.h"
+#include "models/LegendColours.h"
+#include "models/MemDataModel.h"
+#include "support/TestDatabases.h"
+#include "ui/window/MainWindowHarness.h"
+#include "window/DatabaseTab.h"
+#include "window/MergeGrids.h"
+#include "window/MergeSidePanel.h"
+#include "window/MergeTab.h"
+
+#include <QBrush>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+class MergeWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        aliases_.addSqlite(u"Src"_s, {u"CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT)"_s,
+                                      u"INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')"_s});
+        aliases_.addSqlite(u"Dst"_s, {u"CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT)"_s,
+                                      u"INSERT INTO t VALUES (1, 'a'), (2, 'x'), (4, 'd')"_s});
+        h_.engine.session().setAliasFilePath(aliases_.aliasFile());
+        h_.show();
+    }
+
+    /// Fills the table setup and the aliases as the user does, in the fields.
+    void typeTableSetup(const QString& sourceAlias, const QString& targetAlias) {
+        DatabaseTab& db = h_.form->databaseTab();
+        QTest::keyClicks(&db.aliasEdit(Side::Source), sourceAlias);
+        QTest::keyClicks(&db.aliasEdit(Side::Target), targetAlias);
+        MergeTab& merge = h_.form->mergeTab();
+        QTest::keyClicks(&merge.keyEdit(), u"k"_s);
+        QTest::keyClicks(&merge.destTableEdit(), u"t"_s);
+        merge.side(Side::Source).queryEditor().setPlainText(u"SELECT k, v FROM t ORDER BY k"_s);
+        merge.side(Side::Target).queryEditor().setPlainText(u"SELECT k, v FROM t ORDER BY k"_s);
+    }
+
+    QColor targetColour(int key, const QString& field) {
+        MemDataModel& model = h_.form->grids().model(Side::Target);
+        MemData& list = h_.engine.DestMemData();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const int pos = model.listPosition(row);
+            if (pos >= 0 && list.refAt(pos, list.fieldIndex(u"k"_s)).i == key) {
+                const QVariant bg = model.index(row, model.columnOfField(list.fieldIndex(field)))
+                                        .data(Qt::BackgroundRole);
+                return bg.isValid() ? bg.value<QBrush>().color() : QColor();
+            }
+        }
+        ADD_FAILURE() << "no target row " << key;
+        return {};
+    }
+
+    AliasFolder aliases_;
+    MainWindowHarness h_;
+};
+
+TEST_F(MergeWindowTest, OpeningBothSidesShowsCountsStatisticsAndColours) {
+    typeTableSetup(u"Src"_s, u"Dst"_s);
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+
+    MergeTab& merge = h_.form->mergeTab();
+    EXPECT_EQ(merge.recordCountText(Side::Source), u"3 records"_s);
+    EXPECT_EQ(merge.recordCountText(Side::Target), u"3 records initially"_s);
+    EXPECT_EQ(merge.statistics(), statisticTexts(h_.engine.Counts()).all());
+    EXPECT_EQ(merge.statistics().at(3), u"Records with differences: 1"_s);
+    EXPECT_TRUE(h_.form->databaseTab().connected(Side::Source));
+    EXPECT_TRUE(h_.form->databaseTab().connected(Side::Target));
+    EXPECT_EQ(h_.form->grids().model(Side::Source).rowCount(), 3);
+
+    EXPECT_EQ(targetColour(2, u"v"_s), LegendColours::colourOf(CellColour::DifferentField));
+    EXPECT_EQ(targetColour(1, u"v"_s), LegendColours::colourOf(CellColour::Duplicate));
+    EXPECT_EQ(targetColour(4, u"v"_s), QColor()) << "a target-only record is not coloured";
+    EXPECT_EQ(targetColour(2, u"Difference"_s), LegendColours::colourOf(CellColour::InfoField));
+}
+
+TEST_F(MergeWindowTest, MovingInOneGridMovesTheOtherToTheSameKey) {
+    typeTableSetup(u"Src"_s, u"Dst"_s);
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    MemData& source = h_.engine.SourceMemData();
+    MemData& target = h_.engine.DestMemData();
+    const int k = target.fieldIndex(u"k"_s);
+    const int sourceK = source.fieldIndex(u"k"_s);
+
+    QTableView& sourceGrid = h_.form->grids().grid(Side::Source);
+    MemDataModel& sourceModel = h_.form->grids().model(Side::Source);
+    sourceGrid.setCurrentIndex(sourceModel.index(sourceModel.rowOfPosition(1), 1));
+    EXPECT_EQ(source.asInt(sourceK), 2);
+    EXPECT_EQ(target.asInt(k), 2);
+
+    QTableView& targetGrid = h_.form->grids().grid(Side::Target);
+    MemDataModel& targetModel = h_.form->grids().model(Side::Target);
+    targetGrid.setCurrentIndex(targetModel.index(targetModel.rowOfPosition(0), 1));
+    EXPECT_EQ(target.asInt(k), 1);
+    EXPECT_EQ(source.asInt(sourceK), 1);
+    // The grid of the moved list shows the row the engine moved to.
+    EXPECT_EQ(sourceModel.listPosition(sourceGrid.currentIndex().row()), source.position());
+}
+
+TEST_F(MergeWindowTest, TheConnectedBoxesConnectDisconnectAndShowAFailedConnect) {
+    typeTableSetup(u"Src"_s, u"Nowhere"_s);
+    DatabaseTab& db = h_.form->databaseTab();
+
+    db.connectedBox(Side::Source).click();
+    EXPECT_TRUE(h_.engine.Connected(Side::Source));
+    EXPECT_TRUE(db.connected(Side::Source));
+
+    db.connectedBox(Side::Source).click();
+    EXPECT_FALSE(h_.engine.Connected(Side::Source));
+    EXPECT_FALSE(db.connected(Side::Source));
+
+    db.connectedBox(Side::Target).click();
+    EXPECT_FALSE(h_.engine.Connected(Side::Target));
+    EXPECT_FALSE(db.connected(Side::Target)) << "the box shows that connecting failed";
+    ASSERT_FALSE(shownBoxes().isEmpty());
+    EXPECT_TRUE(shownBoxes().last().text.contains(u"Nowhere"_s))
+        << shownBoxes().last().text.toStdString();
+
+    // Changing the alias of a connected side disconnects it.
+    db.connectedBox(Side::Source).click();
+    ASSERT_TRUE(db.connected(Side::Source));
+    QTest::keyClick(&db.aliasEdit(Side::Source), Qt::Key_Backspace);
+    EXPECT_FALSE(h_.engine.Connected(Side::Source));
+    EXPECT_FALSE(db.connected(Side::Source));
+}
+
+}  // namespace
