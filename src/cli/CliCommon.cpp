@@ -209,12 +209,7 @@ int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
         setup.setAsText(dm.destDBAliasField(), parser.value(options.targetAlias));
         setup.post();
 
-        dm.OpenSource();
-        if (!dm.SourceMemData().isOpen()) {
-            return kFailure;
-        }
-        dm.OpenTarget();
-        if (!dm.DestMemData().isOpen()) {
+        if (!dm.OpenSource().opened || !dm.OpenTarget().opened) {
             return kFailure;
         }
     } catch (const SilentAbort&) {

@@ -42,8 +42,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
     for (const int position : positions) {
         try {
             ProjectScript::SelectTableSetup(dm, position);
-            dm.OpenSource();
-            if (dm.SourceMemData().isOpen()) {
+            if (dm.OpenSource().opened) {
                 dm.OpenTarget();
             }
         } catch (const SilentAbort&) {
