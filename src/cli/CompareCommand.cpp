@@ -1,7 +1,7 @@
 #include "CompareCommand.h"
 
 #include "CliCommon.h"
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
 #include "engine/EngineTexts.h"
@@ -26,7 +26,7 @@ void printComparison(const TDM& dm, const QString& indent) {
 
 int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
                    const QString& aliasFile) {
-    CliEngineView view;
+    CliPorts view;
     TDM dm(view.ports(), view);
     TPrjDataSaved project;
     std::vector<int> positions;
@@ -42,8 +42,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
     for (const int position : positions) {
         try {
             ProjectScript::SelectTableSetup(dm, position);
-            dm.OpenSource();
-            if (dm.SourceMemData().isOpen()) {
+            if (dm.OpenSource().opened) {
                 dm.OpenTarget();
             }
         } catch (const SilentAbort&) {
@@ -115,7 +114,7 @@ int runCompare(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
-    CliEngineView view;
+    CliPorts view;
     TDM dm(view.ports(), view);
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
         return kFailure;

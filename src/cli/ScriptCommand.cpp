@@ -1,7 +1,7 @@
 #include "ScriptCommand.h"
 
 #include "CliCommon.h"
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
@@ -26,7 +26,7 @@ constexpr int kCommittedWithoutLog = 3;
 // other: the script the desktop program writes for a whole project.
 int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
                   const QString& aliasFile, const QString& outputFile) {
-    CliEngineView view;
+    CliPorts view;
     TDM dm(view.ports(), view);
     TPrjDataSaved project;
     std::vector<int> positions;
@@ -116,7 +116,7 @@ int runScript(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
-    CliEngineView view;
+    CliPorts view;
     TDM dm(view.ports(), view);
     const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
     if (openTableSetup(dm, view, parser, options, setupName, parser.value(table)) != kSuccess) {
@@ -206,7 +206,7 @@ int runExecute(const QStringList& arguments) {
         return kFailure;
     }
 
-    CliEngineView view;
+    CliPorts view;
     view.setYesNoAnswer(true);  // no --log means no log
     TDM dm(view.ports(), view);
     dm.session().setAliasFilePath(parser.value(aliases));

@@ -64,20 +64,18 @@ void EngineHarness::setAliases(const QString& sourceAlias, const QString& target
 
 bool EngineHarness::openSource() {
     try {
-        dm.OpenSource();
+        return dm.OpenSource().opened;
     } catch (const SilentAbort&) {
         return false;
     }
-    return dm.SourceMemData().isOpen();
 }
 
 bool EngineHarness::openTarget() {
     try {
-        dm.OpenTarget();
+        return dm.OpenTarget().opened;
     } catch (const SilentAbort&) {
         return false;
     }
-    return dm.DestMemData().isOpen();
 }
 
 QStringList EngineHarness::rows(MemData& list, const QStringList& columns) {

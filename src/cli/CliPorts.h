@@ -12,10 +12,10 @@ namespace qm::cli {
 /// error, the script kept in memory, messages written to standard error.
 /// Connection state, record counts and statistics are read from the engine
 /// itself and printed through the shared texts.
-class CliEngineView final : public BusyPort,
-                            public ScriptPort,
-                            public MessageViewer,
-                            public LoginPrompt {
+class CliPorts final : public BusyPort,
+                       public ScriptPort,
+                       public MessageViewer,
+                       public LoginPrompt {
 public:
     /// This object as the engine's ports (it listens to no state).
     EnginePorts ports() { return {nullptr, nullptr, this, this}; }
