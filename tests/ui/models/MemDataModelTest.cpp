@@ -192,6 +192,48 @@ TEST_P(MemDataModelNoticeTest, FollowsTheListRowByRow) {
     EXPECT_EQ(warnings.messages(), QStringList());
 }
 
+TEST_P(MemDataModelNoticeTest, ShowsTheRowTheListIsInserting) {
+    // A list kept in name order puts a posted row among the others, as the
+    // table-setup list does with its display order.
+    const bool sortedByName = GetParam();
+    auto list = makeList();
+    list->setSortField(1);  // A, b, c
+    ModelWarnings warnings;
+    MemDataModel model(*list, MemDataModel::Mode::Editable);
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    if (sortedByName) {
+        model.sort(0, Qt::DescendingOrder);  // c, b, A
+    }
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    ASSERT_EQ(model.rowCount(), 4);
+
+    // The list begins a row of its own accord: it shows above the new-row line.
+    list->append();
+    list->setAsText(1, u"B2"_s);
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_TRUE(model.isInsertingRow(3));
+    EXPECT_TRUE(model.isNewRowLine(4));
+    EXPECT_EQ(model.data(model.index(3, 0)).toString(), u"B2"_s);
+    EXPECT_EQ(model.recIdAt(3), 4);
+    EXPECT_EQ(model.rowOfRecId(4), 3);
+    list->cancel();
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_TRUE(model.isNewRowLine(3));
+
+    // Posted, it takes its place in the list (a sorted grid shows it last).
+    list->append();
+    list->setAsText(1, u"B2"_s);
+    list->post();
+    EXPECT_EQ(model.rowCount(), 5);
+    const QStringList expected = sortedByName ? QStringList{u"c"_s, u"b"_s, u"A"_s, u"B2"_s}
+                                              : QStringList{u"A"_s, u"b"_s, u"B2"_s, u"c"_s};
+    EXPECT_EQ(texts(model, 0, 4), expected);
+    EXPECT_EQ(model.rowOfRecId(4), sortedByName ? 3 : 2) << "a cancelled row uses no RecId";
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(warnings.messages(), QStringList());
+}
+
 INSTANTIATE_TEST_SUITE_P(ListOrderAndSorted, MemDataModelNoticeTest, testing::Bool());
 
 TEST(MemDataModelTest, SortsByOneOrSeveralColumnsWithoutReorderingTheList) {
