@@ -11,8 +11,11 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QBrush>
+#include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -322,6 +325,32 @@ TEST(MemDataModelTest, EditsWriteThroughTheList) {
     model.revert();
     EXPECT_EQ(model.rowCount(), 5);
     EXPECT_EQ(list->recordCount(), 4);
+}
+
+TEST(MemDataModelTest, AGridViewAddsARowThroughTheNewRowLine) {
+    auto list = makeList();
+    MemDataModel model(*list, MemDataModel::Mode::Editable);
+    QTableView view;
+    view.setModel(&model);
+    view.resize(600, 300);
+    view.show();
+
+    // Type a name into the new-row line and press Enter: the editor writes
+    // the value, and closing it with Enter posts the row.
+    const QModelIndex cell = model.index(3, 0);
+    view.setCurrentIndex(cell);
+    view.edit(cell);
+    const auto editors = view.findChildren<QLineEdit*>();
+    ASSERT_EQ(editors.size(), 1);
+    QLineEdit* editor = editors.front();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(u"d"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the delegate commits on a queued call
+    EXPECT_EQ(list->state(), ListState::Browse);
+    EXPECT_EQ(listTexts(*list, 1), (QStringList{u"b"_s, u"A"_s, u"c"_s, u"d"_s}));
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_TRUE(model.isNewRowLine(4));
 }
 
 TEST(MemDataModelTest, RemovesTheRecordsOfSelectedRows) {
