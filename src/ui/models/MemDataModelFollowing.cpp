@@ -11,6 +11,7 @@ namespace {
 constexpr int kRowsFoundOneByOne = 64;
 
 }  // namespace
+
 // --- sorting ------------------------------------------------------------------------
 
 void MemDataModel::sort(int column, Qt::SortOrder order) {
@@ -37,8 +38,6 @@ void MemDataModel::applySort(std::vector<std::pair<QString, Qt::SortOrder>> name
     const QModelIndexList before = persistentIndexList();
     std::vector<int> positions;
     positions.reserve(static_cast<std::size_t>(before.size()));
-    const int oldInserting = insertingRow();
-    const int oldNewLine = newRowLine();
     for (const QModelIndex& i : before) {
         positions.push_back(listPosition(i.row()));
     }
@@ -56,11 +55,11 @@ void MemDataModel::applySort(std::vector<std::pair<QString, Qt::SortOrder>> name
     for (qsizetype k = 0; k < before.size(); ++k) {
         const QModelIndex& i = before[k];
         const int pos = positions[static_cast<std::size_t>(k)];
+        // The inserting row and the new-row line come after the list's rows
+        // and do not move.
         int row = i.row();
         if (pos >= 0) {
             row = rowOf.empty() ? rowOfPosition(pos) : rowOf[static_cast<std::size_t>(pos)];
-        } else if (i.row() == oldInserting || i.row() == oldNewLine) {
-            row = i.row();  // the rows after the list's rows do not move
         }
         after.push_back(row >= 0 ? index(row, i.column()) : QModelIndex());
     }

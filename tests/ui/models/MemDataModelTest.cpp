@@ -299,7 +299,7 @@ TEST(MemDataModelTest, EditsWriteThroughTheList) {
     // A value the column cannot hold is refused with a message; nothing changes.
     EXPECT_FALSE(model.setData(model.index(1, 1), u"seven"_s));
     ASSERT_EQ(failures.count(), 1);
-    EXPECT_FALSE(failures[0][0].toString().isEmpty());
+    EXPECT_EQ(failures[0][0].toString(), u"'seven' is not a valid Integer value"_s);
     EXPECT_EQ(list->valueAt(1, 2).asInt(), 7);
     EXPECT_EQ(list->state(), ListState::Browse);
 
