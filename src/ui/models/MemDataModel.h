@@ -48,6 +48,10 @@ public:
     /// Replaces which fields are shown; the grid starts over.
     void setColumnPlan(ColumnPlan plan);
     void setColourProvider(ColourProvider provider);
+    /// Redraws every cell's colour: the colours read other lists too, whose
+    /// changes this list does not hear of (the engine repaints after every
+    /// comparison and merge command).
+    void refreshColours();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -11,8 +11,11 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QBrush>
+#include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -192,6 +195,48 @@ TEST_P(MemDataModelNoticeTest, FollowsTheListRowByRow) {
     EXPECT_EQ(warnings.messages(), QStringList());
 }
 
+TEST_P(MemDataModelNoticeTest, ShowsTheRowTheListIsInserting) {
+    // A list kept in name order puts a posted row among the others, as the
+    // table-setup list does with its display order.
+    const bool sortedByName = GetParam();
+    auto list = makeList();
+    list->setSortField(1);  // A, b, c
+    ModelWarnings warnings;
+    MemDataModel model(*list, MemDataModel::Mode::Editable);
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    if (sortedByName) {
+        model.sort(0, Qt::DescendingOrder);  // c, b, A
+    }
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    ASSERT_EQ(model.rowCount(), 4);
+
+    // The list begins a row of its own accord: it shows above the new-row line.
+    list->append();
+    list->setAsText(1, u"B2"_s);
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_TRUE(model.isInsertingRow(3));
+    EXPECT_TRUE(model.isNewRowLine(4));
+    EXPECT_EQ(model.data(model.index(3, 0)).toString(), u"B2"_s);
+    EXPECT_EQ(model.recIdAt(3), 4);
+    EXPECT_EQ(model.rowOfRecId(4), 3);
+    list->cancel();
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_TRUE(model.isNewRowLine(3));
+
+    // Posted, it takes its place in the list (a sorted grid shows it last).
+    list->append();
+    list->setAsText(1, u"B2"_s);
+    list->post();
+    EXPECT_EQ(model.rowCount(), 5);
+    const QStringList expected = sortedByName ? QStringList{u"c"_s, u"b"_s, u"A"_s, u"B2"_s}
+                                              : QStringList{u"A"_s, u"b"_s, u"B2"_s, u"c"_s};
+    EXPECT_EQ(texts(model, 0, 4), expected);
+    EXPECT_EQ(model.rowOfRecId(4), sortedByName ? 3 : 2) << "a cancelled row uses no RecId";
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(warnings.messages(), QStringList());
+}
+
 INSTANTIATE_TEST_SUITE_P(ListOrderAndSorted, MemDataModelNoticeTest, testing::Bool());
 
 TEST(MemDataModelTest, SortsByOneOrSeveralColumnsWithoutReorderingTheList) {
@@ -254,7 +299,7 @@ TEST(MemDataModelTest, EditsWriteThroughTheList) {
     // A value the column cannot hold is refused with a message; nothing changes.
     EXPECT_FALSE(model.setData(model.index(1, 1), u"seven"_s));
     ASSERT_EQ(failures.count(), 1);
-    EXPECT_FALSE(failures[0][0].toString().isEmpty());
+    EXPECT_EQ(failures[0][0].toString(), u"'seven' is not a valid Integer value"_s);
     EXPECT_EQ(list->valueAt(1, 2).asInt(), 7);
     EXPECT_EQ(list->state(), ListState::Browse);
 
@@ -280,6 +325,32 @@ TEST(MemDataModelTest, EditsWriteThroughTheList) {
     model.revert();
     EXPECT_EQ(model.rowCount(), 5);
     EXPECT_EQ(list->recordCount(), 4);
+}
+
+TEST(MemDataModelTest, AGridViewAddsARowThroughTheNewRowLine) {
+    auto list = makeList();
+    MemDataModel model(*list, MemDataModel::Mode::Editable);
+    QTableView view;
+    view.setModel(&model);
+    view.resize(600, 300);
+    view.show();
+
+    // Type a name into the new-row line and press Enter: the editor writes
+    // the value, and closing it with Enter posts the row.
+    const QModelIndex cell = model.index(3, 0);
+    view.setCurrentIndex(cell);
+    view.edit(cell);
+    const auto editors = view.findChildren<QLineEdit*>();
+    ASSERT_EQ(editors.size(), 1);
+    QLineEdit* editor = editors.front();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(u"d"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the delegate commits on a queued call
+    EXPECT_EQ(list->state(), ListState::Browse);
+    EXPECT_EQ(listTexts(*list, 1), (QStringList{u"b"_s, u"A"_s, u"c"_s, u"d"_s}));
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_TRUE(model.isNewRowLine(4));
 }
 
 TEST(MemDataModelTest, RemovesTheRecordsOfSelectedRows) {
