@@ -4,6 +4,7 @@
 #include "boxes/WidgetMessageBoxes.h"
 #include "commands/TActionsDM.h"
 #include "config/Config.h"
+#include "dialogs/LoginDialog.h"
 #include "document/WidgetDocumentPrompts.h"
 #include "engine/TDM.h"
 #include "prefs/OptionsForm.h"
@@ -44,6 +45,8 @@ DesktopProgram::DesktopProgram() : boxes_(std::make_unique<WidgetMessageBoxes>()
     mainDM_ = std::make_unique<TMainDM>(*prompts_);
     adapter_ = std::make_unique<WindowEngineAdapter>();
     engine_ = std::make_unique<TDM>(adapter_->ports(), TPrjMsgViewer::instance());
+    login_ = std::make_unique<LoginDialog>();
+    engine_->session().setLoginPrompt(login_.get());
     mainDM_->attachEngine(*engine_);
     if (TPrjConfig::instance().ShowSplash()) {
         splash_ = std::make_unique<TSplashScreen>();

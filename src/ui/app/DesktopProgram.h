@@ -5,6 +5,7 @@
 namespace qm {
 
 class DocumentPrompts;
+class LoginDialog;
 class TActionsDM;
 class TDM;
 class TMainDM;
@@ -39,6 +40,7 @@ public:
 private:
     std::unique_ptr<WidgetMessageBoxes> boxes_;
     std::unique_ptr<DocumentPrompts> prompts_;
+    std::unique_ptr<LoginDialog> login_;
     std::unique_ptr<TMainDM> mainDM_;
     std::unique_ptr<WindowEngineAdapter> adapter_;
     std::unique_ptr<TDM> engine_;

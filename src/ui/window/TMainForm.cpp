@@ -1,6 +1,5 @@
 #include "window/TMainForm.h"
 
-#include <QMenu>
 #include "app/TMainDM.h"
 #include "app/UnhandledFailure.h"
 #include "commands/CommandHandlers.h"

@@ -2,7 +2,6 @@
 
 #include "window/TMainForm.h"
 
-#include <QMenu>
 #include "app/StartupChoice.h"
 #include "app/TMainDM.h"
 #include "app/UnhandledFailure.h"
@@ -63,10 +62,10 @@ void TMainForm::FormShow() {
             const UpdateLockScope lock(updates_);
             log.ActionAt(u"Use old location"_s, 2);
             log.ActionAt(u"Auto open or new"_s, 2);
-            const TOptionsForm& prefs = TOptionsForm::instance();
+            const Preferences& prefs = TOptionsForm::instance().preferences();
             const StartupChoice choice =
-                decideStartup({prefs.loadLastProjectAtStartup(), prefs.lastProject(),
-                               prefs.autoCreateEmptyProjectAtStartup()},
+                decideStartup({prefs.loadLastProjectAtStartup, prefs.lastProject,
+                               prefs.autoCreateEmptyProjectAtStartup},
                               [](const QString& path) { return QFileInfo(path).isFile(); });
             // Both requests run once the window is on screen and painted.
             if (choice == StartupChoice::OpenLastProject) {

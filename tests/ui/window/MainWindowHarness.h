@@ -11,7 +11,6 @@
 #include "window/TMainForm.h"
 #include "window/WindowEngineAdapter.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -97,12 +96,11 @@ public:
 
 /// Sets the start-up preferences as the preferences dialog holds them.
 inline void setStartupPreferences(bool loadLast, const QString& lastProject, bool createNew) {
-    TOptionsForm& prefs = TOptionsForm::instance();
-    prefs.findChild<QCheckBox*>(QStringLiteral("LoadLastPrjAtStartupCheckBox"))
-        ->setChecked(loadLast);
-    prefs.findChild<QCheckBox*>(QStringLiteral("AutoCreateEmptyPrjAtStartupCheckBox"))
-        ->setChecked(createNew);
-    prefs.setLastProject(lastProject);
+    Preferences prefs = TOptionsForm::instance().preferences();
+    prefs.loadLastProjectAtStartup = loadLast;
+    prefs.lastProject = lastProject;
+    prefs.autoCreateEmptyProjectAtStartup = createNew;
+    TOptionsForm::instance().setPreferences(prefs);
 }
 
 /// Main window tests leave the preferences as a first run has them.
