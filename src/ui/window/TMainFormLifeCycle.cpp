@@ -110,11 +110,17 @@ void TMainForm::showFailed(const QString& message) {
 }
 
 void TMainForm::OpenLastProjectRequest() {
+    if (terminating_) {
+        return;  // the showing failed: the program is ending
+    }
     runReporting([this] { app_.docHandler().PrjOpen(TOptionsForm::instance().lastProject()); });
     UpdateUI();
 }
 
 void TMainForm::NewProjectRequest() {
+    if (terminating_) {
+        return;
+    }
     actions_.execute(CommandId::PrjNew);
 }
 
