@@ -11,7 +11,9 @@
 #include "window/ProjectPanel.h"
 #include "window/ScriptTab.h"
 #include "window/StatusStrip.h"
+#include "window/TableSetupChooser.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -98,6 +100,35 @@ TEST_F(MainFormTest, EditsOfTheCurrentTableSetupReachTheProjectAndMarkItModified
     // The list row holds the edit too, so the engine works with what is shown.
     EXPECT_EQ(h.engine.TablesMemData().asText(h.engine.tableFields().PrimaryKeySpec),
               u"OrderNo;Line"_s);
+}
+
+TEST_F(MainFormTest, TheChooserListsTheTableSetupsAndMakesTheChosenOneCurrent) {
+    MainWindowHarness h;
+    h.show();
+    h.actions.execute(CommandId::PrjNew);
+    MemData& tables = h.engine.TablesMemData();
+    const int name = h.engine.tableFields().Name;
+    for (const QString& setup : {u"Customers"_s, u"Orders"_s, u"Lines"_s}) {
+        tables.edit();
+        tables.setAsText(name, setup);
+        tables.post();
+        ProjectTableSetups::AddTableSetup(h.project()->PrjData(), tables);
+    }
+    h.engine.LoadTableSetups(h.project()->PrjData());
+
+    TableSetupChooser& chooser = h.form->chooser();
+    QStringList entries;
+    for (int i = 0; i < chooser.count(); ++i) {
+        entries << chooser.itemText(i);
+    }
+    EXPECT_EQ(entries, (QStringList{u"Customers"_s, u"Orders"_s, u"Lines"_s}));
+    EXPECT_EQ(chooser.currentText(), u"Customers"_s);
+
+    chooser.setCurrentIndex(2);
+    emit chooser.activated(2);  // as a choice of the user's
+    EXPECT_EQ(tables.asText(name), u"Lines"_s);
+    EXPECT_EQ(h.form->mergeTab().nameLabel().text(), u"Lines"_s);
+    EXPECT_EQ(h.project()->CurrentTableSetupIndex(), 2);
 }
 
 TEST_F(MainFormTest, TheLegendStaysAtTheRightEdgeWhenTheWindowIsResized) {

@@ -11,11 +11,14 @@
 #include "window/MergeGrids.h"
 #include "window/MergeSidePanel.h"
 #include "window/MergeTab.h"
+#include "window/ScriptTab.h"
+#include "window/TableSetupChooser.h"
 
 #include <QBrush>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -135,6 +138,29 @@ TEST_F(MergeWindowTest, TheConnectedBoxesConnectDisconnectAndShowAFailedConnect)
     QTest::keyClick(&db.aliasEdit(Side::Source), Qt::Key_Backspace);
     EXPECT_FALSE(h_.engine.Connected(Side::Source));
     EXPECT_FALSE(db.connected(Side::Source));
+}
+
+TEST_F(MergeWindowTest, TabChangesWriteTheScriptAndReopenAPendingTarget) {
+    typeTableSetup(u"Src"_s, u"Dst"_s);
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    h_.engine.ChangeDataToEqualSource();
+    QPlainTextEdit& script = h_.form->scriptTab().ScriptMemo();
+    script.setPlainText(u"old text"_s);
+
+    QTabWidget& tabs = h_.form->tabs();
+    tabs.setCurrentWidget(&h_.form->scriptTab());
+    EXPECT_FALSE(script.toPlainText().contains(u"old text"_s)) << "replaced, not appended";
+    EXPECT_TRUE(script.toPlainText().contains(u"UPDATE"_s)) << script.toPlainText().toStdString();
+    EXPECT_TRUE(script.toPlainText().contains(u"INSERT"_s));
+    EXPECT_TRUE(script.toPlainText().contains(u"DELETE"_s));
+
+    // Statements were executed elsewhere while the target was open: showing
+    // the Merge tab again reads the target afresh.
+    sqliteExec(aliases_.path(u"Dst.db"_s), {u"INSERT INTO t VALUES (5, 'e')"_s});
+    h_.form->setPendingTargetReopen(true);
+    tabs.setCurrentWidget(&h_.form->mergeTab());
+    EXPECT_EQ(h_.form->mergeTab().recordCountText(Side::Target), u"4 records initially"_s);
+    EXPECT_FALSE(h_.form->PendingTargetReopen());
 }
 
 }  // namespace
