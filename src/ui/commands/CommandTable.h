@@ -33,27 +33,33 @@ enum class MenuPlace { None, File, Edit, View, Table, Script, Project, Actions, 
 /// When a command is enabled; UpdateActions evaluates it.
 enum class Enabling { Always, ProjectOpen, CanUndo, TargetOpen, SourceAndTargetOpen, Never };
 
+/// Where a command goes besides its menu item; flags that add up.
+enum Placement : unsigned {
+    kMenuOnly = 0,
+    kSeparatorBefore = 1,   ///< a separator above it in its menu
+    kToolBar = 2,           ///< a button on the main tool bar
+    kToolBarSeparator = 4,  ///< a separator before its tool bar button
+};
+
 /// One command: what the menus, the tool bar and the shortcuts are built
 /// from, and what runs when it is chosen.
-struct CommandSpec {
+struct CommandEntry {
     CommandId id;
     const char* name;  ///< object name of the action ("PrjNewAction")
     QString caption;   ///< "&" marks the access key, "&&" shows one "&"
     QString hint;
     QKeySequence shortcut;
     MenuPlace menu = MenuPlace::None;
-    bool separatorBefore = false;  ///< a separator above it in its menu
-    bool toolBar = false;          ///< a button on the main tool bar
-    bool separatorInToolBar = false;
+    unsigned placement = kMenuOnly;  ///< Placement flags
     Enabling enabling = Enabling::Always;
     /// Runs the command; null for a command that has no function yet.
     void (*handler)(CommandContext&) = nullptr;
 };
 
 /// The command table: one row per command, in menu order.
-const std::vector<CommandSpec>& CommandTable();
+const std::vector<CommandEntry>& CommandTable();
 /// The row of one command.
-const CommandSpec& commandSpec(CommandId id);
+const CommandEntry& commandEntry(CommandId id);
 
 /// What the enabling rules depend on.
 struct ActionState {

@@ -63,17 +63,17 @@ QIcon iconOf(CommandId id) {
 
 TActionsDM::TActionsDM() {
     setObjectName(u"ActionsDM"_s);
-    for (const CommandSpec& spec : CommandTable()) {
-        auto* action = new QAction(spec.caption, this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setStatusTip(spec.hint);
-        action->setToolTip(spec.hint.isEmpty() ? StripMenuCaption(spec.caption) : spec.hint);
-        action->setShortcut(spec.shortcut);
-        action->setIcon(iconOf(spec.id));
+    for (const CommandEntry& entry : CommandTable()) {
+        auto* action = new QAction(entry.caption, this);
+        action->setObjectName(QString::fromLatin1(entry.name));
+        action->setStatusTip(entry.hint);
+        action->setToolTip(entry.hint.isEmpty() ? StripMenuCaption(entry.caption) : entry.hint);
+        action->setShortcut(entry.shortcut);
+        action->setIcon(iconOf(entry.id));
         action->setIconVisibleInMenu(false);
-        const CommandId id = spec.id;
+        const CommandId id = entry.id;
         connect(action, &QAction::triggered, this, [this, id] { execute(id); });
-        actions_[spec.id] = action;
+        actions_[entry.id] = action;
     }
 }
 
@@ -87,33 +87,33 @@ void TActionsDM::execute(CommandId id) {
     if (!context_ || !action(id)->isEnabled()) {
         return;
     }
-    const CommandSpec& spec = commandSpec(id);
+    const CommandEntry& entry = commandEntry(id);
     runReporting([&] {
-        if (spec.handler) {
-            spec.handler(*context_);
+        if (entry.handler) {
+            entry.handler(*context_);
         } else {
-            TkzError::instance().NotImplemented(StripMenuCaption(spec.caption), QString());
+            TkzError::instance().NotImplemented(StripMenuCaption(entry.caption), QString());
         }
     });
     context_->host.updateUI();
 }
 
 void TActionsDM::buildMenus(QMenuBar& bar, QWidget& window) {
-    for (const CommandSpec& spec : CommandTable()) {
-        if (spec.menu == MenuPlace::None) {
+    for (const CommandEntry& entry : CommandTable()) {
+        if (entry.menu == MenuPlace::None) {
             continue;
         }
-        QMenu*& menu = menus_[spec.menu];
+        QMenu*& menu = menus_[entry.menu];
         if (!menu) {
-            menu = bar.addMenu(menuTitle(spec.menu));
+            menu = bar.addMenu(menuTitle(entry.menu));
         }
-        if (spec.separatorBefore) {
+        if (entry.placement & kSeparatorBefore) {
             QAction* separator = menu->addSeparator();
-            if (spec.id == CommandId::Preferences) {
+            if (entry.id == CommandId::Preferences) {
                 reopenAnchor_ = separator;
             }
         }
-        menu->addAction(action(spec.id));
+        menu->addAction(action(entry.id));
     }
     if (QMenu* edit = menus_[MenuPlace::Edit]) {
         // Its commands work through their shortcuts only.
@@ -125,14 +125,14 @@ void TActionsDM::buildMenus(QMenuBar& bar, QWidget& window) {
 }
 
 void TActionsDM::buildToolBar(QToolBar& bar) {
-    for (const CommandSpec& spec : CommandTable()) {
-        if (!spec.toolBar) {
+    for (const CommandEntry& entry : CommandTable()) {
+        if (!(entry.placement & kToolBar)) {
             continue;
         }
-        if (spec.separatorInToolBar) {
+        if (entry.placement & kToolBarSeparator) {
             bar.addSeparator();
         }
-        bar.addAction(action(spec.id));
+        bar.addAction(action(entry.id));
     }
 }
 

@@ -26,7 +26,7 @@ LegendStrip::LegendStrip(QWidget* parent) : QWidget(parent) {
         palette.setColor(QPalette::Window, entry.colour);
         palette.setColor(QPalette::WindowText, Qt::black);
         label->setPalette(palette);
-        // Bold text in the design's widths: a smaller size where the
+        // Bold text in the labels' fixed widths: a smaller size where the
         // interface font would not fit.
         QFont font = label->font();
         font.setBold(true);

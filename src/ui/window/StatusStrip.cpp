@@ -41,7 +41,7 @@ StatusStrip::StatusStrip(QWidget* parent) : QStatusBar(parent) {
     count_ = panel(this, u"TableSetupCountPanel"_s, 300);
     modified_ = panel(this, u"ModifiedPanel"_s, 22);
     modified_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Wide enough for its one text: the design's 22 pixels would clip it.
+    // Wide enough for its one text: 22 pixels would clip it.
     modified_->setFixedWidth(
         std::max(22, modified_->fontMetrics().horizontalAdvance(u"Modified"_s) + 8));
     addWidget(status_);
