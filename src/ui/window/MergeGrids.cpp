@@ -8,17 +8,34 @@
 #include <QScopedValueRollback>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 namespace qm {
+namespace {
+
+// A grid of a closed side shows no columns: the engine removes the data
+// columns right after telling the grid, and a column left over would name a
+// field that no longer exists. The row number column is always there and
+// never shown, so this plan resolves to nothing.
+ColumnPlan noColumns() {
+    ColumnPlan plan;
+    plan.columns.push_back({u"RecId"_s, QString(), -1, false, false});
+    return plan;
+}
+
+}  // namespace
 
 MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGrid)
     : engine_(engine),
       sourceGrid_(sourceGrid),
       targetGrid_(targetGrid),
       colours_(engine),
-      sourceModel_(
-          std::make_unique<MemDataModel>(engine.SourceMemData(), MemDataModel::Mode::ReadOnly)),
-      targetModel_(
-          std::make_unique<MemDataModel>(engine.DestMemData(), MemDataModel::Mode::Editable)) {
+      sourceModel_(std::make_unique<MemDataModel>(
+          engine.SourceMemData(), MemDataModel::Mode::ReadOnly,
+          engine.SourceMemData().isOpen() ? ColumnPlan() : noColumns())),
+      targetModel_(std::make_unique<MemDataModel>(
+          engine.DestMemData(), MemDataModel::Mode::Editable,
+          engine.DestMemData().isOpen() ? ColumnPlan() : noColumns())) {
     targetModel_->setColourProvider(colours_.provider());
     sourceGrid_.setModel(sourceModel_.get());
     sourceGrid_.setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -112,7 +129,7 @@ void MergeGrids::columnsCreated(Side side) {
 }
 
 void MergeGrids::columnsRemoved(Side side) {
-    model(side).setColumnPlan({});
+    model(side).setColumnPlan(noColumns());
 }
 
 void MergeGrids::refit(Side side) {

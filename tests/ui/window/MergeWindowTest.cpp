@@ -88,6 +88,16 @@ TEST_F(MergeWindowTest, OpeningBothSidesShowsCountsStatisticsAndColours) {
     EXPECT_EQ(targetColour(1, u"v"_s), LegendColours::colourOf(CellColour::Duplicate));
     EXPECT_EQ(targetColour(4, u"v"_s), QColor()) << "a target-only record is not coloured";
     EXPECT_EQ(targetColour(2, u"Difference"_s), LegendColours::colourOf(CellColour::InfoField));
+
+    // Closed sides show no columns: the data columns are gone from the lists.
+    h_.engine.CloseBoth();
+    for (const Side side : {Side::Source, Side::Target}) {
+        EXPECT_EQ(h_.form->grids().model(side).columnCount(), 0);
+        EXPECT_EQ(merge.recordCountText(side), u"Not open"_s);
+    }
+    h_.actions.execute(CommandId::OpenSource);
+    EXPECT_EQ(h_.form->grids().model(Side::Source).columnCount(),
+              h_.engine.SourceMemData().fieldCount() - 1);  // all but the row number
 }
 
 TEST_F(MergeWindowTest, MovingInOneGridMovesTheOtherToTheSameKey) {
