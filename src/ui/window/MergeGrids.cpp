@@ -3,6 +3,7 @@
 #include "app/UnhandledFailure.h"
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
+#include "window/GridDeleteKey.h"
 
 #include <QHeaderView>
 #include <QScopedValueRollback>
@@ -50,9 +51,11 @@ MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGr
     }
     watchCurrentRow(Side::Source);
     watchCurrentRow(Side::Target);
+    targetDelete_ = std::make_unique<GridDeleteKey>(targetGrid_, *targetModel_);
 }
 
 MergeGrids::~MergeGrids() {
+    targetDelete_.reset();
     // The views outlive this object in the window's teardown order; they
     // must not keep pointers to the models released here.
     sourceGrid_.setModel(nullptr);
@@ -96,29 +99,28 @@ void MergeGrids::watchCurrentRow(Side side) {
     });
 }
 
-void MergeGrids::follow(Side side, int row) {
+bool MergeGrids::follow(Side side, int row) {
     const int pos = model(side).listPosition(row);
     MemData& list = side == Side::Source ? engine_.SourceMemData() : engine_.DestMemData();
     if (pos < 0 || !list.isOpen()) {
-        return;
+        return false;  // the new-row line or a row being inserted: no record to match
     }
     if (list.position() != pos) {
         const QScopedValueRollback guard(following_, true);
         list.moveTo(pos);
     }
+    return true;
 }
 
 void MergeGrids::SourceGridChangeNode(int row) {
-    follow(Side::Source, row);
-    if (engine_.SourceMemData().isOpen() && engine_.DestMemData().isOpen()) {
+    if (follow(Side::Source, row) && engine_.DestMemData().isOpen()) {
         engine_.SyncTargetToSource();
     }
     repaint(Side::Target);
 }
 
 void MergeGrids::DestGridChangeNode(int row) {
-    follow(Side::Target, row);
-    if (engine_.SourceMemData().isOpen() && engine_.DestMemData().isOpen()) {
+    if (follow(Side::Target, row) && engine_.SourceMemData().isOpen()) {
         engine_.SyncSourceToTarget();
     }
     repaint(Side::Source);

@@ -10,6 +10,7 @@ class QTableView;
 
 namespace qm {
 
+class GridDeleteKey;
 class MemDataModel;
 class TDM;
 
@@ -26,6 +27,8 @@ public:
 
     MemDataModel& model(Side side) const;
     QTableView& grid(Side side) const;
+    /// The target grid's Delete key.
+    GridDeleteKey& targetDelete() const { return *targetDelete_; }
 
     void columnsCreated(Side side) override;
     void columnsRemoved(Side side) override;
@@ -40,7 +43,8 @@ public:
     void DestGridChangeNode(int row);
 
 private:
-    void follow(Side side, int pos);
+    /// Moves the side's list to the grid's row; false when the row is no record.
+    bool follow(Side side, int row);
     void watchCurrentRow(Side side);
 
     TDM& engine_;
@@ -49,6 +53,7 @@ private:
     TargetCellColours colours_;
     std::unique_ptr<MemDataModel> sourceModel_;
     std::unique_ptr<MemDataModel> targetModel_;
+    std::unique_ptr<GridDeleteKey> targetDelete_;
     bool following_ = false;
 };
 

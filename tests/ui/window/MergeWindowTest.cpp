@@ -150,6 +150,44 @@ TEST_F(MergeWindowTest, TheConnectedBoxesConnectDisconnectAndShowAFailedConnect)
     EXPECT_FALSE(db.connected(Side::Source));
 }
 
+TEST_F(MergeWindowTest, TheDeleteKeyOfTheTargetGridAsksFirst) {
+    typeTableSetup(u"Src"_s, u"Dst"_s);
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    QTableView& grid = h_.form->grids().grid(Side::Target);
+    MemDataModel& model = h_.form->grids().model(Side::Target);
+    MemData& target = h_.engine.DestMemData();
+    const int k = target.fieldIndex(u"k"_s);
+
+    struct Case {
+        QList<int> rows;  // list positions selected
+        BoxButton answer;
+        QString question;
+        QList<qint64> left;  // keys left in the target list
+    };
+    const QList<Case> cases{
+        {{2}, BoxButton::No, u"Delete record?"_s, {1, 2, 4}},
+        {{2}, BoxButton::Yes, u"Delete record?"_s, {1, 2}},
+        {{0, 1}, BoxButton::Yes, u"Delete all selected records?"_s, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.question.toStdString() + (c.answer == BoxButton::Yes ? " yes" : " no"));
+        script({{c.answer, false}});
+        grid.clearSelection();
+        for (const int pos : c.rows) {
+            grid.selectionModel()->select(model.index(model.rowOfPosition(pos), 1),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        QTest::keyClick(&grid, Qt::Key_Delete);
+        ASSERT_EQ(shownBoxes().size(), 1) << shownBoxes().last().text.toStdString();
+        EXPECT_EQ(shownBoxes()[0].text, c.question);
+        QList<qint64> left;
+        for (int pos = 0; pos < target.recordCount(); ++pos) {
+            left << target.refAt(pos, k).i;
+        }
+        EXPECT_EQ(left, c.left);
+    }
+}
+
 TEST_F(MergeWindowTest, TabChangesWriteTheScriptAndReopenAPendingTarget) {
     typeTableSetup(u"Src"_s, u"Dst"_s);
     h_.actions.execute(CommandId::OpenBothSourceAndTarget);
