@@ -1,5 +1,6 @@
 #include "window/TableSetupBinding.h"
 
+#include "app/UnhandledFailure.h"
 #include "common/Assertion.h"
 #include "document/TPrjView.h"
 #include "engine/TDM.h"
@@ -32,9 +33,16 @@ TableSetupBinding::TableSetupBinding(TDM& engine, MergeTab& merge, DatabaseTab& 
       project_(std::move(project)) {
     engine_.TablesMemData().addObserver(&watch_);
     engine_.DBSetupMemData().addObserver(&watch_);
-    connect(&merge_, &MergeTab::tableSetupEdited, this, &TableSetupBinding::TableSetupEditChange);
-    connect(&database_, &DatabaseTab::aliasEdited, this, &TableSetupBinding::AliasEditChange);
-    connect(&chooser_, &TableSetupChooser::chosen, this, &TableSetupBinding::UIDataIndexChange);
+    // Failures are reported where they happen: none may unwind through Qt.
+    connect(&merge_, &MergeTab::tableSetupEdited, this,
+            [this](const QString& field, const QString& text) {
+                runReporting([&] { TableSetupEditChange(field, text); });
+            });
+    connect(&database_, &DatabaseTab::aliasEdited, this, [this](Side side, const QString& alias) {
+        runReporting([&] { AliasEditChange(side, alias); });
+    });
+    connect(&chooser_, &TableSetupChooser::chosen, this,
+            [this](int recId) { runReporting([&] { UIDataIndexChange(recId); }); });
     refresh();
 }
 
