@@ -1,7 +1,7 @@
 #include "EngineChild.h"
 
 #include "common/Errors.h"
-#include "engine/EngineView.h"
+#include "engine/EngineTexts.h"
 #include "engine/TDM.h"
 #include "report/MessageViewer.h"
 
@@ -19,15 +19,19 @@ using namespace Qt::StringLiterals;
 namespace qmbench {
 namespace {
 
-// The engine's window for the benchmark: keeps the labels like the
-// command-line tool and remembers messages instead of showing them.
-class BenchView final : public qm::EngineView, public qm::MessageViewer {
+// The engine's window for the benchmark: keeps the texts the command-line
+// tool prints and remembers messages instead of showing them.
+class BenchView final : public qm::EngineStateListener,
+                        public qm::ScriptPort,
+                        public qm::MessageViewer {
 public:
-    bool connectedBox(qm::Side side) const override { return boxes_.value(side, false); }
-    void setConnectedBox(qm::Side side, bool ticked) override { boxes_[side] = ticked; }
-    void setRecordCountText(qm::Side side, const QString& text) override { counts_[side] = text; }
-    void setStatisticText(qm::StatLabel label, const QString& text) override {
-        stats_[label] = text;
+    qm::EnginePorts ports() { return {this, nullptr, nullptr, this}; }
+
+    void recordCountChanged(qm::Side side, std::optional<qsizetype> records) override {
+        counts_[side] = qm::recordCountText(side, records);
+    }
+    void statisticsChanged(const std::optional<qm::ComparisonCounts>& counts) override {
+        stats_ = qm::statisticTexts(counts);
     }
     void showInfo(const QString& text) override { messages_ << text; }
     void showError(const QString& text) override { messages_ << u"Error: "_s + text; }
@@ -37,17 +41,16 @@ public:
     }
 
     QString recordCountText(qm::Side side) const { return counts_.value(side); }
-    QString statisticText(qm::StatLabel label) const { return stats_.value(label); }
+    const qm::StatisticTexts& statistics() const { return stats_; }
     const QStringList& messages() const { return messages_; }
 
-    void scriptClear() override { script_.clear(); }
-    void scriptAppendLine(const QString& line) override { script_ << line; }
+    void clear() override { script_.clear(); }
+    void appendLine(const QString& line) override { script_ << line; }
     const QStringList& script() const { return script_; }
 
 private:
-    QMap<qm::Side, bool> boxes_;
     QMap<qm::Side, QString> counts_;
-    QMap<qm::StatLabel, QString> stats_;
+    qm::StatisticTexts stats_;
     QStringList messages_;
     QStringList script_;
 };
@@ -171,7 +174,7 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
     timer.start();
     try {
         // As `quillmere-cli compare` does it.
-        dm.emplace(view, view);
+        dm.emplace(view.ports(), view);
         dm->session().setAliasFilePath(aliasPath);
         qm::MemData& tables = dm->TablesMemData();
         const qm::TDM::TableFields& tf = dm->tableFields();
@@ -302,13 +305,14 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
     report(u"ok"_s, ok ? u"1"_s : u"0"_s);
     report(u"source_count"_s, sourceCount);
     report(u"target_count"_s, targetCount);
-    const std::pair<const char*, qm::StatLabel> labels[] = {{"stat_insert", qm::StatLabel::Insert},
-                                                            {"stat_update", qm::StatLabel::Update},
-                                                            {"stat_delete", qm::StatLabel::Delete},
-                                                            {"stat_diff", qm::StatLabel::Diff},
-                                                            {"stat_local", qm::StatLabel::Local}};
-    for (const auto& [key, label] : labels) {
-        report(QString::fromLatin1(key), view.statisticText(label));
+    const qm::StatisticTexts& stats = view.statistics();
+    const std::pair<const char*, const QString*> labels[] = {{"stat_insert", &stats.inserts},
+                                                             {"stat_update", &stats.updates},
+                                                             {"stat_delete", &stats.deletes},
+                                                             {"stat_diff", &stats.differences},
+                                                             {"stat_local", &stats.targetOnly}};
+    for (const auto& [key, text] : labels) {
+        report(QString::fromLatin1(key), *text);
     }
     report(u"source_only"_s, QString::number(sourceOnly));
     for (const QString& m : view.messages()) {

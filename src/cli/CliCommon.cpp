@@ -1,6 +1,6 @@
 #include "CliCommon.h"
 
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "engine/TDM.h"
@@ -187,7 +187,7 @@ QString TableSetupOptions::problem(const QCommandLineParser& parser) const {
     return {};
 }
 
-int openTableSetup(TDM& dm, CliEngineView& view, const QCommandLineParser& parser,
+int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
                    const TableSetupOptions& options, const QString& name, const QString& table) {
     dm.session().setAliasFilePath(parser.value(options.aliases));
     dm.session().setLoginPrompt(&view);
@@ -209,12 +209,7 @@ int openTableSetup(TDM& dm, CliEngineView& view, const QCommandLineParser& parse
         setup.setAsText(dm.destDBAliasField(), parser.value(options.targetAlias));
         setup.post();
 
-        dm.OpenSource();
-        if (!dm.SourceMemData().isOpen()) {
-            return kFailure;
-        }
-        dm.OpenTarget();
-        if (!dm.DestMemData().isOpen()) {
+        if (!dm.OpenSource().opened || !dm.OpenTarget().opened) {
             return kFailure;
         }
     } catch (const SilentAbort&) {

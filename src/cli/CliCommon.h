@@ -11,7 +11,7 @@ class TDM;
 
 namespace qm::cli {
 
-class CliEngineView;
+class CliPorts;
 
 /// Exit codes of the command-line tool.
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2 };
@@ -71,7 +71,7 @@ struct TableSetupOptions {
 /// Fills the engine's table-setup and database-setup lists from the options
 /// and opens the source, then the target. Returns kSuccess when both lists
 /// are open, kFailure after the engine showed its message.
-int openTableSetup(TDM& dm, CliEngineView& view, const QCommandLineParser& parser,
+int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
                    const TableSetupOptions& options, const QString& name, const QString& table);
 
 }  // namespace qm::cli

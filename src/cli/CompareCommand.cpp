@@ -1,9 +1,10 @@
 #include "CompareCommand.h"
 
 #include "CliCommon.h"
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
+#include "engine/EngineTexts.h"
 #include "engine/ProjectScript.h"
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
@@ -13,22 +14,20 @@ using namespace Qt::StringLiterals;
 namespace qm::cli {
 namespace {
 
-constexpr StatLabel kStatistics[] = {StatLabel::Insert, StatLabel::Update, StatLabel::Delete,
-                                     StatLabel::Diff, StatLabel::Local};
-
 // The seven lines of one comparison: both record counts, five statistics.
-void printComparison(const CliEngineView& view, const QString& indent) {
-    print(stdout, indent + view.recordCountText(Side::Source));
-    print(stdout, indent + view.recordCountText(Side::Target));
-    for (StatLabel l : kStatistics) {
-        print(stdout, indent + view.statisticText(l));
+void printComparison(const TDM& dm, const QString& indent) {
+    for (const Side side : {Side::Source, Side::Target}) {
+        print(stdout, indent + recordCountText(side, dm.RecordCount(side)));
+    }
+    for (const QString& text : statisticTexts(dm.Counts()).all()) {
+        print(stdout, indent + text);
     }
 }
 
 int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
                    const QString& aliasFile) {
-    CliEngineView view;
-    TDM dm(view, view);
+    CliPorts view;
+    TDM dm(view.ports(), view);
     TPrjDataSaved project;
     std::vector<int> positions;
     if (const int code =
@@ -43,8 +42,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
     for (const int position : positions) {
         try {
             ProjectScript::SelectTableSetup(dm, position);
-            dm.OpenSource();
-            if (dm.SourceMemData().isOpen()) {
+            if (dm.OpenSource().opened) {
                 dm.OpenTarget();
             }
         } catch (const SilentAbort&) {
@@ -60,7 +58,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
         first = false;
         print(stdout, u"Table setup \"%1\":"_s.arg(project.GetItem(position)->Name()));
         if (dm.SourceMemData().isOpen() && dm.DestMemData().isOpen()) {
-            printComparison(view, u"  "_s);
+            printComparison(dm, u"  "_s);
         } else {
             print(stdout, u"  Not compared: see the message on standard error."_s);
         }
@@ -116,12 +114,12 @@ int runCompare(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
-    CliEngineView view;
-    TDM dm(view, view);
+    CliPorts view;
+    TDM dm(view.ports(), view);
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
         return kFailure;
     }
-    printComparison(view, QString());
+    printComparison(dm, QString());
     return kSuccess;
 }
 

@@ -1,7 +1,7 @@
 #include "ProjectCommand.h"
 
 #include "CliCommon.h"
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
@@ -144,8 +144,8 @@ int runAddTableSetup(const QStringList& arguments) {
               "found by name, so each name must be new."_s.arg(path, valueOf(parser, name)));
         return kUsage;
     }
-    CliEngineView view;
-    TDM dm(view, view);
+    CliPorts view;
+    TDM dm(view.ports(), view);
     try {
         // The row of the engine's table-setup list is what the desktop
         // program copies into a new table setup, so every column is set.

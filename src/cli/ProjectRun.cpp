@@ -1,7 +1,7 @@
 #include "ProjectRun.h"
 
 #include "CliCommon.h"
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "ProjectFile.h"
 #include "common/Errors.h"
 #include "engine/ProjectTableSetups.h"
@@ -37,7 +37,7 @@ QString quotedNames(const QStringList& names) {
     return quoted.join(u", "_s);
 }
 
-int prepareProjectRun(TDM& dm, CliEngineView& view, TPrjDataSaved& project,
+int prepareProjectRun(TDM& dm, CliPorts& view, TPrjDataSaved& project,
                       const QCommandLineParser& parser, const ProjectRunOptions& options,
                       const QString& aliasFile, std::vector<int>& positions) {
     const QString path = parser.positionalArguments().value(0);

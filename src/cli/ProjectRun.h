@@ -12,7 +12,7 @@ class TPrjDataSaved;
 
 namespace qm::cli {
 
-class CliEngineView;
+class CliPorts;
 
 /// What the project forms of compare and script share: the project file
 /// (the one positional argument), the chosen table setups and the alias
@@ -31,7 +31,7 @@ struct ProjectRunOptions {
 /// table setups without names). Returns -1 to go on, else an exit code:
 /// kUsage for a name the project does not hold, kFailure for a project that
 /// cannot be used.
-int prepareProjectRun(TDM& dm, CliEngineView& view, TPrjDataSaved& project,
+int prepareProjectRun(TDM& dm, CliPorts& view, TPrjDataSaved& project,
                       const QCommandLineParser& parser, const ProjectRunOptions& options,
                       const QString& aliasFile, std::vector<int>& positions);
 

@@ -1,7 +1,7 @@
 #include "ScriptCommand.h"
 
 #include "CliCommon.h"
-#include "CliEngineView.h"
+#include "CliPorts.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
@@ -26,8 +26,8 @@ constexpr int kCommittedWithoutLog = 3;
 // other: the script the desktop program writes for a whole project.
 int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
                   const QString& aliasFile, const QString& outputFile) {
-    CliEngineView view;
-    TDM dm(view, view);
+    CliPorts view;
+    TDM dm(view.ports(), view);
     TPrjDataSaved project;
     std::vector<int> positions;
     if (const int code =
@@ -35,7 +35,7 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
         code >= 0) {
         return code;
     }
-    view.scriptClear();
+    view.clear();
     ProjectScript run(dm);
     run.onStep = [&](int position, ProjectScript::Step step) {
         view.progress(
@@ -116,8 +116,8 @@ int runScript(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
-    CliEngineView view;
-    TDM dm(view, view);
+    CliPorts view;
+    TDM dm(view.ports(), view);
     const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
     if (openTableSetup(dm, view, parser, options, setupName, parser.value(table)) != kSuccess) {
         return kFailure;
@@ -206,9 +206,9 @@ int runExecute(const QStringList& arguments) {
         return kFailure;
     }
 
-    CliEngineView view;
+    CliPorts view;
     view.setYesNoAnswer(true);  // no --log means no log
-    TDM dm(view, view);
+    TDM dm(view.ports(), view);
     dm.session().setAliasFilePath(parser.value(aliases));
     dm.session().setLoginPrompt(&view);
     TextScriptEditor editor(text);

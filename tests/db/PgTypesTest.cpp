@@ -116,8 +116,9 @@ TEST_P(PgTypesTest, EachColumnTypeFindsItsOwnDifference) {
     EXPECT_TRUE(h.view.messages().isEmpty()) << h.view.messages().join(u'\n').toStdString();
     EXPECT_EQ(EngineHarness::rows(h.dm.DestMemData(), {u"id"_s, u"Difference"_s}),
               expectedDifferences());
-    EXPECT_EQ(h.view.stats[StatLabel::Diff], u"Records with differences: %1"_s.arg(kColumnCount));
-    EXPECT_EQ(h.view.stats[StatLabel::Local], u"No records unique to target"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).differences,
+              u"Records with differences: %1"_s.arg(kColumnCount));
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).targetOnly, u"No records unique to target"_s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PgTypesTest,
@@ -201,14 +202,14 @@ TEST(PgTypedValues, KeepEveryDigitAndMicrosecond) {
     EXPECT_EQ(d.field(d.fieldIndex(u"tz"_s)).type, FieldType::DateTime);
     EXPECT_EQ(d.asText(d.fieldIndex(u"t"_s)), u"23:59:59.999999"_s);
     EXPECT_EQ(d.asText(d.fieldIndex(u"j"_s)), u"{\"a\": 1}"_s);
-    EXPECT_EQ(h.view.stats.value(StatLabel::Diff), u"No dual records different"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).differences, u"No dual records different"_s);
 
     h.configure(
         src.alias, other.alias,
         {u"SELECT * FROM %1"_s.arg(src.table), u"SELECT * FROM %1"_s.arg(other.table), u"id"_s});
     ASSERT_TRUE(h.openSource());
     ASSERT_TRUE(h.openTarget());
-    EXPECT_EQ(h.view.stats.value(StatLabel::Diff), u"Records with differences: 1"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).differences, u"Records with differences: 1"_s);
 }
 
 // A query closed before its last row leaves the connection ready for the next.

@@ -66,7 +66,7 @@ TEST_F(MergeTest, CopyingSourceOnlyRowsTwiceAddsThemOnce) {
     h.dm.CopySourceOnlyRecordsToDest();
     h.dm.CopySourceOnlyRecordsToDest();
     EXPECT_EQ(target().recordCount(), 6);
-    EXPECT_EQ(h.view.stats.value(StatLabel::Insert), u"Inserts: 2"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).inserts, u"Inserts: 2"_s);
     // A null source value stays null; a target column without source stays
     // null too, for the database's default to fill.
     EXPECT_EQ(targetRows().mid(4), (QStringList{u"4|D|W||True|False|"_s, u"5|E|||True|False|"_s}))

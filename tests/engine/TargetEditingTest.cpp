@@ -53,13 +53,13 @@ TEST_F(TargetEditingTest, PostingAnEditMarksTheRowUpdated) {
     target().post();
     EXPECT_EQ(flags(), (QStringList{u"1|False|False|False"_s, u"2|False|True|False"_s,
                                     u"3|False|False|False"_s}));
-    EXPECT_EQ(h.view.stats[StatLabel::Update], u"Updates: 1"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).updates, u"Updates: 1"_s);
 
     // Posting without a change counts as an update too.
     target().moveTo(2);
     target().edit();
     target().post();
-    EXPECT_EQ(h.view.stats[StatLabel::Update], u"Updates: 2"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).updates, u"Updates: 2"_s);
 }
 
 TEST_F(TargetEditingTest, DeletedRowsAreNotMarkedUpdated) {
@@ -71,8 +71,8 @@ TEST_F(TargetEditingTest, DeletedRowsAreNotMarkedUpdated) {
     target().setAsText(name, u"still deleted"_s);
     target().post();
     EXPECT_EQ(flags().first(), u"1|False|False|True"_s);
-    EXPECT_EQ(h.view.stats[StatLabel::Delete], u"Deletes: 1"_s);
-    EXPECT_EQ(h.view.stats[StatLabel::Update], u"No updates"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).deletes, u"Deletes: 1"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).updates, u"No updates"_s);
 }
 
 TEST_F(TargetEditingTest, AddedRowsAreNewWithEmptyTextAndFalseBooleans) {
@@ -88,14 +88,14 @@ TEST_F(TargetEditingTest, AddedRowsAreNewWithEmptyTextAndFalseBooleans) {
     EXPECT_FALSE(target().isNull(active));
     EXPECT_FALSE(target().asBool(active));
     EXPECT_TRUE(target().isNull(qty)) << "other columns stay null";
-    EXPECT_EQ(h.view.stats[StatLabel::Insert], u"Inserts: 1"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).inserts, u"Inserts: 1"_s);
 
     // Editing the new row again keeps it an insert, not an update.
     target().edit();
     target().setAsText(name, u"d"_s);
     target().post();
     EXPECT_EQ(flags().last(), u"4|True|False|False"_s);
-    EXPECT_EQ(h.view.stats[StatLabel::Update], u"No updates"_s);
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).updates, u"No updates"_s);
 }
 
 TEST_F(TargetEditingTest, CopyFollowsPostsAndOriginalKeepsLoadedValues) {
@@ -135,7 +135,7 @@ TEST_F(TargetEditingTest, ReopeningTheSourceResetsUpdateMarks) {
     target().edit();
     target().setAsText(name, u"changed"_s);
     target().post();
-    ASSERT_EQ(h.view.stats[StatLabel::Update], u"Updates: 1"_s);
+    ASSERT_EQ(statisticTexts(h.dm.Counts()).updates, u"Updates: 1"_s);
     ASSERT_TRUE(h.openSource());
     EXPECT_EQ(EngineHarness::rows(target(), {u"id"_s, u"UpdateField"_s, u"Difference"_s}),
               (QStringList{u"1|False|False"_s, u"2|False|True"_s, u"3|False|False"_s}));

@@ -27,7 +27,7 @@ QString uniqueTableName(const QString& stem) {
     return u"%1_%2_%3"_s.arg(stem).arg(QCoreApplication::applicationPid()).arg(++counter);
 }
 
-EngineHarness::EngineHarness(const QString& aliasFile) : dm(view, view) {
+EngineHarness::EngineHarness(const QString& aliasFile) : dm(view.ports(), view) {
     dm.session().setAliasFilePath(aliasFile);
     dm.session().setLoginPrompt(&view);
 }
@@ -64,20 +64,18 @@ void EngineHarness::setAliases(const QString& sourceAlias, const QString& target
 
 bool EngineHarness::openSource() {
     try {
-        dm.OpenSource();
+        return dm.OpenSource().opened;
     } catch (const SilentAbort&) {
         return false;
     }
-    return dm.SourceMemData().isOpen();
 }
 
 bool EngineHarness::openTarget() {
     try {
-        dm.OpenTarget();
+        return dm.OpenTarget().opened;
     } catch (const SilentAbort&) {
         return false;
     }
-    return dm.DestMemData().isOpen();
 }
 
 QStringList EngineHarness::rows(MemData& list, const QStringList& columns) {

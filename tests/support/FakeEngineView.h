@@ -1,36 +1,66 @@
 #pragma once
 
 #include "db/LoginPrompt.h"
-#include "engine/EngineView.h"
+#include "engine/EnginePorts.h"
+#include "engine/EngineTexts.h"
 #include "report/MessageViewer.h"
 
 #include <QMap>
 #include <QStringList>
 #include <optional>
+#include <ostream>
 #include <vector>
+
+namespace qm {
+
+/// Readable test failure output for the counts (found by argument lookup).
+inline void PrintTo(const ComparisonCounts& c, std::ostream* os) {
+    *os << "{inserts " << c.inserts << ", updates " << c.updates << ", deletes " << c.deletes
+        << ", differences " << c.differences << ", target only " << c.targetOnly << '}';
+}
+
+}  // namespace qm
 
 namespace qm::test {
 
-/// Stands in for the main window: keeps the "Connected" boxes and labels,
-/// records messages, beeps and grid notices, and answers questions and
-/// login prompts as scripted.
-class FakeEngineView final : public EngineView, public MessageViewer, public LoginPrompt {
+/// Stands in for the main window behind every port of the engine: keeps
+/// what the state notices said (the "Connected" boxes, the record-count
+/// texts and the statistics, made with the shared formatter), records
+/// messages, beeps and grid notices, and answers questions and login
+/// prompts as scripted.
+class FakeEngineView final : public EngineStateListener,
+                             public GridPort,
+                             public BusyPort,
+                             public ScriptPort,
+                             public MessageViewer,
+                             public LoginPrompt {
 public:
-    bool connectedBox(Side side) const override { return boxes.value(side, false); }
-    void setConnectedBox(Side side, bool ticked) override { boxes[side] = ticked; }
-    void setRecordCountText(Side side, const QString& text) override { counts[side] = text; }
-    void setStatisticText(StatLabel label, const QString& text) override { stats[label] = text; }
-    void gridColumnsCreated(Side side) override {
+    /// This fake as every port of the engine.
+    EnginePorts ports() { return {this, this, this, this}; }
+
+    void connectedChanged(Side side, bool connected) override { boxes[side] = connected; }
+    void recordCountChanged(Side side, std::optional<qsizetype> records) override {
+        counts[side] = recordCountText(side, records);
+    }
+    void statisticsChanged(const std::optional<ComparisonCounts>& shown) override {
+        ++statisticsNotices;
+        statCounts = shown;
+    }
+    void stateChanged() override { ++stateNotices; }
+
+    void columnsCreated(Side side) override {
         notices << QStringLiteral("created") + sideName(side);
     }
-    void gridColumnsRemoved(Side side) override {
+    void columnsRemoved(Side side) override {
         notices << QStringLiteral("removed") + sideName(side);
     }
-    void beep() override { ++beeps; }
     std::vector<int> selectedSourceRecIds() const override { return selection; }
-    void scriptClear() override { script.clear(); }
-    void scriptAppendLine(const QString& line) override { script << line; }
-    void showScriptTab() override { ++scriptTabShown; }
+
+    void beep() override { ++beeps; }
+
+    void clear() override { script.clear(); }
+    void appendLine(const QString& line) override { script << line; }
+    void show() override { ++scriptTabShown; }
 
     void showInfo(const QString& text) override { infos << text; }
     void showError(const QString& text) override { errors << text; }
@@ -51,21 +81,20 @@ public:
         return true;
     }
 
-    /// The five statistics texts in label order, joined by " | ".
+    /// The five statistics texts last shown, in strip order, joined by " | ".
     QString statistics() const {
-        QStringList s;
-        for (StatLabel l : {StatLabel::Insert, StatLabel::Update, StatLabel::Delete,
-                            StatLabel::Diff, StatLabel::Local}) {
-            s << stats.value(l);
-        }
-        return s.join(QStringLiteral(" | "));
+        return statisticTexts(statCounts).all().join(QStringLiteral(" | "));
     }
     /// All messages shown, information and errors, in one list.
     QStringList messages() const { return infos + errors; }
 
     QMap<Side, bool> boxes;
+    /// Record-count texts as the window shows them.
     QMap<Side, QString> counts;
-    QMap<StatLabel, QString> stats;
+    /// The counts last heard; nullopt when cleared or never shown.
+    std::optional<ComparisonCounts> statCounts;
+    int statisticsNotices = 0;
+    int stateNotices = 0;
     QStringList notices;
     QStringList infos;
     QStringList errors;

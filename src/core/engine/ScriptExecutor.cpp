@@ -3,7 +3,6 @@
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "db/StatementCutter.h"
-#include "engine/EngineView.h"
 #include "engine/TDM.h"
 
 #include <QFile>

@@ -61,14 +61,13 @@ void checkColumnNames(const Query& query, const QString& side) {
 
 }  // namespace
 
-TDM::TDM(EngineView& view, MessageViewer& messages)
-    : view_(view),
-      messages_(messages),
-      statView_(view),
+TDM::TDM(EnginePorts ports, MessageViewer& messages)
+    : messages_(messages),
       sourceDatabase_(u"ScrDB"_s, session_),
       destDatabase_(u"DestDB"_s, session_),
       sourceQuery_(sourceDatabase_),
       destQuery_(destDatabase_) {
+    setPorts(ports);
     createSetupLists();
     createFlagColumns();
     DataModuleCreate();
@@ -439,10 +438,8 @@ void TDM::RemoveLookupColumns(MemData& list) {
 // --- connecting ------------------------------------------------------------------------
 
 void TDM::connectSide(Side side, Connection& connection, int aliasField) {
-    if (!view_.connectedBox(side)) {
-        connection.disconnect();
-    }
     if (connection.isConnected()) {
+        statePort().connectedChanged(side, true);
         return;
     }
     try {
@@ -450,11 +447,11 @@ void TDM::connectSide(Side side, Connection& connection, int aliasField) {
                                                          : QString());
         connection.connect();
     } catch (const Error& e) {
-        view_.setConnectedBox(side, false);
+        statePort().connectedChanged(side, false);
         messages_.showError(e.message());
         throw SilentAbort();
     }
-    view_.setConnectedBox(side, true);
+    statePort().connectedChanged(side, true);
 }
 
 void TDM::ConnectSource() {
@@ -466,15 +463,15 @@ void TDM::ConnectTarget() {
 }
 
 void TDM::DisconnectSource() {
-    view_.setConnectedBox(Side::Source, false);
     sourceQuery_.close();
     sourceDatabase_.disconnect();
+    statePort().connectedChanged(Side::Source, false);
 }
 
 void TDM::DisconnectTarget() {
-    view_.setConnectedBox(Side::Target, false);
     destQuery_.close();
     destDatabase_.disconnect();
+    statePort().connectedChanged(Side::Target, false);
 }
 
 // --- opening and closing ------------------------------------------------------------------
@@ -499,7 +496,7 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
     std::size_t loaded = 0;
     while (!query.eof()) {
         if (++loaded % 100000 == 0) {
-            view_.progress(u"Loading %1: %2 rows"_s.arg(what).arg(loaded));
+            busyPort().progress(u"Loading %1: %2 rows"_s.arg(what).arg(loaded));
         }
         const std::uint32_t row = list.beginRawRow();
         for (;;) {
@@ -534,13 +531,13 @@ QString openFailure(const QString& side, const Connection& connection, const std
 
 }  // namespace
 
-void TDM::OpenSource() {
+OpenOutcome TDM::OpenSource() {
     loadingData_ = true;
     Finally done([this] {
         loadingData_ = false;
-        view_.progress(QString());
+        busyPort().progress(QString());
         UpdateStatistics();
-        view_.refreshCommands();
+        statePort().stateChanged();
     });
     ConnectSource();
     compared_ = false;
@@ -552,7 +549,7 @@ void TDM::OpenSource() {
         sourceQuery_.open();
         checkColumnNames(sourceQuery_, u"source"_s);
         CopyColumns(sourceMemData_, sourceQuery_);
-        view_.gridColumnsCreated(Side::Source);
+        gridPort().columnsCreated(Side::Source);
         sourceMemData_.setReadOnly(false);
         sourceMemData_.open();
         sourceMemData_.first();
@@ -563,8 +560,8 @@ void TDM::OpenSource() {
         }
         checkUniqueKey(sourceMemData_, sourceQuery_, u"source"_s);
         sourceMemData_.setReadOnly(true);
-        view_.setRecordCountText(Side::Source, u"%1 records"_s.arg(sourceMemData_.recordCount()));
-        view_.gridRefit(Side::Source);
+        setRecordCount(Side::Source, sourceMemData_.recordCount());
+        gridPort().refit(Side::Source);
         CompareAll();
         RebuildTargetCopy();
     } catch (const SilentAbort&) {
@@ -573,15 +570,16 @@ void TDM::OpenSource() {
         messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
         CloseSource();
     }
+    return {sourceMemData_.isOpen(), sourceRecords_};
 }
 
-void TDM::OpenTarget() {
+OpenOutcome TDM::OpenTarget() {
     loadingData_ = true;
     Finally done([this] {
         loadingData_ = false;
-        view_.progress(QString());
+        busyPort().progress(QString());
         UpdateStatistics();
-        view_.refreshCommands();
+        statePort().stateChanged();
     });
     ConnectTarget();
     if (destMemData_.isOpen()) {
@@ -592,7 +590,7 @@ void TDM::OpenTarget() {
         destQuery_.open();
         LoadLookupDefinitions();
         BuildTargetColumns();
-        view_.gridColumnsCreated(Side::Target);
+        gridPort().columnsCreated(Side::Target);
         destMemData_.open();
         {
             PushTargetPosition();
@@ -600,11 +598,10 @@ void TDM::OpenTarget() {
             loadRows(destMemData_, destQuery_, newField_);
         }
         checkUniqueKey(destMemData_, destQuery_, u"target"_s);
-        view_.gridRefit(Side::Target);
+        gridPort().refit(Side::Target);
         RebuildTargetCopy();
         CompareAll();
-        view_.setRecordCountText(Side::Target,
-                                 u"%1 records initially"_s.arg(destMemData_.recordCount()));
+        setRecordCount(Side::Target, destMemData_.recordCount());
         SnapshotOriginal();
         RebuildTargetCopy();
     } catch (const SilentAbort&) {
@@ -613,6 +610,7 @@ void TDM::OpenTarget() {
         messages_.showError(openFailure(u"target"_s, destDatabase_, e));
         CloseTarget();
     }
+    return {destMemData_.isOpen(), targetRecords_};
 }
 
 void TDM::LoadLookupDefinitions() {
@@ -649,16 +647,16 @@ void TDM::BuildTargetColumns() {
 
 void TDM::CloseSource() {
     sourceMemData_.close();
-    view_.gridColumnsRemoved(Side::Source);
+    gridPort().columnsRemoved(Side::Source);
     RemoveDataColumns(sourceMemData_);
     sourceQuery_.close();
-    view_.setRecordCountText(Side::Source, u"Not open"_s);
-    view_.gridRefit(Side::Source);
+    setRecordCount(Side::Source, std::nullopt);
+    gridPort().refit(Side::Source);
 }
 
 void TDM::CloseTarget() {
     destMemData_.close();
-    view_.gridColumnsRemoved(Side::Target);
+    gridPort().columnsRemoved(Side::Target);
     RemoveDataColumns(destMemData_);
     RemoveLookupColumns(destMemData_);
     if (destMemData_.fieldCount() != initialTargetFieldCount_) {
@@ -669,8 +667,8 @@ void TDM::CloseTarget() {
     destMemDataCopy_.close();
     origMemData_.close();
     copyStale_ = false;
-    view_.setRecordCountText(Side::Target, u"Not open"_s);
-    view_.gridRefit(Side::Target);
+    setRecordCount(Side::Target, std::nullopt);
+    gridPort().refit(Side::Target);
 }
 
 void TDM::CloseBoth() {

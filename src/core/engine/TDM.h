@@ -3,7 +3,7 @@
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/Session.h"
-#include "engine/EngineView.h"
+#include "engine/EnginePorts.h"
 #include "engine/PrimaryKey.h"
 #include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
@@ -20,14 +20,27 @@ namespace qm {
 
 class TPrjData;
 
+/// What opening one side came to. A failed load has shown its message and
+/// left the side closed; a failed connection raises SilentAbort instead.
+struct OpenOutcome {
+    /// Whether the side's list is open with the query's rows.
+    bool opened = false;
+    /// The rows loaded; nullopt when the side is not open.
+    std::optional<qsizetype> records;
+};
+
 /// The merge engine: the table-setup list, the database setup, the source
 /// and target lists with their marks, the copy and the snapshot of the
 /// target list, the two connections and their queries. Connects, opens and
-/// compares the current table setup. Talks to the window only through
-/// EngineView and MessageViewer.
+/// compares the current table setup. Keeps its state as numbers
+/// (Connected, RecordCount, Counts) and talks to the window only through
+/// its ports and the MessageViewer; texts for people are made at the edges
+/// (EngineTexts.h).
 class TDM {
 public:
-    TDM(EngineView& view, MessageViewer& messages);
+    /// The ports may be null (nothing is shown) and replaced later with
+    /// setPorts, for a window made after the engine.
+    TDM(EnginePorts ports, MessageViewer& messages);
     ~TDM();
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;
@@ -47,6 +60,21 @@ public:
     MemData& OrigMemData() { return origMemData_; }
     MemData& AutoLookupMemData() { return autoLookupMemData_; }
     TStatView& StatView() { return statView_; }
+
+    // --- ports ------------------------------------------------------------------------
+    /// Replaces the ports; the engine does not report its current state anew.
+    void setPorts(EnginePorts ports);
+    const EnginePorts& ports() const { return ports_; }
+
+    // --- state the window shows ---------------------------------------------------
+    /// Whether the side's connection is connected.
+    bool Connected(Side side) const;
+    /// Rows loaded into the side's list when it was opened (for the target,
+    /// the count right after loading, not updated by edits); nullopt while
+    /// the side is not open.
+    std::optional<qsizetype> RecordCount(Side side) const;
+    /// The counts of the comparison last shown; nullopt when cleared.
+    const std::optional<ComparisonCounts>& Counts() const { return statView_.Counts(); }
 
     // --- engine state -------------------------------------------------------------
     bool Posting() const { return posting_; }
@@ -88,12 +116,18 @@ public:
     void RemoveLookupColumns(MemData& list);
 
     // --- connecting, opening, closing -----------------------------------------------
+    /// Connects the side unless it is connected; a failure shows the
+    /// database's message and raises SilentAbort. Reports connectedChanged.
     void ConnectSource();
     void ConnectTarget();
+    /// Closes the side's query and disconnects; reports connectedChanged.
     void DisconnectSource();
     void DisconnectTarget();
-    void OpenSource();
-    void OpenTarget();
+    /// Connects, runs the side's query, loads its rows and compares. A failed
+    /// load shows its message and closes the side (the outcome says so); a
+    /// failed connection raises SilentAbort after its message.
+    OpenOutcome OpenSource();
+    OpenOutcome OpenTarget();
     void CloseSource();
     void CloseTarget();
     void CloseBoth();
@@ -101,7 +135,9 @@ public:
     void BuildTargetColumns();
 
     // --- comparing --------------------------------------------------------------------
-    void CompareAll();
+    /// Marks both lists against each other; returns the target list's counts
+    /// (nullopt while it is closed). The statistics are not shown by it.
+    std::optional<ComparisonCounts> CompareAll();
     void CompareTarget();
     void MarkSourceOnly();
     int KeyFieldCount() const;
@@ -116,9 +152,11 @@ public:
     void SyncSourceToTarget();
     void SyncTargetToSource();
     void UpdateStatistics();
+    /// The five counts over the target list's marks; nullopt while it is closed.
+    std::optional<ComparisonCounts> TargetCounts() const;
 
     /// Passes a long run's progress on to the window.
-    void reportProgress(const QString& text) { view_.progress(text); }
+    void reportProgress(const QString& text) { busyPort().progress(text); }
 
     // --- statements ------------------------------------------------------------------
     /// Writes the header and the UPDATE, INSERT and DELETE statements of the
@@ -245,6 +283,12 @@ private:
     void pushPosition(MemData& list, QStringList& stack);
     void popPosition(MemData& list, QStringList& stack);
     void connectSide(Side side, Connection& connection, int aliasField);
+    void setRecordCount(Side side, std::optional<qsizetype> records);
+    // The ports, or ones that do nothing where none was given.
+    EngineStateListener& statePort() const;
+    GridPort& gridPort() const;
+    BusyPort& busyPort() const;
+    ScriptPort& scriptPort() const;
     // --- SQLite values of any storage class ---
     bool sideIsSqlite(const Connection& connection) const;
     /// Makes column f of a list a Variant column, in every list sharing its rows.
@@ -267,8 +311,10 @@ private:
     /// Whether a column name is one of the table setup's key fields.
     bool isKeyColumn(const QString& name) const;
 
-    EngineView& view_;
+    EnginePorts ports_;
     MessageViewer& messages_;
+    std::optional<qsizetype> sourceRecords_;
+    std::optional<qsizetype> targetRecords_;
     TStatView statView_;
     Session session_;
     Connection sourceDatabase_;

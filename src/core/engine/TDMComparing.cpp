@@ -376,7 +376,7 @@ std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
     return values;
 }
 
-void TDM::CompareAll() {
+std::optional<ComparisonCounts> TDM::CompareAll() {
     if (loadingData_) {
         // Both sides' marks are worked out before either is stored, so that
         // a key message or a conversion error on one side leaves the other
@@ -400,10 +400,11 @@ void TDM::CompareAll() {
         MarkSourceOnly();
     }
     compared_ = sourceMemData_.isOpen() && destMemData_.isOpen();
-    view_.gridRefit(Side::Source);
-    view_.gridRefit(Side::Target);
-    view_.gridRepaint(Side::Source);
-    view_.gridRepaint(Side::Target);
+    gridPort().refit(Side::Source);
+    gridPort().refit(Side::Target);
+    gridPort().repaint(Side::Source);
+    gridPort().repaint(Side::Target);
+    return TargetCounts();
 }
 
 void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
@@ -540,7 +541,7 @@ void TDM::MarkSourceOnly() {
         sourceMemData_.setReadOnly(true);
         PopTargetPosition();
         PopSourcePosition();
-        view_.gridRefit(Side::Source);
+        gridPort().refit(Side::Source);
     });
     alignVariantColumns();
     const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
@@ -581,7 +582,7 @@ void TDM::MarkSourceOnly() {
 void TDM::SyncSourceToTarget() {
     if (compared_ && sourceMemData_.isOpen()) {
         if (!LocateMatch(sourceMemData_, destMemData_, false)) {
-            view_.beep();
+            busyPort().beep();
         }
     }
 }
@@ -589,9 +590,9 @@ void TDM::SyncSourceToTarget() {
 void TDM::SyncTargetToSource() {
     if (compared_ && destMemData_.isOpen()) {
         if (!LocateMatch(destMemData_, sourceMemData_, false)) {
-            view_.beep();
+            busyPort().beep();
         }
-        view_.gridRepaint(Side::Target);
+        gridPort().repaint(Side::Target);
     }
 }
 
@@ -607,9 +608,17 @@ void TDM::UpdateStatistics() {
         return;
     }
     statisticsPending_ = false;
+    statView_.Show(*TargetCounts());
+}
+
+std::optional<ComparisonCounts> TDM::TargetCounts() const {
+    const MemData& d = destMemData_;
+    if (!d.isOpen()) {
+        return std::nullopt;
+    }
     // The counts are kept by the list as rows are posted.
-    statView_.Show(d.countTrue(newField_), d.countTrue(updateField_), d.countTrue(del_),
-                   d.countTrue(difference_), d.countTrue(onlyInDest_));
+    return ComparisonCounts{d.countTrue(newField_), d.countTrue(updateField_), d.countTrue(del_),
+                            d.countTrue(difference_), d.countTrue(onlyInDest_)};
 }
 
 }  // namespace qm

@@ -60,19 +60,19 @@ QString kindInWords(FieldType t) {
 // The busy cursor for the lifetime of a command.
 class Busy {
 public:
-    explicit Busy(EngineView& view) : view_(view) { view_.beginBusy(); }
-    ~Busy() { view_.endBusy(); }
+    explicit Busy(BusyPort& port) : port_(port) { port_.beginBusy(); }
+    ~Busy() { port_.endBusy(); }
     Busy(const Busy&) = delete;
     Busy& operator=(const Busy&) = delete;
 
 private:
-    EngineView& view_;
+    BusyPort& port_;
 };
 
 }  // namespace
 
 void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
-    Busy busy(view_);
+    Busy busy(busyPort());
     MemData& d = destMemData_;
     if (!d.isOpen()) {
         return;
@@ -225,7 +225,7 @@ void TDM::CopySourceRecordToTarget() {
 }
 
 void TDM::CopySourceOnlyRecordsToDest() {
-    Busy busy(view_);
+    Busy busy(busyPort());
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
     if (!s.isOpen() || !d.isOpen()) {
@@ -246,7 +246,7 @@ void TDM::CopySourceOnlyRecordsToDest() {
 }
 
 void TDM::CopySelectedSourceOnlyRecordsToDestination() {
-    Busy busy(view_);
+    Busy busy(busyPort());
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
     if (!s.isOpen() || !d.isOpen()) {
@@ -254,7 +254,7 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
     }
     Frozen frozenSource(s);
     Frozen frozenTarget(d);
-    for (int recId : view_.selectedSourceRecIds()) {
+    for (int recId : gridPort().selectedSourceRecIds()) {
         const int pos = s.positionOfRecId(recId);
         if (pos < 0) {
             continue;
@@ -267,7 +267,7 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
 }
 
 void TDM::ChangeRecsWithDifferencesToEqualSource() {
-    Busy busy(view_);
+    Busy busy(busyPort());
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
     if (!s.isOpen() || !d.isOpen()) {

@@ -64,7 +64,7 @@ void TDM::MakeScript() {
         return;
     }
     ScriptCurrentTableSetup(true);
-    view_.showScriptTab();
+    scriptPort().show();
 }
 
 void TDM::checkNewRowKeys() {
@@ -159,9 +159,9 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
         checkNewRowKeys();
     }
     if (clearFirst) {
-        view_.scriptClear();
+        scriptPort().clear();
     }
-    view_.scriptAppendLine(u"/* Statements for Table Setup \"%1\" */"_s.arg(
+    scriptPort().appendLine(u"/* Statements for Table Setup \"%1\" */"_s.arg(
         SqlLiteral::commentSafe(currentTableText(tf_.Name))));
     MemData& d = destMemData_;
     if (!d.isOpen()) {
@@ -176,11 +176,12 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
         }
     });
     d.post();
-    Finally done([this] { view_.progress(QString()); });
+    Finally done([this] { busyPort().progress(QString()); });
     for (d.first(); !d.eof(); d.next()) {
         if (d.position() % 100000 == 99999) {
-            view_.progress(u"Writing statements: %1 of %2 rows, first pass"_s.arg(d.position() + 1)
-                               .arg(d.recordCount()));
+            busyPort().progress(
+                u"Writing statements: %1 of %2 rows, first pass"_s.arg(d.position() + 1)
+                    .arg(d.recordCount()));
         }
         if (!d.asBool(newField_) && d.asBool(updateField_)) {
             WriteUpdateStatement();
@@ -248,7 +249,7 @@ void TDM::WriteUpdateStatement() {
     if (assignments.isEmpty()) {
         return;
     }
-    view_.scriptAppendLine(
+    scriptPort().appendLine(
         u"UPDATE %1 SET %2 WHERE %3;"_s.arg(table, assignments.join(u", "_s), keyConditions()));
 }
 
@@ -282,12 +283,12 @@ void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns) {
         names << sqlName(column);
         literals << SqlLiteral(column);
     }
-    view_.scriptAppendLine(u"INSERT INTO %1 (%2) VALUES (%3);"_s.arg(
+    scriptPort().appendLine(u"INSERT INTO %1 (%2) VALUES (%3);"_s.arg(
         currentTableText(tf_.DestTableName), names.join(u", "_s), literals.join(u", "_s)));
 }
 
 void TDM::WriteDeleteStatement() {
-    view_.scriptAppendLine(
+    scriptPort().appendLine(
         u"DELETE FROM %1 WHERE %2;"_s.arg(currentTableText(tf_.DestTableName), keyConditions()));
 }
 

@@ -1,21 +1,31 @@
 #pragma once
 
+#include "engine/EnginePorts.h"
+
+#include <optional>
+
 namespace qm {
 
-class EngineView;
-
-/// Writes the five statistics labels of the main window. Holds no state of
-/// its own.
+/// The counts the statistics strip shows: set after comparing and merging,
+/// cleared when both lists close. Tells its listener of every change; the
+/// texts are made at the edges (EngineTexts.h).
 class TStatView {
 public:
-    explicit TStatView(EngineView& view) : view_(view) {}
-    /// Empties all five labels.
+    /// A null listener hears nothing.
+    void setListener(EngineStateListener* listener) { listener_ = listener; }
+    /// Forgets the counts.
     void Clear();
-    /// Sets each label to its count text, or to its "none" text for 0.
+    /// Keeps the five counts.
     void Show(int inserts, int updates, int deletes, int differences, int locals);
+    void Show(const ComparisonCounts& counts);
+    /// The counts last shown; nullopt when cleared (or never shown).
+    const std::optional<ComparisonCounts>& Counts() const { return counts_; }
 
 private:
-    EngineView& view_;
+    void changed();
+
+    EngineStateListener* listener_ = nullptr;
+    std::optional<ComparisonCounts> counts_;
 };
 
 }  // namespace qm

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <memory>
@@ -50,20 +51,11 @@ TOptionsForm::TOptionsForm() : defaultStyles_(DefaultElementStyles()) {
     // The stored values replace the initial ones; on a first run the
     // initial ones are stored, before the dialog is ever shown.
     runReporting([this] { savedPanel_->Restore(); });
+    value_ = shownValue();
     runReporting([this] { FormCreate(); });
 }
 
 TOptionsForm::~TOptionsForm() = default;
-
-QString TOptionsForm::defaultAutoLogSqlFileName() {
-#ifdef Q_OS_WIN
-    return u"c:\\ExecutedSQL.txt"_s;
-#else
-    // The default names the root of drive C: elsewhere the same file goes
-    // to the user's home folder.
-    return QDir::toNativeSeparators(QDir::home().filePath(u"ExecutedSQL.txt"_s));
-#endif
-}
 
 void TOptionsForm::buildControls() {
     setObjectName(QString::fromUtf16(kFormName));
@@ -153,31 +145,42 @@ void TOptionsForm::FormCreate() {
     }
 }
 
-bool TOptionsForm::loadLastProjectAtStartup() const {
-    return loadLastPrjAtStartup_->isChecked();
+Preferences TOptionsForm::shownValue() const {
+    Preferences p;
+    p.loadLastProjectAtStartup = loadLastPrjAtStartup_->isChecked();
+    p.autoCreateEmptyProjectAtStartup = autoCreateEmptyPrjAtStartup_->isChecked();
+    p.autoLogSqlFileName = autoLogSqlFileName_->text();
+    p.lastProject = lastPrj_->text();
+    return p;
 }
 
-bool TOptionsForm::autoCreateEmptyProjectAtStartup() const {
-    return autoCreateEmptyPrjAtStartup_->isChecked();
+void TOptionsForm::showValue(const Preferences& value) {
+    loadLastPrjAtStartup_->setChecked(value.loadLastProjectAtStartup);
+    autoCreateEmptyPrjAtStartup_->setChecked(value.autoCreateEmptyProjectAtStartup);
+    autoLogSqlFileName_->setText(value.autoLogSqlFileName);
+    lastPrj_->setText(value.lastProject);
 }
 
-QString TOptionsForm::autoLogSqlFileName() const {
-    return autoLogSqlFileName_->text();
-}
-
-QString TOptionsForm::lastProject() const {
-    return lastPrj_->text();
+void TOptionsForm::setPreferences(const Preferences& value) {
+    value_ = value;
+    showValue(value_);
 }
 
 void TOptionsForm::setLastProject(const QString& path) {
+    value_.lastProject = path;
     lastPrj_->setText(path);
 }
 
 void TOptionsForm::snapshot() {
+    // The settings panel stores what the controls show; outside an edit
+    // they show the value.
+    value_ = shownValue();
     savedPanel_->Snapshot();
 }
 
 void TOptionsForm::OKButtonClick() {
+    // The edits are in force even when the store cannot be written.
+    value_ = shownValue();
     savedPanel_->Snapshot();
     const QString file = ElementStylesFileName();
     // A freshly installed program has no Data folder yet. When it cannot be
@@ -198,6 +201,7 @@ void TOptionsForm::CancelButtonClick() {
     }
     // The stored settings come back whatever happened to the styles.
     savedPanel_->Restore();
+    value_ = shownValue();
     if (styleFailure) {
         std::rethrow_exception(styleFailure);
     }
@@ -215,8 +219,19 @@ void TOptionsForm::reject() {
     QDialog::reject();
 }
 
+void TOptionsForm::showEvent(QShowEvent* event) {
+    // Each opening edits a fresh copy of the value in force; the window
+    // system showing it again (after minimising) keeps the edits.
+    if (!event->spontaneous()) {
+        showValue(value_);
+    }
+    QDialog::showEvent(event);
+}
+
 void TOptionsForm::closeEvent(QCloseEvent* event) {
     // QDialog answers a close by rejecting; that reject is not a Cancel.
+    // The edits stay in force without being stored.
+    value_ = shownValue();
     const QScopedValueRollback byFrame(closingByFrame_, true);
     QDialog::closeEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/Preferences.h"
 #include "styles/ElementStyles.h"
 
 #include <QDialog>
@@ -14,16 +15,18 @@ namespace qm {
 class TkzSettingsPanel;
 
 /// The preferences dialog "Preferences": what to do at start-up, the last
-/// project and the log file of executed scripts. Its controls sit on the
+/// project and the log file of executed scripts. It holds the program's
+/// preferences in force as a value (preferences()), which the rest of the
+/// program reads; its controls edit a copy of that value. They sit on the
 /// settings panel "SavedPanel" (company "kazmo", product "Vistrel"), which
-/// keeps their values per user; the controls hold the live settings that the
-/// rest of the program reads through the accessors below. The dialog also
-/// keeps the user's element style list, saved in PrefsElementStyles.DAT.
+/// keeps their values per user under the keys Preferences reads. The dialog
+/// also keeps the user's element style list, saved in PrefsElementStyles.DAT.
 ///
-/// OK stores the controls (Snapshot) and the style list; Cancel and Escape
-/// put the stored values back (and reload the style list); closing the
-/// window by its frame does neither, so edited values stay in force for the
-/// run and are stored with the next snapshot.
+/// OK makes the edited copy the value and stores it (Snapshot) and the style
+/// list; Cancel and Escape drop the copy and put the stored values back (and
+/// reload the style list); closing the window by its frame makes the copy
+/// the value without storing it, so the edits stay in force for the run and
+/// are stored with the next snapshot.
 class TOptionsForm : public QDialog {
     Q_OBJECT
 
@@ -38,21 +41,27 @@ public:
     TOptionsForm();
     ~TOptionsForm() override;
 
+    /// The preferences in force: the stored ones, as changed by OK, by a
+    /// close by the frame and by the setters below.
+    const Preferences& preferences() const { return value_; }
+    /// Puts a value in force and shows it; stored with the next snapshot.
+    void setPreferences(const Preferences& value);
+
     /// "Automatically load last project at startup"; initially on.
-    bool loadLastProjectAtStartup() const;
+    bool loadLastProjectAtStartup() const { return value_.loadLastProjectAtStartup; }
     /// "Auto create a new project at startup"; initially off.
-    bool autoCreateEmptyProjectAtStartup() const;
+    bool autoCreateEmptyProjectAtStartup() const { return value_.autoCreateEmptyProjectAtStartup; }
     /// The log file of executed scripts; initially defaultAutoLogSqlFileName().
-    QString autoLogSqlFileName() const;
+    QString autoLogSqlFileName() const { return value_.autoLogSqlFileName; }
     /// The project open when the program last closed; initially empty.
-    QString lastProject() const;
+    QString lastProject() const { return value_.lastProject; }
     void setLastProject(const QString& path);
-    /// Stores the current values of the controls.
+    /// Puts what the controls show in force and stores it.
     void snapshot();
 
     /// "ExecutedSQL.txt" in the user's home folder ("c:\ExecutedSQL.txt" on
     /// Windows).
-    static QString defaultAutoLogSqlFileName();
+    static QString defaultAutoLogSqlFileName() { return Preferences::defaultAutoLogSqlFileName(); }
 
     /// The user's style list; it falls back to defaultStyles().
     TElementStyles& userStyles() { return userStyles_; }
@@ -74,11 +83,15 @@ public:
     void reject() override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
     void FormCreate();
+    /// The value the controls show.
+    Preferences shownValue() const;
+    void showValue(const Preferences& value);
 
     TkzSettingsPanel* savedPanel_ = nullptr;
     QTabWidget* pageControl_ = nullptr;
@@ -92,6 +105,7 @@ private:
     TElementStyles defaultStyles_;
     TElementStyles userStyles_;
     bool closingByFrame_ = false;
+    Preferences value_;
 };
 
 }  // namespace qm

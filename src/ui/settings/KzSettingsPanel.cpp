@@ -2,7 +2,7 @@
 
 #include "common/Errors.h"
 #include "config/RegistryStore.h"
-#include "ini/CustomFastIniFile.h"
+#include "config/StoredValues.h"
 #include "report/KzError.h"
 #include "settings/KzRadioGroup.h"
 
@@ -34,48 +34,6 @@ bool hasOwnName(const QWidget* widget) {
     return !name.isEmpty() && !name.startsWith(u"qt_"_s);
 }
 
-// A stored number: decimal or "$"/"0x" hexadecimal text, or a number where
-// the store keeps typed values (the registry). Anything else is no number.
-std::optional<int> storedInteger(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong: {
-            bool ok = false;
-            const int number = value.toInt(&ok);
-            return ok ? std::optional<int>(number) : std::nullopt;
-        }
-        case QMetaType::QString: {
-            int number = 0;
-            return TCustomFastIniFile::parseInteger(value.toString(), number)
-                       ? std::optional<int>(number)
-                       : std::nullopt;
-        }
-        default:
-            return std::nullopt;
-    }
-}
-
-// A stored text. The INI form of the store reads a value with commas as a
-// list; it is put back together the way the store writes lists. Typed
-// values (byte arrays, rectangles, ...) are no text.
-std::optional<QString> storedText(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::QString:
-            return value.toString();
-        case QMetaType::QStringList:
-            return value.toStringList().join(u", "_s);
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            return value.toString();
-        default:
-            return std::nullopt;
-    }
-}
-
 // Restores an index within lowest..highest, or writes the current one.
 template <typename Apply>
 void syncIndex(QSettings& store, const QString& key, bool restore, int current, int lowest,
@@ -84,7 +42,7 @@ void syncIndex(QSettings& store, const QString& key, bool restore, int current, 
         store.setValue(key, QString::number(current));
         return;
     }
-    const std::optional<int> index = storedInteger(store.value(key));
+    const std::optional<int> index = StoredValues::integer(store.value(key));
     if (index && *index >= lowest && *index <= highest) {
         apply(*index);
     }
@@ -97,7 +55,7 @@ void syncText(QSettings& store, const QString& key, bool restore, const QString&
         store.setValue(key, current);
         return;
     }
-    if (const std::optional<QString> text = storedText(store.value(key))) {
+    if (const std::optional<QString> text = StoredValues::text(store.value(key))) {
         apply(*text);
     }
 }
@@ -135,7 +93,7 @@ void TkzSettingsPanel::Restore() {
     {
         const std::unique_ptr<QSettings> store = RegistryStore::open();
         const std::optional<int> saved =
-            storedInteger(store->value(base + u'/' + form->objectName() + u"/Saved"_s));
+            StoredValues::integer(store->value(base + u'/' + form->objectName() + u"/Saved"_s));
         if (saved.value_or(0) != 0) {
             walk(this, objectName(), *store, base + u"/Settings for "_s + form->objectName() + u'.',
                  Pass::Restore);

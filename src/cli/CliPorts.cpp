@@ -1,4 +1,4 @@
-#include "CliEngineView.h"
+#include "CliPorts.h"
 
 #include <unistd.h>
 #include <cstdio>
@@ -16,7 +16,7 @@ void printErr(const QString& text) {
 
 }  // namespace
 
-void CliEngineView::progress(const QString& text) {
+void CliPorts::progress(const QString& text) {
     static const bool terminal = isatty(STDERR_FILENO) != 0;
     if (!terminal) {
         return;
@@ -27,25 +27,24 @@ void CliEngineView::progress(const QString& text) {
     std::fflush(stderr);
 }
 
-void CliEngineView::showInfo(const QString& text) {
+void CliPorts::showInfo(const QString& text) {
     messageShown_ = true;
     printErr(text);
 }
 
-void CliEngineView::showError(const QString& text) {
+void CliPorts::showError(const QString& text) {
     messageShown_ = true;
     printErr(u"Error: "_s + text);
 }
 
-bool CliEngineView::askYesNo(const QString& text) {
+bool CliPorts::askYesNo(const QString& text) {
     if (!yesNoAnswer_) {
         printErr(text + u" [answered No]"_s);
     }
     return yesNoAnswer_;
 }
 
-bool CliEngineView::askLogin(const QString& alias, QString& user, QString& password,
-                             QString& reason) {
+bool CliPorts::askLogin(const QString& alias, QString& user, QString& password, QString& reason) {
     Q_UNUSED(user);
     if (!qEnvironmentVariableIsSet("QUILLMERE_PASSWORD")) {
         reason =
