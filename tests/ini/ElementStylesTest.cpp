@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/ProgramFolder.h"
+#include "common/ScopeGuards.h"
 #include "ini/FastMemIniFile.h"
 #include "report/KzError.h"
 #include "report/MessageBoxes.h"
@@ -335,6 +336,13 @@ TEST_F(ElementStylesTest, SavingIntoAMissingFolderRaisesAnErrorNamingTheFile) {
 TEST_F(ElementStylesTest, TheStyleFileIsInTheDataFolderOfTheProgramFolder) {
     const QByteArray saved = qgetenv("QUILLMERE_HOME");
     const bool wasSet = qEnvironmentVariableIsSet("QUILLMERE_HOME");
+    const Finally restore([&] {
+        if (wasSet) {
+            qputenv("QUILLMERE_HOME", saved);
+        } else {
+            qunsetenv("QUILLMERE_HOME");
+        }
+    });
     qputenv("QUILLMERE_HOME", QFile::encodeName(dir.path()));
     EXPECT_EQ(ElementStylesFileName(),
               QDir::toNativeSeparators(dir.path() + u"/Data/PrefsElementStyles.DAT"_s));
@@ -342,9 +350,6 @@ TEST_F(ElementStylesTest, TheStyleFileIsInTheDataFolderOfTheProgramFolder) {
     EXPECT_TRUE(ElementStylesFileName().endsWith(
         QDir::toNativeSeparators(u"/Data/PrefsElementStyles.DAT"_s)));
     EXPECT_FALSE(programFolder().isEmpty());
-    if (wasSet) {
-        qputenv("QUILLMERE_HOME", saved);
-    }
 }
 
 }  // namespace
