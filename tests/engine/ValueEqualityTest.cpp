@@ -1,6 +1,6 @@
 // The equality rule between two column values of possibly different types.
 
-#include "ListTestSupport.h"
+#include "list/ListTestSupport.h"
 #include "common/Errors.h"
 #include "engine/ValueEquality.h"
 #include "list/TaggedValue.h"

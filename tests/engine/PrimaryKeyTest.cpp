@@ -1,6 +1,6 @@
 // Primary key specs as the user writes them.
 
-#include "ListTestSupport.h"
+#include "list/ListTestSupport.h"
 #include "engine/PrimaryKey.h"
 
 #include <gtest/gtest.h>
