@@ -62,7 +62,7 @@ TEST_F(MergeTest, NoDeleteLeavesTargetOnlyRows) {
     // The target-only row stays as it was: still marked as found only in
     // the target, and not for deletion.
     EXPECT_EQ(EngineHarness::rows(target(), {u"ID"_s, u"NAME"_s, u"CITY"_s, u"NOTE"_s,
-                                              u"OnlyInDest"_s, u"NewField"_s, u"Del"_s}),
+                                             u"OnlyInDest"_s, u"NewField"_s, u"Del"_s}),
               (QStringList{u"1|A|X|n|False|False|"_s, u"2|B|Y|n|False|False|"_s,
                            u"3|C|Z|n|False|False|"_s, u"6|F|V|n|True|False|"_s,
                            u"4|D|W||False|True|"_s, u"5|E|||False|True|"_s}));
