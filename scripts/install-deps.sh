@@ -12,7 +12,7 @@ PACKAGES=(
     unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
     sqlite3 sqlite3-tools libsqlite3-dev libpq-dev
     libgtest-dev libgmock-dev googletest
-    xvfb xauth clang-format
+    xvfb xauth xdotool clang-format
     clang libclang-rt-14-dev
 )
 

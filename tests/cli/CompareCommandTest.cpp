@@ -1,5 +1,6 @@
 #include "support/CliRunner.h"
 #include "support/EngineHarness.h"
+#include "support/MachineTools.h"
 #include "support/PgScratch.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
@@ -79,6 +80,7 @@ TEST_F(CompareCommandTest, PrintsCountsAndStatistics) {
 // A name the alias file does not define opens as an ODBC data source when the
 // driver manager knows one by that name (compared without regard to case).
 TEST_F(CompareCommandTest, UndefinedAliasOpensAnOdbcDataSource) {
+    QM_REQUIRE_ODBC_DRIVER(u"SQLite3"_s);
     const QString odbcIni = folder.path(u"odbc.ini"_s);
     QFile ini(odbcIni);
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));

@@ -5,6 +5,7 @@
 
 #include "support/CliRunner.h"
 #include "support/FileBytes.h"
+#include "support/MachineTools.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -195,9 +196,10 @@ TEST_F(InputChecksTest, CountsThatDoNotMatchTheSectionsLeaveTheProjectUntouched)
 TEST_F(InputChecksTest, NoPasswordHintWhereNoPasswordCanHelp) {
     folder.addAlias(u"Odd"_s, {u"Driver=NOPE"_s, u"Database=x"_s});
     folder.addAlias(u"NoDsn"_s, {u"Driver=ODBC"_s, u"Database=quillmere_no_such_dsn"_s});
-    // Port 1 on the loopback: nothing listens there, the server never asks
-    // for a password.
-    folder.addAlias(u"Down"_s, {u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=1"_s,
+    // A loopback port nothing listens on: the server never asks for a password.
+    const int closedPort = closedLoopbackPort();
+    ASSERT_NE(closedPort, 0);
+    folder.addAlias(u"Down"_s, {u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=%1"_s.arg(closedPort),
                                 u"User=postgres"_s, u"Database=qm_source"_s});
     struct Case {
         QString alias;

@@ -3,6 +3,7 @@
 #include "project/QMObject.h"
 #include "support/CliRunner.h"
 #include "support/FileBytes.h"
+#include "support/MachineTools.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -261,11 +262,9 @@ TEST_F(ProjectCommandTest, ExecuteOnTheProjectsTargetMakesItEqualTheSource) {
     EXPECT_TRUE(readBytes(log).startsWith("/* Target odbc alias \"Dst\" */ \r\n\r\n/* Statements"))
         << readBytes(log).toStdString();
     for (const char* table : {"c", "o", "e"}) {
-        QProcess diff;
-        diff.start(u"sqldiff"_s, {u"--table"_s, QString::fromLatin1(table),
-                                  folder.path(u"Src.db"_s), folder.path(u"Dst.db"_s)});
-        ASSERT_TRUE(diff.waitForFinished(30000));
-        EXPECT_EQ(diff.readAllStandardOutput(), QByteArray()) << table;
+        EXPECT_TRUE(sqldiffFindsNoDifference(folder.path(u"Src.db"_s), folder.path(u"Dst.db"_s),
+                                             {u"--table"_s, QString::fromLatin1(table)}))
+            << table;
     }
     EXPECT_EQ(cli({u"script"_s, project}).out,
               u"/* Statements for Table Setup \"Order lines\" */\r\n"

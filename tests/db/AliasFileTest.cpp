@@ -34,9 +34,13 @@ TEST(AliasFile, HandWrittenFilesReadWithBlanksCommentsAndDuplicates) {
                                "port=5433\n"
                                "user=me\n"
                                "[local]\r\n"
-                               "Database=other.db\r\n");
+                               "Database=other.db\r\n"
+                               "[Dsn]\r\n"
+                               "Driver=ODBC\r\n"
+                               "Database = DRIVER={SQLite3};DATABASE=x.db\r\n"
+                               "Password=a=b\r\n");
     const AliasFile file = AliasFile::load(path);
-    ASSERT_EQ(file.aliases().size(), 2);
+    ASSERT_EQ(file.aliases().size(), 3);
     const AliasDefinition* local = file.find(u"LOCAL"_s);
     ASSERT_NE(local, nullptr);
     EXPECT_EQ(local->driver, u"SQLITE"_s);
@@ -47,6 +51,13 @@ TEST(AliasFile, HandWrittenFilesReadWithBlanksCommentsAndDuplicates) {
     EXPECT_EQ(server->host, u"db.example"_s);
     EXPECT_EQ(server->port, 5433);
     EXPECT_EQ(server->user, u"me"_s);
+    // Only the first "=" ends the key: connection strings and passwords
+    // hold "=" of their own.
+    const AliasDefinition* dsn = file.find(u"Dsn"_s);
+    ASSERT_NE(dsn, nullptr);
+    EXPECT_EQ(dsn->driver, u"ODBC"_s);
+    EXPECT_EQ(dsn->database, u"DRIVER={SQLite3};DATABASE=x.db"_s);
+    EXPECT_EQ(dsn->password, u"a=b"_s);
     EXPECT_EQ(file.find(u"none"_s), nullptr);
 }
 

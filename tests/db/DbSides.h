@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/MachineTools.h"
 #include "support/PgScratch.h"
 #include "support/TestDatabases.h"
 
@@ -14,6 +15,18 @@ enum class Backend { Sqlite, Pg, OdbcSqlite, OdbcPg };
 
 inline bool needsPg(Backend b) {
     return b == Backend::Pg || b == Backend::OdbcPg;
+}
+
+/// The ODBC driver a backend is reached through; empty for direct ones.
+inline QString odbcDriverOf(Backend b) {
+    switch (b) {
+        case Backend::OdbcSqlite:
+            return QStringLiteral("SQLite3");
+        case Backend::OdbcPg:
+            return QStringLiteral("PostgreSQL Unicode");
+        default:
+            return QString();
+    }
 }
 
 /// A table made for one side: the alias to use and the table's name.

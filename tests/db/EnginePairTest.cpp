@@ -34,6 +34,8 @@ TEST_P(EnginePairTest, MarksRowsAlikeOnEveryEnginePair) {
         QM_REQUIRE_PG(server);
         pg = server;
     }
+    QM_REQUIRE_ODBC_DRIVER(odbcDriverOf(c.source));
+    QM_REQUIRE_ODBC_DRIVER(odbcDriverOf(c.target));
     DbSides sides(pg);
     const SideTable src = sides.make(c.source, true, kColumns, kSourceRows);
     const SideTable dst = sides.make(c.target, false, kColumns, kTargetRows);

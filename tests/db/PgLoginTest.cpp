@@ -1,4 +1,5 @@
 #include "support/EngineHarness.h"
+#include "support/MachineTools.h"
 #include "support/TestDatabases.h"
 
 #include <gtest/gtest.h>
@@ -76,9 +77,11 @@ TEST(PgLogin, UnreachableServerFailsWithAMessage) {
     for (const bool withPassword : {true, false}) {
         SCOPED_TRACE(withPassword);
         AliasFolder folder;
-        // Port 1 on the loopback: nothing listens there, the refusal is immediate.
-        QStringList keys{u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=1"_s, u"User=postgres"_s,
-                         u"Database=qm_source"_s};
+        // A loopback port nothing listens on: the refusal is immediate.
+        const int closedPort = closedLoopbackPort();
+        ASSERT_NE(closedPort, 0);
+        QStringList keys{u"Driver=PSQL"_s, u"Host=127.0.0.1"_s, u"Port=%1"_s.arg(closedPort),
+                         u"User=postgres"_s, u"Database=qm_source"_s};
         if (withPassword) {
             keys << u"Password=x"_s;
         }

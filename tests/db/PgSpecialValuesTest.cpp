@@ -128,6 +128,30 @@ TEST(PgSpecialValues, NumericNanKeyFindsItsRow) {
     }
 }
 
+// PostgreSQL keeps the end of the day, 24:00:00, apart from midnight: it is
+// compared as a value of its own and written back as itself.
+TEST(PgSpecialValues, EndOfTheDayStaysApartFromMidnight) {
+    QM_REQUIRE_PG(server);
+    AliasFolder folder;
+    PgScratch scratch(server);
+    const QString columns = u"k integer PRIMARY KEY, t time"_s;
+    const QString src =
+        scratch.create(u"qm_source"_s, u"qm_eod"_s, columns,
+                       u"(1, '24:00:00'), (2, '00:00:00'), (3, '23:59:59.999999')"_s);
+    const QString dst = scratch.create(u"qm_target"_s, u"qm_eod"_s, columns,
+                                       u"(1, '00:00:00'), (2, '24:00:00'), (3, '24:00:00')"_s);
+    folder.addPg(u"Src"_s, server, u"qm_source"_s);
+    folder.addPg(u"Dst"_s, server, u"qm_target"_s);
+    const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, src, dst, u"k"_s);
+    ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString();
+    EXPECT_EQ(run.script.size(), 4) << run.script.join(u'\n').toStdString();
+    const QString query = u"SELECT k, t FROM %1 ORDER BY k"_s;
+    EXPECT_EQ(psqlRows(server, u"qm_target"_s, query.arg(dst)),
+              u"1|24:00:00\n2|00:00:00\n3|23:59:59.999999"_s)
+        << run.script.join(u'\n').toStdString();
+    EXPECT_EQ(run.secondScript.size(), 1) << run.secondScript.join(u'\n').toStdString();
+}
+
 // Values that no literal of the target can hold, or that the source cannot
 // read, are refused with the field and the value named; nothing is written.
 TEST(PgSpecialValues, ValuesWithoutPlaceAreRefusedByName) {

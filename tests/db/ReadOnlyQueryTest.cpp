@@ -78,6 +78,7 @@ TEST_P(ReadOnlyQueryTest, AWritingQueryIsRefusedAndChangesNothing) {
         QM_REQUIRE_PG(server);
         pg = server;
     }
+    QM_REQUIRE_ODBC_DRIVER(odbcDriverOf(c.backend));
     DbSides sides(pg);
     const SideTable t =
         sides.make(c.backend, false, u"id INTEGER, v VARCHAR(20)"_s, u"(1, 'a'), (2, 'b')"_s);

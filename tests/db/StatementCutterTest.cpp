@@ -31,6 +31,11 @@ TEST(StatementCutterTest, CutsAtSemicolonsOutsideQuotesAndComments) {
         {"doubled quote", u"SELECT 'it''s; fine';B"_s, {u"SELECT 'it''s; fine'"_s, u"B"_s}},
         {"escape string", u"SELECT E'a\\';b';C"_s, {u"SELECT E'a\\';b'"_s, u"C"_s}},
         {"plain backslash", u"SELECT 'a\\';B"_s, {u"SELECT 'a\\'"_s, u"B"_s}},
+        // A name ending in E before a quote does not make an escape string.
+        {"typed literal after a name ending in e",
+         u"SELECT date'a\\';B"_s,
+         {u"SELECT date'a\\'"_s, u"B"_s}},
+        {"escape string after a blank", u"SELECT e'a\\';b';C"_s, {u"SELECT e'a\\';b'"_s, u"C"_s}},
         {"quoted name", u"SELECT \"a;b\" FROM t;C"_s, {u"SELECT \"a;b\" FROM t"_s, u"C"_s}},
         {"backquoted name", u"SELECT `a;b`;C"_s, {u"SELECT `a;b`"_s, u"C"_s}},
         {"line comment", u"A -- x; y\r\n;B"_s, {u"A -- x; y\r\n"_s, u"B"_s}},

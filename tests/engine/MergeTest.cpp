@@ -59,7 +59,22 @@ TEST_F(MergeTest, CopyChangeAndDeleteGivesTheStatementsThatMakeTheTargetEqual) {
 
 TEST_F(MergeTest, NoDeleteLeavesTargetOnlyRows) {
     h.dm.ChangeDataToEqualSourceNoDelete();
+    // The target-only row stays as it was: still marked as found only in
+    // the target, and not for deletion.
+    EXPECT_EQ(EngineHarness::rows(target(), {u"ID"_s, u"NAME"_s, u"CITY"_s, u"NOTE"_s,
+                                             u"OnlyInDest"_s, u"NewField"_s, u"Del"_s}),
+              (QStringList{u"1|A|X|n|False|False|"_s, u"2|B|Y|n|False|False|"_s,
+                           u"3|C|Z|n|False|False|"_s, u"6|F|V|n|True|False|"_s,
+                           u"4|D|W||False|True|"_s, u"5|E|||False|True|"_s}));
     EXPECT_FALSE(script().join(u'\n').contains(u"DELETE"_s));
+    EXPECT_EQ(
+        script(),
+        (QStringList{
+            u"UPDATE C SET NAME = 'B'/* Was: 'b' */ WHERE ID = 2;"_s,
+            u"UPDATE C SET NAME = 'C'/* Was: 'c' */, CITY = 'Z'/* Was: 'z' */ WHERE ID = 3;"_s,
+            u"INSERT INTO C (ID, NAME, CITY) VALUES (4, 'D', 'W');"_s,
+            u"INSERT INTO C (ID, NAME, CITY) VALUES (5, 'E', NULL);"_s,
+        }));
 }
 
 TEST_F(MergeTest, CopyingSourceOnlyRowsTwiceAddsThemOnce) {
@@ -91,6 +106,8 @@ TEST_F(MergeTest, MarkingForDeletion) {
 TEST_F(MergeTest, MarkingTargetOnlyRowsWhenThereAreNonePostsNothing) {
     h.dm.ChangeDataToEqualSourceNoDelete();
     h.dm.MarkTargetForDeletion(true);  // marks row 6 only
+    EXPECT_EQ(EngineHarness::column(target(), u"Del"_s),
+              (QStringList{QString(), QString(), QString(), u"True"_s, QString(), QString()}));
     const QStringList before = targetRows();
     h.dm.MarkTargetForDeletion(true);
     EXPECT_EQ(targetRows(), before);

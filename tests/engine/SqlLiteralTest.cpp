@@ -58,6 +58,8 @@ TEST(SqlLiteralTest, ValuesAreWrittenLocaleIndependentAndValidInTheDialect) {
         {Value::fromFloat(inf), FieldType::Float, SqlDialect::PostgreSQL, u"'Infinity'"_s},
         {Value::fromFloat(-inf), FieldType::Float, SqlDialect::SQLite, u"-9e999"_s},
         {Value::fromBytes("123.4500"), FieldType::BCD, SqlDialect::PostgreSQL, u"123.4500"_s},
+        // PostgreSQL's numeric holds NaN, which is no number text: it is quoted.
+        {Value::fromBytes("NaN"), FieldType::BCD, SqlDialect::PostgreSQL, u"'NaN'"_s},
         {Value::fromBool(true), FieldType::Boolean, SqlDialect::SQLite, u"1"_s},
         {Value::fromBool(false), FieldType::Boolean, SqlDialect::Generic, u"0"_s},
         {Value::fromBool(true), FieldType::Boolean, SqlDialect::PostgreSQL, u"TRUE"_s},

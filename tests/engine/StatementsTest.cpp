@@ -61,9 +61,11 @@ TEST_F(StatementsTest, MarksGiveUpdatesThenInsertsThenDeletes) {
                   u"DELETE FROM CUST WHERE ID = 4;"_s,
               }));
     EXPECT_EQ(d.position(), 0);
+    const QStringList firstScript = h.view.script;
 
     h.dm.MakeScript();
     EXPECT_EQ(h.view.script.size(), 6) << "emptied first";
+    EXPECT_EQ(h.view.script, firstScript.mid(1)) << "the same statements again, and only those";
     EXPECT_EQ(h.view.scriptTabShown, 1);
 }
 

@@ -68,6 +68,31 @@ TEST(IniStore, BlanksAroundTheEqualsSignBelongToKeyAndValue) {
     EXPECT_TRUE(store->ValueExists(u"a"_s, u"K "_s));
 }
 
+// Only the first "=" of a line ends its key: values may hold "=" (a
+// connection string, a condition), keys never do.
+TEST(IniStore, TheFirstEqualsSignEndsTheKey) {
+    struct Case {
+        QString line;
+        QString key;
+        QString value;
+    };
+    const Case cases[] = {
+        {u"k=a=b"_s, u"k"_s, u"a=b"_s},
+        {u"k==b"_s, u"k"_s, u"=b"_s},
+        {u"k=a="_s, u"k"_s, u"a="_s},
+        {u"=a=b"_s, QString(), u"a=b"_s},
+        {u"Where=x = 1 AND y=2"_s, u"Where"_s, u"x = 1 AND y=2"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        const auto store = TFastMemIniFile::fromText(u"[A]\r\n"_s + c.line + u"\r\n"_s);
+        QStringList keys;
+        store->ReadSection(u"A"_s, keys);
+        EXPECT_EQ(keys, QStringList{c.key});
+        EXPECT_EQ(store->ReadValue(u"A"_s, c.key), std::optional<QString>(c.value));
+    }
+}
+
 TEST(IniStore, LookupsIgnoreCaseAndReachTheFirstOfEqualNames) {
     const auto store =
         TFastMemIniFile::fromText(u"[Sec]\r\nKey=1\r\nkey=2\r\n[SEC]\r\nother=3\r\n"_s);

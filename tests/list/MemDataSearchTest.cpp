@@ -2,12 +2,14 @@
 
 #include "ListTestSupport.h"
 #include "common/Errors.h"
+#include "list/KeyIndex.h"
 #include "list/MemData.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -50,19 +52,28 @@ TEST(MemDataLocate, TextIsConvertedToTheColumnType) {
     auto list = openList(u"L"_s, {{u"I"_s, FieldType::Integer},
                                   {u"F"_s, FieldType::Float},
                                   {u"D"_s, FieldType::Date},
-                                  {u"B"_s, FieldType::Boolean}});
-    appendTexts(*list, {u"4"_s, u"4.5"_s, u"2024-01-04"_s, u"False"_s});
-    appendTexts(*list, {u"5"_s, u"5"_s, u"2024-01-05"_s, u"True"_s});
+                                  {u"B"_s, FieldType::Boolean},
+                                  {u"N"_s, FieldType::BCD}});
+    appendTexts(*list, {u"4"_s, u"4.5"_s, u"2024-01-04"_s, u"False"_s, u"4.50"_s});
+    appendTexts(*list, {u"5"_s, u"5"_s, u"2024-01-05"_s, u"True"_s, u"0.000"_s});
+    // Fixed-point numbers are kept as the database wrote them ("1.5000"
+    // from a column with four decimals) and -0.0 is a float of its own:
+    // both must still be found by value.
+    appendTexts(*list, {QString(), u"-0"_s, QString(), QString(), u"1.5000"_s});
 
     struct Case {
         int field;
         QString text;
         int position;  // -1: not found
     };
+    // The last rows: fixed-point keys compare by number, and 0.0 and -0.0
+    // are one number.
     const Case cases[] = {
-        {1, u"5"_s, 1},   {1, u" 5 "_s, 1},         {2, u"5"_s, 1}, {2, u"5.0"_s, 1},
-        {2, u"4.5"_s, 0}, {3, u"2024-01-05"_s, 1},  {4, u"t"_s, 1}, {4, u"FALSE"_s, 0},
-        {1, u"6"_s, -1},  {3, u"2024-01-06"_s, -1},
+        {1, u"5"_s, 1},     {1, u" 5 "_s, 1},         {2, u"5"_s, 1},   {2, u"5.0"_s, 1},
+        {2, u"4.5"_s, 0},   {3, u"2024-01-05"_s, 1},  {4, u"t"_s, 1},   {4, u"FALSE"_s, 0},
+        {1, u"6"_s, -1},    {3, u"2024-01-06"_s, -1}, {5, u"1.5"_s, 2}, {5, u"+1.50"_s, 2},
+        {5, u"15e-1"_s, 2}, {5, u"4.5"_s, 0},         {5, u"-0"_s, 1},  {5, u"1.5001"_s, -1},
+        {2, u"0"_s, 2},     {2, u"-0"_s, 2},          {2, u"0.0"_s, 2},
     };
     for (const Case& c : cases) {
         list->moveTo(0);
@@ -265,6 +276,43 @@ TEST(MemDataLocate, ManyEqualKeysFindTheFirstRow) {
     list->setAsInt(1, 8);
     list->post();
     EXPECT_EQ(list->findRow({1}, {Value::fromInt(7)}), 2);
+}
+
+// The index compares a slot's stored part of the hash before the values, so
+// a lookup only reaches the value comparison when two keys' hashes agree.
+// Two keys that differ in their last field alone and whose hashes agree in
+// the upper half and in the low bits (so they start probing at one slot of
+// a small table) make every field's comparison count.
+TEST(MemDataLocate, KeysWhoseHashesCollideAreToldApartByEveryField) {
+    const auto intHash = [](std::int64_t i) {
+        return KeyIndex::keyHash(ValueRef::of(Value::fromInt(i)), false);
+    };
+    const std::int64_t first = 7;
+    const std::uint64_t prefix = KeyIndex::foldKeyHash(0, intHash(first));
+    std::unordered_map<std::uint64_t, std::int64_t> seen;
+    std::int64_t a = -1, b = -1;
+    for (std::int64_t c = 0; c < 20000000 && b < 0; ++c) {
+        const std::uint64_t h = KeyIndex::foldKeyHash(prefix, intHash(c));
+        const std::uint64_t probe = (h & 0xFFFFFFFF00000000ULL) | (h & 0xFFULL);
+        const auto [it, added] = seen.emplace(probe, c);
+        if (!added) {
+            a = it->second;
+            b = c;
+        }
+    }
+    ASSERT_GE(b, 0) << "no two keys with colliding hashes found";
+
+    auto list = openList(u"L"_s, {{u"K1"_s, FieldType::Integer}, {u"K2"_s, FieldType::Integer}});
+    appendTexts(*list, {QString::number(first), QString::number(a)});
+    appendTexts(*list, {QString::number(first), QString::number(b)});
+    const std::vector<int> key{1, 2};
+    EXPECT_EQ(list->findRow(key, {Value::fromInt(first), Value::fromInt(a)}), 0);
+    EXPECT_EQ(list->findRow(key, {Value::fromInt(first), Value::fromInt(b)}), 1);
+    EXPECT_EQ(list->findRepeatedRow(key), -1);
+    list->first();
+    list->deleteRow();
+    EXPECT_EQ(list->findRow(key, {Value::fromInt(first), Value::fromInt(a)}), -1);
+    EXPECT_EQ(list->findRow(key, {Value::fromInt(first), Value::fromInt(b)}), 0);
 }
 
 // --- sorted lists --------------------------------------------------------------------

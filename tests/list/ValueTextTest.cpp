@@ -144,11 +144,31 @@ TEST(ValueTextTest, TextsThatDoNotFitRaise) {
 }
 
 // Hour 24 may only stand for the end of a day: "24:00" (or "24:00:00").
+// PostgreSQL stores that time apart from "00:00", so as a time of day it is
+// a value of its own that prints and reads back as itself; in a time stamp
+// it is the next day's midnight.
 TEST(ValueTextTest, HourTwentyFourIsOnlyTheEndOfTheDay) {
+    const Value end = fromText(u"24:00"_s, FieldType::Time);
+    EXPECT_EQ(end, Value::fromMicros(86400LL * 1000000LL));
+    EXPECT_NE(end, fromText(u"00:00"_s, FieldType::Time));
+    EXPECT_EQ(toText(end, FieldType::Time), u"24:00:00"_s);
+    for (const QString& same : {u"24:00:00"_s, u"24:00:00.000"_s, u"23:59:60"_s}) {
+        EXPECT_EQ(fromText(same, FieldType::Time), end) << same.toStdString();
+    }
+    EXPECT_EQ(fromText(toText(end, FieldType::Time), FieldType::Time), end);
+    const QVariant asVariant = toVariant(end, FieldType::Time);
+    EXPECT_EQ(asVariant.toString(), u"24:00:00"_s);
+    EXPECT_EQ(fromVariant(asVariant, FieldType::Time), end);
+    EXPECT_EQ(fromVariant(asVariant, FieldType::String), Value::fromText(u"24:00:00"_s));
+
+    const Value stamp = fromText(u"2024-01-05 24:00"_s, FieldType::DateTime);
+    EXPECT_EQ(stamp, fromText(u"2024-01-06 00:00"_s, FieldType::DateTime));
+    EXPECT_EQ(toText(stamp, FieldType::DateTime), u"2024-01-06 00:00:00"_s);
+
     for (FieldType t : {FieldType::Time, FieldType::DateTime}) {
         const QString date = t == FieldType::Time ? QString() : u"2024-01-05 "_s;
-        EXPECT_NO_THROW(fromText(date + u"24:00"_s, t));
-        for (const QString& time : {u"24:01"_s, u"24:59:59"_s, u"24:00:00.5"_s}) {
+        for (const QString& time :
+             {u"24:01"_s, u"24:59:59"_s, u"24:00:00.5"_s, u"23:59:60.5"_s, u"24:00:60"_s}) {
             EXPECT_THROW(fromText(date + time, t), ConversionError) << (date + time).toStdString();
         }
     }

@@ -1,4 +1,5 @@
 #include "common/Assertion.h"
+#include "common/ScopeGuards.h"
 #include "ini/FastMemIniFile.h"
 #include "list/MemData.h"
 #include "project/DefaultPrjProperties.h"
@@ -57,10 +58,11 @@ TEST(PrjData, NewProjectTakesTheInheritedFrameSizeAndIsClean) {
 TEST(PrjData, GlobalDefaultsFileGivesNewProjectsTheirFrameSize) {
     const QString file = TGlobalPrjProperties::fileName();
     auto& globals = TGlobalPrjProperties::instance();
-    const auto restore = [&] {
+    // The defaults file is gone again after the test, however it ends.
+    const Finally restore([&] {
         QFile::remove(file);
         globals.load();
-    };
+    });
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[]\r\nInheritFrameSize=0\r\nFrameWidth=1024\r\nFrameHeight=768\r\n\r\n");
@@ -89,7 +91,6 @@ TEST(PrjData, GlobalDefaultsFileGivesNewProjectsTheirFrameSize) {
     EXPECT_EQ(f.readAll(), QByteArray("[]\r\nInheritFrameSize=0\r\nFrameWidth=640\r\n"
                                       "FrameHeight=768\r\n\r\n"));
     f.close();
-    restore();
 }
 
 TEST(PrjData, NodeListOperationsRenumberAndRelinkMediaReferences) {

@@ -42,6 +42,7 @@ TEST(TkzError, ReportTextsAndOutcomes) {
         ScriptedBoxes boxes({{BoxButton::No, false}});
         EXPECT_EQ(raised([&] { r.Check(false, u"bad"_s, u"TPrjData.GetItem"_s); }),
                   u"Terminating program in TPrjData.GetItem. Message was: bad - check violated."_s);
+        ASSERT_EQ(boxes.shown.size(), 1);
         EXPECT_TRUE(boxes.shown[0].text.startsWith(
             kTitle +
             u"Check violated. An unexpected condition has been found.\r\n\r\n"
@@ -60,6 +61,7 @@ TEST(TkzError, ReportTextsAndOutcomes) {
     {
         ScriptedBoxes boxes({{BoxButton::Yes, false}, {BoxButton::No, false}});
         EXPECT_EQ(raised([&] { r.Warning(u"careful"_s, u"W"_s); }), u"<silent abort>"_s);
+        ASSERT_EQ(boxes.shown.size(), 1);
         EXPECT_EQ(boxes.shown[0].kind, BoxKind::Warning);
         EXPECT_EQ(boxes.shown[0].text, kTitle +
                                            u"Warning!\r\n\r\nMessage: careful\r\n\r\n"

@@ -31,6 +31,7 @@ TEST(PrjMsgViewer, RemembersDontShowAgainAnswers) {
     {
         ScriptedBoxes boxes({{BoxButton::Yes, true}});
         EXPECT_TRUE(v.AskYesNo(u"Overwrite the log file?"_s, true));
+        ASSERT_EQ(boxes.shown.size(), 1);
         EXPECT_TRUE(boxes.shown[0].dontShowAgainBox);
     }
     {
@@ -52,7 +53,7 @@ TEST(PrjMsgViewer, RemembersDontShowAgainAnswers) {
         ScriptedBoxes boxes({{BoxButton::Ok, true}});
         v.ShowInfo(u"Script written"_s, true);
         v.ShowInfo(u"Script written"_s, true);
-        EXPECT_EQ(boxes.shown.size(), 1);
+        ASSERT_EQ(boxes.shown.size(), 1);
         EXPECT_EQ(boxes.shown[0].text, u"Script written."_s);
     }
 }

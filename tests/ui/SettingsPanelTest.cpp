@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 #include "common/Errors.h"
+#include "common/ScopeGuards.h"
 #include "settings/KzRadioGroup.h"
 #include "settings/KzSettingsPanel.h"
 
@@ -343,6 +344,8 @@ TEST_F(SettingsPanelTest, AStoreThatCannotBeWrittenIsReported) {
     // whatever the user's rights.
     const QString folder = QFileInfo(RegistryStore::filePath()).absolutePath();
     ASSERT_TRUE(QDir(folder).removeRecursively());
+    // The blocking file goes on every way out, so later tests find a store.
+    const Finally unblock([&] { QFile::remove(folder); });
     QFile blocker(folder);
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -355,7 +358,6 @@ TEST_F(SettingsPanelTest, AStoreThatCannotBeWrittenIsReported) {
         EXPECT_EQ(e.message(),
                   u"Cannot save the settings in \""_s + RegistryStore::filePath() + u'"');
     }
-    ASSERT_TRUE(QFile::remove(folder));
 }
 
 TEST(KzRadioGroup, ChoosesOneItemOrNone) {

@@ -107,10 +107,14 @@ bool KeyIndex::sameValue(const ValueRef& a, const ValueRef& b) {
     }
 }
 
+std::uint64_t KeyIndex::foldKeyHash(std::uint64_t soFar, std::uint64_t fieldHash) {
+    return mix(soFar + fieldHash);
+}
+
 std::uint64_t KeyIndex::hashRow(int pos) const {
     std::uint64_t h = 0;
     for (std::size_t k = 0; k < fields_.size(); ++k) {
-        h = mix(h + keyHash(list_.storedRef(pos, fields_[k]), decimal_[k]));
+        h = foldKeyHash(h, keyHash(list_.storedRef(pos, fields_[k]), decimal_[k]));
     }
     return h;
 }
@@ -283,7 +287,7 @@ int KeyIndex::find(const std::vector<Value>& values) {
     }
     std::uint64_t h = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {
-        h = mix(h + keyHash(ValueRef::of(values[k]), decimal_[k]));
+        h = foldKeyHash(h, keyHash(ValueRef::of(values[k]), decimal_[k]));
     }
     const std::uint64_t high = h & 0xFFFFFFFF00000000ULL;
     const std::size_t mask = table_.size() - 1;

@@ -35,6 +35,10 @@ public:
     /// number, so "1.5" finds "1.5000".
     static std::uint64_t keyHash(const ValueRef& v, bool decimal);
     static bool sameKey(const ValueRef& a, const ValueRef& b, bool decimal);
+    /// The hash of a row's key: starting from 0, each field's keyHash in
+    /// field order is folded into the hash so far. A slot keeps the upper
+    /// half of this hash, and the lower bits pick where probing starts.
+    static std::uint64_t foldKeyHash(std::uint64_t soFar, std::uint64_t fieldHash);
 
 private:
     void build();

@@ -89,7 +89,8 @@ bool readTime(QStringView s, qsizetype& i, std::int64_t& micros) {
         return false;
     }
     micros = ((h * 60LL + m) * 60LL + sec) * 1000000LL + frac;
-    return true;
+    // A leap second ends the day as well ("23:59:60"), but leads no further.
+    return micros <= kMicrosPerDay;
 }
 
 }  // namespace
@@ -285,7 +286,10 @@ QString toText(const Value& v, FieldType type) {
                 inDay += kMicrosPerDay;
             }
             if (type == FieldType::Time) {
-                return timeText(inDay);
+                // The end of the day is a time of its own (PostgreSQL stores
+                // "24:00:00" apart from "00:00:00"); it must not print as the
+                // midnight that starts a day.
+                return timeText(us == kMicrosPerDay ? us : inDay);
             }
             const QString date = microsToDate(us).toString(Qt::ISODate);
             if (type == FieldType::Date && inDay == 0) {
@@ -398,6 +402,10 @@ QVariant toVariant(const Value& v, FieldType type) {
                 return QVariant(microsToDate(v.asMicros()));
             }
             if (type == FieldType::Time) {
+                // QTime has no 24:00; the text keeps the value apart from 00:00.
+                if (v.asMicros() == kMicrosPerDay) {
+                    return QVariant(timeText(kMicrosPerDay));
+                }
                 return QVariant(microsToTime(v.asMicros()));
             }
             return QVariant(microsToDateTime(v.asMicros()));

@@ -55,10 +55,10 @@ TEST(Config, ValuesFollowTheProfileRules) {
         EXPECT_EQ(FileConfig(path).LogLevel, l.expected) << l.logLevel.toStdString();
     }
     const QString path = writeFile(dir, u"Config.dat"_s,
-                                   "; by hand\n[Files]\nHelpFilename=D:\\help\\q.chm\n"
+                                   "; by hand\n[Files]\nHelpFilename=D:\\help\\q=1.chm\n"
                                    "[Div]\nShowSplash=0\n");
     FileConfig c(path);
-    EXPECT_EQ(c.HelpFilename, u"D:\\help\\q.chm"_s);
+    EXPECT_EQ(c.HelpFilename, u"D:\\help\\q=1.chm"_s) << "only the first = ends the key";
     EXPECT_FALSE(c.ShowSplash());
     writeFile(dir, u"Config.dat"_s, "[Div]\nShowSplash=yes\n");
     EXPECT_TRUE(c.ShowSplash());  // read again at each call; "yes" is no integer

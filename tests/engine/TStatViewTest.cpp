@@ -1,7 +1,7 @@
 // The statistics counts and the shared texts the window and the
 // command-line tool make of them.
 
-#include "ListTestSupport.h"
+#include "list/ListTestSupport.h"
 #include "engine/EngineTexts.h"
 #include "engine/TStatView.h"
 #include "support/FakeEngineView.h"

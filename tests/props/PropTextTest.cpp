@@ -52,31 +52,52 @@ TEST(PropText, DecodesStoredTextsOfEveryOrigin) {
     }
 }
 
-// The lines a value is made of, joined as they come back: a final line
-// break is not kept.
-QString normalized(const QString& value) {
-    const QStringList lines = PropText::splitLines(value);
-    QString out = lines.join(u"\r\n"_s);
-    if (!lines.isEmpty() && lines.back().isEmpty()) {
-        out += u"\r\n"_s;  // a value that ended in an empty line keeps it
-    }
-    return out;
-}
-
+// A value is made of lines first and then joined with random line breaks,
+// so that the expected result does not come from the code under test: the
+// lines come back joined with CR LF. Every line but a last non-empty one
+// ends in a line break; a final line break ends the last line, so a value
+// whose last line is empty reads back with a line break after it.
 TEST(PropText, EveryEncodedTextDecodesToItsLines) {
-    // Characters chosen to hit every rule: blanks, commas, quotes, line
-    // breaks, control characters, letters and text beyond ASCII.
-    const QString alphabet = u"ab ,\"\r\n\t\x01\x7f;=[]Zé€"_s + QChar(0);
+    // Characters chosen to hit every rule: blanks, commas, quotes, control
+    // characters, letters and text beyond ASCII.
+    const QString alphabet = u"ab ,\"\t\x01\x7f;=[]Z\u00e9\u20ac"_s + QChar(0);
+    const QString breaks[] = {u"\r\n"_s, u"\n"_s, u"\r"_s};
     QRandomGenerator rng(20261210);
     for (int round = 0; round < 20000; ++round) {
-        const int length = static_cast<int>(rng.bounded(12));
-        QString value;
-        for (int i = 0; i < length; ++i) {
-            value += alphabet.at(static_cast<qsizetype>(rng.bounded(alphabet.size())));
+        QStringList lines;
+        const int lineCount = static_cast<int>(rng.bounded(5));
+        for (int l = 0; l < lineCount; ++l) {
+            const int length = static_cast<int>(rng.bounded(l == 0 ? 6 : 4));
+            QString line;
+            for (int i = 0; i < length; ++i) {
+                line += alphabet.at(static_cast<qsizetype>(rng.bounded(alphabet.size())));
+            }
+            lines << line;
         }
+        QString value;
+        QString previousBreak;
+        for (qsizetype l = 0; l < lines.size(); ++l) {
+            value += lines[l];
+            const bool last = l + 1 == lines.size();
+            if (last && !lines[l].isEmpty() && rng.bounded(2) == 0) {
+                break;  // the last line may end without a line break
+            }
+            // CR, an empty line and LF would read as one CR LF.
+            QString lineBreak = breaks[rng.bounded(3)];
+            while (lines[l].isEmpty() && previousBreak == u"\r"_s && lineBreak == u"\n"_s) {
+                lineBreak = breaks[rng.bounded(3)];
+            }
+            value += lineBreak;
+            previousBreak = lineBreak;
+        }
+        QString expected = lines.join(u"\r\n"_s);
+        if (!lines.isEmpty() && lines.back().isEmpty()) {
+            expected += u"\r\n"_s;
+        }
+
         const QString stored = PropText::encode(value);
         ASSERT_FALSE(stored.contains(u'\r') || stored.contains(u'\n'));
-        ASSERT_EQ(PropText::decode(stored), normalized(value))
+        ASSERT_EQ(PropText::decode(stored), expected)
             << "value " << value.toStdString() << " stored " << stored.toStdString();
         // What was read back stores as the same text: saving a loaded
         // project changes nothing.

@@ -1,8 +1,8 @@
 // The equality rule between two column values of possibly different types.
 
-#include "ListTestSupport.h"
 #include "common/Errors.h"
 #include "engine/ValueEquality.h"
+#include "list/ListTestSupport.h"
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
 

@@ -1,7 +1,7 @@
 // Primary key specs as the user writes them.
 
-#include "ListTestSupport.h"
 #include "engine/PrimaryKey.h"
+#include "list/ListTestSupport.h"
 
 #include <gtest/gtest.h>
 

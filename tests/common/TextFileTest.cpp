@@ -149,6 +149,60 @@ TEST_F(TextFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
               QStringList{u"data.ini"_s});
 }
 
+// Files are UTF-8 when their bytes are valid UTF-8; anything else was
+// written by earlier versions in Windows-1252, whose 0x80 to 0x9F are
+// typographic characters rather than control codes.
+TEST(TextFileDecode, Utf8WhenValidElseWindows1252) {
+    struct Case {
+        QByteArray bytes;
+        QString text;
+    };
+    const Case cases[] = {
+        {QByteArray(), QString()},
+        {"plain [A]\r\nk=v", u"plain [A]\r\nk=v"_s},
+        {"caf\xc3\xa9 \xe2\x82\xac", u"caf\u00e9 \u20ac"_s},
+        {"caf\xe9", u"caf\u00e9"_s},
+        {"\x80 \x85 \x93q\x94 \x9f", u"\u20ac \u2026 \u201cq\u201d \u0178"_s},
+        // one invalid sequence makes the whole file Windows-1252
+        {"\xc3\xa9\xe9", u"\u00c3\u00a9\u00e9"_s},
+        {QByteArray("a\0b", 3), u"a"_s + QChar(0) + u"b"_s},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextFile::decode(c.bytes), c.text) << c.bytes.toHex().toStdString();
+    }
+}
+
+TEST_F(TextFileTest, ReadGivesTheDecodedText) {
+    writeBytes(path(u"utf8.ini"_s), "[A]\r\nName=Z\xc3\xbcrich\r\n");
+    writeBytes(path(u"ansi.ini"_s), "[A]\r\nName=Z\xfcrich\r\n");
+    for (const QString& name : {u"utf8.ini"_s, u"ansi.ini"_s}) {
+        EXPECT_EQ(TextFile::read(path(name)), u"[A]\r\nName=Z\u00fcrich\r\n"_s)
+            << name.toStdString();
+    }
+}
+
+// The new bytes replace the file as a whole: a reader that opened the old
+// file still reads all of the old bytes, a shorter text leaves nothing of
+// the longer one, and no working file stays beside it.
+TEST_F(TextFileTest, AWriteReplacesTheFileAsAWhole) {
+    const QString file = path(u"out.sql"_s);
+    const QByteArray old(10000, 'o');
+    TextFile::writeAtomically(file, old);
+    QFile reader(file);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+    TextFile::writeAtomically(file, "new");
+    EXPECT_EQ(reader.readAll(), old);
+    EXPECT_EQ(readBytes(file), QByteArray("new"));
+    EXPECT_EQ(entries(), QStringList{u"out.sql"_s});
+}
+
+TEST_F(TextFileTest, AWriteIntoAMissingFolderNamesTheFileAndMakesNothing) {
+    const QString file = path(u"missing/out.sql"_s);
+    const QString message = failureOf([&] { TextFile::writeAtomically(file, "x"); });
+    EXPECT_TRUE(message.contains(file)) << message.toStdString();
+    EXPECT_TRUE(entries().isEmpty()) << entries().join(u' ').toStdString();
+}
+
 TEST(TextFileFullDisk, AFailedWriteLeavesTheOldFileByteIdentical) {
     SmallDisk disk;
     if (!disk.mounted()) {

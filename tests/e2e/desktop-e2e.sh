@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Starts the real desktop program on a private X server, opens the demo
+# project through the File menu with the keyboard as a user would, runs
+# "Open Source && Target" (Ctrl+O), and checks the window title and the
+# colours on screen: the five legend colours, and grid cells coloured beyond
+# what the legend alone shows. Then it leaves through File, Exit.
+#   desktop-e2e.sh QUILLMERE QUILLMERE_CLI SCREEN_CHECK SOURCE_DIR WORK_DIR
+set -euo pipefail
+
+APP=$1 CLI=$2 CHECK=$3 SRC=$4 WORK=$5
+
+log() { printf '[desktop-e2e] %s\n' "$*" >&2; }
+fail() {
+    log "FAILED: $*"
+    [[ -n "${DISPLAY:-}" ]] && "$CHECK" "$WORK/failure.png" >/dev/null 2>&1 &&
+        log "screen at failure: $WORK/failure.png"
+    exit 1
+}
+
+rm -rf "$WORK"
+mkdir -p "$WORK/home" "$WORK/config"
+QUILLMERE_CLI=$CLI bash "$SRC/scripts/make-demo.sh" "$WORK/demo"
+
+# A display number nobody uses.
+for n in $(seq 91 140); do
+    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || { DISPLAY_NUM=$n; break; }
+done
+[[ -n "${DISPLAY_NUM:-}" ]] || fail "no free display number"
+Xvfb ":$DISPLAY_NUM" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+APP_PID=
+cleanup() {
+    [[ -n "$APP_PID" ]] && kill "$APP_PID" 2>/dev/null || true
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=":$DISPLAY_NUM"
+for _ in $(seq 100); do
+    xdotool getmouselocation >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool getmouselocation >/dev/null 2>&1 || fail "the X server did not start"
+
+# The program's own settings, aliases and job log stay inside the work folder.
+export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb
+export QUILLMERE_ALIASES=$WORK/demo/Aliases.ini
+unset QUILLMERE_PASSWORD
+(cd "$WORK" && exec "$APP") >"$WORK/app.log" 2>&1 &
+APP_PID=$!
+
+# Waits until the main window's title matches; prints its window id.
+wait_title() {
+    local pattern=$1 id name
+    for _ in $(seq 150); do
+        for id in $(xdotool search --onlyvisible --name '^Quillmere' 2>/dev/null); do
+            name=$(xdotool getwindowname "$id" 2>/dev/null || true)
+            if [[ "$name" =~ $pattern ]]; then
+                printf '%s\n' "$id"
+                return 0
+            fi
+        done
+        kill -0 "$APP_PID" 2>/dev/null || fail "the program ended early (see $WORK/app.log)"
+        sleep 0.2
+    done
+    return 1
+}
+# Focuses the window and sends keys to it.
+keys() {
+    xdotool windowfocus --sync "$WIN" 2>/dev/null || true
+    xdotool key --delay 80 "$@"
+}
+
+WIN=$(wait_title '^Quillmere$') || fail "no main window titled Quillmere"
+sleep 1
+log "main window $WIN is up; opening the demo project with File, Open"
+keys alt+f
+sleep 0.5
+xdotool key --delay 80 o
+DIALOG=
+for _ in $(seq 50); do
+    DIALOG=$(xdotool search --onlyvisible --name 'Open' 2>/dev/null | head -n 1 || true)
+    [[ -n "$DIALOG" ]] && break
+    sleep 0.2
+done
+[[ -n "$DIALOG" ]] || fail "the file dialog did not open"
+xdotool windowfocus --sync "$DIALOG" 2>/dev/null || true
+sleep 0.5
+xdotool type --delay 20 "$WORK/demo/demo.qmp"
+xdotool key Return
+WIN=$(wait_title '^Quillmere - "demo\.qmp"$') || fail "the title does not name demo.qmp: $(xdotool getwindowname "$WIN")"
+
+log "project open; Ctrl+O opens source and target"
+keys ctrl+o
+# The legend shows each colour on about 2,600 pixels; coloured grid cells add
+# to that once both sides are open and compared.
+shown=false
+for _ in $(seq 40); do
+    sleep 0.5
+    if "$CHECK" "$WORK/main-window.png" 255,0,0:50 255,255,0:50 0,255,255:50 \
+            192,192,192:4000 255,255,255:50 >"$WORK/colours.txt" 2>&1; then
+        shown=true
+        break
+    fi
+done
+cat "$WORK/colours.txt" >&2
+$shown || fail "the legend colours and coloured grid cells are not on screen"
+title=$(xdotool getwindowname "$WIN")
+[[ "$title" == 'Quillmere - "demo.qmp"' ]] || fail "title after opening both sides: $title"
+
+log "leaving through File, Exit"
+keys alt+f
+sleep 0.5
+xdotool key --delay 80 x
+for _ in $(seq 50); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.2
+done
+if kill -0 "$APP_PID" 2>/dev/null; then
+    fail "the program is still running after File, Exit"
+fi
+rc=0
+wait "$APP_PID" || rc=$?
+APP_PID=
+((rc == 0)) || fail "the program ended with exit code $rc (see $WORK/app.log)"
+log "passed; screenshot $WORK/main-window.png"
