@@ -37,6 +37,12 @@ public:
     /// display has this many bits per pixel or fewer than 9.
     static void checkColourDepth(int bitsPerPixel);
 
+    /// The main window and the command module, for tools that drive the
+    /// program (the demo picture, the benchmark).
+    TMainForm& form() const { return *form_; }
+    TActionsDM& actions() const { return *actions_; }
+    TDM& engine() const { return *engine_; }
+
 private:
     std::unique_ptr<WidgetMessageBoxes> boxes_;
     std::unique_ptr<DocumentPrompts> prompts_;

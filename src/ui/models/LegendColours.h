@@ -39,8 +39,9 @@ inline constexpr int kEntryCount = 5;
 /// Height of every entry; the plain "Legend:" label stands at kTitleLeft.
 inline constexpr int kEntryHeight = 25;
 inline constexpr int kTitleLeft = 8;
-/// Width of the whole strip of entries, kept at the right edge of the window.
-inline constexpr int kStripWidth = 642;
+/// Width of the whole strip of entries, kept at the right edge of the window:
+/// the last entry ends at 649, and a margin of 8 keeps it off the edge.
+inline constexpr int kStripWidth = 657;
 
 const std::array<LegendEntry, kEntryCount>& entries();
 /// The background colour of a kind of cell.
