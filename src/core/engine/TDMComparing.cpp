@@ -6,6 +6,7 @@
 #include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
+#include "list/Frozen.h"
 #include "list/KeyIndex.h"
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
@@ -410,6 +411,9 @@ std::optional<ComparisonCounts> TDM::CompareAll() {
 void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
     MemData& d = destMemData_;
     d.post();
+    // One notice for the whole pass, not three per row, for whoever shows
+    // the list.
+    Frozen frozen(d);
     // A comparison clears UpdateField and posts every row. While loading that
     // is all; otherwise the after-post rule then sets it again on every row
     // that is neither new nor marked for deletion, rebuilds the copy and
@@ -431,6 +435,7 @@ void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
 void TDM::storeSourceMarks(const std::vector<bool>& found) {
     MemData& s = sourceMemData_;
     s.post();
+    Frozen frozen(s);
     for (int sp = 0; sp < s.recordCount() && static_cast<std::size_t>(sp) < found.size(); ++sp) {
         s.writeAt(sp, onlyInSource_, Value::fromBool(!found[static_cast<std::size_t>(sp)]));
     }
