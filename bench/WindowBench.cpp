@@ -21,6 +21,9 @@
 #include "window/MergeGrids.h"
 #include "window/TMainForm.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,9 +36,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -246,10 +246,11 @@ int main(int argc, char* argv[]) {
         const QString sql = u"SELECT * FROM t"_s;
         const QStringList env{u"QT_QPA_PLATFORM=offscreen"_s, u"QUILLMERE_ALIASES="_s + aliases,
                               u"XDG_CONFIG_HOME="_s + dir + u"/config"_s};
-        const Run made = runMeasured(cli, {u"project"_s, u"create"_s, project, u"--force"_s,
-                                           u"--source-alias"_s, u"BenchSource"_s,
-                                           u"--target-alias"_s, u"BenchTarget"_s},
-                                     env);
+        const Run made =
+            runMeasured(cli,
+                        {u"project"_s, u"create"_s, project, u"--force"_s, u"--source-alias"_s,
+                         u"BenchSource"_s, u"--target-alias"_s, u"BenchTarget"_s},
+                        env);
         const Run added = runMeasured(
             cli,
             {u"project"_s, u"add-table-setup"_s, project, u"--name"_s, u"t"_s, u"--key"_s, u"id"_s,
@@ -289,8 +290,8 @@ int main(int argc, char* argv[]) {
             out(u"  %1 rows, window run %2: open %3 s (process %4 s), peak %5 MB, screen "
                 u"median %6 ms, worst %7 ms"_s.arg(rows)
                     .arg(i + 1)
-                    .arg(fixed(*open, 3), fixed(w.seconds, 3), fixed(w.peakMB, 1),
-                         fixed(med, 2), fixed(wst, 2)));
+                    .arg(fixed(*open, 3), fixed(w.seconds, 3), fixed(w.peakMB, 1), fixed(med, 2),
+                         fixed(wst, 2)));
             winOpen = std::min(winOpen.value_or(*open), *open);
             winSeconds = std::min(winSeconds.value_or(w.seconds), w.seconds);
             winPeak = std::max(winPeak.value_or(w.peakMB), w.peakMB);

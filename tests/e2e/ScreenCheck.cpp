@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "not a colour: %s\n", qPrintable(arg));
             return 2;
         }
-        const QRgb wanted = qRgb(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        const QRgb wanted =
+            qRgb(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
         const long least = m.captured(4).isEmpty() ? 50 : m.captured(4).toLong();
         long count = 0;
         for (int y = 0; y < image.height(); ++y) {

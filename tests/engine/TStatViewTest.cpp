@@ -1,9 +1,9 @@
 // The statistics counts and the shared texts the window and the
 // command-line tool make of them.
 
-#include "list/ListTestSupport.h"
 #include "engine/EngineTexts.h"
 #include "engine/TStatView.h"
+#include "list/ListTestSupport.h"
 #include "support/FakeEngineView.h"
 
 #include <gtest/gtest.h>
