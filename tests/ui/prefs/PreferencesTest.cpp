@@ -5,6 +5,7 @@
 #include "config/Preferences.h"
 #include "prefs/OptionsForm.h"
 #include "ui/UiTestSupport.h"
+#include "ui/prefs/PreferenceKeys.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -26,15 +27,7 @@ inline void PrintTo(const Preferences& p, std::ostream* os) {
 
 namespace {
 
-const QString kSaved = u"Software/kazmo/Vistrel/OptionsForm/Saved"_s;
-const QString kGeneral =
-    u"Software/kazmo/Vistrel/Settings for "
-    u"OptionsForm.SavedPanel.PageControl.GeneralTabSheet.GeneralPanel."_s;
-const QString kLoadLast = kGeneral + u"kzFlexGroupBox2.LoadLastPrjAtStartupCheckBox/Checked"_s;
-const QString kAutoCreate =
-    kGeneral + u"kzFlexGroupBox2.AutoCreateEmptyPrjAtStartupCheckBox/Checked"_s;
-const QString kLogFile = kGeneral + u"AutoLogSQLFileNameEdit/Text"_s;
-const QString kLastPrj = kGeneral + u"LastPrjEdit/Text"_s;
+using namespace qm::test::PreferenceKeys;
 
 // Every value away from its default.
 Preferences edited() {

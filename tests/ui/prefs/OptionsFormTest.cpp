@@ -1,5 +1,6 @@
-#include "UiTestSupport.h"
 #include "prefs/OptionsForm.h"
+#include "ui/UiTestSupport.h"
+#include "ui/prefs/PreferenceKeys.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -17,16 +18,7 @@ using qm::test::UiTest;
 
 namespace {
 
-const QString kSaved = u"Software/kazmo/Vistrel/OptionsForm/Saved"_s;
-const QString kGeneral =
-    u"Software/kazmo/Vistrel/Settings for "
-    u"OptionsForm.SavedPanel.PageControl.GeneralTabSheet.GeneralPanel."_s;
-const QString kLoadLast = kGeneral + u"kzFlexGroupBox2.LoadLastPrjAtStartupCheckBox/Checked"_s;
-const QString kAutoCreate =
-    kGeneral + u"kzFlexGroupBox2.AutoCreateEmptyPrjAtStartupCheckBox/Checked"_s;
-const QString kLogFile = kGeneral + u"AutoLogSQLFileNameEdit/Text"_s;
-const QString kLastPrj = kGeneral + u"LastPrjEdit/Text"_s;
-const QString kLabel = kGeneral + u"Label6/Caption"_s;
+using namespace qm::test::PreferenceKeys;
 
 class OptionsFormTest : public UiTest {
 protected:
