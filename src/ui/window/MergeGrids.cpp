@@ -4,6 +4,7 @@
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
 #include "window/GridDeleteKey.h"
+#include "window/HeaderSorting.h"
 
 #include <QHeaderView>
 #include <QScopedValueRollback>
@@ -44,11 +45,9 @@ MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGr
     sourceGrid_.setEditTriggers(QAbstractItemView::NoEditTriggers);
     targetGrid_.setModel(targetModel_.get());
     targetGrid_.setSelectionMode(QAbstractItemView::SingleSelection);
-    for (QTableView* view : {&sourceGrid_, &targetGrid_}) {
-        // Rows stay in list order until the user sorts by a column.
-        view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-        view->setSortingEnabled(true);
-    }
+    // Rows stay in list order until the user sorts by one or more columns.
+    new HeaderSorting(sourceGrid_, *sourceModel_);
+    new HeaderSorting(targetGrid_, *targetModel_);
     watchCurrentRow(Side::Source);
     watchCurrentRow(Side::Target);
     targetDelete_ = std::make_unique<GridDeleteKey>(targetGrid_, *targetModel_);

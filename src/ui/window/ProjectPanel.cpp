@@ -2,6 +2,7 @@
 
 #include "models/ColumnPlan.h"
 #include "models/MemDataModel.h"
+#include "window/HeaderSorting.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -33,9 +34,7 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     grid_->setPalette(QWidget::palette());  // the grid keeps ordinary colours
     grid_->setModel(model_.get());
     // Sorted by "#" ascending, as the column plan starts it.
-    grid_->horizontalHeader()->setSortIndicator(
-        model_->columnOfField(tables.findField(u"DisplayOrder")), Qt::AscendingOrder);
-    grid_->setSortingEnabled(true);
+    new HeaderSorting(*grid_, *model_);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
