@@ -2,6 +2,7 @@
 
 #include "common/ProgramFolder.h"
 #include "config/RegistryStore.h"
+#include "prefs/OptionsForm.h"
 #include "report/ScriptedBoxes.h"
 #include "support/QtPrinters.h"
 
@@ -15,12 +16,16 @@
 
 namespace qm::test {
 
-/// Every widget test starts with an empty per-user store and an empty
-/// program folder, and answers message boxes from a script (by default with
-/// their first button) while recording them.
+/// Every widget test starts with an empty per-user store, an empty program
+/// folder and no preferences dialog (the program's one is made afresh from
+/// the store when first used), and answers message boxes from a script (by
+/// default with their first button) while recording them.
 class UiTest : public ::testing::Test {
 protected:
-    void SetUp() override { clearFolders(); }
+    void SetUp() override {
+        clearFolders();
+        TOptionsForm::releaseInstance();
+    }
     void TearDown() override {
         boxes_.reset();
         clearFolders();

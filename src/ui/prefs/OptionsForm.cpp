@@ -28,7 +28,7 @@ namespace {
 // destructor rather than at static destruction.
 std::unique_ptr<TOptionsForm> g_instance;
 
-void releaseInstance() {
+void releaseProgramDialog() {
     g_instance.reset();
 }
 
@@ -41,9 +41,14 @@ constexpr char16_t kFormName[] = u"OptionsForm";
 TOptionsForm& TOptionsForm::instance() {
     if (!g_instance) {
         g_instance = std::make_unique<TOptionsForm>();
-        qAddPostRoutine(releaseInstance);
+        qAddPostRoutine(releaseProgramDialog);
     }
     return *g_instance;
+}
+
+void TOptionsForm::releaseInstance() {
+    qRemovePostRoutine(releaseProgramDialog);
+    releaseProgramDialog();
 }
 
 TOptionsForm::TOptionsForm() : defaultStyles_(DefaultElementStyles()) {

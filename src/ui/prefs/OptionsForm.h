@@ -35,6 +35,9 @@ public:
     /// the stored values (and on a first run stores the initial ones), and
     /// released with the application object. Call it early at start-up.
     static TOptionsForm& instance();
+    /// Releases the program's dialog; the next instance() makes a new one,
+    /// restored from the store. Tests start from the store this way.
+    static void releaseInstance();
 
     /// A dialog of its own on the same store; the program uses instance().
     /// It always is a window of its own (the store names it "OptionsForm").
