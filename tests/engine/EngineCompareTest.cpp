@@ -141,6 +141,29 @@ TEST_F(CompareTest, SyncFollowsThePartnerRowOnlyAfterComparing) {
     EXPECT_EQ(h.view.beeps, 2);
 }
 
+TEST_F(CompareTest, MatchingRowFindsThePartnerWithoutMovingOrTelling) {
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    source().moveTo(3);
+    target().moveTo(1);
+    // Target rows by position: ids 1, 2, 3, 4; the source holds 1, 2, 3, 5.
+    const int expected[] = {0, 1, 2, -1};
+    for (int pos = 0; pos < 4; ++pos) {
+        EXPECT_EQ(h.dm.MatchingRow(source(), target(), pos), expected[pos]) << "target row " << pos;
+    }
+    EXPECT_EQ(h.dm.MatchingRow(target(), source(), 3), -1) << "id 5 is not in the target";
+    EXPECT_EQ(h.dm.MatchingRow(source(), target(), 4), -1) << "no such row";
+    EXPECT_EQ(source().position(), 3);
+    EXPECT_EQ(target().position(), 1);
+
+    // A key column that one list lacks matches nothing, and says nothing.
+    configure({u"SELECT * FROM t ORDER BY id"_s, u"SELECT * FROM t ORDER BY id"_s, u"nokey"_s});
+    ASSERT_TRUE(source().isOpen() && target().isOpen());
+    EXPECT_EQ(h.dm.MatchingRow(source(), target(), 0), -1);
+    EXPECT_TRUE(h.view.messages().isEmpty());
+    EXPECT_EQ(h.view.beeps, 0);
+}
+
 TEST_F(CompareTest, EmptyResultsOpenWithNoCounts) {
     configure({u"SELECT * FROM t WHERE id < 0"_s, u"SELECT * FROM t WHERE id < 0"_s, u"id"_s});
     ASSERT_TRUE(h.openSource());

@@ -149,6 +149,11 @@ public:
     /// The key values of the current row as text, or nothing for a null key
     /// when tolerant.
     std::optional<QStringList> KeyValues(MemData& list, bool tolerant);
+    /// Position in `list` of the row whose key equals the key of
+    /// `keyList`'s row at `keyPos`, by the comparison's own key rule; -1 when
+    /// there is none, a key field is missing or null. Moves nothing and
+    /// shows no message, so a grid can ask while it paints.
+    int MatchingRow(const MemData& list, const MemData& keyList, int keyPos);
     void SyncSourceToTarget();
     void SyncTargetToSource();
     void UpdateStatistics();

@@ -11,6 +11,7 @@
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -189,6 +190,22 @@ bool TDM::locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, b
     }
     list.moveTo(pos);
     return true;
+}
+
+int TDM::MatchingRow(const MemData& list, const MemData& keyList, int keyPos) {
+    if (!list.isOpen() || !keyList.isOpen() || keyPos < 0 || keyPos >= keyList.recordCount()) {
+        return -1;
+    }
+    const KeyPlan plan = planKey(list, keyList);
+    const auto missing = [](const std::vector<int>& fields) {
+        return std::find(fields.begin(), fields.end(), -1) != fields.end();
+    };
+    // With every key column present, the tolerant match neither asks nor
+    // tells anything.
+    if (plan.keyListFields.empty() || missing(plan.keyListFields) || missing(plan.listFields)) {
+        return -1;
+    }
+    return matchRow(list, keyList, keyPos, plan, true);
 }
 
 int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,

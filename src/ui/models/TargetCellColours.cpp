@@ -65,6 +65,9 @@ TargetCellColours::TargetCellColours(TDM& dm)
           }
           l.newField = dm.fieldNewField();
           l.onlyInDest = dm.fieldOnlyInDest();
+          l.sourceMatch = [&dm](int copyPos) {
+              return dm.MatchingRow(dm.SourceMemData(), dm.DestMemDataCopy(), copyPos);
+          };
           return l;
       }) {}
 
@@ -73,6 +76,9 @@ int TargetCellColours::sourcePartner(const Lists& lists, int copyPos) {
     const MemData& copy = *lists.copy;
     if (!source.isOpen() || lists.keyFields.isEmpty()) {
         return -1;
+    }
+    if (lists.sourceMatch) {
+        return lists.sourceMatch(copyPos);
     }
     std::vector<int> fields;
     std::vector<Value> values;

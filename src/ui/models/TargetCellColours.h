@@ -48,6 +48,9 @@ public:
         QStringList keyFields;            // the current table setup's key field names
         int newField = -1;                // target field index of the insert mark
         int onlyInDest = -1;              // target field index of the target-only mark
+        /// Position in the source of the partner of a copy row, by the
+        /// engine's key rule; when empty, a match by converted key text.
+        std::function<int(int copyPos)> sourceMatch;
     };
 
     /// Reads the engine's lists at each call; the engine must outlive this.
