@@ -130,6 +130,23 @@ TEST_F(TargetEditingTest, CopyFollowsPostsAndOriginalKeepsLoadedValues) {
     EXPECT_EQ(EngineHarness::column(orig, u"qty"_s).first(), u"10"_s);
 }
 
+TEST_F(TargetEditingTest, DeletingARowRenewsTheCopyAndTheCounts) {
+    // Row 3 becomes target-only: a second target row the source lacks.
+    target().append();
+    target().setAsInt(target().fieldIndex(u"id"_s), 4);
+    target().post();
+    h.dm.CompareAll();
+    ASSERT_EQ(h.dm.Counts()->targetOnly, 1);
+    ASSERT_EQ(h.dm.DestMemDataCopy().recordCount(), 4);
+
+    target().moveTo(3);
+    target().deleteRow();
+    EXPECT_EQ(h.dm.Counts()->targetOnly, 0);
+    EXPECT_EQ(h.view.statCounts->targetOnly, 0) << "the window is told the new counts";
+    const QStringList all = EngineHarness::columnNames(target()).mid(1);
+    EXPECT_EQ(EngineHarness::rows(h.dm.DestMemDataCopy(), all), EngineHarness::rows(target(), all));
+}
+
 TEST_F(TargetEditingTest, ReopeningTheSourceResetsUpdateMarks) {
     target().moveTo(1);
     target().edit();

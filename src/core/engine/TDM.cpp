@@ -133,6 +133,11 @@ void TDM::TargetDisplayWatch::listChanged() {
     }
 }
 
+void TDM::TargetDisplayWatch::rowsRemoved(int, int) {
+    dm_.RebuildTargetCopy();
+    dm_.UpdateStatistics();
+}
+
 void TDM::DataModuleCreate() {
     sourcePositions_.clear();
     targetPositions_.clear();

@@ -345,11 +345,14 @@ private:
     bool copyStale_ = false;
     bool deferMarks_ = false;
     bool statisticsPending_ = false;
-    /// Writes statistics held back while the target's display was frozen.
+    /// Writes statistics held back while the target's display was frozen;
+    /// after a row of the target list is deleted, renews the copy (when next
+    /// read) and the counts, so that both follow the list.
     class TargetDisplayWatch final : public ListObserver {
     public:
         explicit TargetDisplayWatch(TDM& dm) : dm_(dm) {}
         void listChanged() override;
+        void rowsRemoved(int pos, int count) override;
 
     private:
         TDM& dm_;

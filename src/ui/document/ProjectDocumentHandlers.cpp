@@ -127,6 +127,20 @@ void ProjectDocumentHandlers::PrjClose() {
     dm_.DBSetupMemData().close();
     dm_.TablesMemData().close();
     dm_.PrepareTableLists(false);
+    // A connection whose alias is no longer shown would be used by the next
+    // open under an alias field that says otherwise.
+    MemData& aliases = dm_.DBSetupMemData();
+    const auto shown = [&aliases](int field) {
+        return aliases.isOpen() && aliases.recordCount() > 0 ? aliases.asText(field) : QString();
+    };
+    if (dm_.SourceDatabase().aliasName().compare(shown(dm_.sourceDBAliasField()),
+                                                 Qt::CaseInsensitive) != 0) {
+        dm_.DisconnectSource();
+    }
+    if (dm_.DestDatabase().aliasName().compare(shown(dm_.destDBAliasField()),
+                                               Qt::CaseInsensitive) != 0) {
+        dm_.DisconnectTarget();
+    }
 }
 
 bool ProjectDocumentHandlers::TestDirty() {

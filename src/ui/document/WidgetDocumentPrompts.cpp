@@ -2,6 +2,7 @@
 
 #include "report/KzError.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -28,7 +29,14 @@ QString WidgetDocumentPrompts::withDefaultSuffix(const QString& fileName) {
     if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty()) {
         return fileName;
     }
-    return fileName + u".QMP"_s;
+    // Where letter case tells files apart, "shop" still means the project
+    // that is there, whether it is called shop.qmp or shop.QMP; only a new
+    // name gets ".QMP".
+    const QFileInfo named(fileName + u".QMP"_s);
+    const QDir folder = named.absoluteDir();
+    const QStringList present =
+        folder.entryList({named.fileName()}, QDir::Files | QDir::Hidden | QDir::System);
+    return present.isEmpty() ? named.filePath() : folder.filePath(present.constFirst());
 }
 
 BoxButton WidgetDocumentPrompts::askSaveChanges(const QString& text) {
@@ -42,12 +50,13 @@ BoxButton WidgetDocumentPrompts::askReplace(const QString& text) {
 bool WidgetDocumentPrompts::queryOpenFileName(QString& fileName) {
     QFileDialog dialog(parent_, QString(), QString(), fileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(u"QMP"_s);
+    // The extension is added below, in whichever letter case the file has;
+    // a name that is not there is reported by the caller.
+    dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
-    fileName = dialog.selectedFiles().constFirst();
+    fileName = withDefaultSuffix(dialog.selectedFiles().constFirst());
     return true;
 }
 
@@ -55,13 +64,11 @@ bool WidgetDocumentPrompts::querySaveFileName(QString& fileName) {
     QFileDialog dialog(parent_, QString(), QString(), fileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(u"QMP"_s);
     // The document handler asks about replacing a file itself.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
-    // Also for dialogs of the desktop that ignore the default suffix.
     fileName = withDefaultSuffix(dialog.selectedFiles().constFirst());
     return true;
 }

@@ -5,9 +5,12 @@
 #include "window/HeaderSorting.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -15,7 +18,8 @@ namespace qm {
 
 ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     : QWidget(parent),
-      model_(std::make_unique<MemDataModel>(tables, MemDataModel::Mode::Editable,
+      tables_(tables),
+      model_(std::make_unique<MemDataModel>(tables, MemDataModel::Mode::ReadOnly,
                                             ColumnPlan::tableSetups())) {
     setObjectName(u"ProjectPanel"_s);
     setMinimumHeight(30);
@@ -37,6 +41,7 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     new HeaderSorting(*grid_, *model_);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     for (int c = 0; c < model_->columnCount(); ++c) {
         if (model_->columnWidth(c) > 0) {
@@ -49,10 +54,42 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(title);
     layout->addWidget(grid_, 1);
+
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                const int recId = current.isValid() ? model_->recIdAt(current.row()) : -1;
+                if (!following_ && recId >= 0) {
+                    emit tableSetupChosen(recId);
+                }
+            });
+    tables_.addObserver(&watch_);
+    showCurrent();
 }
 
 ProjectPanel::~ProjectPanel() {
+    tables_.removeObserver(&watch_);
     grid_->setModel(nullptr);
+}
+
+void ProjectPanel::showCurrent() {
+    // The model hears of the list's changes before this watch does only when
+    // it was attached first; queue the move so that it sees the rows as the
+    // model shows them.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!tables_.isOpen() || tables_.recordCount() == 0 || tables_.position() < 0) {
+                return;
+            }
+            const int row = model_->rowOfPosition(tables_.position());
+            const QModelIndex current = grid_->currentIndex();
+            if (row < 0 || (current.isValid() && current.row() == row)) {
+                return;
+            }
+            QScopedValueRollback guard(following_, true);
+            grid_->setCurrentIndex(model_->index(row, std::max(0, current.column())));
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace qm

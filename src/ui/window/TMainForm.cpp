@@ -95,6 +95,8 @@ void TMainForm::buildRegions() {
                                           merge_->side(Side::Target).grid());
     binding_ = std::make_unique<TableSetupBinding>(engine_, *merge_, *database_, *chooser_,
                                                    [this] { return app_.project(); });
+    connect(projectPanel_, &ProjectPanel::tableSetupChosen, this,
+            [this](int recId) { runReporting([&] { binding_->UIDataIndexChange(recId); }); });
 }
 
 void TMainForm::FormCreate() {

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "engine/TDM.h"
+#include "support/TestDatabases.h"
 
 #include <QFileInfo>
 
@@ -296,6 +297,24 @@ TEST_F(DocumentTest, CloseLeavesTheEngineWithBlankSetupsAndNothingToUndo) {
     script({});
     handler.Close();
     EXPECT_TRUE(shownBoxes().isEmpty());
+}
+
+TEST_F(DocumentTest, CloseDropsConnectionsWhoseAliasIsNoLongerShown) {
+    test::AliasFolder aliases;
+    aliases.addSqlite(u"SRC"_s, {u"CREATE TABLE t (k INTEGER)"_s});
+    aliases.addSqlite(u"DST"_s, {u"CREATE TABLE t (k INTEGER)"_s});
+    engine.dm.session().setAliasFilePath(aliases.aliasFile());
+    handler.PrjOpen(writeProject(u"a.QMP"_s, {u"Alpha"_s}, u"SRC"_s, u"DST"_s));
+    engine.dm.ConnectSource();
+    engine.dm.ConnectTarget();
+    ASSERT_TRUE(engine.dm.Connected(Side::Source) && engine.dm.Connected(Side::Target));
+
+    handler.New();  // closes the project; the new one shows no aliases
+
+    EXPECT_FALSE(engine.dm.Connected(Side::Source));
+    EXPECT_FALSE(engine.dm.Connected(Side::Target));
+    EXPECT_FALSE(engine.view.boxes.value(Side::Source));
+    EXPECT_FALSE(engine.view.boxes.value(Side::Target));
 }
 
 // The main window opens a clicked recent file as the Open command does,

@@ -3,6 +3,7 @@
 
 #include "engine/ProjectTableSetups.h"
 #include "models/LegendColours.h"
+#include "models/MemDataModel.h"
 #include "project/PrjDataSaved.h"
 #include "project/QMNodeData.h"
 #include "ui/window/MainWindowHarness.h"
@@ -11,12 +12,14 @@
 #include "window/ProjectPanel.h"
 #include "window/ScriptTab.h"
 #include "window/StatusStrip.h"
+#include "window/ProjectPanel.h"
 #include "window/TableSetupChooser.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -129,6 +132,18 @@ TEST_F(MainFormTest, TheChooserListsTheTableSetupsAndMakesTheChosenOneCurrent) {
     EXPECT_EQ(tables.asText(name), u"Lines"_s);
     EXPECT_EQ(h.form->mergeTab().nameLabel().text(), u"Lines"_s);
     EXPECT_EQ(h.project()->CurrentTableSetupIndex(), 2);
+
+    // The project panel follows the choice, and moving there chooses too.
+    QTableView& panel = h.form->projectPanel().grid();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.form->projectPanel().model().recIdAt(panel.currentIndex().row()),
+              tables.recIdAt(2));
+    panel.setCurrentIndex(panel.model()->index(1, 1));
+    EXPECT_EQ(tables.asText(name), u"Orders"_s);
+    EXPECT_EQ(chooser.currentText(), u"Orders"_s);
+    EXPECT_EQ(h.form->mergeTab().nameLabel().text(), u"Orders"_s);
+    // Its cells are not edited in place: they would not reach the project.
+    EXPECT_FALSE(panel.model()->flags(panel.model()->index(1, 1)).testFlag(Qt::ItemIsEditable));
 }
 
 TEST_F(MainFormTest, TheLegendStaysAtTheRightEdgeWhenTheWindowIsResized) {
