@@ -44,12 +44,18 @@ QWidget* MergeTab::topStrip() {
     keyLabel->setToolTip(u"Seperate combined keys fields with ,"_s);
     key_ = new QLineEdit(strip);
     key_->setObjectName(u"PrimaryKeySpecEdit"_s);
-    key_->setFixedWidth(217);
+    // The designed widths where there is room; narrower, never overlapping,
+    // in a small window.
+    key_->setMinimumWidth(60);
+    key_->setMaximumWidth(217);
+    key_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     key_->setToolTip(keyLabel->toolTip());
     auto* tableLabel = new QLabel(u"Destination Table Name"_s, strip);
     destTable_ = new QLineEdit(strip);
     destTable_->setObjectName(u"DestTableNameEdit"_s);
-    destTable_->setFixedWidth(153);
+    destTable_->setMinimumWidth(60);
+    destTable_->setMaximumWidth(153);
+    destTable_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     name_ = new QLabel(strip);
     name_->setObjectName(u"TableSetupNameLabel"_s);
     QFont font = name_->font();
@@ -58,7 +64,9 @@ QWidget* MergeTab::topStrip() {
     font.setItalic(true);
     name_->setFont(font);
     name_->setAlignment(Qt::AlignCenter);
-    name_->setMinimumWidth(433);
+    // A 433-wide area where the window allows it; a long name is cut rather
+    // than pushing the fields over each other.
+    name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     connect(key_, &QLineEdit::textEdited, this,
             [this](const QString& text) { emit tableSetupEdited(u"PrimaryKeySpec"_s, text); });
     connect(destTable_, &QLineEdit::textEdited, this,
@@ -72,10 +80,10 @@ QWidget* MergeTab::topStrip() {
     tableColumn->addWidget(destTable_);
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(8, 2, 8, 2);
-    layout->addLayout(keyColumn);
+    layout->addLayout(keyColumn, 217);
     layout->addSpacing(12);
-    layout->addLayout(tableColumn);
-    layout->addWidget(name_, 1);
+    layout->addLayout(tableColumn, 153);
+    layout->addWidget(name_, 433);
     return strip;
 }
 
