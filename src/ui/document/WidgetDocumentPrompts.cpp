@@ -48,7 +48,7 @@ BoxButton WidgetDocumentPrompts::askReplace(const QString& text) {
 }
 
 bool WidgetDocumentPrompts::queryOpenFileName(QString& fileName) {
-    QFileDialog dialog(parent_, QString(), QString(), fileFilter());
+    QFileDialog dialog(parent_, QString(), lastFolder_, fileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // The extension is added below, in whichever letter case the file has;
     // a name that is not there is reported by the caller.
@@ -57,11 +57,12 @@ bool WidgetDocumentPrompts::queryOpenFileName(QString& fileName) {
         return false;
     }
     fileName = withDefaultSuffix(dialog.selectedFiles().constFirst());
+    lastFolder_ = QFileInfo(fileName).absolutePath();
     return true;
 }
 
 bool WidgetDocumentPrompts::querySaveFileName(QString& fileName) {
-    QFileDialog dialog(parent_, QString(), QString(), fileFilter());
+    QFileDialog dialog(parent_, QString(), lastFolder_, fileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The document handler asks about replacing a file itself.
@@ -70,6 +71,7 @@ bool WidgetDocumentPrompts::querySaveFileName(QString& fileName) {
         return false;
     }
     fileName = withDefaultSuffix(dialog.selectedFiles().constFirst());
+    lastFolder_ = QFileInfo(fileName).absolutePath();
     return true;
 }
 

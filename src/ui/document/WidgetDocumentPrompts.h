@@ -28,6 +28,8 @@ public:
 
 private:
     QPointer<QWidget> parent_;
+    /// Where the last chosen project was; both dialogs start there.
+    QString lastFolder_;
 };
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -47,11 +48,13 @@ TEST(WidgetDocumentPrompts, TheSaveDialogOffersProjectsAndLeavesTheReplaceQuesti
     WidgetDocumentPrompts prompts;
     QStringList filters;
     bool confirms = true;
+    QStringList folders;
     const auto watch = [&](const QString& typed) {
         QTimer::singleShot(0, [&, typed] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             filters = dialog->nameFilters();
+            folders << dialog->directory().absolutePath();
             confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
             dialog->selectFile(typed);
             static_cast<QDialog*>(dialog)->accept();  // as the dialog's own button does
@@ -76,6 +79,9 @@ TEST(WidgetDocumentPrompts, TheSaveDialogOffersProjectsAndLeavesTheReplaceQuesti
     watch(dir.filePath(u"shop"_s));
     ASSERT_TRUE(prompts.queryOpenFileName(chosen));
     EXPECT_EQ(chosen, existing);
+    // After the first choice, each dialog starts where the last project was.
+    ASSERT_EQ(folders.size(), 4);
+    EXPECT_EQ(folders.mid(1), QStringList(3, QDir(dir.path()).absolutePath()));
     EXPECT_EQ(filters, QStringList{u"Quillmere Project (QMP) (*.QMP *.qmp)"_s});
 }
 
