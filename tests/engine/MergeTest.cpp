@@ -139,8 +139,11 @@ TEST_F(MergeTest, CopySelectedCopiesOnlySourceOnlyRowsOfTheSelection) {
                       (QStringList{u"5"_s, u"4"_s}))
                 << "in selection order";
             EXPECT_EQ(EngineHarness::column(source(), u"OnlyInSource"_s).mid(3),
-                      (QStringList{u"True"_s, u"True"_s}))
-                << "no new comparison";
+                      (QStringList{u"False"_s, u"False"_s}))
+                << "the copied rows have partners now";
+            // Copying all source-only rows afterwards adds none of them again.
+            h.dm.CopySourceOnlyRecordsToDest();
+            EXPECT_EQ(target().recordCount(), 6);
         }
     }
 }

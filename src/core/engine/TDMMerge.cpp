@@ -262,6 +262,9 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
         s.moveTo(pos);
         if (s.asBool(onlyInSource_)) {
             CopySourceRecordToTarget();
+            // The row has a partner now; left source-only, the next "copy
+            // source only" command would insert it a second time.
+            s.writeAt(pos, onlyInSource_, Value::fromBool(false));
         }
     }
 }

@@ -31,4 +31,20 @@ void OpenTarget(CommandContext& ctx);
 void OpenBoth(CommandContext& ctx);
 }  // namespace TableCommands
 
+namespace ScriptCommands {
+void MakeScript(CommandContext& ctx);
+}  // namespace ScriptCommands
+
+/// The merge commands change the target list only; the script makes the
+/// database follow.
+namespace MergeCommands {
+void CopySourceOnlyRecordsToDest(CommandContext& ctx);
+void ChangeRecsWithDifferencesToEqualSource(CommandContext& ctx);
+void DeleteDestOnlyRecords(CommandContext& ctx);
+void ChangeDataToEqualSourceNoDelete(CommandContext& ctx);
+void ChangeDataToEqualSource(CommandContext& ctx);
+void CopySelectedSourceOnlyRecordsToDestination(CommandContext& ctx);
+void DeleteAllRecordsFromDestination(CommandContext& ctx);
+}  // namespace MergeCommands
+
 }  // namespace qm

@@ -23,8 +23,16 @@ enum class CommandId {
     OpenSource,
     OpenTarget,
     OpenBothSourceAndTarget,
+    MakeScript,
     ExecuteScript,
     CreateScript,
+    CopySourceOnlyRecordsToDest,
+    ChangeRecsWithDifferencesToEqualSource,
+    DeleteDestOnlyRecords,
+    ChangeDataToEqualSourceNoDelete,
+    ChangeDataToEqualSource,
+    CopySelectedSourceOnlyRecordsToDestination,
+    DeleteAllRecordsFromDestination,
 };
 
 /// The menus of the main window, in menu bar order.

@@ -43,9 +43,14 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
                           C::Exit,
                           C::OpenSource,
                           C::OpenTarget,
-                          C::OpenBothSourceAndTarget};
+                          C::OpenBothSourceAndTarget,
+                          C::MakeScript};
     const QList<C> withProject{C::PrjSave, C::PrjSaveAs, C::PrjClose, C::ExecuteScript,
                                C::CreateScript};
+    const QList<C> withBothSides{
+        C::CopySourceOnlyRecordsToDest, C::ChangeRecsWithDifferencesToEqualSource,
+        C::DeleteDestOnlyRecords,       C::ChangeDataToEqualSourceNoDelete,
+        C::ChangeDataToEqualSource,     C::CopySelectedSourceOnlyRecordsToDestination};
     struct Case {
         const char* what;
         ActionState state;
@@ -56,7 +61,11 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
         {"a project open", stateOf(true, false, false, false), always + withProject},
         {"an undo step", stateOf(true, true, false, false),
          always + withProject + QList<C>{C::Undo}},
-        {"both sides open, no project", stateOf(false, false, true, true), always},
+        {"both sides open, no project", stateOf(false, false, true, true),
+         always + withBothSides + QList<C>{C::DeleteAllRecordsFromDestination}},
+        {"only the target open", stateOf(false, false, false, true),
+         always + QList<C>{C::DeleteAllRecordsFromDestination}},
+        {"only the source open", stateOf(false, false, true, false), always},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

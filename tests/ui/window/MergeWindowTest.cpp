@@ -2,6 +2,7 @@
 // window's own fields, what the Merge tab then shows, the grids following
 // each other, and the "Connected" boxes.
 
+#include "commands/TActionsDM.h"
 #include "engine/EngineTexts.h"
 #include "models/LegendColours.h"
 #include "models/MemDataModel.h"
@@ -14,6 +15,7 @@
 #include "window/ScriptTab.h"
 #include "window/TableSetupChooser.h"
 
+#include <QAction>
 #include <QBrush>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -209,6 +211,44 @@ TEST_F(MergeWindowTest, TabChangesWriteTheScriptAndReopenAPendingTarget) {
     tabs.setCurrentWidget(&h_.form->mergeTab());
     EXPECT_EQ(h_.form->mergeTab().recordCountText(Side::Target), u"4 records initially"_s);
     EXPECT_FALSE(h_.form->PendingTargetReopen());
+}
+
+TEST_F(MergeWindowTest, MergeAndScriptCommandsRunFromTheWindow) {
+    typeTableSetup(u"Src"_s, u"Dst"_s);
+    QAction& merge = *h_.actions.action(CommandId::ChangeDataToEqualSource);
+    h_.form->UpdateUI();
+    EXPECT_FALSE(merge.isEnabled()) << "nothing to merge before both sides are open";
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    EXPECT_TRUE(merge.isEnabled());
+
+    // Copy the selected source-only row (k 3) from the source grid.
+    QTableView& source = h_.form->grids().grid(Side::Source);
+    MemDataModel& sourceModel = h_.form->grids().model(Side::Source);
+    const int k = h_.engine.SourceMemData().fieldIndex(u"k"_s);
+    for (int row = 0; row < sourceModel.rowCount(); ++row) {
+        const int pos = sourceModel.listPosition(row);
+        if (pos >= 0 && h_.engine.SourceMemData().refAt(pos, k).i == 3) {
+            source.selectRow(row);
+        }
+    }
+    h_.actions.execute(CommandId::CopySelectedSourceOnlyRecordsToDestination);
+    EXPECT_EQ(h_.engine.Counts()->inserts, 1);
+    EXPECT_EQ(targetColour(3, u"v"_s), LegendColours::colourOf(CellColour::NewRecord));
+
+    h_.actions.execute(CommandId::ChangeDataToEqualSource);
+    // Updates count the rows marked for update; only changed ones get a statement.
+    const ComparisonCounts counts{1, 3, 1, 0, 1};
+    EXPECT_EQ(h_.engine.Counts(), counts);
+    EXPECT_EQ(h_.form->mergeTab().statistics().at(0), u"Inserts: 1"_s);
+
+    h_.actions.execute(CommandId::MakeScript);
+    EXPECT_EQ(h_.form->tabs().currentWidget(), &h_.form->scriptTab());
+    const QStringList lines =
+        h_.form->scriptTab().ScriptMemo().toPlainText().split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.mid(1), (QStringList{u"UPDATE t SET v = 'b'/* Was: 'x' */ WHERE k = 2;"_s,
+                                         u"INSERT INTO t (k, v) VALUES (3, 'c');"_s,
+                                         u"DELETE FROM t WHERE k = 4;"_s}))
+        << lines.join(u'\n').toStdString();
 }
 
 }  // namespace
