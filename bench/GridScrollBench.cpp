@@ -187,7 +187,12 @@ int main(int argc, char** argv) {
         l.copy = &lists.copy;
         l.orig = &lists.orig;
         l.source = &lists.source;
-        l.keyFields = {u"id"_s};
+        // Both lists key on "id" of the same type: a plain key lookup.
+        l.sourceMatch = [&lists](int copyPos) {
+            const int sf = lists.source.findDataField(u"id");
+            const int cf = lists.copy.findDataField(u"id");
+            return lists.source.findRow({sf}, {lists.copy.valueAt(copyPos, cf)});
+        };
         l.newField = lists.newField;
         l.onlyInDest = lists.onlyInDest;
         return l;

@@ -1,24 +1,10 @@
+#include "support/TemporaryFolders.h"
+
 #include <gtest/gtest.h>
-#include <QTemporaryDir>
 
 namespace {
 
-// The per-user store and the program folder of these tests are empty
-// temporary folders: nothing of the machine's own settings leaks in or is
-// changed.
-class TemporaryFolders : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-        qputenv("QUILLMERE_HOME", home_.path().toUtf8());
-    }
-
-private:
-    QTemporaryDir config_;
-    QTemporaryDir home_;
-};
-
 [[maybe_unused]] auto* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new TemporaryFolders);
+    ::testing::AddGlobalTestEnvironment(new qm::test::TemporaryFolders);
 
 }  // namespace

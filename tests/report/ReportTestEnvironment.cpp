@@ -1,27 +1,14 @@
 #include "config/RegistryStore.h"
 #include "report/DontShowAgain.h"
 
+#include "support/TemporaryFolders.h"
+
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
 
 #include <memory>
 
 namespace {
-
-// The per-user store and the program folder of these tests are empty
-// temporary folders: nothing of the machine's own settings leaks in or is
-// changed.
-class TemporaryFolders : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-        qputenv("QUILLMERE_HOME", home_.path().toUtf8());
-    }
-
-private:
-    QTemporaryDir config_;
-    QTemporaryDir home_;
-};
 
 // Every test starts with an empty per-user store of its own: an answer one
 // test stores ("don't show this message again") must not decide what a
@@ -49,7 +36,7 @@ private:
 };
 
 [[maybe_unused]] auto* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new TemporaryFolders);
+    ::testing::AddGlobalTestEnvironment(new qm::test::TemporaryFolders);
 
 [[maybe_unused]] const bool g_freshStore = [] {
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshUserStore);

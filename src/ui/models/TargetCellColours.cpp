@@ -3,7 +3,6 @@
 #include "common/Errors.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
-#include "list/ValueText.h"
 
 namespace qm {
 namespace {
@@ -18,29 +17,6 @@ int sameField(const MemData& list, const MemData& target, int field) {
         return field;
     }
     return list.findField(target.field(field).name);
-}
-
-// A key value of one column type as a value of another, for searching the
-// other list; nothing when that type cannot hold it (such a key matches no row).
-std::optional<Value> keyAs(const ValueRef& v, FieldType from, FieldType to) {
-    const Value value = v.toValue();
-    if (from == to) {
-        return value;
-    }
-    // Text, integer, float, Boolean and date values keep their bytes or
-    // number within a storage class; fixed-point text, binary data and
-    // SQLite values of any class go through their text.
-    const auto plain = [](FieldType t) {
-        return t != FieldType::BCD && t != FieldType::Variant && !isBinaryType(t);
-    };
-    if (plain(from) && plain(to) && storageClassOf(from) == storageClassOf(to)) {
-        return value;
-    }
-    try {
-        return ValueText::fromText(ValueText::toText(value, from), to);
-    } catch (const ConversionError&) {
-        return std::nullopt;
-    }
 }
 
 bool differ(const ValueRef& a, FieldType typeA, const ValueRef& b, FieldType typeB) {
@@ -60,9 +36,6 @@ TargetCellColours::TargetCellColours(TDM& dm)
           l.copy = &dm.DestMemDataCopy();  // rebuilt here when a post made it stale
           l.orig = &dm.OrigMemData();
           l.source = &dm.SourceMemData();
-          for (int i = 0; i < dm.KeyFieldCount(); ++i) {
-              l.keyFields << dm.KeyFieldName(i);
-          }
           l.newField = dm.fieldNewField();
           l.onlyInDest = dm.fieldOnlyInDest();
           l.sourceMatch = [&dm](int copyPos) {
@@ -72,34 +45,7 @@ TargetCellColours::TargetCellColours(TDM& dm)
       }) {}
 
 int TargetCellColours::sourcePartner(const Lists& lists, int copyPos) {
-    const MemData& source = *lists.source;
-    const MemData& copy = *lists.copy;
-    if (!source.isOpen() || lists.keyFields.isEmpty()) {
-        return -1;
-    }
-    if (lists.sourceMatch) {
-        return lists.sourceMatch(copyPos);
-    }
-    std::vector<int> fields;
-    std::vector<Value> values;
-    for (const QString& name : lists.keyFields) {
-        const int cf = copy.findDataField(name);
-        const int sf = source.findDataField(name);
-        if (cf < 0 || sf < 0) {
-            return -1;
-        }
-        const ValueRef v = copy.refAt(copyPos, cf);
-        if (v.null) {
-            return -1;
-        }
-        std::optional<Value> key = keyAs(v, copy.field(cf).type, source.field(sf).type);
-        if (!key) {
-            return -1;
-        }
-        fields.push_back(sf);
-        values.push_back(std::move(*key));
-    }
-    return source.findRow(fields, values);
+    return lists.source->isOpen() && lists.sourceMatch ? lists.sourceMatch(copyPos) : -1;
 }
 
 std::optional<CellColour> TargetCellColours::kindOf(int recId, int field) const {

@@ -33,8 +33,8 @@ class TDM;
 /// Only reads: the target row is found in the copy by its place (the copy
 /// holds the target rows in the same order, so this holds also after rows
 /// were deleted and RecIds have gaps) and in the snapshot by RecId; the
-/// source partner is found by key through the source list's key index,
-/// which lives until the source list changes. No list moves, so the grids
+/// source partner is found by the engine's key rule through the source
+/// list's key index, which lives until the source list changes. No list moves, so the grids
 /// the user sees stay where they are. A row the list is still inserting is
 /// in no copy: blue.
 class TargetCellColours {
@@ -45,11 +45,11 @@ public:
         const MemData* copy = nullptr;    // DestMemDataCopy, up to date
         const MemData* orig = nullptr;    // OrigMemData
         const MemData* source = nullptr;  // SourceMemData
-        QStringList keyFields;            // the current table setup's key field names
         int newField = -1;                // target field index of the insert mark
         int onlyInDest = -1;              // target field index of the target-only mark
-        /// Position in the source of the partner of a copy row, by the
-        /// engine's key rule; when empty, a match by converted key text.
+        /// Position in the source of the partner of a copy row (the engine's
+        /// key rule, TDM::MatchingRow); -1 when it has none. Without it no
+        /// row has a partner.
         std::function<int(int copyPos)> sourceMatch;
     };
 
