@@ -91,6 +91,9 @@ QString TPrjConfig::GetFileName() const {
 void TPrjConfig::LoadValues() {
     LogLevel = static_cast<std::uint8_t>(ReadInteger(u"Settings"_s, u"LogLevel"_s, 0) & 0xFF);
     HelpFilename = ReadString(u"Files"_s, u"HelpFilename"_s, programFile(u"Quillmere Help.chm"_s));
+    ProductWebAddress = ReadString(u"Web"_s, u"ProductAddress"_s, u"www.quillmere.example"_s);
+    MakerWebAddress = ReadString(u"Web"_s, u"MakerAddress"_s, u"www.kazmo.example"_s);
+    MakerMail = ReadString(u"Web"_s, u"MakerMail"_s, u"support@kazmo.example"_s);
 }
 
 bool TPrjConfig::ShowSplash() const {

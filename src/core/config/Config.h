@@ -31,7 +31,7 @@ protected:
 };
 
 /// The program's configuration "Config.dat" in the program's folder:
-/// job-log level, help file and splash window.
+/// job-log level, help file, web and mail addresses and splash window.
 class TPrjConfig : public TConfig {
 public:
     static TPrjConfig& instance();
@@ -41,6 +41,11 @@ public:
 
     std::uint8_t LogLevel = 0;  ///< the low 8 bits of Settings/LogLevel
     QString HelpFilename;       ///< Files/HelpFilename, "Quillmere Help.chm" by default
+    /// Web/ProductAddress, Web/MakerAddress and Web/MakerMail: where the
+    /// Help menu's commands lead. Addresses are kept without their scheme.
+    QString ProductWebAddress;
+    QString MakerWebAddress;
+    QString MakerMail;
     /// Div/ShowSplash (default true), read at each call.
     bool ShowSplash() const;
 

@@ -15,6 +15,7 @@ void PrjOpen(CommandContext& ctx);
 void PrjSave(CommandContext& ctx);
 void PrjSaveAs(CommandContext& ctx);
 void PrjClose(CommandContext& ctx);
+void EditGlobalDefaults(CommandContext& ctx);
 void Preferences(CommandContext& ctx);
 void Exit(CommandContext& ctx);
 /// A click on an entry of the "Reopen" submenu.
@@ -23,7 +24,20 @@ void Reopen(CommandContext& ctx, const QString& path);
 
 namespace EditCommands {
 void Undo(CommandContext& ctx);
+void Paste(CommandContext& ctx);
+void SelectAll(CommandContext& ctx);
 }  // namespace EditCommands
+
+/// The view toggles invert their check mark and show or hide their region.
+namespace ViewCommands {
+void GroupingPanel(CommandContext& ctx);
+void FolderTree(CommandContext& ctx);
+void ProjectWindow(CommandContext& ctx);
+void ExplorerFolder(CommandContext& ctx);
+void PreviewWindow(CommandContext& ctx);
+void Toolbar(CommandContext& ctx);
+void Statusbar(CommandContext& ctx);
+}  // namespace ViewCommands
 
 namespace TableCommands {
 void OpenSource(CommandContext& ctx);
@@ -31,9 +45,28 @@ void OpenTarget(CommandContext& ctx);
 void OpenBoth(CommandContext& ctx);
 }  // namespace TableCommands
 
+/// Adding, filling, moving and deleting the project's table setups.
+namespace TableSetupCommands {
+void AddTableSetup(CommandContext& ctx);
+void QuickFillTableSetup(CommandContext& ctx);
+void MoveUp(CommandContext& ctx);
+void MoveDown(CommandContext& ctx);
+void DeleteSelected(CommandContext& ctx);
+}  // namespace TableSetupCommands
+
 namespace ScriptCommands {
 void MakeScript(CommandContext& ctx);
+void ExecuteScript(CommandContext& ctx);
+void ScriptNew(CommandContext& ctx);
+void ScriptOpen(CommandContext& ctx);
+void ScriptSaveAs(CommandContext& ctx);
 }  // namespace ScriptCommands
+
+namespace ProjectCommands {
+/// "Create Script Automatically".
+void CreateScript(CommandContext& ctx);
+void EditPrjSettings(CommandContext& ctx);
+}  // namespace ProjectCommands
 
 /// The merge commands change the target list only; the script makes the
 /// database follow.
@@ -46,5 +79,21 @@ void ChangeDataToEqualSource(CommandContext& ctx);
 void CopySelectedSourceOnlyRecordsToDestination(CommandContext& ctx);
 void DeleteAllRecordsFromDestination(CommandContext& ctx);
 }  // namespace MergeCommands
+
+namespace HelpCommands {
+void Contents(CommandContext& ctx);
+void ProductHomePage(CommandContext& ctx);
+void MakerHomePage(CommandContext& ctx);
+void Mail(CommandContext& ctx);
+void About(CommandContext& ctx);
+}  // namespace HelpCommands
+
+namespace QueryCommands {
+/// Runs the Query tab's query.
+void QueryOpen(CommandContext& ctx);
+}  // namespace QueryCommands
+
+/// Commands that exist with their captions and do nothing when chosen.
+void NoFunction(CommandContext& ctx);
 
 }  // namespace qm

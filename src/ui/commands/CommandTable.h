@@ -12,20 +12,59 @@ class CommandContext;
 /// Every command of the program. The order of CommandTable() is the order of
 /// the menus; this enum only names the commands.
 enum class CommandId {
+    // File
     PrjNew,
     PrjOpen,
     PrjSave,
     PrjSaveAs,
     PrjClose,
+    EditGlobalDefaults,
     Preferences,
     Exit,
+    // Edit (hidden menu)
     Undo,
+    Cut,
+    Copy,
+    Paste,
+    PasteShortcut,
+    SelectAll,
+    Invert,
+    // View
+    ViewGroupingPanel,
+    ViewBrowser,
+    ViewFolderTree,
+    ViewProjectWindow,
+    ViewExplorerFolder,
+    ViewPreviewWindow,
+    ViewToolbar,
+    ViewStatusbar,
+    Refresh,
+    // Table
+    AddTableSetup,
+    QuickFillTableSetup,
     OpenSource,
     OpenTarget,
     OpenBothSourceAndTarget,
+    AddLookup,
+    EditLookup,
+    DeleteLookup,
+    AutoCreateLookupDefsTable,
+    Rename,
+    // Script
+    ScriptNew,
+    ScriptOpen,
+    ScriptSave,
+    ScriptSaveAs,
     MakeScript,
     ExecuteScript,
+    // Project
     CreateScript,
+    DelSlide,
+    MoveUp,
+    MoveDown,
+    EditPrjSettings,
+    AutoCreateLookupDefsProject,
+    // Actions
     CopySourceOnlyRecordsToDest,
     ChangeRecsWithDifferencesToEqualSource,
     DeleteDestOnlyRecords,
@@ -33,20 +72,53 @@ enum class CommandId {
     ChangeDataToEqualSource,
     CopySelectedSourceOnlyRecordsToDestination,
     DeleteAllRecordsFromDestination,
+    // Help
+    HelpContents,
+    WWWProduct,
+    WWWkazmo,
+    About,
+    // On no menu
+    Mail,
+    QueryOpen,
+    ScriptClose,
+    AddAllThumbs,
+    OutputPrjQiz,
+    NewFolder,
+    OrderNone,
+    OrderName,
+    OrderExtension,
+    OrderSize,
 };
 
-/// The menus of the main window, in menu bar order.
-enum class MenuPlace { None, File, Edit, View, Table, Script, Project, Actions, Help };
+/// The menus of the main window, in menu bar order. The Edit and Test menus
+/// are hidden.
+enum class MenuPlace { None, File, Edit, View, Table, Script, Project, Actions, Help, Test };
 
 /// When a command is enabled; UpdateActions evaluates it.
-enum class Enabling { Always, ProjectOpen, CanUndo, TargetOpen, SourceAndTargetOpen, Never };
+enum class Enabling {
+    Always,
+    ProjectOpen,
+    /// A project is open and at least one of its table setups is selected.
+    TableSetupsSelected,
+    CanUndo,
+    /// The clipboard holds node data or a picture.
+    ClipboardHasNodes,
+    TargetOpen,
+    SourceAndTargetOpen,
+    Never,
+};
 
-/// Where a command goes besides its menu item; flags that add up.
+/// Where a command goes besides its menu item, and how it shows; flags that
+/// add up.
 enum Placement : unsigned {
     kMenuOnly = 0,
     kSeparatorBefore = 1,   ///< a separator above it in its menu
     kToolBar = 2,           ///< a button on the main tool bar
     kToolBarSeparator = 4,  ///< a separator before its tool bar button
+    kSeparatorAfter = 8,    ///< a separator below it in its menu
+    kHidden = 16,           ///< not shown; its shortcut still runs it
+    kCheckable = 32,        ///< carries a check mark
+    kChecked = 64,          ///< checked at start
 };
 
 /// One command: what the menus, the tool bar and the shortcuts are built
@@ -60,7 +132,8 @@ struct CommandEntry {
     MenuPlace menu = MenuPlace::None;
     unsigned placement = kMenuOnly;  ///< Placement flags
     Enabling enabling = Enabling::Always;
-    /// Runs the command; null for a command that has no function yet.
+    /// Runs the command; null for a command that is not built yet (choosing
+    /// it says so).
     void (*handler)(CommandContext&) = nullptr;
 };
 
@@ -78,6 +151,9 @@ struct ActionState {
     QString undoCaption;
     bool sourceOpen = false;
     bool targetOpen = false;
+    /// Table setups selected in the project panel's grid.
+    int selectedTableSetups = 0;
+    bool clipboardHasNodes = false;
 };
 
 /// The state of one command after UpdateActions.

@@ -1,8 +1,10 @@
 #include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
+#include "commands/CommandPrompts.h"
 #include "common/Assertion.h"
 #include "document/TUndoHandler.h"
+#include "report/KzError.h"
 
 namespace qm::EditCommands {
 
@@ -11,6 +13,18 @@ void Undo(CommandContext& ctx) {
     // Undo steps are recorded only on an open project and cleared with it.
     QM_ASSERT(view != nullptr);
     ctx.app.undo().Undo(*view);
+}
+
+}  // namespace qm::EditCommands
+
+namespace qm::EditCommands {
+
+void Paste(CommandContext&) {
+    TkzError::instance().NotImplemented(QStringLiteral("Paste"), QString());
+}
+
+void SelectAll(CommandContext& ctx) {
+    ctx.prompts.beep();
 }
 
 }  // namespace qm::EditCommands

@@ -2,6 +2,7 @@
 
 #include "app/UnhandledFailure.h"
 #include "commands/CommandContext.h"
+#include "commands/WidgetCommandPrompts.h"
 #include "report/KzError.h"
 #include "report/TextRules.h"
 
@@ -34,6 +35,8 @@ QString menuTitle(MenuPlace place) {
             return u"&Actions"_s;
         case MenuPlace::Help:
             return u"&Help"_s;
+        case MenuPlace::Test:
+            return u"&Test"_s;
         case MenuPlace::None:
             break;
     }
@@ -61,14 +64,23 @@ QIcon iconOf(CommandId id) {
 
 }  // namespace
 
-TActionsDM::TActionsDM() {
+TActionsDM::TActionsDM()
+    : ownPrompts_(std::make_unique<WidgetCommandPrompts>()), prompts_(ownPrompts_.get()) {
     setObjectName(u"ActionsDM"_s);
+    QList<QKeySequence> taken;
     for (const CommandEntry& entry : CommandTable()) {
         auto* action = new QAction(entry.caption, this);
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setStatusTip(entry.hint);
         action->setToolTip(entry.hint.isEmpty() ? StripMenuCaption(entry.caption) : entry.hint);
-        action->setShortcut(entry.shortcut);
+        // Of two commands with one shortcut the first in menu order runs;
+        // Qt would run neither, so the later one does not get it.
+        if (!entry.shortcut.isEmpty() && !taken.contains(entry.shortcut)) {
+            action->setShortcut(entry.shortcut);
+            taken << entry.shortcut;
+        }
+        action->setCheckable(entry.placement & kCheckable);
+        action->setChecked(entry.placement & kChecked);
         action->setIcon(iconOf(entry.id));
         action->setIconVisibleInMenu(false);
         const CommandId id = entry.id;
@@ -78,6 +90,10 @@ TActionsDM::TActionsDM() {
 }
 
 TActionsDM::~TActionsDM() = default;
+
+void TActionsDM::setPrompts(CommandPrompts* prompts) {
+    prompts_ = prompts ? prompts : ownPrompts_.get();
+}
 
 QAction* TActionsDM::action(CommandId id) const {
     return actions_.at(id);
@@ -99,26 +115,41 @@ void TActionsDM::execute(CommandId id) {
 }
 
 void TActionsDM::buildMenus(QMenuBar& bar, QWidget& window) {
+    for (const MenuPlace place :
+         {MenuPlace::File, MenuPlace::Edit, MenuPlace::View, MenuPlace::Table, MenuPlace::Script,
+          MenuPlace::Project, MenuPlace::Actions, MenuPlace::Help, MenuPlace::Test}) {
+        menus_[place] = bar.addMenu(menuTitle(place));
+    }
+    menus_[MenuPlace::Table]->menuAction()->setStatusTip(
+        u"Also available in popupmenu on thumbnails in browser window."_s);
     for (const CommandEntry& entry : CommandTable()) {
         if (entry.menu == MenuPlace::None) {
             continue;
         }
-        QMenu*& menu = menus_[entry.menu];
-        if (!menu) {
-            menu = bar.addMenu(menuTitle(entry.menu));
-        }
+        QMenu* menu = menus_[entry.menu];
         if (entry.placement & kSeparatorBefore) {
             QAction* separator = menu->addSeparator();
-            if (entry.id == CommandId::Preferences) {
+            if (entry.id == CommandId::EditGlobalDefaults) {
                 reopenAnchor_ = separator;
             }
         }
-        menu->addAction(action(entry.id));
+        QAction* act = action(entry.id);
+        if (entry.placement & kHidden) {
+            // A hidden action would lose its shortcut, so the menu holds a
+            // hidden stand-in and the action itself stays live on the window.
+            QAction* standIn = menu->addAction(act->text());
+            standIn->setObjectName(act->objectName() + u"MenuItem"_s);
+            standIn->setVisible(false);
+        } else {
+            menu->addAction(act);
+        }
+        if (entry.placement & kSeparatorAfter) {
+            menu->addSeparator();
+        }
     }
-    if (QMenu* edit = menus_[MenuPlace::Edit]) {
-        // Its commands work through their shortcuts only.
-        edit->menuAction()->setVisible(false);
-    }
+    // Their commands work through their shortcuts only.
+    menus_[MenuPlace::Edit]->menuAction()->setVisible(false);
+    menus_[MenuPlace::Test]->menuAction()->setVisible(false);
     for (const auto& [id, act] : actions_) {
         window.addAction(act);
     }

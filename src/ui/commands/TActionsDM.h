@@ -15,6 +15,7 @@ class QWidget;
 namespace qm {
 
 class CommandContext;
+class CommandPrompts;
 
 /// The command module: one action per row of the command table, with the
 /// row's caption, hint, shortcut and handler. Menus, the tool bar and the
@@ -31,14 +32,19 @@ public:
     /// does nothing.
     void setContext(CommandContext* context) { context_ = context; }
 
+    /// The prompts the commands ask through: on screen unless a test put
+    /// its own (not owned) in place.
+    CommandPrompts& prompts() const { return *prompts_; }
+    void setPrompts(CommandPrompts* prompts);
+
     QAction* action(CommandId id) const;
     /// Runs a command's handler (as choosing it does), reporting a failure
     /// the way the event loop does, then refreshes the window.
     void execute(CommandId id);
 
     /// Builds the menus of the command table onto the menu bar; the Edit
-    /// menu is there but hidden. Every action is also added to `window`, so
-    /// that the shortcuts of hidden actions work.
+    /// and Test menus are there but hidden. Every action is also added to
+    /// `window`, so that the shortcuts of hidden actions work.
     void buildMenus(QMenuBar& bar, QWidget& window);
     /// Adds the tool bar buttons (icons with the hint as tooltip).
     void buildToolBar(QToolBar& bar);
@@ -54,6 +60,8 @@ private:
     std::map<MenuPlace, QMenu*> menus_;
     QAction* reopenAnchor_ = nullptr;
     CommandContext* context_ = nullptr;
+    std::unique_ptr<CommandPrompts> ownPrompts_;
+    CommandPrompts* prompts_ = nullptr;
 };
 
 }  // namespace qm

@@ -71,6 +71,17 @@ ProjectPanel::~ProjectPanel() {
     grid_->setModel(nullptr);
 }
 
+QList<int> ProjectPanel::selectedRecIds() const {
+    QList<int> recIds;
+    for (const QModelIndex& index : grid_->selectionModel()->selectedRows()) {
+        const int recId = model_->recIdAt(index.row());
+        if (recId >= 0) {
+            recIds << recId;
+        }
+    }
+    return recIds;
+}
+
 void ProjectPanel::showCurrent() {
     // The model hears of the list's changes before this watch does only when
     // it was attached first; queue the move so that it sees the rows as the

@@ -26,6 +26,8 @@ public:
 
     QTableView& grid() const { return *grid_; }
     MemDataModel& model() const { return *model_; }
+    /// The RecIds of the selected table setups, in grid order.
+    QList<int> selectedRecIds() const;
 
 signals:
     /// The user moved to the row of the table setup with that RecId.

@@ -19,6 +19,7 @@
 #include "window/MergeSidePanel.h"
 #include "window/MergeTab.h"
 #include "window/ProjectPanel.h"
+#include "window/QueryTab.h"
 #include "window/ScriptTab.h"
 #include "window/StatusStrip.h"
 #include "window/TableSetupBinding.h"
@@ -27,7 +28,9 @@
 #include "window/WindowEngineAdapter.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -44,19 +47,19 @@ TMainForm::TMainForm(TMainDM& app, TDM& engine, TActionsDM& actions, WindowEngin
       engine_(engine),
       actions_(actions),
       adapter_(adapter),
-      context_(app, engine, *this) {
+      context_(app, engine, *this, actions, actions.prompts()) {
     FormCreate();
 }
 
 void TMainForm::buildRegions() {
     actions_.buildMenus(*menuBar(), *this);
-    auto* toolBar = addToolBar(u"Tool Bar"_s);
-    toolBar->setObjectName(u"ToolBar"_s);
-    toolBar->setMovable(false);
-    toolBar->setIconSize(QSize(16, 16));
-    actions_.buildToolBar(*toolBar);
-    chooser_ = new TableSetupChooser(toolBar);
-    toolBar->addWidget(chooser_);
+    toolBar_ = addToolBar(u"Tool Bar"_s);
+    toolBar_->setObjectName(u"ToolBar"_s);
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(16, 16));
+    actions_.buildToolBar(*toolBar_);
+    chooser_ = new TableSetupChooser(toolBar_);
+    toolBar_->addWidget(chooser_);
 
     legend_ = new LegendStrip(this);
     tabs_ = new QTabWidget(this);
@@ -65,12 +68,11 @@ void TMainForm::buildRegions() {
                           *actions_.action(CommandId::OpenTarget), tabs_);
     script_ = new ScriptTab(*actions_.action(CommandId::ExecuteScript), tabs_);
     database_ = new DatabaseTab(tabs_);
-    queryHost_ = new QWidget(tabs_);
-    queryHost_->setObjectName(u"QueryTabSheet"_s);
+    query_ = new QueryTab(*actions_.action(CommandId::QueryOpen), tabs_);
     tabs_->addTab(merge_, u"Merge"_s);
     tabs_->addTab(script_, u"Script"_s);
     tabs_->addTab(database_, u"Database"_s);
-    tabs_->addTab(queryHost_, u"Query"_s);
+    tabs_->addTab(query_, u"Query"_s);
     projectPanel_ = new ProjectPanel(engine_.TablesMemData(), this);
     projectPanel_->hide();
 
@@ -127,7 +129,7 @@ void TMainForm::FormCreate() {
     connect(database_, &DatabaseTab::connectClicked, this,
             [this](Side side, bool ticked) { connectClicked(static_cast<int>(side), ticked); });
     adapter_.attach({merge_, database_, script_, status_, grids_.get(),
-                     [this] { tabs_->setCurrentWidget(script_); }, [this] { UpdateUI(); }});
+                     [this] { bringTabToFront(WindowTab::Script); }, [this] { UpdateUI(); }});
     actions_.setContext(&context_);
     tabs_->setCurrentWidget(merge_);
     // Focus moving to another control refreshes the commands; so does the
@@ -157,14 +159,63 @@ void TMainForm::UpdateUI() {
     state.undoCaption = app_.undo().UndoCaption();
     state.sourceOpen = engine_.SourceMemData().isOpen();
     state.targetOpen = engine_.DestMemData().isOpen();
+    state.selectedTableSetups =
+        projectPanel_->isVisible() ? static_cast<int>(projectPanel_->selectedRecIds().size()) : 0;
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    state.clipboardHasNodes =
+        clipboard &&
+        (clipboard->hasFormat(u"application/x-quillmere-nodes"_s) || clipboard->hasImage());
     actions_.apply(UpdateActions(state));
 }
 
-void TMainForm::showMergeTab() {
-    tabs_->setCurrentWidget(merge_);
+void TMainForm::bringTabToFront(WindowTab tab) {
+    QWidget* page = merge_;
+    switch (tab) {
+        case WindowTab::Merge:
+            break;
+        case WindowTab::Script:
+            page = script_;
+            break;
+        case WindowTab::Database:
+            page = database_;
+            break;
+        case WindowTab::Query:
+            page = query_;
+            break;
+    }
+    const bool wasProgramChange = programTabChange_;
+    programTabChange_ = true;
+    tabs_->setCurrentWidget(page);
+    programTabChange_ = wasProgramChange;
+}
+
+void TMainForm::repaintNow() {
+    repaint();
+}
+
+void TMainForm::setRegionVisible(WindowRegion region, bool visible) {
+    switch (region) {
+        case WindowRegion::ToolBar:
+            toolBar_->setVisible(visible);
+            break;
+        case WindowRegion::StatusBar:
+            status_->setVisible(visible);
+            break;
+        case WindowRegion::ProjectPanel:
+            projectPanel_->setVisible(visible);
+            break;
+        case WindowRegion::GroupingPanel:
+        case WindowRegion::FolderTree:
+        case WindowRegion::ExplorerFolder:
+        case WindowRegion::Preview:
+            break;
+    }
 }
 
 void TMainForm::BrowsersPageControlChange(int index) {
+    if (programTabChange_) {
+        return;
+    }
     QWidget* page = tabs_->widget(index);
     if (page == script_ && engine_.DestMemData().isOpen()) {
         engine_.ScriptCurrentTableSetup(true);

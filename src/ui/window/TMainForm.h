@@ -9,6 +9,7 @@
 
 class QSplitter;
 class QTabWidget;
+class QToolBar;
 
 namespace qm {
 
@@ -18,6 +19,7 @@ class MergeGrids;
 class MergeTab;
 class MruMenu;
 class ProjectPanel;
+class QueryTab;
 class QueuedProjectNotices;
 class ScriptTab;
 class StatusStrip;
@@ -52,12 +54,14 @@ public:
     void UpdateUI();
     void updateUI() override { UpdateUI(); }
     void closeMainWindow() override { close(); }
-    void showMergeTab() override;
+    void bringTabToFront(WindowTab tab) override;
+    void repaintNow() override;
+    void setRegionVisible(WindowRegion region, bool visible) override;
 
     UpdateLocker& updates() { return updates_; }
     /// Script execution sets it when it ran statements while the target was
-    /// open; showing the "Merge" tab then reopens the target.
-    void setPendingTargetReopen(bool pending) { pendingTargetReopen_ = pending; }
+    /// open; the user's next change to the "Merge" tab reopens the target.
+    void setPendingTargetReopen(bool pending) override { pendingTargetReopen_ = pending; }
     bool PendingTargetReopen() const { return pendingTargetReopen_; }
     /// The splash window to bring to front once the window is shown.
     void setSplash(TSplashScreen* splash);
@@ -67,13 +71,15 @@ public:
     // --- regions, for the commands and for tests --------------------------------------
     QTabWidget& tabs() const { return *tabs_; }
     MergeTab& mergeTab() const { return *merge_; }
-    ScriptTab& scriptTab() const { return *script_; }
+    ScriptTab& scriptTab() const override { return *script_; }
     DatabaseTab& databaseTab() const { return *database_; }
-    ProjectPanel& projectPanel() const { return *projectPanel_; }
+    QueryTab& queryTab() const override { return *query_; }
+    ProjectPanel& projectPanel() const override { return *projectPanel_; }
+    QToolBar& toolBar() const { return *toolBar_; }
     LegendStrip& legendStrip() const { return *legend_; }
     StatusStrip& statusStrip() const { return *status_; }
     TableSetupChooser& chooser() const { return *chooser_; }
-    MergeGrids& grids() const { return *grids_; }
+    MergeGrids& grids() const override { return *grids_; }
     TableSetupBinding& binding() const { return *binding_; }
     MruMenu* recentFilesMenu() const { return mruMenu_.get(); }
 
@@ -112,7 +118,8 @@ private:
     MergeTab* merge_ = nullptr;
     ScriptTab* script_ = nullptr;
     DatabaseTab* database_ = nullptr;
-    QWidget* queryHost_ = nullptr;
+    QueryTab* query_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
     ProjectPanel* projectPanel_ = nullptr;
     QSplitter* splitter_ = nullptr;
     LegendStrip* legend_ = nullptr;
@@ -127,6 +134,8 @@ private:
     QMetaObject::Connection focusWatch_;
     bool shown_ = false;
     bool pendingTargetReopen_ = false;
+    /// Set while the program itself brings a tab to the front.
+    bool programTabChange_ = false;
     bool terminating_ = false;
 };
 
