@@ -8,6 +8,7 @@
 #include "prefs/OptionsForm.h"
 #include "report/PrjMsgViewer.h"
 #include "ui/UiTestSupport.h"
+#include "ui/commands/ScriptedCommandPrompts.h"
 #include "window/TMainForm.h"
 #include "window/WindowEngineAdapter.h"
 
@@ -57,6 +58,7 @@ public:
         previousTitle_ = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
         app.attachEngine(engine);
+        actions.setPrompts(&commandPrompts);
         form = std::make_unique<TMainForm>(app, engine, actions, adapter);
     }
     ~MainWindowHarness() {
@@ -87,6 +89,7 @@ private:
 
 public:
     ScriptedPrompts prompts;
+    ScriptedCommandPrompts commandPrompts;
     TMainDM app{prompts};
     WindowEngineAdapter adapter;
     TDM engine{adapter.ports(), TPrjMsgViewer::instance()};
