@@ -41,6 +41,7 @@ DesktopProgram::DesktopProgram() : boxes_(std::make_unique<WidgetMessageBoxes>()
         checkColourDepth(screen->depth());
     }
     QCoreApplication::setApplicationName(u"Quillmere"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
     prompts_ = std::make_unique<WidgetDocumentPrompts>();
     mainDM_ = std::make_unique<TMainDM>(*prompts_);
     adapter_ = std::make_unique<WindowEngineAdapter>();

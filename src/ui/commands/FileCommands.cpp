@@ -3,7 +3,6 @@
 #include "commands/CommandHandlers.h"
 #include "document/TkzEditorDocHandler.h"
 #include "prefs/OptionsForm.h"
-#include "report/KzError.h"
 
 namespace qm::FileCommands {
 
@@ -40,14 +39,6 @@ void Reopen(CommandContext& ctx, const QString& path) {
         ctx.app.docHandler().PrjOpen(path);
     }
     ctx.host.updateUI();
-}
-
-}  // namespace qm::FileCommands
-
-namespace qm::FileCommands {
-
-void EditGlobalDefaults(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("Defaults"), QString());
 }
 
 }  // namespace qm::FileCommands

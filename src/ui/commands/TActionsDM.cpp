@@ -3,6 +3,7 @@
 #include "app/UnhandledFailure.h"
 #include "commands/CommandContext.h"
 #include "commands/WidgetCommandPrompts.h"
+#include "dialogs/TFormFactory.h"
 #include "report/KzError.h"
 #include "report/TextRules.h"
 
@@ -67,6 +68,7 @@ QIcon iconOf(CommandId id) {
 TActionsDM::TActionsDM()
     : ownPrompts_(std::make_unique<WidgetCommandPrompts>()), prompts_(ownPrompts_.get()) {
     setObjectName(u"ActionsDM"_s);
+    registerProgramForms();
     QList<QKeySequence> taken;
     for (const CommandEntry& entry : CommandTable()) {
         auto* action = new QAction(entry.caption, this);
@@ -84,7 +86,14 @@ TActionsDM::TActionsDM()
         action->setIcon(iconOf(entry.id));
         action->setIconVisibleInMenu(false);
         const CommandId id = entry.id;
-        connect(action, &QAction::triggered, this, [this, id] { execute(id); });
+        connect(action, &QAction::triggered, this, [this, id, action] {
+            // Qt has already flipped a checkable action's mark; the handler
+            // decides the mark, as it does when the command runs otherwise.
+            if (action->isCheckable()) {
+                action->setChecked(!action->isChecked());
+            }
+            execute(id);
+        });
         actions_[entry.id] = action;
     }
 }

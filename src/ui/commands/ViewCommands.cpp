@@ -1,35 +1,49 @@
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
+#include "commands/TActionsDM.h"
 #include "report/KzError.h"
 
+#include <QAction>
+
 namespace qm::ViewCommands {
+namespace {
+
+/// Inverts the command's check mark and shows the region exactly when it
+/// is checked.
+void toggle(CommandContext& ctx, CommandId id, WindowRegion region) {
+    QAction* action = ctx.commands.action(id);
+    action->setChecked(!action->isChecked());
+    ctx.host.setRegionVisible(region, action->isChecked());
+}
+
+}  // namespace
 
 void GroupingPanel(CommandContext&) {
     TkzError::instance().NotImplemented(QStringLiteral("GroupingPanel"), QString());
 }
 
-void FolderTree(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("FolderTree"), QString());
+void FolderTree(CommandContext& ctx) {
+    toggle(ctx, CommandId::ViewFolderTree, WindowRegion::FolderTree);
 }
 
-void ProjectWindow(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("ProjectWindow"), QString());
+void ProjectWindow(CommandContext& ctx) {
+    toggle(ctx, CommandId::ViewProjectWindow, WindowRegion::ProjectPanel);
 }
 
-void ExplorerFolder(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("ExplorerFolder"), QString());
+void ExplorerFolder(CommandContext& ctx) {
+    toggle(ctx, CommandId::ViewExplorerFolder, WindowRegion::ExplorerFolder);
 }
 
-void PreviewWindow(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("PreviewWindow"), QString());
+void PreviewWindow(CommandContext& ctx) {
+    toggle(ctx, CommandId::ViewPreviewWindow, WindowRegion::Preview);
 }
 
-void Toolbar(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("Toolbar"), QString());
+void Toolbar(CommandContext& ctx) {
+    toggle(ctx, CommandId::ViewToolbar, WindowRegion::ToolBar);
 }
 
-void Statusbar(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("Statusbar"), QString());
+void Statusbar(CommandContext& ctx) {
+    toggle(ctx, CommandId::ViewStatusbar, WindowRegion::StatusBar);
 }
 
 }  // namespace qm::ViewCommands

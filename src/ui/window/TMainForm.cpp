@@ -103,6 +103,9 @@ void TMainForm::buildRegions() {
 
 void TMainForm::FormCreate() {
     setObjectName(u"MainForm"_s);
+    // The tool bar and status bar are shown through their view commands, so
+    // that the commands' check marks always tell the truth.
+    setContextMenuPolicy(Qt::NoContextMenu);
     resize(966, 607);
     setMinimumSize(480, 350);
     buildRegions();
@@ -123,7 +126,12 @@ void TMainForm::FormCreate() {
     merge_->setStatistics({});
     notices_ = new QueuedProjectNotices(this);
     connect(notices_, &QueuedProjectNotices::modifiedChanged, status_, &StatusStrip::setModified);
-    app_.showProjectPanel = [this](bool shown) { projectPanel_->setVisible(shown); };
+    app_.showProjectPanel = [this](bool shown) {
+        projectPanel_->setVisible(shown);
+        if (shown) {
+            actions_.action(CommandId::ViewProjectWindow)->setChecked(true);
+        }
+    };
     connect(tabs_, &QTabWidget::currentChanged, this,
             [this](int index) { runReporting([&] { BrowsersPageControlChange(index); }); });
     connect(database_, &DatabaseTab::connectClicked, this,
