@@ -31,6 +31,7 @@
 #include <QClipboard>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -134,6 +135,19 @@ void TMainForm::FormCreate() {
     };
     connect(tabs_, &QTabWidget::currentChanged, this,
             [this](int index) { runReporting([&] { BrowsersPageControlChange(index); }); });
+    // Ctrl+Tab and Ctrl+Shift+Tab change tabs wherever the focus is, as the
+    // user's own change: the tab-change handling runs.
+    for (const auto& [keys, step] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step] {
+            tabs_->setCurrentIndex((tabs_->currentIndex() + step + tabs_->count()) %
+                                   tabs_->count());
+        });
+    }
     connect(database_, &DatabaseTab::connectClicked, this,
             [this](Side side, bool ticked) { connectClicked(static_cast<int>(side), ticked); });
     adapter_.attach({merge_, database_, script_, status_, grids_.get(),

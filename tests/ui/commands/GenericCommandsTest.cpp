@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
 
@@ -105,6 +106,14 @@ TEST_F(GenericCommandsTest, ShortcutsOfHiddenCommandsRunThem) {
 
     press(Qt::SHIFT | Qt::Key_F1);  // a leftover pane: only its mark changes
     EXPECT_FALSE(action(CommandId::ViewFolderTree)->isChecked());
+
+    // Tabs change from the keyboard wherever the focus is.
+    ASSERT_EQ(h_.form->tabs().currentIndex(), 0);
+    press(Qt::CTRL | Qt::Key_Tab);
+    EXPECT_EQ(h_.form->tabs().currentIndex(), 1);
+    press(Qt::CTRL | Qt::Key_PageUp);
+    press(Qt::CTRL | Qt::Key_PageUp);
+    EXPECT_EQ(h_.form->tabs().currentIndex(), 3);
 }
 
 TEST_F(GenericCommandsTest, ViewTogglesKeepTheirMarkAndTheirRegionTogether) {
