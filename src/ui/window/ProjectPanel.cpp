@@ -40,8 +40,6 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     new HeaderSorting(*grid_, *model_);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     for (int c = 0; c < model_->columnCount(); ++c) {
         if (model_->columnWidth(c) > 0) {
