@@ -1,27 +1,46 @@
+#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "report/KzError.h"
+#include "commands/CommandTable.h"
+#include "document/TableSetupEditor.h"
+#include "engine/TDM.h"
+#include "window/ProjectPanel.h"
 
 namespace qm::TableSetupCommands {
+namespace {
 
-void AddTableSetup(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("AddTableSetup"), QString());
+TableSetupEditor editorOf(CommandContext& ctx) {
+    return TableSetupEditor(
+        ctx.engine, [&ctx] { return ctx.app.project(); }, ctx.app.undo());
 }
 
-void QuickFillTableSetup(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("QuickFillTableSetup"), QString());
+void move(CommandContext& ctx, int step) {
+    if (editorOf(ctx).MoveCurrent(step, ctx.prompts)) {
+        ctx.host.projectPanel().selectCurrentOnly();
+    }
 }
 
-void MoveUp(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("MoveUp"), QString());
+}  // namespace
+
+void AddTableSetup(CommandContext& ctx) {
+    editorOf(ctx).AddTableSetup(ctx.prompts, commandEntry(CommandId::AddTableSetup).caption);
 }
 
-void MoveDown(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("MoveDown"), QString());
+void QuickFillTableSetup(CommandContext& ctx) {
+    editorOf(ctx).QuickFillTableSetup(ctx.prompts);
 }
 
-void DeleteSelected(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("DeleteSelected"), QString());
+void MoveUp(CommandContext& ctx) {
+    move(ctx, -1);
+}
+
+void MoveDown(CommandContext& ctx) {
+    move(ctx, +1);
+}
+
+void DeleteSelected(CommandContext& ctx) {
+    editorOf(ctx).DeleteTableSetups(ctx.host.projectPanel().selectedRecIds(),
+                                    commandEntry(CommandId::DelSlide).caption);
 }
 
 }  // namespace qm::TableSetupCommands

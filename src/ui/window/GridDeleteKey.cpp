@@ -10,11 +10,20 @@
 
 namespace qm {
 
-GridDeleteKey::GridDeleteKey(QTableView& grid, MemDataModel& model) : grid_(grid), model_(model) {
+GridDeleteKey::GridDeleteKey(QTableView& grid, MemDataModel& model) : grid_(grid), model_(&model) {
+    grid_.installEventFilter(this);
+}
+
+GridDeleteKey::GridDeleteKey(QTableView& grid, std::function<void()> onDelete)
+    : grid_(grid), onDelete_(std::move(onDelete)) {
     grid_.installEventFilter(this);
 }
 
 bool GridDeleteKey::deleteSelected() {
+    if (model_ == nullptr) {
+        onDelete_();
+        return true;
+    }
     std::set<int> rows;
     for (const QModelIndex& index : grid_.selectionModel()->selectedIndexes()) {
         rows.insert(index.row());
@@ -23,12 +32,12 @@ bool GridDeleteKey::deleteSelected() {
         rows.insert(grid_.currentIndex().row());
     }
     // The new-row line holds no record.
-    std::erase_if(rows, [this](int row) { return model_.isNewRowLine(row); });
+    std::erase_if(rows, [this](int row) { return model_->isNewRowLine(row); });
     if (rows.empty() || !TPrjMsgViewer::instance().AskYesNo(
                             deleteConfirmationText(static_cast<int>(rows.size())))) {
         return false;
     }
-    return model_.removeRecords(std::vector<int>(rows.begin(), rows.end()));
+    return model_->removeRecords(std::vector<int>(rows.begin(), rows.end()));
 }
 
 bool GridDeleteKey::eventFilter(QObject* watched, QEvent* event) {

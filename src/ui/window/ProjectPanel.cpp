@@ -1,8 +1,10 @@
 #include "window/ProjectPanel.h"
 
-#include "models/ColumnPlan.h"
-#include "models/MemDataModel.h"
+#include "document/TableSetupEditor.h"
+#include "report/PrjMsgViewer.h"
+#include "window/GridDeleteKey.h"
 #include "window/HeaderSorting.h"
+#include "window/TableSetupGridModel.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -17,10 +19,7 @@ using namespace Qt::StringLiterals;
 namespace qm {
 
 ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
-    : QWidget(parent),
-      tables_(tables),
-      model_(std::make_unique<MemDataModel>(tables, MemDataModel::Mode::ReadOnly,
-                                            ColumnPlan::tableSetups())) {
+    : QWidget(parent), tables_(tables), model_(std::make_unique<TableSetupGridModel>(tables)) {
     setObjectName(u"ProjectPanel"_s);
     setMinimumHeight(30);
     setAutoFillBackground(true);
@@ -41,7 +40,6 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     new HeaderSorting(*grid_, *model_);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     for (int c = 0; c < model_->columnCount(); ++c) {
         if (model_->columnWidth(c) > 0) {
@@ -62,13 +60,44 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
                     emit tableSetupChosen(recId);
                 }
             });
+    connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ProjectPanel::selectionChanged);
+    // A reload empties the selection without telling it.
+    connect(model_.get(), &QAbstractItemModel::modelReset, this, &ProjectPanel::selectionChanged);
+    connect(model_.get(), &MemDataModel::editFailed, this,
+            [](const QString& message) { TPrjMsgViewer::instance().ShowError(message); });
+    deleteKey_ = std::make_unique<GridDeleteKey>(*grid_, [this] { emit deleteRequested(); });
     tables_.addObserver(&watch_);
     showCurrent();
 }
 
 ProjectPanel::~ProjectPanel() {
+    deleteKey_.reset();
     tables_.removeObserver(&watch_);
     grid_->setModel(nullptr);
+}
+
+MemDataModel& ProjectPanel::model() const {
+    return *model_;
+}
+
+void ProjectPanel::setEditor(std::unique_ptr<TableSetupEditor> editor) {
+    editor_ = std::move(editor);
+    model_->setEditor(editor_.get());
+}
+
+void ProjectPanel::selectCurrentOnly() {
+    if (!tables_.isOpen() || tables_.position() < 0) {
+        return;
+    }
+    const int row = model_->rowOfPosition(tables_.position());
+    if (row < 0) {
+        return;
+    }
+    QScopedValueRollback guard(following_, true);
+    grid_->selectionModel()->setCurrentIndex(
+        model_->index(row, std::max(0, grid_->currentIndex().column())),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QList<int> ProjectPanel::selectedRecIds() const {

@@ -9,14 +9,18 @@ class QTableView;
 
 namespace qm {
 
+class GridDeleteKey;
 class MemDataModel;
+class TableSetupEditor;
+class TableSetupGridModel;
 
 /// The project panel below the tabs: the title "Project - Table Setups" and
 /// the grid of the engine's table-setup list with its column plan (sorted
 /// by "#"). The window shows it only while a project is open. Moving to a
 /// row chooses that table setup; the grid's current row follows the list's.
-/// The grid is read-only: its cells are not written into the project, so
-/// edits there would be lost on saving.
+/// With an editor, the cells are edited in place and a new-row line adds
+/// table setups, all written into the project at once (TableSetupGridModel);
+/// the Delete key asks for the delete command.
 class ProjectPanel : public QWidget {
     Q_OBJECT
 
@@ -25,13 +29,21 @@ public:
     ~ProjectPanel() override;
 
     QTableView& grid() const { return *grid_; }
-    MemDataModel& model() const { return *model_; }
+    MemDataModel& model() const;
+    /// Makes the grid editable through the editor (null: read-only).
+    void setEditor(std::unique_ptr<TableSetupEditor> editor);
     /// The RecIds of the selected table setups, in grid order.
     QList<int> selectedRecIds() const;
+    /// Puts the grid on the list's current row and selects that row alone.
+    void selectCurrentOnly();
 
 signals:
     /// The user moved to the row of the table setup with that RecId.
     void tableSetupChosen(int recId);
+    /// The selected rows may have changed.
+    void selectionChanged();
+    /// The Delete key was pressed in the grid.
+    void deleteRequested();
 
 private:
     /// Puts the grid's current row on the list's current row.
@@ -48,7 +60,9 @@ private:
 
     MemData& tables_;
     QTableView* grid_ = nullptr;
-    std::unique_ptr<MemDataModel> model_;
+    std::unique_ptr<TableSetupGridModel> model_;
+    std::unique_ptr<TableSetupEditor> editor_;
+    std::unique_ptr<GridDeleteKey> deleteKey_;
     Watch watch_{*this};
     bool following_ = false;
 };

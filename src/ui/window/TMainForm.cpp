@@ -9,6 +9,7 @@
 #include "document/QueuedProjectNotices.h"
 #include "document/TPrjView.h"
 #include "document/TUndoHandler.h"
+#include "document/TableSetupEditor.h"
 #include "document/TkzMRUFileList.h"
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
@@ -100,6 +101,11 @@ void TMainForm::buildRegions() {
                                                    [this] { return app_.project(); });
     connect(projectPanel_, &ProjectPanel::tableSetupChosen, this,
             [this](int recId) { runReporting([&] { binding_->UIDataIndexChange(recId); }); });
+    projectPanel_->setEditor(std::make_unique<TableSetupEditor>(
+        engine_, [this] { return app_.project(); }, app_.undo()));
+    connect(projectPanel_, &ProjectPanel::selectionChanged, this, [this] { UpdateUI(); });
+    connect(projectPanel_, &ProjectPanel::deleteRequested, this,
+            [this] { actions_.execute(CommandId::DelSlide); });
 }
 
 void TMainForm::FormCreate() {
