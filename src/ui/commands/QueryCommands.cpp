@@ -1,11 +1,11 @@
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "report/KzError.h"
+#include "window/QueryTab.h"
 
 namespace qm::QueryCommands {
 
-void QueryOpen(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("QueryOpen"), QString());
+void QueryOpen(CommandContext& ctx) {
+    ctx.host.queryTab().Run(ctx.engine);
 }
 
 }  // namespace qm::QueryCommands
