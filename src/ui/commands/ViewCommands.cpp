@@ -1,11 +1,17 @@
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
+#include "commands/TActionsDM.h"
 #include "report/KzError.h"
+
+#include <QAction>
 
 namespace qm::ViewCommands {
 
-void GroupingPanel(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("GroupingPanel"), QString());
+void GroupingPanel(CommandContext& ctx) {
+    QAction* action = ctx.commands.action(CommandId::ViewGroupingPanel);
+    const bool checked = !action->isChecked();
+    action->setChecked(checked);
+    ctx.host.setRegionVisible(WindowRegion::GroupingPanel, checked);
 }
 
 void FolderTree(CommandContext&) {
