@@ -40,13 +40,16 @@ GroupingStrip::GroupingStrip(QTableView& view, MemDataModel& model, QWidget* par
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     hint_ = new QLabel(hintText(), this);
+    // A narrow grid cuts the hint rather than being held wide by it.
+    hint_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    hint_->setToolTip(hintText());
     QPalette hintPalette = hint_->palette();
     hintPalette.setColor(QPalette::WindowText, QColor(240, 240, 240));
     hint_->setPalette(hintPalette);
     layout_ = new QHBoxLayout(this);
     layout_->setContentsMargins(6, 3, 6, 3);
     layout_->setSpacing(4);
-    layout_->addWidget(hint_);
+    layout_->addWidget(hint_, 1);
     layout_->addStretch(1);
 
     rows_ = new GroupRowsView(view_, model_, this);
