@@ -3,7 +3,11 @@
 # project through the File menu with the keyboard as a user would, runs
 # "Open Source && Target" (Ctrl+O), and checks the window title and the
 # colours on screen: the five legend colours, and grid cells coloured beyond
-# what the legend alone shows. Then it leaves through File, Exit.
+# what the legend alone shows. Then it merges the current table setup from
+# the Actions menu, executes its script from the Script tab (Ctrl+R) and
+# checks the databases with sqldiff and the log file; makes the script of
+# the whole project with "Create Script Automatically", executes it, and
+# checks that source and target are equal. Then it leaves through File, Exit.
 #   desktop-e2e.sh QUILLMERE QUILLMERE_CLI SCREEN_CHECK SOURCE_DIR WORK_DIR
 set -euo pipefail
 
@@ -107,6 +111,65 @@ cat "$WORK/colours.txt" >&2
 $shown || fail "the legend colours and coloured grid cells are not on screen"
 title=$(xdotool getwindowname "$WIN")
 [[ "$title" == 'Quillmere - "demo.qmp"' ]] || fail "title after opening both sides: $title"
+
+# Compares the demo databases: the whole file, or one table.
+differences() {
+    sqldiff ${1:+--table "$1"} "$WORK/demo/source.db" "$WORK/demo/target.db"
+}
+[[ -n "$(differences customers)" ]] || fail "the demo's customers are equal before the merge"
+LOG_FILE=$HOME/ExecutedSQL.txt
+
+log "Actions, 'Copy, change and delete records to match source'"
+keys alt+a
+sleep 0.6
+xdotool key --delay 150 Down Down Down Down Return
+sleep 1.5
+log "the Script tab (Ctrl+Tab) shows the script; Ctrl+R executes it"
+keys ctrl+Tab
+sleep 1.5
+keys ctrl+r
+for _ in $(seq 40); do
+    [[ -s "$LOG_FILE" ]] && break
+    sleep 0.25
+done
+[[ -z "$(differences customers)" ]] ||
+    fail "customers still differ after executing the script: $(differences customers | head -5)"
+grep -qE '^(UPDATE|INSERT INTO|DELETE FROM) ' "$LOG_FILE" ||
+    fail "the log $LOG_FILE holds no statements"
+"$CHECK" "$WORK/script-tab.png" >/dev/null 2>&1 || true
+
+log "back on the Merge tab (Ctrl+PgUp) the target is read again"
+keys ctrl+Prior
+sleep 2
+QT_QPA_PLATFORM=offscreen "$CLI" compare "$WORK/demo/demo.qmp" --table-setup Customers \
+    >"$WORK/compare-customers.txt" 2>&1 || fail "quillmere-cli compare failed"
+grep -q 'Records with differences: 0' "$WORK/compare-customers.txt" &&
+    grep -q 'Local records: 0' "$WORK/compare-customers.txt" ||
+    fail "customers differ on reopening: $(cat "$WORK/compare-customers.txt")"
+
+log "Project, 'Create Script Automatically' over all three table setups, then Ctrl+R"
+keys alt+p
+sleep 0.6
+xdotool key --delay 150 Return
+DIALOG=
+for _ in $(seq 50); do
+    DIALOG=$(xdotool search --onlyvisible --name '^Create Script Automatically$' 2>/dev/null |
+        head -n 1 || true)
+    [[ -n "$DIALOG" ]] && break
+    sleep 0.2
+done
+[[ -n "$DIALOG" ]] || fail "the table setup choice did not open"
+"$CHECK" "$WORK/create-script-dialog.png" >/dev/null 2>&1 || true
+xdotool windowfocus --sync "$DIALOG" 2>/dev/null || true
+xdotool key --delay 150 Return
+sleep 3
+keys ctrl+r
+for _ in $(seq 60); do
+    [[ -z "$(differences)" ]] && break
+    sleep 0.25
+done
+[[ -z "$(differences)" ]] || fail "the demo databases still differ: $(differences | head -5)"
+"$CHECK" "$WORK/after-project-script.png" >/dev/null 2>&1 || true
 
 log "leaving through File, Exit"
 keys alt+f

@@ -18,8 +18,11 @@ void toggle(CommandContext& ctx, CommandId id, WindowRegion region) {
 
 }  // namespace
 
-void GroupingPanel(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("GroupingPanel"), QString());
+void GroupingPanel(CommandContext& ctx) {
+    QAction* action = ctx.commands.action(CommandId::ViewGroupingPanel);
+    const bool checked = !action->isChecked();
+    action->setChecked(checked);
+    ctx.host.setRegionVisible(WindowRegion::GroupingPanel, checked);
 }
 
 void FolderTree(CommandContext& ctx) {

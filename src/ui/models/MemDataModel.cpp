@@ -96,7 +96,7 @@ int MemDataModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) {
         return 0;
     }
-    return listRows_ + (inserting_ ? 1 : 0) + (hasNewRowLine() ? 1 : 0);
+    return postedRows() + (inserting_ ? 1 : 0) + (hasNewRowLine() ? 1 : 0);
 }
 
 int MemDataModel::columnCount(const QModelIndex& parent) const {
@@ -128,6 +128,10 @@ int MemDataModel::columnWidth(int column) const {
 }
 
 int MemDataModel::listPosition(int row) const {
+    if (grouped()) {
+        const int place = row < postedRows() ? grouping_.placeAt(row) : -1;
+        return place >= 0 ? perm_[static_cast<std::size_t>(place)] : -1;
+    }
     if (row < 0 || row >= listRows_) {
         return -1;
     }
@@ -145,6 +149,11 @@ int MemDataModel::listPosition(int row) const {
 int MemDataModel::rowOfPosition(int pos) const {
     if (pos < 0 || pos >= listRows_) {
         return -1;
+    }
+    if (grouped()) {
+        const int place =
+            pos < static_cast<int>(placeOf_.size()) ? placeOf_[static_cast<std::size_t>(pos)] : -1;
+        return place >= 0 ? grouping_.rowOfPlace(place) : -1;
     }
     if (!sorted()) {
         return pos;
@@ -189,8 +198,11 @@ QVariant MemDataModel::data(const QModelIndex& index, int role) const {
     if (field < 0) {
         return {};
     }
-    const Column& column = columns_[static_cast<std::size_t>(index.column())];
     const int row = index.row();
+    if (const int group = groupOfRow(row); group >= 0) {
+        return groupData(group, index.column(), role);
+    }
+    const Column& column = columns_[static_cast<std::size_t>(index.column())];
     if (row == newRowLine()) {
         if (role == Qt::CheckStateRole && column.checkBox) {
             return Qt::Unchecked;
@@ -263,6 +275,11 @@ QVariant MemDataModel::headerData(int section, Qt::Orientation orientation, int 
     if (section == newRowLine() || section == insertingRow()) {
         return u"*"_s;
     }
+    if (grouped()) {
+        // Records are numbered in their order; group rows have no number.
+        const int place = grouping_.placeAt(section);
+        return place >= 0 ? QVariant(place + 1) : QVariant();
+    }
     return section + 1;
 }
 
@@ -271,6 +288,9 @@ Qt::ItemFlags MemDataModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (isGroupRow(index.row())) {
+        return f;
+    }
     const int field = fieldOfColumn(index.column());
     if (mode_ == Mode::Editable && field >= 0 && !list_.readOnly() &&
         list_.field(field).kind == FieldKind::Data) {

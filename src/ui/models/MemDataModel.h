@@ -2,12 +2,14 @@
 
 #include "list/MemData.h"
 #include "models/ColumnPlan.h"
+#include "models/RowGrouping.h"
 #include "models/RowOrder.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace qm {
@@ -28,6 +30,12 @@ namespace qm {
 /// state, so that it can be filled column by column, until submit() (which
 /// the view calls when an editor is closed with Enter or the current row
 /// changes), until another row is edited, or until the list itself posts it.
+///
+/// Grouped (groupBy), the posted rows are ordered by the grouping columns
+/// (then by the sort) and each group starts with a group row, "Caption:
+/// value (n records)", that can be collapsed. Group rows hold no record:
+/// recIdAt gives -1 and listPosition -1 for them, so code that reads the
+/// records of selected rows passes over them.
 ///
 /// The list must outlive the model.
 class MemDataModel : public QAbstractTableModel, private ListObserver {
@@ -81,6 +89,22 @@ public:
     /// The sort keys as list field indexes; empty in list order.
     const std::vector<SortKey>& sortKeys() const { return sortKeys_; }
 
+    // --- grouping -----------------------------------------------------------
+    /// Groups the rows by these columns, the first outermost; none ungroups.
+    /// The grouping is kept by field name, so it outlives the list's reopening.
+    void groupBy(const std::vector<int>& columns);
+    /// The grouping columns, outermost first.
+    std::vector<int> groupColumns() const;
+    bool grouped() const { return !groupKeys_.empty(); }
+    bool isGroupRow(int row) const { return groupOfRow(row) >= 0; }
+    /// The nesting level of a group row (0 outermost); -1 for other rows.
+    int groupLevel(int row) const;
+    /// The records of a group row's group; 0 for other rows.
+    int groupRecordCount(int row) const;
+    bool isGroupExpanded(int row) const;
+    /// Shows or hides the rows of a group row's group.
+    void setGroupExpanded(int row, bool expanded);
+
     // --- rows and columns ------------------------------------------------------
     /// The list's field shown in a column; -1 if none.
     int fieldOfColumn(int column) const;
@@ -98,8 +122,9 @@ public:
     int rowOfPosition(int pos) const;
     bool isNewRowLine(int row) const;
     bool isInsertingRow(int row) const;
-    /// Bytes this model holds beyond its fixed size (the sort order).
-    std::size_t extraMemory() const { return perm_.capacity() * sizeof(int); }
+    /// Bytes this model holds beyond its fixed size (the sort order and,
+    /// while grouped, the groups).
+    std::size_t extraMemory() const;
 
 signals:
     /// A change the list refused; the message is in the user's terms.
@@ -125,10 +150,13 @@ private:
 
     void resolveColumns();
     void resort();
-    bool sorted() const { return !sortKeys_.empty(); }
+    /// Rows are in perm_ order (sorted or grouped) rather than list order.
+    bool sorted() const { return !sortKeys_.empty() || grouped(); }
     bool hasNewRowLine() const { return mode_ == Mode::Editable && list_.isOpen(); }
-    int insertingRow() const { return inserting_ ? listRows_ : -1; }
-    int newRowLine() const { return hasNewRowLine() ? listRows_ + (inserting_ ? 1 : 0) : -1; }
+    /// Rows of the posted records (with the group rows, while grouped).
+    int postedRows() const { return grouped() ? grouping_.rowCount() : listRows_; }
+    int insertingRow() const { return inserting_ ? postedRows() : -1; }
+    int newRowLine() const { return hasNewRowLine() ? postedRows() + (inserting_ ? 1 : 0) : -1; }
     /// Shows or hides the inserting row as the list's state says.
     void followInsertState();
     void emitRowChanged(int row);
@@ -138,6 +166,33 @@ private:
     bool guarded(const std::function<void()>& change);
     /// Sorts by field names, so that a sort outlives the list's reopening.
     void applySort(std::vector<std::pair<QString, Qt::SortOrder>> names);
+    /// Runs a change of the row order inside a layout change; the rows the
+    /// views hold on to keep their records. `moved` maps a list position
+    /// from before the change to after it (-1: the record is gone);
+    /// `postedAt` is where the row being inserted went, if it was posted.
+    void relayout(const std::function<void()>& change, const std::function<int(int)>& moved,
+                  int postedAt = -1);
+
+    // grouping (MemDataModelGrouping.cpp)
+    int groupOfRow(int row) const;
+    QVariant groupData(int group, int column, int role) const;
+    /// The grouping keys as fields, with the sort's order where a key is also sorted by.
+    void resolveGroupKeys();
+    /// Groups perm_ by breaks_ afresh, keeping the user's collapsed groups.
+    void rebuildGroups();
+    /// A group's values from the outermost down, folded, to know it again after a regroup.
+    QString groupPath(int group) const;
+    /// The first grouping key in which two list positions differ; the
+    /// number of keys when they are equal in all.
+    int breakBetween(int a, int b) const;
+    /// Orders a list position before another by grouping and sort keys.
+    bool placedBefore(int a, int b) const;
+    void groupedRowsInserted(int pos, int count);
+    void groupedRowsRemoved(int pos, int count);
+    void groupedRowsChanged(int first, int last);
+    /// A changed record may belong to another group: regroup once the
+    /// current burst of changes is over.
+    void scheduleRegroup();
 
     MemData& list_;
     Mode mode_;
@@ -151,6 +206,14 @@ private:
     std::vector<std::pair<QString, Qt::SortOrder>> sortNames_;
     std::vector<SortKey> sortKeys_;  // sortNames_ resolved in the list
     std::vector<int> perm_;          // row -> list position, while sorted
+    // Grouping: perm_ then orders by the grouping keys first.
+    std::vector<QString> groupNames_;
+    std::vector<SortKey> groupKeys_;    // groupNames_ resolved in the list
+    std::vector<std::uint8_t> breaks_;  // per place in perm_, see RowOrder::Ordered
+    std::vector<int> placeOf_;          // list position -> place in perm_
+    RowGrouping grouping_;
+    std::set<QString> collapsed_;  // groupPath of the groups the user collapsed
+    bool regroupPending_ = false;
 };
 
 /// The question the grids ask before deleting records: "Delete record?" for

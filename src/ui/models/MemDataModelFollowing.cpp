@@ -33,38 +33,89 @@ void MemDataModel::clearSort() {
 }
 
 void MemDataModel::applySort(std::vector<std::pair<QString, Qt::SortOrder>> names) {
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // Rows the views hold on to (current cell, selection) keep their records.
+    relayout(
+        [&] {
+            sortNames_ = std::move(names);
+            resort();
+        },
+        [](int pos) { return pos; });
+}
+
+void MemDataModel::relayout(const std::function<void()>& change,
+                            const std::function<int(int)>& moved, int postedAt) {
+    emit layoutAboutToBeChanged();
+    // What each row the views hold on to (current cell, selection) shows:
+    // a record by its list position, a group by its level and a record in
+    // it, or one of the last two rows.
+    enum class Kind { Record, Group, Inserting, NewRowLine, None };
+    struct Anchor {
+        Kind kind = Kind::None;
+        int pos = -1;
+        int level = 0;
+    };
     const QModelIndexList before = persistentIndexList();
-    std::vector<int> positions;
-    positions.reserve(static_cast<std::size_t>(before.size()));
+    std::vector<Anchor> anchors;
+    anchors.reserve(static_cast<std::size_t>(before.size()));
     for (const QModelIndex& i : before) {
-        positions.push_back(listPosition(i.row()));
+        Anchor a;
+        if (const int g = groupOfRow(i.row()); g >= 0) {
+            a = {Kind::Group, perm_[static_cast<std::size_t>(grouping_.group(g).first)],
+                 grouping_.group(g).level};
+        } else if (i.row() == insertingRow()) {
+            a.kind = Kind::Inserting;
+        } else if (i.row() == newRowLine()) {
+            a.kind = Kind::NewRowLine;
+        } else if (const int pos = listPosition(i.row()); pos >= 0) {
+            a = {Kind::Record, pos, 0};
+        }
+        anchors.push_back(a);
     }
-    sortNames_ = std::move(names);
-    resort();
+    change();
     std::vector<int> rowOf;
-    if (sorted() && before.size() > 8) {
+    if (sorted() && !grouped() && before.size() > 8) {
         rowOf.assign(perm_.size(), -1);
         for (std::size_t r = 0; r < perm_.size(); ++r) {
-            rowOf[static_cast<std::size_t>(perm_[r])] = static_cast<int>(r);
+            if (perm_[r] >= 0) {
+                rowOf[static_cast<std::size_t>(perm_[r])] = static_cast<int>(r);
+            }
         }
     }
+    const auto rowOfRecord = [&](int pos) {
+        if (pos < 0) {
+            return -1;
+        }
+        return rowOf.empty() ? rowOfPosition(pos) : rowOf[static_cast<std::size_t>(pos)];
+    };
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype k = 0; k < before.size(); ++k) {
-        const QModelIndex& i = before[k];
-        const int pos = positions[static_cast<std::size_t>(k)];
-        // The inserting row and the new-row line come after the list's rows
-        // and do not move.
-        int row = i.row();
-        if (pos >= 0) {
-            row = rowOf.empty() ? rowOfPosition(pos) : rowOf[static_cast<std::size_t>(pos)];
+        const Anchor& a = anchors[static_cast<std::size_t>(k)];
+        int row = -1;
+        switch (a.kind) {
+            case Kind::Record:
+                row = rowOfRecord(moved(a.pos));
+                break;
+            case Kind::Group:
+                if (const int pos = moved(a.pos);
+                    grouped() && pos >= 0 && a.level < grouping_.levels()) {
+                    const int g =
+                        grouping_.groupOfPlace(placeOf_[static_cast<std::size_t>(pos)], a.level);
+                    row = g >= 0 ? grouping_.group(g).row : -1;
+                }
+                break;
+            case Kind::Inserting:
+                row = inserting_ ? insertingRow() : rowOfRecord(postedAt);
+                break;
+            case Kind::NewRowLine:
+                row = newRowLine();
+                break;
+            case Kind::None:
+                break;
         }
-        after.push_back(row >= 0 ? index(row, i.column()) : QModelIndex());
+        after.push_back(row >= 0 ? index(row, before[k].column()) : QModelIndex());
     }
     changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit layoutChanged();
 }
 
 void MemDataModel::resort() {
@@ -74,6 +125,28 @@ void MemDataModel::resort() {
             sortKeys_.push_back({f, order});
         }
     }
+    regroupPending_ = false;
+    resolveGroupKeys();
+    if (grouped()) {
+        std::vector<SortKey> keys = groupKeys_;
+        for (const SortKey& k : sortKeys_) {
+            if (std::none_of(groupKeys_.begin(), groupKeys_.end(),
+                             [&k](const SortKey& g) { return g.field == k.field; })) {
+                keys.push_back(k);
+            }
+        }
+        RowOrder::Ordered ordered =
+            RowOrder::sortedWithBreaks(list_, keys, static_cast<int>(groupKeys_.size()));
+        perm_ = std::move(ordered.perm);
+        breaks_ = std::move(ordered.breakLevel);
+        perm_.resize(static_cast<std::size_t>(listRows_), -1);
+        breaks_.resize(perm_.size(), 0);
+        rebuildGroups();
+        return;
+    }
+    std::vector<std::uint8_t>().swap(breaks_);
+    std::vector<int>().swap(placeOf_);
+    grouping_.clear();
     if (sortKeys_.empty()) {
         std::vector<int>().swap(perm_);  // list order needs no memory
         return;
@@ -95,7 +168,7 @@ void MemDataModel::followInsertState() {
     if (want == inserting_) {
         return;
     }
-    const int at = listRows_;
+    const int at = postedRows();
     // With a new-row line, the line the user typed into becomes the new row
     // and a fresh line follows it, so the current cell stays where it is.
     const int changed = hasNewRowLine() ? at + 1 : at;
@@ -119,6 +192,10 @@ void MemDataModel::rowsChanged(int first, int last) {
     if (first > last || columns_.empty()) {
         return;
     }
+    if (grouped()) {
+        groupedRowsChanged(first, last);
+        return;
+    }
     if (!sorted()) {
         emit dataChanged(index(first, 0), index(last, columnCount() - 1));
         return;
@@ -135,6 +212,10 @@ void MemDataModel::rowsChanged(int first, int last) {
 void MemDataModel::rowsInserted(int pos, int count) {
     if (pos < 0 || count <= 0 || pos > listRows_ || !list_.isOpen()) {
         listReset();
+        return;
+    }
+    if (grouped()) {
+        groupedRowsInserted(pos, count);
         return;
     }
     if (sorted()) {
@@ -175,6 +256,10 @@ void MemDataModel::rowsInserted(int pos, int count) {
 void MemDataModel::rowsRemoved(int pos, int count) {
     if (pos < 0 || count <= 0 || pos + count > listRows_) {
         listReset();
+        return;
+    }
+    if (grouped()) {
+        groupedRowsRemoved(pos, count);
         return;
     }
     if (!sorted()) {

@@ -50,30 +50,67 @@ int compareNumbers(T a, T b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+enum class Kind { Integer, Real, Text, Bytes };
+
+Kind kindOf(FieldType type) {
+    if (type == FieldType::BCD) {
+        return Kind::Real;
+    }
+    if (isBinaryType(type) || type == FieldType::Variant) {
+        return Kind::Bytes;
+    }
+    switch (storageClassOf(type)) {
+        case StorageClass::Float:
+            return Kind::Real;
+        case StorageClass::Bytes:
+            return Kind::Text;
+        default:
+            return Kind::Integer;
+    }
+}
+
+double decimal(std::string_view text) {
+    double d = 0.0;
+    const char* first = text.data();
+    if (!text.empty() && *first == '+') {
+        ++first;
+    }
+    std::from_chars(first, text.data() + text.size(), d);
+    return d;
+}
+
+double realOf(const ValueRef& v) {
+    return v.storage == StorageClass::Bytes   ? decimal(v.bytes)
+           : v.storage == StorageClass::Float ? v.d
+                                              : static_cast<double>(v.i);
+}
+
+// Two values of one column, ascending.
+int compareRefs(Kind kind, const ValueRef& a, const ValueRef& b) {
+    if (a.null || b.null) {
+        return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    }
+    switch (kind) {
+        case Kind::Integer:
+            return compareNumbers(a.i, b.i);
+        case Kind::Real:
+            return compareNumbers(realOf(a), realOf(b));
+        case Kind::Text:
+            return compareText(a.bytes, b.bytes);
+        case Kind::Bytes:
+            return compareBytes(a.bytes, b.bytes);
+    }
+    return 0;
+}
+
 // The values of one sort column, read once.
 class KeyColumn {
 public:
     KeyColumn(const MemData& list, const SortKey& key)
         : descending_(key.order == Qt::DescendingOrder) {
-        const FieldType type = list.field(key.field).type;
         const std::size_t n = static_cast<std::size_t>(list.recordCount());
         nulls_.resize(n);
-        if (type == FieldType::BCD) {
-            kind_ = Kind::Real;
-        } else if (isBinaryType(type) || type == FieldType::Variant) {
-            kind_ = Kind::Bytes;
-        } else {
-            switch (storageClassOf(type)) {
-                case StorageClass::Float:
-                    kind_ = Kind::Real;
-                    break;
-                case StorageClass::Bytes:
-                    kind_ = Kind::Text;
-                    break;
-                default:
-                    kind_ = Kind::Integer;
-            }
-        }
+        kind_ = kindOf(list.field(key.field).type);
         if (kind_ == Kind::Integer) {
             ints_.resize(n);
         } else if (kind_ == Kind::Real) {
@@ -92,9 +129,7 @@ public:
                     ints_[p] = v.i;
                     break;
                 case Kind::Real:
-                    reals_[p] = v.storage == StorageClass::Bytes   ? decimal(v.bytes)
-                                : v.storage == StorageClass::Float ? v.d
-                                                                   : static_cast<double>(v.i);
+                    reals_[p] = realOf(v);
                     break;
                 case Kind::Text:
                 case Kind::Bytes:
@@ -130,18 +165,6 @@ public:
     }
 
 private:
-    enum class Kind { Integer, Real, Text, Bytes };
-
-    static double decimal(std::string_view text) {
-        double d = 0.0;
-        const char* first = text.data();
-        if (!text.empty() && *first == '+') {
-            ++first;
-        }
-        std::from_chars(first, text.data() + text.size(), d);
-        return d;
-    }
-
     Kind kind_ = Kind::Integer;
     bool descending_ = false;
     std::vector<std::uint8_t> nulls_;
@@ -155,26 +178,57 @@ private:
 }  // namespace
 
 std::vector<int> sorted(const MemData& list, const std::vector<SortKey>& keys) {
-    std::vector<int> perm(static_cast<std::size_t>(list.isOpen() ? list.recordCount() : 0));
+    return sortedWithBreaks(list, keys, 0).perm;
+}
+
+Ordered sortedWithBreaks(const MemData& list, const std::vector<SortKey>& keys, int breakKeys) {
+    Ordered out;
+    std::vector<int>& perm = out.perm;
+    perm.resize(static_cast<std::size_t>(list.isOpen() ? list.recordCount() : 0));
     std::iota(perm.begin(), perm.end(), 0);
     std::vector<KeyColumn> columns;
-    for (const SortKey& k : keys) {
-        if (k.field >= 0 && k.field < list.fieldCount()) {
-            columns.emplace_back(list, k);
-        }
-    }
-    if (columns.empty() || perm.size() < 2) {
-        return perm;
-    }
-    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-        for (const KeyColumn& c : columns) {
-            if (const int r = c.compare(a, b); r != 0) {
-                return r < 0;
+    int breaking = 0;  // how many of the columns are break keys
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (keys[k].field >= 0 && keys[k].field < list.fieldCount()) {
+            columns.emplace_back(list, keys[k]);
+            if (static_cast<int>(k) < breakKeys) {
+                ++breaking;
             }
         }
-        return false;
-    });
-    return perm;
+    }
+    if (!columns.empty() && perm.size() >= 2) {
+        std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
+            for (const KeyColumn& c : columns) {
+                if (const int r = c.compare(a, b); r != 0) {
+                    return r < 0;
+                }
+            }
+            return false;
+        });
+    }
+    if (breakKeys <= 0) {
+        return out;
+    }
+    // One pass over the sorted order, while the key values are still at hand.
+    out.breakLevel.resize(perm.size(), static_cast<std::uint8_t>(breaking));
+    if (!perm.empty()) {
+        out.breakLevel[0] = 0;
+    }
+    for (std::size_t p = 1; p < perm.size(); ++p) {
+        for (int c = 0; c < breaking; ++c) {
+            if (columns[static_cast<std::size_t>(c)].compare(perm[p - 1], perm[p]) != 0) {
+                out.breakLevel[p] = static_cast<std::uint8_t>(c);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+int compareAt(const MemData& list, const SortKey& key, int a, int b) {
+    const int r = compareRefs(kindOf(list.field(key.field).type), list.refAt(a, key.field),
+                              list.refAt(b, key.field));
+    return key.order == Qt::DescendingOrder ? -r : r;
 }
 
 }  // namespace qm::RowOrder

@@ -31,8 +31,9 @@ bool GridDeleteKey::deleteSelected() {
     if (rows.empty() && grid_.currentIndex().isValid()) {
         rows.insert(grid_.currentIndex().row());
     }
-    // The new-row line holds no record.
-    std::erase_if(rows, [this](int row) { return model_->isNewRowLine(row); });
+    // The new-row line and group rows hold no record.
+    std::erase_if(rows,
+                  [this](int row) { return model_->isNewRowLine(row) || model_->isGroupRow(row); });
     if (rows.empty() || !TPrjMsgViewer::instance().AskYesNo(
                             deleteConfirmationText(static_cast<int>(rows.size())))) {
         return false;

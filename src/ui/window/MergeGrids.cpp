@@ -4,6 +4,7 @@
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
 #include "window/GridDeleteKey.h"
+#include "window/GroupingStrip.h"
 #include "window/HeaderSorting.h"
 
 #include <QHeaderView>
@@ -51,9 +52,15 @@ MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGr
     watchCurrentRow(Side::Source);
     watchCurrentRow(Side::Target);
     targetDelete_ = std::make_unique<GridDeleteKey>(targetGrid_, *targetModel_);
+    // Neither grid shows a grouping strip until it is asked for.
+    sourceStrip_ = GroupingStrip::attachAbove(sourceGrid_, *sourceModel_);
+    targetStrip_ = GroupingStrip::attachAbove(targetGrid_, *targetModel_);
+    setGroupingVisible(false);
 }
 
 MergeGrids::~MergeGrids() {
+    delete sourceStrip_.data();
+    delete targetStrip_.data();
     targetDelete_.reset();
     // The views outlive this object in the window's teardown order; they
     // must not keep pointers to the models released here.
@@ -67,6 +74,19 @@ MemDataModel& MergeGrids::model(Side side) const {
 
 QTableView& MergeGrids::grid(Side side) const {
     return side == Side::Source ? sourceGrid_ : targetGrid_;
+}
+
+GroupingStrip& MergeGrids::groupingStrip(Side side) const {
+    return side == Side::Source ? *sourceStrip_ : *targetStrip_;
+}
+
+void MergeGrids::setGroupingVisible(bool visible) {
+    sourceStrip_->setVisible(visible);
+    targetStrip_->setVisible(visible);
+}
+
+bool MergeGrids::groupingVisible() const {
+    return !sourceStrip_->isHidden();
 }
 
 void MergeGrids::watchCurrentRow(Side side) {

@@ -4,6 +4,7 @@
 #include "models/TargetCellColours.h"
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 class QTableView;
@@ -11,6 +12,7 @@ class QTableView;
 namespace qm {
 
 class GridDeleteKey;
+class GroupingStrip;
 class MemDataModel;
 class TDM;
 
@@ -29,6 +31,11 @@ public:
     QTableView& grid(Side side) const;
     /// The target grid's Delete key.
     GridDeleteKey& targetDelete() const { return *targetDelete_; }
+    /// The grouping strip above a grid; hidden until setGroupingVisible.
+    GroupingStrip& groupingStrip(Side side) const;
+    /// Shows or hides the grouping strips of both grids.
+    void setGroupingVisible(bool visible);
+    bool groupingVisible() const;
 
     void columnsCreated(Side side) override;
     void columnsRemoved(Side side) override;
@@ -54,6 +61,9 @@ private:
     std::unique_ptr<MemDataModel> sourceModel_;
     std::unique_ptr<MemDataModel> targetModel_;
     std::unique_ptr<GridDeleteKey> targetDelete_;
+    // Widgets of the grids' panels; released with the models they show.
+    QPointer<GroupingStrip> sourceStrip_;
+    QPointer<GroupingStrip> targetStrip_;
     bool following_ = false;
 };
 

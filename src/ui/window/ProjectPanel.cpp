@@ -3,6 +3,7 @@
 #include "document/TableSetupEditor.h"
 #include "report/PrjMsgViewer.h"
 #include "window/GridDeleteKey.h"
+#include "window/GroupingStrip.h"
 #include "window/HeaderSorting.h"
 #include "window/TableSetupGridModel.h"
 
@@ -52,6 +53,8 @@ ProjectPanel::ProjectPanel(MemData& tables, QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(title);
     layout->addWidget(grid_, 1);
+    // The grouping strip keeps the grid's ordinary colours, not the panel's black.
+    GroupingStrip::attachAbove(*grid_, *model_)->setPalette(QWidget::palette());
 
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {

@@ -233,6 +233,8 @@ void TMainForm::setRegionVisible(WindowRegion region, bool visible) {
             projectPanel_->setVisible(visible);
             break;
         case WindowRegion::GroupingPanel:
+            grids_->setGroupingVisible(visible);
+            break;
         case WindowRegion::FolderTree:
         case WindowRegion::ExplorerFolder:
         case WindowRegion::Preview:
