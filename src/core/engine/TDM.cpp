@@ -174,6 +174,7 @@ bool openFromDefaultFile(MemData& list, bool useDefaultFile, const QString& file
 }  // namespace
 
 void TDM::PrepareTableLists(bool useDefaultFiles) {
+    ProjectClosed();
     MemData& t = tablesMemData_;
     if (!openFromDefaultFile(t, useDefaultFiles, defaultTablesFile()) && t.recordCount() == 0) {
         t.insert();
@@ -618,17 +619,12 @@ OpenOutcome TDM::OpenTarget() {
     return {destMemData_.isOpen(), targetRecords_};
 }
 
-void TDM::LoadLookupDefinitions() {
-    // Lookup definitions of the current table setup come with the project
-    // model; until then the list stays empty and no lookup columns are made.
-    autoLookupMemData_.close();
-}
-
 void TDM::BuildTargetColumns() {
     checkColumnNames(destQuery_, u"target"_s);
     destMemData_.close();
     userSetCells_.clear();
     changedKeys_.clear();
+    chooseLookupColumns();
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QueryField& q = destQuery_.field(i);
         if (!isUsableType(q.type)) {
@@ -647,6 +643,7 @@ void TDM::BuildTargetColumns() {
                 userSetCells_.insert(cellKey(static_cast<int>(d.ref(0).i), column));
             }
         });
+        addLookupColumnsFor(q.name);
     }
 }
 
