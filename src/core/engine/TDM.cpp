@@ -4,6 +4,7 @@
 #include "common/ScopeGuards.h"
 #include "list/DefaultFile.h"
 #include "list/Frozen.h"
+#include "list/LookupSource.h"
 
 #include <QFileInfo>
 
@@ -592,10 +593,12 @@ OpenOutcome TDM::OpenTarget() {
         CloseTarget();
     }
     try {
+        LoadLookupDefinitions();
+        readLookupSources();
         destQuery_.setSql(currentTableText(tf_.DestQuerySQL));
         destQuery_.open();
-        LoadLookupDefinitions();
         BuildTargetColumns();
+        lookupSources_.clear();
         gridPort().columnsCreated(Side::Target);
         destMemData_.open();
         {
@@ -657,6 +660,7 @@ void TDM::CloseSource() {
 }
 
 void TDM::CloseTarget() {
+    lookupSources_.clear();
     destMemData_.close();
     gridPort().columnsRemoved(Side::Target);
     RemoveDataColumns(destMemData_);

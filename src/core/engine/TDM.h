@@ -18,6 +18,7 @@
 
 namespace qm {
 
+class LookupSource;
 class TPrjData;
 
 /// What opening one side came to. A failed load has shown its message and
@@ -136,9 +137,11 @@ public:
     /// project the list is left as it is.
     void LoadLookupDefinitions();
     /// Adds to the closed target list the lookup column that the current row
-    /// of AutoLookupMemData defines, reading the lookup table through the
-    /// target connection. A lookup query the database refuses is reported
-    /// and the column left out; other failures are passed on.
+    /// of AutoLookupMemData defines, with the rows its lookup query read
+    /// (OpenTarget reads them before the target query runs, as some
+    /// databases serve one query at a time on a connection; otherwise they
+    /// are read now). A lookup query the database refuses is reported and
+    /// the column left out; other failures are passed on.
     void AddLookupColumn();
     void BuildTargetColumns();
     /// The project given to LoadTableSetups is closed: it is forgotten and
@@ -338,6 +341,11 @@ private:
     void chooseLookupColumns();
     /// Adds the lookup column chosen for the target column with that name.
     void addLookupColumnsFor(const QString& fieldName);
+    /// Reads the lookup query of every row of AutoLookupMemData.
+    void readLookupSources();
+    /// Reads the lookup query of the current row of AutoLookupMemData; a
+    /// query the database refuses is reported and gives none.
+    std::shared_ptr<LookupSource> readLookupSource();
 
     EnginePorts ports_;
     MessageViewer& messages_;
@@ -363,6 +371,9 @@ private:
     /// Target column name (upper case) -> RecId of the AutoLookupMemData row
     /// that gives it its lookup column, while the target columns are built.
     std::unordered_map<QString, int> chosenLookups_;
+    /// RecId of an AutoLookupMemData row -> the rows its lookup query read,
+    /// none when the query failed (and was reported); while opening.
+    std::unordered_map<int, std::shared_ptr<LookupSource>> lookupSources_;
 
     bool posting_ = false;
     bool loadingData_ = false;

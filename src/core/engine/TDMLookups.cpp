@@ -73,6 +73,10 @@ void TDM::chooseLookupColumns() {
     std::sort(rows.begin(), rows.end());
     std::unordered_map<QString, QString> takenBy;  // column name (upper) -> lookup name
     for (const auto& [recId, p] : rows) {
+        if (const auto read = lookupSources_.find(recId);
+            read != lookupSources_.end() && !read->second) {
+            continue;  // its lookup query failed and was reported
+        }
         const QString field = ValueText::toText(l.valueAt(p, fieldName), FieldType::String);
         const QString name = ValueText::toText(l.valueAt(p, lookupName), FieldType::String);
         const QString key = field.toUpper();
@@ -110,16 +114,26 @@ void TDM::addLookupColumnsFor(const QString& fieldName) {
     AddLookupColumn();
 }
 
-void TDM::AddLookupColumn() {
+void TDM::readLookupSources() {
+    lookupSources_.clear();
+    MemData& l = autoLookupMemData_;
+    if (!l.isOpen() || !lookupColumnsWanted_) {
+        return;
+    }
+    for (int p = 0; p < l.recordCount(); ++p) {
+        l.moveTo(p);
+        lookupSources_[l.recIdAt(p)] = readLookupSource();
+    }
+}
+
+std::shared_ptr<LookupSource> TDM::readLookupSource() {
     MemData& l = autoLookupMemData_;
     const auto text = [&l](const QString& name) { return l.asText(l.fieldIndex(name)); };
     const QString field = text(u"FieldName"_s);
-    const QString keyField = text(u"LookupKeyFieldName"_s);
-    const QString displayField = text(u"LookupDisplayFieldName"_s);
-    const QString sql =
-        u"SELECT %1, %2 FROM %3"_s.arg(keyField, displayField, text(u"LookupTableName"_s));
+    const QString sql = u"SELECT %1, %2 FROM %3"_s.arg(text(u"LookupKeyFieldName"_s),
+                                                       text(u"LookupDisplayFieldName"_s),
+                                                       text(u"LookupTableName"_s));
     auto source = std::make_shared<LookupSource>();
-    int size = 0;
     try {
         Query query(destDatabase_);
         query.setSql(sql);
@@ -127,15 +141,13 @@ void TDM::AddLookupColumn() {
         if (query.fieldCount() < 2) {
             throw DatabaseError(u"The lookup query returns fewer than two columns"_s);
         }
-        size = query.field(1).size;
+        source->setDisplaySize(query.field(1).size);
         std::size_t read = 0;
         while (!query.eof()) {
             if (++read % 100000 == 0) {
                 busyPort().progress(u"Loading lookup %1: %2 rows"_s.arg(field).arg(read));
             }
-            const Value key = query.value(0);
-            const Value display = query.value(1);
-            source->add(key, query.field(0).type, display, query.field(1).type);
+            source->add(query.value(0), query.field(0).type, query.value(1), query.field(1).type);
             query.next();
         }
     } catch (const Error& e) {
@@ -148,17 +160,29 @@ void TDM::AddLookupColumn() {
             u"Unable to add lookup field \"%1\". \r\n\r\nThere is probably a problem with some "
             "of the fields or the table. The lookup query \"%2\" could not be opened. (System "
             "message: %3)"_s.arg(text(u"LookupName"_s), sql, e.message()));
+        return nullptr;
+    }
+    return source;
+}
+
+void TDM::AddLookupColumn() {
+    MemData& l = autoLookupMemData_;
+    const auto read = lookupSources_.find(l.recIdAt(l.position()));
+    std::shared_ptr<LookupSource> source =
+        read != lookupSources_.end() ? read->second : readLookupSource();
+    if (!source) {
         return;
     }
+    const QString field = l.asText(l.fieldIndex(u"FieldName"_s));
     FieldDef f;
     f.name = lookupColumnName(field);
     f.type = FieldType::String;
-    f.size = size > 0 ? size : 255;
+    f.size = source->displaySize() > 0 ? source->displaySize() : 255;
     f.kind = FieldKind::Lookup;
     f.tag = 0;
     f.keyFields = field;
-    f.lookupKeyFields = keyField;
-    f.lookupResultField = displayField;
+    f.lookupKeyFields = l.asText(l.fieldIndex(u"LookupKeyFieldName"_s));
+    f.lookupResultField = l.asText(l.fieldIndex(u"LookupDisplayFieldName"_s));
     f.lookupSource = std::move(source);
     destMemData_.addField(f);
 }

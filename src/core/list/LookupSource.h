@@ -28,6 +28,9 @@ public:
     /// Valid while this source lives.
     ValueRef find(const ValueRef& code, FieldType codeType) const;
     std::size_t size() const { return displays_.size(); }
+    /// The size the lookup query reports for its display column.
+    int displaySize() const { return displaySize_; }
+    void setDisplaySize(int size) { displaySize_ = size; }
 
 private:
     /// How a value is keyed: its class tag followed by its canonical bytes;
@@ -39,6 +42,7 @@ private:
 
     std::unordered_map<std::string, std::uint32_t> index_;
     std::vector<Value> displays_;
+    int displaySize_ = 0;
     bool textKeys_ = false;
     bool numberKeys_ = false;
 };
