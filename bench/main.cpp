@@ -4,6 +4,7 @@
 
 #include "DataGen.h"
 #include "EngineChild.h"
+#include "LookupBench.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -37,7 +38,7 @@ constexpr double kGoalJobGrowth = 12.0;    // whole job time 100,000 -> 1,000,00
 constexpr double kGoalExecRatio = 2.0;     // engine execution/sqlite3 shell at 1,000,000 rows
 
 // The parts of a run, chosen with --jobs.
-enum Job { kCompare = 1, kFull = 2, kExecute = 4 };
+enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8 };
 
 void out(const QString& text) {
     const QByteArray bytes = (text + u'\n').toUtf8();
@@ -744,8 +745,9 @@ int main(int argc, char* argv[]) {
         "in a fresh child process (wall time and peak memory), checks the engine's counts,\n"
         "times the whole job up to the written script the same way, times executing that\n"
         "script with `quillmere-cli execute` against the sqlite3 shell on copies of the target,\n"
-        "checks the copies with sqldiff and prints tables with the goals. Exit code 0 when\n"
-        "every check passed, 1 on a failed check or run, 2 on a usage error."_s);
+        "checks the copies with sqldiff and prints tables with the goals. The lookups part\n"
+        "times opening the target with two lookup columns against opening it without. Exit\n"
+        "code 0 when every check passed, 1 on a failed check or run, 2 on a usage error."_s);
     parser.addHelpOption();
     const QCommandLineOption dir(
         u"dir"_s, u"Folder for the generated files (default: a temporary folder)."_s, u"DIR"_s);
@@ -762,8 +764,9 @@ int main(int argc, char* argv[]) {
                                      u"PATH"_s);
     const QCommandLineOption jobs(
         u"jobs"_s,
-        u"Comma-separated parts to run: compare, full (the whole job), execute (default: all)."_s,
-        u"LIST"_s, u"compare,full,execute"_s);
+        u"Comma-separated parts to run: compare, full (the whole job), execute, lookups "
+        "(default: all)."_s,
+        u"LIST"_s, u"compare,full,execute,lookups"_s);
     const QCommandLineOption cli(
         u"cli"_s, u"The quillmere-cli program (default: the one built beside this program)."_s,
         u"PATH"_s);
@@ -780,9 +783,17 @@ int main(int argc, char* argv[]) {
     target.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption script(u"script"_s, QString(), u"FILE"_s);
     script.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption lookupChild(u"lookup-child"_s);
+    lookupChild.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption withLookups(u"with-lookups"_s);
+    withLookups.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({dir, rows, repeat, regenerate, profile, sqldiff, jobs, cli, sqlite3, timeout,
-                       child, source, target, script});
+                       child, source, target, script, lookupChild, withLookups});
     parser.process(app);
+
+    if (parser.isSet(lookupChild)) {
+        return qmbench::runLookupChild(parser.value(target), parser.isSet(withLookups));
+    }
 
     if (parser.isSet(child)) {
         return qmbench::runEngineChild(parser.value(source), parser.value(target),
@@ -826,8 +837,10 @@ int main(int argc, char* argv[]) {
             o.jobs |= kFull;
         } else if (name == u"execute"_s) {
             o.jobs |= kExecute;
+        } else if (name == u"lookups"_s) {
+            o.jobs |= kLookups;
         } else {
-            return usage(u"--jobs: \"%1\" is none of compare, full, execute"_s.arg(part));
+            return usage(u"--jobs: \"%1\" is none of compare, full, execute, lookups"_s.arg(part));
         }
     }
     if (o.jobs == 0) {
@@ -837,7 +850,7 @@ int main(int argc, char* argv[]) {
     o.profile = parser.isSet(profile);
     o.sqldiff = parser.isSet(sqldiff) ? parser.value(sqldiff)
                                       : QStandardPaths::findExecutable(u"sqldiff"_s);
-    if (o.sqldiff.isEmpty()) {
+    if (o.sqldiff.isEmpty() && (o.jobs & ~kLookups)) {
         return usage(
             u"sqldiff not found on PATH (Debian: apt-get install sqlite3-tools), "
             "or give --sqldiff"_s);
@@ -874,5 +887,11 @@ int main(int argc, char* argv[]) {
         }
         o.dir = temporary->path();
     }
-    return Runner(o).run() ? 0 : 1;
+    bool passed = (o.jobs & ~kLookups) == 0 || Runner(o).run();
+    if (o.jobs & kLookups) {
+        passed =
+            qmbench::runLookupBench(o.dir, o.sizes, o.repeat, o.timeoutSeconds, o.regenerate) &&
+            passed;
+    }
+    return passed ? 0 : 1;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the demo in a folder (default build/demo): the two SQLite databases
 # from demo/*.sql, the alias file beside them, and the project demo.qmp with
-# one table setup per line of demo/table-setups.txt. Needs the built
-# command-line tool; prints nothing but errors.
+# one table setup per line of demo/table-setups.txt and one lookup
+# definition per line of demo/lookups.txt. Needs the built command-line
+# tool; prints nothing but errors.
 #   bash scripts/make-demo.sh [OUT_DIR]
 set -euo pipefail
 
@@ -11,6 +12,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 CLI=${QUILLMERE_CLI:-build/src/cli/quillmere-cli}
 OUT=${1:-build/demo}
 SETUPS=demo/table-setups.txt
+LOOKUPS=demo/lookups.txt
 PROJECT=$OUT/demo.qmp
 
 log() { printf '[make-demo] %s\n' "$*" >&2; }
@@ -54,3 +56,18 @@ while IFS= read -r line <&3 || [[ -n "$line" ]]; do
         --source-sql "$source_sql" --target-sql "$target_sql" \
         --table "${BASH_REMATCH[1]}" --script-on >/dev/null </dev/null
 done 3<"$SETUPS"
+
+line_no=0
+while IFS= read -r line <&3 || [[ -n "$line" ]]; do
+    line_no=$((line_no + 1))
+    line=${line%$'\r'}
+    [[ -z "${line//[[:space:]]/}" || "$line" == \#* ]] && continue
+
+    IFS=$'\t' read -r setup lookup field table key display extra <<<"$line"
+    if [[ -z "${display:-}" || -n "${extra:-}" ]]; then
+        die "$LOOKUPS line $line_no: expected 6 TAB-separated fields (table setup, lookup name, field, lookup table, key field, display field)"
+    fi
+    "$CLI" project add-lookup "$PROJECT" --table-setup "$setup" --lookup-name "$lookup" \
+        --field "$field" --lookup-table "$table" --key-field "$key" \
+        --display-field "$display" >/dev/null </dev/null
+done 3<"$LOOKUPS"

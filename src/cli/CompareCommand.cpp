@@ -28,6 +28,8 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
                    const QString& aliasFile) {
     CliPorts view;
     TDM dm(view.ports(), view);
+    // Lookup columns only show values; nothing here shows rows.
+    dm.setLookupColumnsWanted(false);
     TPrjDataSaved project;
     std::vector<int> positions;
     if (const int code =
@@ -116,6 +118,8 @@ int runCompare(const QStringList& arguments) {
     }
     CliPorts view;
     TDM dm(view.ports(), view);
+    // Lookup columns only show values; nothing here shows rows.
+    dm.setLookupColumnsWanted(false);
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
         return kFailure;
     }

@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 #include "CliPorts.h"
+#include "FindLookupsCommand.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "common/Errors.h"
@@ -27,6 +28,7 @@ const char kProjectUsage[] =
     "  create           Write a new project file with a source and a target alias.\n"
     "  add-table-setup  Append a table setup to a project file.\n"
     "  add-lookup       Append a lookup definition to a table setup of a project file.\n"
+    "  find-lookups     Propose lookup definitions from column names; --apply adds them.\n"
     "  show             Print the aliases, the table setups and their lookup definitions.\n"
     "\n"
     "The compare, script and execute commands take a project file instead of their\n"
@@ -297,6 +299,9 @@ int runProject(const QStringList& arguments) {
     }
     if (subcommand == u"add-lookup"_s) {
         return runAddLookup(rest);
+    }
+    if (subcommand == u"find-lookups"_s) {
+        return runFindLookups(rest);
     }
     if (subcommand == u"show"_s) {
         return runShow(rest);

@@ -28,6 +28,8 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
                   const QString& aliasFile, const QString& outputFile) {
     CliPorts view;
     TDM dm(view.ports(), view);
+    // Lookup columns only show values; nothing here shows rows.
+    dm.setLookupColumnsWanted(false);
     TPrjDataSaved project;
     std::vector<int> positions;
     if (const int code =
@@ -118,6 +120,8 @@ int runScript(const QStringList& arguments) {
     }
     CliPorts view;
     TDM dm(view.ports(), view);
+    // Lookup columns only show values; nothing here shows rows.
+    dm.setLookupColumnsWanted(false);
     const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
     if (openTableSetup(dm, view, parser, options, setupName, parser.value(table)) != kSuccess) {
         return kFailure;
@@ -209,6 +213,8 @@ int runExecute(const QStringList& arguments) {
     CliPorts view;
     view.setYesNoAnswer(true);  // no --log means no log
     TDM dm(view.ports(), view);
+    // Lookup columns only show values; nothing here shows rows.
+    dm.setLookupColumnsWanted(false);
     dm.session().setAliasFilePath(parser.value(aliases));
     dm.session().setLoginPrompt(&view);
     TextScriptEditor editor(text);

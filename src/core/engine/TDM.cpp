@@ -4,6 +4,7 @@
 #include "common/ScopeGuards.h"
 #include "list/DefaultFile.h"
 #include "list/Frozen.h"
+#include "list/LookupSource.h"
 
 #include <QFileInfo>
 
@@ -174,6 +175,7 @@ bool openFromDefaultFile(MemData& list, bool useDefaultFile, const QString& file
 }  // namespace
 
 void TDM::PrepareTableLists(bool useDefaultFiles) {
+    ProjectClosed();
     MemData& t = tablesMemData_;
     if (!openFromDefaultFile(t, useDefaultFiles, defaultTablesFile()) && t.recordCount() == 0) {
         t.insert();
@@ -591,10 +593,12 @@ OpenOutcome TDM::OpenTarget() {
         CloseTarget();
     }
     try {
+        LoadLookupDefinitions();
+        readLookupSources();
         destQuery_.setSql(currentTableText(tf_.DestQuerySQL));
         destQuery_.open();
-        LoadLookupDefinitions();
         BuildTargetColumns();
+        lookupSources_.clear();
         gridPort().columnsCreated(Side::Target);
         destMemData_.open();
         {
@@ -618,17 +622,12 @@ OpenOutcome TDM::OpenTarget() {
     return {destMemData_.isOpen(), targetRecords_};
 }
 
-void TDM::LoadLookupDefinitions() {
-    // Lookup definitions of the current table setup come with the project
-    // model; until then the list stays empty and no lookup columns are made.
-    autoLookupMemData_.close();
-}
-
 void TDM::BuildTargetColumns() {
     checkColumnNames(destQuery_, u"target"_s);
     destMemData_.close();
     userSetCells_.clear();
     changedKeys_.clear();
+    chooseLookupColumns();
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QueryField& q = destQuery_.field(i);
         if (!isUsableType(q.type)) {
@@ -647,6 +646,7 @@ void TDM::BuildTargetColumns() {
                 userSetCells_.insert(cellKey(static_cast<int>(d.ref(0).i), column));
             }
         });
+        addLookupColumnsFor(q.name);
     }
 }
 
@@ -660,6 +660,7 @@ void TDM::CloseSource() {
 }
 
 void TDM::CloseTarget() {
+    lookupSources_.clear();
     destMemData_.close();
     gridPort().columnsRemoved(Side::Target);
     RemoveDataColumns(destMemData_);

@@ -18,6 +18,7 @@
 
 namespace qm {
 
+class LookupSource;
 class TPrjData;
 
 /// What opening one side came to. A failed load has shown its message and
@@ -131,8 +132,27 @@ public:
     void CloseSource();
     void CloseTarget();
     void CloseBoth();
+    /// Fills AutoLookupMemData with the lookup definitions of the current
+    /// table setup of the project last loaded (LoadTableSetups); without a
+    /// project the list is left as it is.
     void LoadLookupDefinitions();
+    /// Adds to the closed target list the lookup column that the current row
+    /// of AutoLookupMemData defines, with the rows its lookup query read
+    /// (OpenTarget reads them before the target query runs, as some
+    /// databases serve one query at a time on a connection; otherwise they
+    /// are read now). A lookup query the database refuses is reported and
+    /// the column left out; other failures are passed on.
+    void AddLookupColumn();
     void BuildTargetColumns();
+    /// The project given to LoadTableSetups is closed: it is forgotten and
+    /// its lookup definitions no longer give lookup columns. PrepareTableLists
+    /// does the same, as it runs only while no project is open.
+    void ProjectClosed();
+    /// Whether opening the target adds lookup columns (the default); a run
+    /// that shows no rows (the command-line tool) leaves them out, as they
+    /// change neither the comparison nor the statements.
+    void setLookupColumnsWanted(bool wanted) { lookupColumnsWanted_ = wanted; }
+    bool lookupColumnsWanted() const { return lookupColumnsWanted_; }
 
     // --- comparing --------------------------------------------------------------------
     /// Marks both lists against each other; returns the target list's counts
@@ -315,6 +335,17 @@ private:
     [[noreturn]] void refuseSourceValue(int f, int sourceField) const;
     /// Whether a column name is one of the table setup's key fields.
     bool isKeyColumn(const QString& name) const;
+    // --- lookup columns ---
+    /// Decides which rows of AutoLookupMemData give a column: one per target
+    /// column, named after a column the query has; the others are reported.
+    void chooseLookupColumns();
+    /// Adds the lookup column chosen for the target column with that name.
+    void addLookupColumnsFor(const QString& fieldName);
+    /// Reads the lookup query of every row of AutoLookupMemData.
+    void readLookupSources();
+    /// Reads the lookup query of the current row of AutoLookupMemData; a
+    /// query the database refuses is reported and gives none.
+    std::shared_ptr<LookupSource> readLookupSource();
 
     EnginePorts ports_;
     MessageViewer& messages_;
@@ -333,6 +364,16 @@ private:
     MemData destMemDataCopy_{QStringLiteral("DestMemDataCopy")};
     MemData origMemData_{QStringLiteral("OrigMemData")};
     MemData autoLookupMemData_{QStringLiteral("AutoLookupMemData")};
+    /// The project whose table setups the lists hold; none while no project
+    /// is open. Not owned.
+    TPrjData* project_ = nullptr;
+    bool lookupColumnsWanted_ = true;
+    /// Target column name (upper case) -> RecId of the AutoLookupMemData row
+    /// that gives it its lookup column, while the target columns are built.
+    std::unordered_map<QString, int> chosenLookups_;
+    /// RecId of an AutoLookupMemData row -> the rows its lookup query read,
+    /// none when the query failed (and was reported); while opening.
+    std::unordered_map<int, std::shared_ptr<LookupSource>> lookupSources_;
 
     bool posting_ = false;
     bool loadingData_ = false;

@@ -506,7 +506,10 @@ void TDM::CompareTarget() {
     if (sourceOpen) {
         plan = planKey(s, d);
         for (int f = 1; f < d.fieldCount(); ++f) {
-            const int sf = d.isOwnColumn(f) ? -1 : s.findDataField(d.field(f).name);
+            // Lookup columns only show values; they are never compared.
+            const int sf = d.isOwnColumn(f) || d.field(f).kind != FieldKind::Data
+                               ? -1
+                               : s.findDataField(d.field(f).name);
             if (sf >= 0) {
                 pairs.emplace_back(f, sf);
             }

@@ -10,6 +10,7 @@ namespace qm {
 
 void TDM::LoadTableSetups(TPrjData& project) {
     CloseBoth();
+    project_ = &project;
     loadingTableSetups_ = true;
     Finally done([this] { loadingTableSetups_ = false; });
 

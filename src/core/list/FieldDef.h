@@ -3,9 +3,11 @@
 #include "list/FieldType.h"
 
 #include <QString>
+#include <memory>
 
 namespace qm {
 
+class LookupSource;
 class MemData;
 
 /// Stored columns hold values; calculated and lookup columns are derived
@@ -28,6 +30,11 @@ struct FieldDef {
     MemData* lookupDataSet = nullptr;
     QString lookupKeyFields;
     QString lookupResultField;
+    // Or, for a lookup column of the engine: the display text of the row of
+    // lookupSource whose key equals this row's value in keyFields (one
+    // column). Copies of a list share the source.
+    std::shared_ptr<const LookupSource> lookupSource;
+    int lookupKeyField = -1;  // keyFields' index, kept by the list
 
     QString label() const { return displayLabel.isEmpty() ? name : displayLabel; }
 };

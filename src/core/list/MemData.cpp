@@ -37,7 +37,8 @@ int MemData::findField(QStringView name) const {
 
 int MemData::findDataField(QStringView name) const {
     for (std::size_t i = 1; i < fields_.size(); ++i) {
-        if (fields_[i].tag != kFlagTag && fields_[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+        if (fields_[i].tag != kFlagTag && fields_[i].kind != FieldKind::Lookup &&
+            fields_[i].name.compare(name, Qt::CaseInsensitive) == 0) {
             return static_cast<int>(i);
         }
     }
@@ -116,6 +117,13 @@ void MemData::rebuildStoreColumns() {
     for (std::size_t i = 1; i < fields_.size(); ++i) {
         if (fields_[i].kind == FieldKind::Data) {
             storeCol_[i] = next++;
+        }
+    }
+    // A lookup column reads its key column by index; columns before it may
+    // have come or gone.
+    for (FieldDef& f : fields_) {
+        if (f.kind == FieldKind::Lookup && f.lookupSource) {
+            f.lookupKeyField = findDataField(f.keyFields);
         }
     }
     indexes_.clear();

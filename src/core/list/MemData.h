@@ -68,7 +68,7 @@ public:
     /// Like findField, but raises "Field 'X' not found" when missing.
     int fieldIndex(QStringView name) const;
     /// Index of the data column with that name, compared without regard to
-    /// case, leaving out RecId and the flag columns; -1 if none. A data
+    /// case, leaving out RecId, the flag columns and lookup columns; -1 if none. A data
     /// column may share its name with one of those, which come first.
     int findDataField(QStringView name) const;
     /// Like findDataField, but raises "Field 'X' not found" when missing.

@@ -2,6 +2,7 @@
 // notices, counting and sharing of MemData.
 #include "common/Errors.h"
 #include "list/KeyIndex.h"
+#include "list/LookupSource.h"
 #include "list/MemData.h"
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
@@ -46,7 +47,15 @@ ValueRef MemData::ref(int f) const {
             r.i = bufRecId_;
             return r;
         }
-        return fields_[fi].kind == FieldKind::Lookup ? ValueRef{} : ValueRef::of(buf_[fi]);
+        const FieldDef& def = fields_[fi];
+        if (def.kind != FieldKind::Lookup) {
+            return ValueRef::of(buf_[fi]);
+        }
+        return def.lookupSource && def.lookupKeyField > 0
+                   ? def.lookupSource->find(
+                         ValueRef::of(buf_[static_cast<std::size_t>(def.lookupKeyField)]),
+                         fields_[static_cast<std::size_t>(def.lookupKeyField)].type)
+                   : ValueRef{};
     }
     return refAt(pos_, f);
 }
@@ -100,6 +109,13 @@ ValueRef MemData::storedRef(int pos, int f) const {
 
 ValueRef MemData::lookupRef(int pos, int f) const {
     const FieldDef& def = fields_[static_cast<std::size_t>(f)];
+    if (def.lookupSource) {
+        if (def.lookupKeyField <= 0) {
+            return {};
+        }
+        return def.lookupSource->find(refAt(pos, def.lookupKeyField),
+                                      fields_[static_cast<std::size_t>(def.lookupKeyField)].type);
+    }
     MemData* target = def.lookupDataSet;
     if (!target || !target->isOpen()) {
         return {};
