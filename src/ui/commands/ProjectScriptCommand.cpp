@@ -6,6 +6,7 @@
 #include "commands/WindowProjectScript.h"
 #include "dialogs/TMergeDBForm.h"
 #include "document/TPrjView.h"
+#include "project/PrjDataSaved.h"
 #include "report/TextRules.h"
 
 namespace qm::ProjectCommands {

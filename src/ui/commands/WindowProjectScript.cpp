@@ -6,8 +6,10 @@
 #include "engine/TDM.h"
 #include "report/MessageBoxes.h"
 #include "window/ProjectPanel.h"
+#include "window/ScriptTab.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 #include <algorithm>
 
 namespace qm {
@@ -34,7 +36,7 @@ void WindowProjectScript::Run(std::vector<int> positions) {
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     using Step = ProjectScript::Step;
     TDM& dm = ctx_.engine;
-    dm.scriptPort().clear();
+    ctx_.host.scriptTab().ScriptMemo().clear();
     MemData& tables = dm.TablesMemData();
     for (const int position : positions) {
         // A table-setup edit still pending in the window is kept, as

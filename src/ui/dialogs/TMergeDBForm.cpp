@@ -64,10 +64,18 @@ ColumnPlan paramsPlan() {
 TMergeDBForm::TMergeDBForm(const QString& caption, QWidget* parent) : QDialog(parent) {
     setObjectName(u"MergeDBForm"_s);
     setWindowTitle(caption);
-    selectedField_ = paramsSetups_.addField({u"Selected"_s, FieldType::Boolean, 0, u"Selected"_s});
-    nameField_ = paramsSetups_.addField({u"Name"_s, FieldType::String, 255, u"Setup Name"_s});
-    destTableField_ =
-        paramsSetups_.addField({u"DestTableName"_s, FieldType::String, 255, u"Dest. Table"_s});
+    const auto addField = [this](const QString& name, FieldType type, int size,
+                                 const QString& label) {
+        FieldDef def;
+        def.name = name;
+        def.type = type;
+        def.size = size;
+        def.displayLabel = label;
+        return paramsSetups_.addField(def);
+    };
+    selectedField_ = addField(u"Selected"_s, FieldType::Boolean, 0, u"Selected"_s);
+    nameField_ = addField(u"Name"_s, FieldType::String, 255, u"Setup Name"_s);
+    destTableField_ = addField(u"DestTableName"_s, FieldType::String, 255, u"Dest. Table"_s);
 
     model_ =
         std::make_unique<MemDataModel>(paramsSetups_, MemDataModel::Mode::Editable, paramsPlan());

@@ -6,6 +6,7 @@
 #include "dialogs/TMergeDBForm.h"
 #include "engine/ProjectScript.h"
 #include "engine/ProjectTableSetups.h"
+#include "project/PrjDataSaved.h"
 #include "support/TestDatabases.h"
 #include "ui/window/MainWindowHarness.h"
 #include "window/DatabaseTab.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
@@ -26,7 +28,7 @@ using namespace qm::test;
 
 namespace {
 
-struct Setup {
+struct TableSetupRow {
     QString name;
     QString sourceSql;
     QString targetSql;
@@ -35,7 +37,7 @@ struct Setup {
 
 // Alpha: one change, one insert, one delete. Beta: one insert, one delete.
 // Gamma: equal on both sides.
-QList<Setup> threeSetups() {
+QList<TableSetupRow> threeSetups() {
     return {
         {u"Alpha"_s, u"SELECT k, v FROM a ORDER BY k"_s, u"SELECT k, v FROM a ORDER BY k"_s,
          u"a"_s},
@@ -65,7 +67,7 @@ protected:
 
     /// Makes the project with the window's own fields and lists, saves it
     /// and opens it again, so the run works on the project as read back.
-    void openProject(const QList<Setup>& setups, const QString& targetAlias = u"Dst"_s) {
+    void openProject(const QList<TableSetupRow>& setups, const QString& targetAlias = u"Dst"_s) {
         h_.show();
         h_.actions.execute(CommandId::PrjNew);
         DatabaseTab& db = h_.form->databaseTab();
@@ -76,7 +78,7 @@ protected:
         }
         MemData& tables = h_.engine.TablesMemData();
         const TDM::TableFields& f = h_.engine.tableFields();
-        for (const Setup& s : setups) {
+        for (const TableSetupRow& s : setups) {
             if (tables.state() == ListState::Browse) {
                 tables.edit();
             }
@@ -124,13 +126,13 @@ protected:
     bool scriptTabInFront() const {
         return h_.form->tabs().currentWidget() == &h_.form->scriptTab();
     }
-    QString currentSetup() const {
+    QString currentSetup() {
         return h_.engine.TablesMemData().asText(h_.engine.tableFields().Name);
     }
 
     /// The script the core's project run writes for these positions.
     QString coreScript(const std::vector<int>& positions) {
-        h_.engine.scriptPort().clear();
+        h_.form->scriptTab().ScriptMemo().clear();
         ProjectScript(h_.engine).Run(positions);
         return editorText();
     }
@@ -214,14 +216,15 @@ TEST_F(CreateScriptTest, FailuresEndOrSkipAsTheirKindSays) {
     struct Case {
         QString what;
         QString targetAlias;
-        Setup beta;
+        TableSetupRow beta;
         QStringList headers;      // in the editor after the run
         QString lastBoxContains;  // the last message shown
         QString current;
     };
-    const Setup broken{u"Beta"_s, u"SELECT k, v FROM nowhere"_s, u"SELECT k, v FROM b"_s, u"b"_s};
-    const Setup brokenTarget{u"Beta"_s, u"SELECT k, v FROM b"_s, u"SELECT k, v FROM nowhere"_s,
-                             u"b"_s};
+    const TableSetupRow broken{u"Beta"_s, u"SELECT k, v FROM nowhere"_s, u"SELECT k, v FROM b"_s,
+                               u"b"_s};
+    const TableSetupRow brokenTarget{u"Beta"_s, u"SELECT k, v FROM b"_s,
+                                     u"SELECT k, v FROM nowhere"_s, u"b"_s};
     const QList<Case> cases{
         {u"a failed source query skips the merge and goes on"_s,
          u"Dst"_s,
@@ -245,7 +248,7 @@ TEST_F(CreateScriptTest, FailuresEndOrSkipAsTheirKindSays) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what.toStdString());
         MainWindowHarness::settle();
-        QList<Setup> setups = threeSetups();
+        QList<TableSetupRow> setups = threeSetups();
         setups[1] = c.beta;
         openProject(setups, c.targetAlias);
         script({});
