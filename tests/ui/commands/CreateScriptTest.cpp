@@ -7,6 +7,7 @@
 #include "engine/ProjectScript.h"
 #include "engine/ProjectTableSetups.h"
 #include "project/PrjDataSaved.h"
+#include "support/CliRunner.h"
 #include "support/TestDatabases.h"
 #include "ui/window/MainWindowHarness.h"
 #include "window/DatabaseTab.h"
@@ -90,7 +91,7 @@ protected:
             tables.post();
             ProjectTableSetups::AddTableSetup(h_.project()->PrjData(), tables);
         }
-        const QString file = h_.path(u"Three.qmp"_s);
+        const QString file = projectFile();
         h_.prompts.saveName = file;
         h_.actions.execute(CommandId::PrjSaveAs);
         h_.prompts.openName = file;
@@ -113,6 +114,7 @@ protected:
         };
     }
 
+    QString projectFile() const { return h_.path(u"Three.qmp"_s); }
     QString editorText() const { return h_.form->scriptTab().ScriptMemo().toPlainText(); }
     QStringList headers() const {
         QStringList out;
@@ -194,6 +196,23 @@ TEST_F(CreateScriptTest, ScriptsTheTickedTableSetupsInProjectOrderAsTheCoreRunDo
                 << window.toStdString();
         }
         EXPECT_EQ(window, coreScript(c.positions));
+        // The command-line tool writes the same lines for the saved project.
+        QStringList args{u"script"_s, projectFile(), u"--aliases"_s, aliases_.aliasFile()};
+        for (const int pos : c.positions) {
+            args << u"--table-setup"_s << threeSetups()[pos].name;
+        }
+        const CliResult cli = runCli(args);
+        EXPECT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+        EXPECT_EQ(QString(cli.out).replace(u"\r\n"_s, u"\n"_s), window + u'\n');
+        if (c.positions.size() == 3) {
+            EXPECT_EQ(window, QStringList({header(u"Alpha"_s),
+                                           u"UPDATE a SET v = 'b'/* Was: 'x' */ WHERE k = 2;"_s,
+                                           u"INSERT INTO a (k, v) VALUES (3, 'c');"_s,
+                                           u"DELETE FROM a WHERE k = 4;"_s, header(u"Beta"_s),
+                                           u"INSERT INTO b (k, v) VALUES (2, 'q');"_s,
+                                           u"DELETE FROM b WHERE k = 3;"_s, header(u"Gamma"_s)})
+                                  .join(u'\n'));
+        }
     }
 }
 
