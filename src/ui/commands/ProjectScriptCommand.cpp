@@ -9,6 +9,8 @@
 #include "project/PrjDataSaved.h"
 #include "report/TextRules.h"
 
+#include <QApplication>
+
 namespace qm::ProjectCommands {
 
 void CreateScript(CommandContext& ctx) {
@@ -16,7 +18,8 @@ void CreateScript(CommandContext& ctx) {
     if (view == nullptr) {
         return;
     }
-    TMergeDBForm dialog(StripMenuCaption(commandEntry(CommandId::CreateScript).caption));
+    TMergeDBForm dialog(StripMenuCaption(commandEntry(CommandId::CreateScript).caption),
+                        QApplication::activeWindow());
     dialog.FormShow(view->PrjData());
     if (ctx.prompts.execDialog(dialog) != QDialog::Accepted) {
         return;
