@@ -22,6 +22,15 @@ void ProjectScript::SelectTableSetup(TDM& dm, int position) {
     dm.CloseBoth();
 }
 
+void ProjectScript::AppendBlock(TDM& dm) {
+    dm.ScriptCurrentTableSetup(false);
+    if (!dm.DestMemData().isOpen()) {
+        const MemData& tables = dm.TablesMemData();
+        throw Error(u"No statements for table setup \"%1\": its target is not open."_s.arg(
+            tables.asText(dm.tableFields().Name)));
+    }
+}
+
 QString ProjectScript::statusText(Step step) {
     switch (step) {
         case Step::OpenedSource:
@@ -55,12 +64,7 @@ void ProjectScript::Run(std::vector<int> positions) {
             dm_.ChangeDataToEqualSource();
         }
         report(position, Step::Analyzed);
-        dm_.ScriptCurrentTableSetup(false);
-        if (!dm_.DestMemData().isOpen()) {
-            const MemData& tables = dm_.TablesMemData();
-            throw Error(u"No statements for table setup \"%1\": its target is not open."_s.arg(
-                tables.asText(dm_.tableFields().Name)));
-        }
+        AppendBlock(dm_);
         report(position, Step::Produced);
     }
 }

@@ -41,6 +41,11 @@ public:
     /// which closes both compared lists.
     static void SelectTableSetup(TDM& dm, int position);
 
+    /// Appends the current table setup's block to the script editor. A
+    /// closed target gives the header line alone and then raises an Error,
+    /// since the table setup has no statements to write.
+    static void AppendBlock(TDM& dm);
+
     /// "Opened Source", "Opened Dest", "Analyzed",
     /// "Produced script to update table".
     static QString statusText(Step step);

@@ -1,11 +1,32 @@
+#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "report/KzError.h"
+#include "commands/CommandPrompts.h"
+#include "commands/CommandTable.h"
+#include "commands/WindowProjectScript.h"
+#include "dialogs/TMergeDBForm.h"
+#include "document/TPrjView.h"
+#include "project/PrjDataSaved.h"
+#include "report/TextRules.h"
+
+#include <QApplication>
 
 namespace qm::ProjectCommands {
 
-void CreateScript(CommandContext&) {
-    TkzError::instance().NotImplemented(QStringLiteral("CreateScript"), QString());
+void CreateScript(CommandContext& ctx) {
+    TPrjView* view = ctx.app.project();
+    if (view == nullptr) {
+        return;
+    }
+    TMergeDBForm dialog(StripMenuCaption(commandEntry(CommandId::CreateScript).caption),
+                        QApplication::activeWindow());
+    dialog.FormShow(view->PrjData());
+    if (ctx.prompts.execDialog(dialog) != QDialog::Accepted) {
+        return;
+    }
+    WindowProjectScript run(ctx);
+    run.visualize = dialog.visualize();
+    run.Run(dialog.selectedPositions());
 }
 
 }  // namespace qm::ProjectCommands
