@@ -44,6 +44,7 @@ protected:
         setLogFile(h_.path(u"run.log"_s));
         h_.show();
         h_.app.docHandler().New();
+        h_.form->UpdateUI();
         DatabaseTab& db = h_.form->databaseTab();
         QTest::keyClicks(&db.aliasEdit(Side::Source), u"Src"_s);
         QTest::keyClicks(&db.aliasEdit(Side::Target), u"Dst"_s);
