@@ -3,7 +3,10 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMetaObject>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -59,6 +62,34 @@ ScriptTab::ScriptTab(QAction& executeScript, QWidget* parent) : QWidget(parent) 
     layout->setSpacing(0);
     layout->addWidget(scriptMemo_, 1);
     layout->addWidget(bottom);
+}
+
+void ScriptTab::clearScript() {
+    pendingLines_.clear();
+    scriptMemo_->clear();
+}
+
+void ScriptTab::appendScriptLine(const QString& line) {
+    if (pendingLines_.isEmpty()) {
+        QMetaObject::invokeMethod(this, &ScriptTab::flushScript, Qt::QueuedConnection);
+    }
+    pendingLines_ << line;
+}
+
+void ScriptTab::flushScript() const {
+    if (pendingLines_.isEmpty()) {
+        return;
+    }
+    const QString joined = pendingLines_.join(u'\n');
+    pendingLines_.clear();
+    // Each line becomes a paragraph of its own, as if appended one by one.
+    if (scriptMemo_->document()->isEmpty()) {
+        scriptMemo_->setPlainText(joined);
+    } else {
+        QTextCursor end(scriptMemo_->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(u'\n' + joined);
+    }
 }
 
 bool ScriptTab::selectNextStatement() const {

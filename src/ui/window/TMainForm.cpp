@@ -249,6 +249,7 @@ void TMainForm::BrowsersPageControlChange(int index) {
     QWidget* page = tabs_->widget(index);
     if (page == script_ && engine_.DestMemData().isOpen()) {
         engine_.ScriptCurrentTableSetup(true);
+        script_->flushScript();
     } else if (page == merge_ && pendingTargetReopen_) {
         pendingTargetReopen_ = false;
         actions_.execute(CommandId::OpenTarget);

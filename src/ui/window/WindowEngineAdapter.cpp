@@ -86,17 +86,20 @@ void WindowEngineAdapter::beep() {
 
 void WindowEngineAdapter::clear() {
     if (regions_.script) {
-        regions_.script->ScriptMemo().clear();
+        regions_.script->clearScript();
     }
 }
 
 void WindowEngineAdapter::appendLine(const QString& line) {
     if (regions_.script) {
-        regions_.script->ScriptMemo().appendPlainText(line);
+        regions_.script->appendScriptLine(line);
     }
 }
 
 void WindowEngineAdapter::show() {
+    if (regions_.script) {
+        regions_.script->flushScript();
+    }
     if (regions_.showScriptTab) {
         regions_.showScriptTab();
     }
