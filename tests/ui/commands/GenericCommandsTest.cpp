@@ -2,6 +2,7 @@
 // toggles, paste of project nodes, the help commands, the about box and the
 // settings dialogs.
 
+#include "commands/CommandTable.h"
 #include "commands/TActionsDM.h"
 #include "dialogs/TFormFactory.h"
 #include "dialogs/TPropListForm.h"
@@ -241,6 +242,45 @@ TEST_F(GenericCommandsTest, EditSettingsDropsItsUndoStepWhenCancelled) {
     };
     h_.actions.execute(CommandId::EditPrjSettings);
     EXPECT_EQ(h_.app.undo().UndoCaption(), u"'Project -> Edit Settings'"_s);
+}
+
+}  // namespace
+
+namespace {
+
+// Every shortcut of the command table, pressed on the shown window, runs its
+// command exactly when the command is enabled (hidden ones included).
+TEST_F(GenericCommandsTest, EveryShortcutRunsItsCommandWhenEnabled) {
+    h_.app.docHandler().New();
+    h_.form->UpdateUI();
+    int checked = 0;
+    for (const CommandEntry& entry : CommandTable()) {
+        QAction* act = action(entry.id);
+        if (act->shortcut().isEmpty() || entry.id == CommandId::Exit) {
+            continue;
+        }
+        SCOPED_TRACE(act->objectName().toStdString());
+        h_.form->UpdateUI();
+        const bool enabled = act->isEnabled();
+        int runs = 0;
+        const auto connection = QObject::connect(act, &QAction::triggered, [&] { ++runs; });
+        script({});
+        const QKeyCombination keys = act->shortcut()[0];
+        QTest::keyClick(h_.form.get(), keys.key(), keys.keyboardModifiers());
+        MainWindowHarness::settle();
+        QObject::disconnect(connection);
+        EXPECT_EQ(runs, enabled ? 1 : 0);
+        ++checked;
+        // Commands that hide regions or change tabs are put back.
+        for (CommandId view :
+             {CommandId::ViewProjectWindow, CommandId::ViewToolbar, CommandId::ViewStatusbar}) {
+            if (!action(view)->isChecked()) {
+                h_.actions.execute(view);
+            }
+        }
+        h_.form->activateWindow();
+    }
+    EXPECT_GE(checked, 12);
 }
 
 }  // namespace
