@@ -1,7 +1,7 @@
 // quillmere-demo: what the demo script needs around the desktop program.
 //   quillmere-demo remember PROJECT
 //       stores PROJECT as the last project, to be opened at the next start
-//   quillmere-demo screenshot PROJECT OUT.png [--script-tab]
+//   quillmere-demo screenshot PROJECT OUT.png [--script-tab] [--table-setup NAME]
 //       starts the desktop program on PROJECT, runs "Open Source && Target"
 //       on its first table setup (and, with --script-tab, changes the target
 //       to match the source and shows the script of that), saves a picture
@@ -28,7 +28,8 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: quillmere-demo remember PROJECT\n"
-                 "       quillmere-demo screenshot PROJECT OUT.png [--script-tab]\n");
+                 "       quillmere-demo screenshot PROJECT OUT.png [--script-tab] "
+                 "[--table-setup NAME]\n");
     return 2;
 }
 
@@ -48,13 +49,22 @@ int main(int argc, char* argv[]) {
         remember(args[2]);
         return 0;
     }
-    if ((args.size() != 4 && args.size() != 5) || args[1] != "screenshot"_L1 ||
-        (args.size() == 5 && args[4] != "--script-tab"_L1)) {
+    if (args.size() < 4 || args[1] != "screenshot"_L1) {
         return usage();
     }
     const QString project = QFileInfo(args[2]).absoluteFilePath();
     const QString out = args[3];
-    const bool scriptTab = args.size() == 5;
+    bool scriptTab = false;
+    QString tableSetup;
+    for (int i = 4; i < args.size(); ++i) {
+        if (args[i] == "--script-tab"_L1) {
+            scriptTab = true;
+        } else if (args[i] == "--table-setup"_L1 && i + 1 < args.size()) {
+            tableSetup = args[++i];
+        } else {
+            return usage();
+        }
+    }
     remember(project);
 
     qm::DesktopProgram program;
@@ -77,6 +87,11 @@ int main(int argc, char* argv[]) {
         // Larger than the designed size, so that the grids show more rows;
         // set after the window restored its stored placement.
         form.resize(1180, 760);
+        if (!tableSetup.isEmpty() && !program.engine().FindTableSetup(tableSetup)) {
+            std::fprintf(stderr, "the project has no table setup %s\n", qPrintable(tableSetup));
+            form.close();
+            return;
+        }
         program.actions().execute(qm::CommandId::OpenBothSourceAndTarget);
         if (scriptTab) {
             program.engine().ChangeDataToEqualSource();

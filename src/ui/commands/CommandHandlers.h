@@ -54,6 +54,15 @@ void MoveDown(CommandContext& ctx);
 void DeleteSelected(CommandContext& ctx);
 }  // namespace TableSetupCommands
 
+/// The lookup definitions of the current table setup, and their discovery.
+namespace LookupCommands {
+void AddLookup(CommandContext& ctx);
+void EditLookup(CommandContext& ctx);
+void DeleteLookup(CommandContext& ctx);
+void AutoCreateForTableSetup(CommandContext& ctx);
+void AutoCreateForProject(CommandContext& ctx);
+}  // namespace LookupCommands
+
 namespace ScriptCommands {
 void MakeScript(CommandContext& ctx);
 void ExecuteScript(CommandContext& ctx);

@@ -56,6 +56,14 @@ void MemDataModel::setColumnPlan(ColumnPlan plan) {
     endResetModel();
 }
 
+void MemDataModel::setNewRowLineShown(bool shown) {
+    if (shown != newRowLineShown_) {
+        beginResetModel();
+        newRowLineShown_ = shown;
+        endResetModel();
+    }
+}
+
 void MemDataModel::setColourProvider(ColourProvider provider) {
     colours_ = std::move(provider);
     refreshColours();

@@ -56,6 +56,9 @@ public:
     /// Replaces which fields are shown; the grid starts over.
     void setColumnPlan(ColumnPlan plan);
     void setColourProvider(ColourProvider provider);
+    /// An editable grid ends with a line for adding a row unless this is
+    /// turned off (lists whose rows are edited and deleted, never added).
+    void setNewRowLineShown(bool shown);
     /// Redraws every cell's colour: the colours read other lists too, whose
     /// changes this list does not hear of (the engine repaints after every
     /// comparison and merge command).
@@ -152,7 +155,9 @@ private:
     void resort();
     /// Rows are in perm_ order (sorted or grouped) rather than list order.
     bool sorted() const { return !sortKeys_.empty() || grouped(); }
-    bool hasNewRowLine() const { return mode_ == Mode::Editable && list_.isOpen(); }
+    bool hasNewRowLine() const {
+        return mode_ == Mode::Editable && newRowLineShown_ && list_.isOpen();
+    }
     /// Rows of the posted records (with the group rows, while grouped).
     int postedRows() const { return grouped() ? grouping_.rowCount() : listRows_; }
     int insertingRow() const { return inserting_ ? postedRows() : -1; }
@@ -201,8 +206,9 @@ private:
     ColourProvider colours_;
     int listRows_ = 0;        // posted rows the model shows
     bool inserting_ = false;  // the list's inserting row is shown
-    int shiftAt_ = 0;         // list order: rows from here are shifted by shift_
-    int shift_ = 0;           // ... while views are told of an insertion or removal
+    bool newRowLineShown_ = true;
+    int shiftAt_ = 0;  // list order: rows from here are shifted by shift_
+    int shift_ = 0;    // ... while views are told of an insertion or removal
     std::vector<std::pair<QString, Qt::SortOrder>> sortNames_;
     std::vector<SortKey> sortKeys_;  // sortNames_ resolved in the list
     std::vector<int> perm_;          // row -> list position, while sorted

@@ -1,0 +1,71 @@
+#include "dialogs/TEditLookupsForm.h"
+
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+
+TEditLookupsForm::TEditLookupsForm(const QString& caption, QWidget* parent) : QDialog(parent) {
+    setObjectName(u"EditLookupsForm"_s);
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    list_ = new QListWidget;
+    list_->setObjectName(u"ListBox"_s);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    layout->addWidget(list_, 1);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &TEditLookupsForm::ListBoxDblClick);
+
+    auto* buttons = new QDialogButtonBox;
+    ok_ = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
+    ok_->setObjectName(u"OKButton"_s);
+    ok_->setDefault(true);
+    buttons->addButton(u"Cancel"_s, QDialogButtonBox::RejectRole)->setObjectName(u"CancelButton"_s);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(300, 320);
+    FormShow();
+}
+
+void TEditLookupsForm::setNames(const QStringList& names) {
+    list_->clear();
+    list_->addItems(names);
+    if (list_->count() > 0) {
+        list_->setCurrentRow(0);
+    }
+    FormShow();
+}
+
+QStringList TEditLookupsForm::names() const {
+    QStringList all;
+    for (int i = 0; i < list_->count(); ++i) {
+        all << list_->item(i)->text();
+    }
+    return all;
+}
+
+int TEditLookupsForm::selectedIndex() const {
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    return selected.isEmpty() ? -1 : list_->row(selected.first());
+}
+
+void TEditLookupsForm::FormShow() {
+    ok_->setEnabled(list_->count() > 0);
+}
+
+void TEditLookupsForm::ListBoxDblClick() {
+    if (ok_->isEnabled()) {
+        ok_->click();
+    }
+}
+
+void TEditLookupsForm::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+}  // namespace qm
