@@ -1,9 +1,10 @@
 #include "dialogs/TAddLookupForm.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include "common/Errors.h"
 #include "engine/ProjectTableSetups.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,14 +60,7 @@ TAddLookupForm::TAddLookupForm(const QString& caption, QWidget* parent) : QDialo
     layout->addLayout(form);
     layout->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox;
-    ok_ = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(u"OKButton"_s);
-    ok_->setDefault(true);
-    buttons->addButton(u"Cancel"_s, QDialogButtonBox::RejectRole)->setObjectName(u"CancelButton"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    ok_ = addOkCancelButtons(*this, *layout);
     resize(420, 300);
 }
 

@@ -1,10 +1,11 @@
 #include "dialogs/TAutoAddLookupsForm.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include "models/MemDataModel.h"
 #include "window/GridDeleteKey.h"
 #include "window/GroupingStrip.h"
 
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -57,14 +58,7 @@ TAutoAddLookupsForm::TAutoAddLookupsForm(const QString& caption, QWidget* parent
     deleteKey_ = new GridDeleteKey(*grid_, *model_);
     deleteKey_->setParent(this);
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok->setObjectName(u"OKButton"_s);
-    ok->setDefault(true);
-    buttons->addButton(u"Cancel"_s, QDialogButtonBox::RejectRole)->setObjectName(u"CancelButton"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    addOkCancelButtons(*this, *layout);
     resize(1080, 420);
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/TEditLookupsForm.h"
 
-#include <QDialogButtonBox>
+#include "dialogs/DialogButtons.h"
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -19,14 +20,7 @@ TEditLookupsForm::TEditLookupsForm(const QString& caption, QWidget* parent) : QD
     layout->addWidget(list_, 1);
     connect(list_, &QListWidget::itemDoubleClicked, this, &TEditLookupsForm::ListBoxDblClick);
 
-    auto* buttons = new QDialogButtonBox;
-    ok_ = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(u"OKButton"_s);
-    ok_->setDefault(true);
-    buttons->addButton(u"Cancel"_s, QDialogButtonBox::RejectRole)->setObjectName(u"CancelButton"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    ok_ = addOkCancelButtons(*this, *layout);
     resize(300, 320);
     FormShow();
 }

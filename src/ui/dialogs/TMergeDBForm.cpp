@@ -1,11 +1,12 @@
 #include "dialogs/TMergeDBForm.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include "models/MemDataModel.h"
 #include "project/PrjData.h"
 #include "project/QMNodeData.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -104,14 +105,7 @@ TMergeDBForm::TMergeDBForm(const QString& caption, QWidget* parent) : QDialog(pa
     visualize_->setObjectName(u"VisualizeBox"_s);
     layout->addWidget(visualize_);
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok->setObjectName(u"OKButton"_s);
-    ok->setDefault(true);
-    buttons->addButton(u"Cancel"_s, QDialogButtonBox::RejectRole)->setObjectName(u"CancelButton"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    addOkCancelButtons(*this, *layout);
     resize(560, 380);
 }
 
