@@ -11,8 +11,11 @@ namespace qm::test {
 namespace {
 
 std::string textOf(std::uint32_t row) {
-    // Lengths vary from empty to well beyond an arena block's largest shared value.
-    const std::size_t size = row % 997 == 0 ? 300000 : row % 7;
+    // Lengths vary from empty to well beyond an arena block's largest shared
+    // value; the first rows hold values larger than the first blocks.
+    const std::size_t size = row % 997 == 0 ? 300000
+                             : row < 4      ? std::size_t{1} << (10 + 4 * row)
+                                            : row % 7;
     return std::string(size, static_cast<char>('a' + row % 26)) + std::to_string(row);
 }
 

@@ -104,7 +104,9 @@ private:
             return blocks_.back().get();
         }
         if (current_ == nullptr || used_ + need > blockSize_) {
-            blockSize_ = current_ == nullptr ? kFirstBlock : std::min(blockSize_ * 2, kBlock);
+            // Blocks double up to their full size, and always hold the value.
+            blockSize_ = std::max(
+                need, current_ == nullptr ? kFirstBlock : std::min(blockSize_ * 2, kBlock));
             blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
             current_ = blocks_.back().get();
             reserved_ += blockSize_;
