@@ -377,6 +377,7 @@ private:
     MemData destMemData_{QStringLiteral("DestMemData")};
     MemData destMemDataCopy_{QStringLiteral("DestMemDataCopy")};
     MemData origMemData_{QStringLiteral("OrigMemData")};
+    std::vector<Value> keyValues_;  // matchRow's key values, kept between calls
     MemData autoLookupMemData_{QStringLiteral("AutoLookupMemData")};
     /// The project whose table setups the lists hold; none while no project
     /// is open. Not owned.

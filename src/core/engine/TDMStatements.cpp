@@ -250,8 +250,8 @@ void TDM::writeUpdateStatement(const UpdatePlan& plan) {
         const int column = c.column;
         const int origColumn = c.origColumn;
         if (origColumn >= 0 &&
-            ValueEquality::equal(d.ref(column), d.field(column).type, orig.ref(origColumn),
-                                 orig.field(origColumn).type)) {
+            ValueEquality::equalQuick(d.ref(column), d.field(column).type, orig.ref(origColumn),
+                                      orig.field(origColumn).type)) {
             continue;
         }
         const QString was = origColumn >= 0
