@@ -5,6 +5,7 @@
 #include "DataGen.h"
 #include "EngineChild.h"
 #include "LookupBench.h"
+#include "PgBench.h"
 #include "SqlDataGen.h"
 
 #include <QCommandLineParser>
@@ -43,7 +44,9 @@ constexpr std::int64_t kSqlDataFrom = 2000000;  // sizes from here are generated
 constexpr double kGoalExecRatio = 2.0;          // engine execution/sqlite3 shell at 1,000,000 rows
 
 // The parts of a run, chosen with --jobs.
-enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8 };
+enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8, kPg = 16 };
+// The parts that run on the generated SQLite files.
+constexpr int kSqliteJobs = kCompare | kFull | kExecute;
 
 void out(const QString& text) {
     const QByteArray bytes = (text + u'\n').toUtf8();
@@ -794,9 +797,9 @@ int main(int argc, char* argv[]) {
                                      u"PATH"_s);
     const QCommandLineOption jobs(
         u"jobs"_s,
-        u"Comma-separated parts to run: compare, full (the whole job), execute, lookups "
-        "(default: all)."_s,
-        u"LIST"_s, u"compare,full,execute,lookups"_s);
+        u"Comma-separated parts to run: compare, full (the whole job), execute, lookups, pg "
+        "(PostgreSQL, when a server is given; default: all)."_s,
+        u"LIST"_s, u"compare,full,execute,lookups,pg"_s);
     const QCommandLineOption cli(
         u"cli"_s, u"The quillmere-cli program (default: the one built beside this program)."_s,
         u"PATH"_s);
@@ -821,14 +824,39 @@ int main(int argc, char* argv[]) {
         u"sql-data"_s,
         u"Generate every size with SQL inside SQLite (sizes from 2,000,000 rows always are), so "
         "that growth to 10,000,000 rows compares like with like."_s);
-    parser.addOptions({dir, rows, repeat, regenerate, profile, sqldiff, jobs, cli, sqlite3, timeout,
-                       sqlData, child, source, target, script, lookupChild, withLookups});
+    const QCommandLineOption pgHost(
+        u"pg-host"_s,
+        u"PostgreSQL server for the pg part (default: $QUILLMERE_TEST_PG_HOST, else 127.0.0.1)."_s,
+        u"HOST"_s);
+    const QCommandLineOption pgPort(
+        u"pg-port"_s,
+        u"Its port (default: $QUILLMERE_TEST_PG_PORT); without one the pg part is skipped."_s,
+        u"PORT"_s);
+    const QCommandLineOption pgUser(
+        u"pg-user"_s, u"Its user (default: $QUILLMERE_TEST_PG_USER, else postgres)."_s, u"USER"_s);
+    parser.addOptions({dir,   rows,    repeat,  regenerate, profile,     sqldiff,    jobs,
+                       cli,   sqlite3, timeout, sqlData,    pgHost,      pgPort,     pgUser,
+                       child, source,  target,  script,     lookupChild, withLookups});
     parser.process(app);
 
     if (parser.isSet(lookupChild)) {
         return qmbench::runLookupChild(parser.value(target), parser.isSet(withLookups));
     }
 
+    const QString host = parser.isSet(pgHost)
+                             ? parser.value(pgHost)
+                             : qEnvironmentVariable("QUILLMERE_TEST_PG_HOST", u"127.0.0.1"_s);
+    const QString port = parser.isSet(pgPort) ? parser.value(pgPort)
+                                              : qEnvironmentVariable("QUILLMERE_TEST_PG_PORT");
+    const QString user = parser.isSet(pgUser)
+                             ? parser.value(pgUser)
+                             : qEnvironmentVariable("QUILLMERE_TEST_PG_USER", u"postgres"_s);
+    if (parser.isSet(child) && parser.isSet(pgHost)) {
+        return qmbench::runEngineChild(
+            qmbench::pgAccountTables(host, port.toInt(), user, parser.value(source),
+                                     parser.value(target)),
+            parser.isSet(profile), parser.value(script));
+    }
     if (parser.isSet(child)) {
         return qmbench::runEngineChild(parser.value(source), parser.value(target),
                                        parser.isSet(profile), parser.value(script));
@@ -873,8 +901,11 @@ int main(int argc, char* argv[]) {
             o.jobs |= kExecute;
         } else if (name == u"lookups"_s) {
             o.jobs |= kLookups;
+        } else if (name == u"pg"_s) {
+            o.jobs |= kPg;
         } else {
-            return usage(u"--jobs: \"%1\" is none of compare, full, execute, lookups"_s.arg(part));
+            return usage(
+                u"--jobs: \"%1\" is none of compare, full, execute, lookups, pg"_s.arg(part));
         }
     }
     if (o.jobs == 0) {
@@ -885,7 +916,7 @@ int main(int argc, char* argv[]) {
     o.profile = parser.isSet(profile);
     o.sqldiff = parser.isSet(sqldiff) ? parser.value(sqldiff)
                                       : QStandardPaths::findExecutable(u"sqldiff"_s);
-    if (o.sqldiff.isEmpty() && (o.jobs & ~kLookups)) {
+    if (o.sqldiff.isEmpty() && (o.jobs & kSqliteJobs)) {
         return usage(
             u"sqldiff not found on PATH (Debian: apt-get install sqlite3-tools), "
             "or give --sqldiff"_s);
@@ -922,11 +953,28 @@ int main(int argc, char* argv[]) {
         }
         o.dir = temporary->path();
     }
-    bool passed = (o.jobs & ~kLookups) == 0 || Runner(o).run();
+    bool passed = (o.jobs & kSqliteJobs) == 0 || Runner(o).run();
     if (o.jobs & kLookups) {
         passed =
             qmbench::runLookupBench(o.dir, o.sizes, o.repeat, o.timeoutSeconds, o.regenerate) &&
             passed;
+    }
+    if (o.jobs & kPg) {
+        if (port.toInt() <= 0) {
+            out(u"\n== PostgreSQL: skipped, no server given (--pg-port or "
+                "QUILLMERE_TEST_PG_PORT; scripts/pg-test-server.sh starts one)"_s);
+        } else {
+            qmbench::PgBenchOptions pg;
+            pg.host = host;
+            pg.port = port.toInt();
+            pg.user = user;
+            pg.pgbench = QStandardPaths::findExecutable(u"pgbench"_s);
+            pg.psql = QStandardPaths::findExecutable(u"psql"_s);
+            pg.repeat = o.repeat;
+            pg.regenerate = o.regenerate;
+            pg.timeoutSeconds = o.timeoutSeconds;
+            passed = qmbench::runPgBench(pg) && passed;
+        }
     }
     return passed ? 0 : 1;
 }
