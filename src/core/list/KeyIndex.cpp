@@ -198,12 +198,94 @@ void KeyIndex::build() {
     valid_ = true;
     // Keys that strictly ascend need no table: they are found by position.
     ascending_ = keysAscend();
+    intKeys_ = false;
+    std::vector<IntSlot>().swap(intTable_);
     if (ascending_) {
         std::vector<std::uint64_t>().swap(table_);
         count_ = 0;
         return;
     }
+    if (keysAreIntegers()) {
+        std::vector<std::uint64_t>().swap(table_);
+        buildIntTable();
+        return;
+    }
     buildTable();
+}
+
+bool KeyIndex::storedInt(int pos, std::int64_t& key) const {
+    const ValueRef v = list_.storedRef(pos, fields_[0]);
+    if (v.null || (v.storage != StorageClass::Int && v.storage != StorageClass::Micros)) {
+        return false;
+    }
+    key = v.i;
+    return true;
+}
+
+bool KeyIndex::keysAreIntegers() const {
+    if (fields_.size() != 1 || decimal_[0]) {
+        return false;
+    }
+    const int n = list_.recordCount();
+    std::int64_t key = 0;
+    for (int p = 0; p < n; ++p) {
+        if (!storedInt(p, key)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void KeyIndex::buildIntTable() {
+    intKeys_ = true;
+    const auto n = static_cast<std::size_t>(list_.recordCount());
+    std::size_t cap = 16;
+    while (cap < n * 2 + 2) {
+        cap *= 2;
+    }
+    intTable_.assign(cap, IntSlot{0, kNoRow});
+    count_ = 0;
+    duplicate_ = -1;
+    std::int64_t key = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+        storedInt(static_cast<int>(p), key);
+        insertInt(key, static_cast<std::uint32_t>(p));
+    }
+}
+
+// As insert: the first row of a key is kept, a later one only noted.
+void KeyIndex::insertInt(std::int64_t key, std::uint32_t pos) {
+    const std::size_t mask = intTable_.size() - 1;
+    std::size_t i = mix(static_cast<std::uint64_t>(key)) & mask;
+    while (intTable_[i].pos != kNoRow) {
+        if (intTable_[i].key == key) {
+            if (duplicate_ < 0) {
+                duplicate_ = static_cast<int>(pos);
+            }
+            return;
+        }
+        i = (i + 1) & mask;
+    }
+    intTable_[i] = IntSlot{key, pos};
+    ++count_;
+}
+
+int KeyIndex::findInt(const Value& value) const {
+    // No row holds a null; numbers of another kind match as a stored row's
+    // value would: by their integer.
+    if (value.isNull() || value.storage() == StorageClass::Float ||
+        value.storage() == StorageClass::Bytes) {
+        return -1;
+    }
+    const std::int64_t key = value.asInt();
+    const std::size_t mask = intTable_.size() - 1;
+    for (std::size_t i = mix(static_cast<std::uint64_t>(key)) & mask; intTable_[i].pos != kNoRow;
+         i = (i + 1) & mask) {
+        if (intTable_[i].key == key) {
+            return static_cast<int>(intTable_[i].pos);
+        }
+    }
+    return -1;
 }
 
 void KeyIndex::buildTable() {
@@ -231,7 +313,20 @@ void KeyIndex::addLast(int pos) {
             return;
         }
         ascending_ = false;
-        buildTable();  // includes pos
+        build();  // includes pos
+        return;
+    }
+    if (intKeys_) {
+        std::int64_t key = 0;
+        if (!storedInt(pos, key)) {
+            intKeys_ = false;
+            std::vector<IntSlot>().swap(intTable_);
+            buildTable();  // includes pos
+        } else if ((count_ + 1) * 2 > intTable_.size()) {
+            buildIntTable();  // includes pos
+        } else {
+            insertInt(key, static_cast<std::uint32_t>(pos));
+        }
         return;
     }
     if ((count_ + 1) * 2 > table_.size()) {
@@ -284,6 +379,9 @@ int KeyIndex::find(const std::vector<Value>& values) {
     }
     if (ascending_) {
         return findAscending(values[0]);
+    }
+    if (intKeys_) {
+        return findInt(values[0]);
     }
     std::uint64_t h = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {
