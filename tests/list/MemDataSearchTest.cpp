@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <unordered_map>
 
 using namespace Qt::StringLiterals;
@@ -96,11 +97,11 @@ TEST(MemDataLocate, TextIsConvertedToTheColumnType) {
 // deletes, edits of searched and other columns, and resorting.
 // Run with null keys among the rows, and with integer keys that hold no
 // null until one is written halfway (an index of plain integers then gives
-// way to the general one).
-class MemDataLocateRandom : public testing::TestWithParam<bool> {};
+// way to the general one); the keys fill their range, or lie far apart.
+class MemDataLocateRandom : public testing::TestWithParam<std::tuple<bool, std::int64_t>> {};
 
 TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
-    const bool nullKeys = GetParam();
+    const auto [nullKeys, spread] = GetParam();
     std::mt19937 rng(20240105);
     const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const QStringList words{u"red"_s, u"green"_s, u"blue"_s, u"Red"_s, u""_s};
@@ -108,7 +109,7 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
     auto list = openList(
         u"L"_s, {{u"K"_s, FieldType::Integer}, {u"T"_s}, {u"F"_s, FieldType::Float}, {u"Note"_s}});
     const auto randomKey = [&]() -> Value {
-        return nullKeys && pick(40) == 0 ? Value() : Value::fromInt(pick(150));
+        return nullKeys && pick(40) == 0 ? Value() : Value::fromInt(pick(150) * spread);
     };
     const auto randomWord = [&] { return Value::fromText(words[pick(5)]); };
     const auto fillRow = [&] {
@@ -138,8 +139,9 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
                 // that may match nothing.
                 const int row = pick(list->recordCount());
                 for (int f : fields) {
-                    values.push_back(probe == 3 && f == 1 ? Value::fromInt(140 + pick(20))
-                                                          : list->valueAt(row, f));
+                    values.push_back(probe == 3 && f == 1
+                                         ? Value::fromInt((140 + pick(20)) * spread - pick(2))
+                                         : list->valueAt(row, f));
                 }
                 ASSERT_EQ(list->findRow(fields, values), scan(fields, values))
                     << "step " << step << ", fields " << fields.size() << "/" << fields[0];
@@ -166,6 +168,18 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
         list->post();
         if (i % 97 == 0) {
             checkSearches(-1);
+        }
+    }
+    // Rows appended after the searches with keys beyond those held, above
+    // and below, and back inside.
+    for (int i = 0; i < 200; ++i) {
+        list->append();
+        fillRow();
+        const std::int64_t beyond = (i % 3 == 0 ? 150 + i : i % 3 == 1 ? -1 - i : i) * spread;
+        list->setValue(1, Value::fromInt(beyond));
+        list->post();
+        if (i % 7 == 0) {
+            checkSearches(-2);
         }
     }
     const int sortFields[] = {1, 2, -1, 3};
@@ -218,7 +232,8 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
     EXPECT_EQ(list->position(), scan({1}, key));
 }
 
-INSTANTIATE_TEST_SUITE_P(KeyKinds, MemDataLocateRandom, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(KeyKinds, MemDataLocateRandom,
+                         testing::Combine(testing::Bool(), testing::Values(1, 1000003)));
 
 // A list loaded in key order is searched from the row after the last hit
 // first; that shortcut must give way as soon as the order is broken.

@@ -69,6 +69,11 @@ private:
     static constexpr std::uint32_t kNoRow = ~0U;
     bool intKeys_ = false;
     std::vector<IntSlot> intTable_;
+    // Keys that fill most of their range (1..n) are found by their value
+    // alone: a row position per key from denseFrom_ on, empty or not.
+    bool dense_ = false;
+    std::int64_t denseFrom_ = 0;
+    std::vector<std::uint32_t> denseRows_;
     bool keysAreIntegers() const;
     void buildIntTable();
     void insertInt(std::int64_t key, std::uint32_t pos);
