@@ -250,9 +250,11 @@ void KeyIndex::buildIntTable() {
         lo = p == 0 ? key : std::min(lo, key);
         hi = p == 0 ? key : std::max(hi, key);
     }
-    // Dense when the range holds at most two slots per row (and room to grow).
+    // Dense when the range holds at most four slots per row: no more memory
+    // than the hash table's sixteen-byte slots at half load, and a run of
+    // lookups in key order reads the array in order.
     const auto range = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) + 1;
-    dense_ = n > 0 && hi >= lo && range <= 2 * static_cast<std::uint64_t>(n) + 16;
+    dense_ = n > 0 && hi >= lo && range <= 4 * static_cast<std::uint64_t>(n) + 16;
     count_ = 0;
     duplicate_ = -1;
     if (dense_) {

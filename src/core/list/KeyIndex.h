@@ -69,7 +69,7 @@ private:
     static constexpr std::uint32_t kNoRow = ~0U;
     bool intKeys_ = false;
     std::vector<IntSlot> intTable_;
-    // Keys that fill most of their range (1..n) are found by their value
+    // Keys that fill a quarter of their range or more (1..n) are found by value
     // alone: a row position per key from denseFrom_ on, empty or not.
     bool dense_ = false;
     std::int64_t denseFrom_ = 0;
