@@ -106,11 +106,11 @@ qint64 rawScanNs(const QString& path, std::int64_t& rows) {
 
 // Runs the target query again and loads its rows into a fresh list the way
 // the engine's loader does, without comparing anything.
-qint64 loadAloneNs(qm::TDM& dm) {
+qint64 loadAloneNs(qm::TDM& dm, const QString& table) {
     QElapsedTimer timer;
     timer.start();
     qm::Query query(dm.DestDatabase());
-    query.setSql(u"SELECT * FROM t"_s);
+    query.setSql(u"SELECT * FROM "_s + table);
     query.open();
     qm::MemData list(u"LoadAlone"_s);
     dm.CopyColumns(list, query);
@@ -138,8 +138,27 @@ std::int64_t peakResidentKiB() {
     return statusKiB("VmHWM:");
 }
 
+ChildTables sqliteTables(const QString& sourcePath, const QString& targetPath) {
+    return {
+        u"[BenchSource]\nDriver=SQLITE\nDatabase=%1\n\n"
+        "[BenchTarget]\nDriver=SQLITE\nDatabase=%2\n"_s.arg(sourcePath, targetPath),
+        u"t"_s, u"id"_s, sourcePath, targetPath};
+}
+
+ChildTables pgAccountTables(const QString& host, int port, const QString& user,
+                            const QString& sourceDb, const QString& targetDb) {
+    const QString entry = u"Driver=PSQL\nHost=%1\nPort=%2\nUser=%3\nDatabase=%4\n"_s;
+    return {u"[BenchSource]\n"_s + entry.arg(host).arg(port).arg(user, sourceDb) +
+                u"\n[BenchTarget]\n"_s + entry.arg(host).arg(port).arg(user, targetDb),
+            u"pgbench_accounts"_s, u"aid"_s, QString(), QString()};
+}
+
 int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,
                    const QString& scriptPath) {
+    return runEngineChild(sqliteTables(sourcePath, targetPath), profile, scriptPath);
+}
+
+int runEngineChild(const ChildTables& tables, bool profile, const QString& scriptPath) {
     const bool job = !scriptPath.isEmpty();
     QTemporaryDir aliasDir;
     const QString aliasPath = aliasDir.filePath(u"Aliases.ini"_s);
@@ -149,10 +168,7 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
             report(u"error"_s, u"cannot write the alias file %1"_s.arg(aliasPath));
             return 1;
         }
-        aliases.write((u"[BenchSource]\nDriver=SQLITE\nDatabase=%1\n\n"
-                       "[BenchTarget]\nDriver=SQLITE\nDatabase=%2\n"_s)
-                          .arg(sourcePath, targetPath)
-                          .toUtf8());
+        aliases.write(tables.aliasText.toUtf8());
     }
 
     struct Phase {
@@ -176,18 +192,18 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
         // As `quillmere-cli compare` does it.
         dm.emplace(view.ports(), view);
         dm->session().setAliasFilePath(aliasPath);
-        qm::MemData& tables = dm->TablesMemData();
+        qm::MemData& setups = dm->TablesMemData();
         const qm::TDM::TableFields& tf = dm->tableFields();
-        tables.open();
-        tables.append();
-        tables.setAsText(tf.Name, u"bench"_s);
-        tables.setAsText(tf.SourceQuerySQL, u"SELECT * FROM t"_s);
-        tables.setAsText(tf.DestQuerySQL, u"SELECT * FROM t"_s);
-        tables.setAsText(tf.PrimaryKeySpec, u"id"_s);
+        setups.open();
+        setups.append();
+        setups.setAsText(tf.Name, u"bench"_s);
+        setups.setAsText(tf.SourceQuerySQL, u"SELECT * FROM "_s + tables.table);
+        setups.setAsText(tf.DestQuerySQL, u"SELECT * FROM "_s + tables.table);
+        setups.setAsText(tf.PrimaryKeySpec, tables.key);
         if (job) {
-            tables.setAsText(tf.DestTableName, u"t"_s);
+            setups.setAsText(tf.DestTableName, tables.table);
         }
-        tables.post();
+        setups.post();
         qm::MemData& setup = dm->DBSetupMemData();
         setup.open();
         setup.append();
@@ -265,7 +281,7 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
             // CompareTarget cannot be run again on its own: outside loading, the
             // target's post handler would mark every row as updated. Its share
             // is what OpenTarget spent beyond loading and MarkSourceOnly.
-            const qint64 loadNs = loadAloneNs(*dm);
+            const qint64 loadNs = loadAloneNs(*dm, tables.table);
             extras.push_back(
                 {u"loading the target alone, as loadRows does"_s, loadNs, residentKiB()});
             qint64 openTargetNs = 0;
@@ -290,10 +306,12 @@ int runEngineChild(const QString& sourcePath, const QString& targetPath, bool pr
     engineNs += teardownNs;
     phases.push_back({u"teardown (engine destroyed)"_s, teardownNs, profile ? residentKiB() : 0});
 
-    if (profile && ok && !job) {
+    if (profile && ok && !job && !tables.sourceFile.isEmpty()) {
         std::int64_t rows = 0;
-        extras.push_back({u"raw sqlite3 scan of the source"_s, rawScanNs(sourcePath, rows), -1});
-        extras.push_back({u"raw sqlite3 scan of the target"_s, rawScanNs(targetPath, rows), -1});
+        extras.push_back(
+            {u"raw sqlite3 scan of the source"_s, rawScanNs(tables.sourceFile, rows), -1});
+        extras.push_back(
+            {u"raw sqlite3 scan of the target"_s, rawScanNs(tables.targetFile, rows), -1});
     }
 
     emitSeconds(u"engine_seconds"_s, engineNs);

@@ -17,6 +17,21 @@ namespace qmbench {
 int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,
                    const QString& scriptPath = QString());
 
+/// Where the child's two tables are.
+struct ChildTables {
+    QString aliasText;  // the alias file: entries BenchSource and BenchTarget
+    QString table;      // read with SELECT * on both sides
+    QString key;
+    // SQLite files for the profile's raw scans; empty where there are none.
+    QString sourceFile;
+    QString targetFile;
+};
+ChildTables sqliteTables(const QString& sourcePath, const QString& targetPath);
+/// pgbench_accounts (key aid) of two databases of one PostgreSQL server.
+ChildTables pgAccountTables(const QString& host, int port, const QString& user,
+                            const QString& sourceDb, const QString& targetDb);
+int runEngineChild(const ChildTables& tables, bool profile, const QString& scriptPath = QString());
+
 /// Starts every line the child prints for the parent.
 inline constexpr char kChildTag[] = "QMBENCH";
 

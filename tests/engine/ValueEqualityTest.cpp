@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 using namespace Qt::StringLiterals;
@@ -197,6 +198,46 @@ TEST(ValueEqualityTest, TableOfPairs) {
             << c.a.label << " vs " << c.b.label;
         EXPECT_EQ(ValueEquality::equal(c.b.value, c.b.type, c.a.value, c.a.type), c.equal)
             << c.b.label << " vs " << c.a.label;
+        // The quick answer of the bulk passes never disagrees.
+        EXPECT_EQ(ValueEquality::equalQuick(ValueRef::of(c.a.value), c.a.type,
+                                            ValueRef::of(c.b.value), c.b.type),
+                  c.equal)
+            << "quick: " << c.a.label << " vs " << c.b.label;
+    }
+}
+
+// A value against the same value stored alike: the quick answer agrees with
+// the rule also where a value does not equal itself (NaN) or must be
+// converted first (fixed-point text, a date held as text).
+TEST(ValueEqualityTest, QuickAnswerForAValueAgainstItself) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Typed values[] = {
+        null(FieldType::Integer),
+        null(FieldType::Memo),
+        integer(-7),
+        integer(7, FieldType::Largeint),
+        real(0.1),
+        real(-0.0),
+        real(nan),
+        bcd("1.50"),
+        bcd("abc"),
+        bcd("NaN"),
+        boolean(true),
+        text(u"Zo\u00eb"_s),
+        text(u""_s, FieldType::Memo),
+        date(2024, 2, 29),
+        stamp(u"2024-02-29T10:11:12"_s),
+        {Value::fromText(u"soon"_s), FieldType::Date, "date held as text 'soon'"},
+        anyInt(3),
+        anyReal(nan),
+        anyText(u"x"_s),
+        anyBlob(QByteArray("\0\1", 2)),
+    };
+    for (const Typed& v : values) {
+        const ValueRef r = ValueRef::of(v.value);
+        EXPECT_EQ(ValueEquality::equalQuick(r, v.type, r, v.type),
+                  ValueEquality::equal(r, v.type, r, v.type))
+            << v.label;
     }
 }
 

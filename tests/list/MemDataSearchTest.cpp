@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <unordered_map>
 
 using namespace Qt::StringLiterals;
@@ -94,7 +95,13 @@ TEST(MemDataLocate, TextIsConvertedToTheColumnType) {
 // Every search must agree with a plain scan of the rows, whatever was done
 // to the list since the last search: appends, inserts in the middle,
 // deletes, edits of searched and other columns, and resorting.
-TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
+// Run with null keys among the rows, and with integer keys that hold no
+// null until one is written halfway (an index of plain integers then gives
+// way to the general one); the keys fill their range, or lie far apart.
+class MemDataLocateRandom : public testing::TestWithParam<std::tuple<bool, std::int64_t>> {};
+
+TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
+    const auto [nullKeys, spread] = GetParam();
     std::mt19937 rng(20240105);
     const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const QStringList words{u"red"_s, u"green"_s, u"blue"_s, u"Red"_s, u""_s};
@@ -102,7 +109,7 @@ TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
     auto list = openList(
         u"L"_s, {{u"K"_s, FieldType::Integer}, {u"T"_s}, {u"F"_s, FieldType::Float}, {u"Note"_s}});
     const auto randomKey = [&]() -> Value {
-        return pick(40) == 0 ? Value() : Value::fromInt(pick(150));
+        return nullKeys && pick(40) == 0 ? Value() : Value::fromInt(pick(150) * spread);
     };
     const auto randomWord = [&] { return Value::fromText(words[pick(5)]); };
     const auto fillRow = [&] {
@@ -132,12 +139,25 @@ TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
                 // that may match nothing.
                 const int row = pick(list->recordCount());
                 for (int f : fields) {
-                    values.push_back(probe == 3 && f == 1 ? Value::fromInt(140 + pick(20))
-                                                          : list->valueAt(row, f));
+                    values.push_back(probe == 3 && f == 1
+                                         ? Value::fromInt((140 + pick(20)) * spread - pick(2))
+                                         : list->valueAt(row, f));
                 }
                 ASSERT_EQ(list->findRow(fields, values), scan(fields, values))
                     << "step " << step << ", fields " << fields.size() << "/" << fields[0];
             }
+        }
+        // The first row whose key, not null, an earlier row holds.
+        int repeated = -1;
+        for (int p = 0; p < list->recordCount() && repeated < 0; ++p) {
+            const Value key = list->valueAt(p, 1);
+            if (!key.isNull() && scan({1}, {key}) < p) {
+                repeated = p;
+            }
+        }
+        ASSERT_EQ(list->findRepeatedRow({1}) >= 0, repeated >= 0) << "step " << step;
+        if (list->sortField() <= 0) {
+            ASSERT_EQ(list->findRepeatedRow({1}), repeated) << "step " << step;
         }
     };
 
@@ -150,6 +170,18 @@ TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
             checkSearches(-1);
         }
     }
+    // Rows appended after the searches with keys beyond those held, above
+    // and below, and back inside.
+    for (int i = 0; i < 200; ++i) {
+        list->append();
+        fillRow();
+        const std::int64_t beyond = (i % 3 == 0 ? 150 + i : i % 3 == 1 ? -1 - i : i) * spread;
+        list->setValue(1, Value::fromInt(beyond));
+        list->post();
+        if (i % 7 == 0) {
+            checkSearches(-2);
+        }
+    }
     const int sortFields[] = {1, 2, -1, 3};
     for (int step = 0; step < 600; ++step) {
         if (step % 100 == 50) {
@@ -157,6 +189,11 @@ TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
         }
         const int op = pick(6);
         const int n = list->recordCount();
+        if (!nullKeys && step == 300 && n > 0) {
+            list->moveTo(pick(n));
+            list->setValue(1, Value());
+            list->post();
+        }
         if (op == 0) {
             list->append();
             fillRow();
@@ -194,6 +231,9 @@ TEST(MemDataLocate, AgreesWithAScanThroughRandomChanges) {
     ASSERT_TRUE(list->locate({1}, key));
     EXPECT_EQ(list->position(), scan({1}, key));
 }
+
+INSTANTIATE_TEST_SUITE_P(KeyKinds, MemDataLocateRandom,
+                         testing::Combine(testing::Bool(), testing::Values(1, 1000003)));
 
 // A list loaded in key order is searched from the row after the last hit
 // first; that shortcut must give way as soon as the order is broken.

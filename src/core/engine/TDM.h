@@ -242,6 +242,20 @@ private:
         std::vector<int> keyListFields;  // -1 where missing
         std::vector<int> listFields;     // -1 where missing
     };
+    /// What writing the UPDATE statements needs, resolved once for a pass
+    /// over many rows: the target table and, in query order, the columns an
+    /// UPDATE may set (the single key named by the whole spec left out).
+    struct UpdatePlan {
+        QString table;
+        struct Column {
+            int column;      // in the target list
+            int origColumn;  // in the snapshot of the target as read; -1 if missing
+        };
+        std::vector<Column> columns;
+        KeyPlan keyPlan;  // finds the current target row's snapshot
+    };
+    UpdatePlan planUpdates() const;
+    void writeUpdateStatement(const UpdatePlan& plan);
     void DataModuleCreate();
     void DataModuleDestroy();
     void createSetupLists();
@@ -363,6 +377,7 @@ private:
     MemData destMemData_{QStringLiteral("DestMemData")};
     MemData destMemDataCopy_{QStringLiteral("DestMemDataCopy")};
     MemData origMemData_{QStringLiteral("OrigMemData")};
+    std::vector<Value> keyValues_;  // matchRow's key values, kept between calls
     MemData autoLookupMemData_{QStringLiteral("AutoLookupMemData")};
     /// The project whose table setups the lists hold; none while no project
     /// is open. Not owned.

@@ -214,8 +214,9 @@ int TDM::matchRow(const MemData& list, const MemData& keyList, int keyPos, const
     if (n == 0) {
         return -1;
     }
-    std::vector<Value> values;
-    values.reserve(n);
+    // Called once per row of a comparison: the key values reuse one buffer.
+    std::vector<Value>& values = keyValues_;
+    values.clear();
     bool unmatchable = false;
     for (std::size_t i = 0; i < n; ++i) {
         const int kf = plan.keyListFields[i];
@@ -536,8 +537,8 @@ void TDM::CompareTarget() {
             m = kMarkFound;
             for (std::size_t k = 0; k < pairs.size(); ++k) {
                 const auto [tf, sf] = pairs[k];
-                if (!ValueEquality::equal(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
-                                          s.field(sf).type) &&
+                if (!ValueEquality::equalQuick(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
+                                               s.field(sf).type) &&
                     !(asText[k] &&
                       holdsNumberText(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf)))) {
                     m |= kMarkDifferent;

@@ -299,7 +299,8 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
                 "was changed after comparing"_s);
         }
         for (const auto& [tf, sf] : pairs) {
-            if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
+            if (!ValueEquality::equalQuick(d.ref(tf), d.field(tf).type, s.ref(sf),
+                                           s.field(sf).type)) {
                 prepareTargetColumn(tf, sf);
             }
         }
@@ -307,7 +308,8 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
         // the target cannot hold leaves the row as it was.
         std::vector<std::pair<int, Value>> changes;
         for (const auto& [tf, sf] : pairs) {
-            if (!ValueEquality::equal(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type)) {
+            if (!ValueEquality::equalQuick(d.ref(tf), d.field(tf).type, s.ref(sf),
+                                           s.field(sf).type)) {
                 changes.emplace_back(tf, sourceValueForTarget(tf, sf));
             }
         }

@@ -177,6 +177,7 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     });
     d.post();
     Finally done([this] { busyPort().progress(QString()); });
+    const UpdatePlan updates = planUpdates();
     for (d.first(); !d.eof(); d.next()) {
         if (d.position() % 100000 == 99999) {
             busyPort().progress(
@@ -184,7 +185,7 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
                     .arg(d.recordCount()));
         }
         if (!d.asBool(newField_) && d.asBool(updateField_)) {
-            WriteUpdateStatement();
+            writeUpdateStatement(updates);
         }
     }
     const std::vector<bool> leftToTheDatabase = targetOnlyColumns();
@@ -210,32 +211,47 @@ QString TDM::keyConditions() {
 }
 
 void TDM::WriteUpdateStatement() {
-    MemData& d = destMemData_;
-    MemData& orig = origMemData_;
+    writeUpdateStatement(planUpdates());
+}
+
+TDM::UpdatePlan TDM::planUpdates() const {
+    const MemData& d = destMemData_;
+    const MemData& orig = origMemData_;
     const QString spec = currentTableText(tf_.PrimaryKeySpec);
-    const QString table = currentTableText(tf_.DestTableName);
-    QStringList assignments;
-    bool located = false;
+    UpdatePlan plan;
+    plan.table = currentTableText(tf_.DestTableName);
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
         const int column = d.findDataField(name);
         if (column < 0 || name == spec) {
             continue;
         }
-        if (!located) {
-            if (!LocateMatch(orig, d, false)) {
-                messages_.showError(
-                    u"Was unable to locate matching record within datasets while processing. This "
-                    "is probably because you have altered the primary key field for a record. You "
-                    "have to use another primary key while altering the field"_s);
-                return;
-            }
-            located = true;
-        }
-        const int origColumn = orig.findDataField(name);
+        plan.columns.push_back({column, orig.findDataField(name)});
+    }
+    plan.keyPlan = planKey(orig, d);
+    return plan;
+}
+
+void TDM::writeUpdateStatement(const UpdatePlan& plan) {
+    MemData& d = destMemData_;
+    MemData& orig = origMemData_;
+    if (plan.columns.empty()) {
+        return;
+    }
+    if (!locateWithPlan(orig, d, plan.keyPlan, false)) {
+        messages_.showError(
+            u"Was unable to locate matching record within datasets while processing. This "
+            "is probably because you have altered the primary key field for a record. You "
+            "have to use another primary key while altering the field"_s);
+        return;
+    }
+    QStringList assignments;
+    for (const UpdatePlan::Column& c : plan.columns) {
+        const int column = c.column;
+        const int origColumn = c.origColumn;
         if (origColumn >= 0 &&
-            ValueEquality::equal(d.ref(column), d.field(column).type, orig.ref(origColumn),
-                                 orig.field(origColumn).type)) {
+            ValueEquality::equalQuick(d.ref(column), d.field(column).type, orig.ref(origColumn),
+                                      orig.field(origColumn).type)) {
             continue;
         }
         const QString was = origColumn >= 0
@@ -249,8 +265,8 @@ void TDM::WriteUpdateStatement() {
     if (assignments.isEmpty()) {
         return;
     }
-    scriptPort().appendLine(
-        u"UPDATE %1 SET %2 WHERE %3;"_s.arg(table, assignments.join(u", "_s), keyConditions()));
+    scriptPort().appendLine(u"UPDATE %1 SET %2 WHERE %3;"_s.arg(
+        plan.table, assignments.join(u", "_s), keyConditions()));
 }
 
 std::vector<bool> TDM::targetOnlyColumns() const {

@@ -5,6 +5,7 @@
 #include "list/ValueText.h"
 
 #include <cmath>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -234,6 +235,29 @@ bool equalInKind(const ValueRef& a, Kind ka, const ValueRef& b, Kind kb) {
 }
 
 }  // namespace
+
+bool storedAlike(const ValueRef& a, const ValueRef& b, FieldType type) {
+    if (a.null || b.null) {
+        return a.null && b.null;
+    }
+    if (a.storage != b.storage) {
+        return false;
+    }
+    // Only kinds whose comparison of a value with itself cannot fail: a
+    // fixed-point text or a date held as text is converted first.
+    const Kind k = kindOf(type);
+    switch (a.storage) {
+        case StorageClass::Bytes:
+            return k == Kind::Text && a.bytes == b.bytes;
+        case StorageClass::Float:
+            return k == Kind::Float && !std::isnan(a.d) && std::memcmp(&a.d, &b.d, sizeof a.d) == 0;
+        case StorageClass::Int:
+        case StorageClass::Micros:
+        case StorageClass::Bool:
+            return (k == Kind::Int || k == Kind::Date || k == Kind::Bool) && a.i == b.i;
+    }
+    return false;
+}
 
 bool equal(const ValueRef& a0, FieldType typeA, const ValueRef& b0, FieldType typeB) {
     if (typeA == FieldType::Variant || typeB == FieldType::Variant) {

@@ -3,7 +3,9 @@
 #include "list/MemData.h"
 #include "list/ValueText.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace qm {
 namespace {
@@ -198,12 +200,147 @@ void KeyIndex::build() {
     valid_ = true;
     // Keys that strictly ascend need no table: they are found by position.
     ascending_ = keysAscend();
+    intKeys_ = false;
+    std::vector<IntSlot>().swap(intTable_);
+    std::vector<std::uint32_t>().swap(denseRows_);
     if (ascending_) {
         std::vector<std::uint64_t>().swap(table_);
         count_ = 0;
         return;
     }
+    if (keysAreIntegers()) {
+        std::vector<std::uint64_t>().swap(table_);
+        buildIntTable();
+        return;
+    }
     buildTable();
+}
+
+bool KeyIndex::storedInt(int pos, std::int64_t& key) const {
+    const ValueRef v = list_.storedRef(pos, fields_[0]);
+    if (v.null || (v.storage != StorageClass::Int && v.storage != StorageClass::Micros)) {
+        return false;
+    }
+    key = v.i;
+    return true;
+}
+
+bool KeyIndex::keysAreIntegers() const {
+    if (fields_.size() != 1 || decimal_[0]) {
+        return false;
+    }
+    const int n = list_.recordCount();
+    std::int64_t key = 0;
+    for (int p = 0; p < n; ++p) {
+        if (!storedInt(p, key)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void KeyIndex::buildIntTable() {
+    intKeys_ = true;
+    const auto n = static_cast<std::size_t>(list_.recordCount());
+    std::int64_t key = 0;
+    std::int64_t lo = 0;
+    std::int64_t hi = -1;
+    for (std::size_t p = 0; p < n; ++p) {
+        storedInt(static_cast<int>(p), key);
+        lo = p == 0 ? key : std::min(lo, key);
+        hi = p == 0 ? key : std::max(hi, key);
+    }
+    // Dense when the range holds at most four slots per row: no more memory
+    // than the hash table's sixteen-byte slots at half load, and a run of
+    // lookups in key order reads the array in order.
+    const auto range = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) + 1;
+    dense_ = n > 0 && hi >= lo && range <= 4 * static_cast<std::uint64_t>(n) + 16;
+    count_ = 0;
+    duplicate_ = -1;
+    if (dense_) {
+        std::vector<IntSlot>().swap(intTable_);
+        // Room on both sides, so that rows appended one by one with keys
+        // beyond the range cost a rebuild only now and then.
+        const std::int64_t slack = static_cast<std::int64_t>(range / 4) + 16;
+        denseFrom_ = lo >= std::numeric_limits<std::int64_t>::min() + slack ? lo - slack : lo;
+        const std::uint64_t above = hi <= std::numeric_limits<std::int64_t>::max() - slack
+                                        ? static_cast<std::uint64_t>(slack)
+                                        : 0;
+        denseRows_.assign(
+            static_cast<std::size_t>(static_cast<std::uint64_t>(hi) -
+                                     static_cast<std::uint64_t>(denseFrom_) + 1 + above),
+            kNoRow);
+        for (std::size_t p = 0; p < n; ++p) {
+            storedInt(static_cast<int>(p), key);
+            insertInt(key, static_cast<std::uint32_t>(p));
+        }
+        return;
+    }
+    std::vector<std::uint32_t>().swap(denseRows_);
+    std::size_t cap = 16;
+    while (cap < n * 2 + 2) {
+        cap *= 2;
+    }
+    intTable_.assign(cap, IntSlot{0, kNoRow});
+    for (std::size_t p = 0; p < n; ++p) {
+        storedInt(static_cast<int>(p), key);
+        insertInt(key, static_cast<std::uint32_t>(p));
+    }
+}
+
+// As insert: the first row of a key is kept, a later one only noted.
+void KeyIndex::insertInt(std::int64_t key, std::uint32_t pos) {
+    if (dense_) {
+        std::uint32_t& row = denseRows_[static_cast<std::size_t>(
+            static_cast<std::uint64_t>(key) - static_cast<std::uint64_t>(denseFrom_))];
+        if (row != kNoRow) {
+            if (duplicate_ < 0) {
+                duplicate_ = static_cast<int>(pos);
+            }
+            return;
+        }
+        row = pos;
+        ++count_;
+        return;
+    }
+    const std::size_t mask = intTable_.size() - 1;
+    std::size_t i = mix(static_cast<std::uint64_t>(key)) & mask;
+    while (intTable_[i].pos != kNoRow) {
+        if (intTable_[i].key == key) {
+            if (duplicate_ < 0) {
+                duplicate_ = static_cast<int>(pos);
+            }
+            return;
+        }
+        i = (i + 1) & mask;
+    }
+    intTable_[i] = IntSlot{key, pos};
+    ++count_;
+}
+
+int KeyIndex::findInt(const Value& value) const {
+    // No row holds a null; numbers of another kind match as a stored row's
+    // value would: by their integer.
+    if (value.isNull() || value.storage() == StorageClass::Float ||
+        value.storage() == StorageClass::Bytes) {
+        return -1;
+    }
+    const std::int64_t key = value.asInt();
+    if (dense_) {
+        const std::uint64_t at =
+            static_cast<std::uint64_t>(key) - static_cast<std::uint64_t>(denseFrom_);
+        return key < denseFrom_ || at >= denseRows_.size()
+                   ? -1
+                   : (denseRows_[at] == kNoRow ? -1 : static_cast<int>(denseRows_[at]));
+    }
+    const std::size_t mask = intTable_.size() - 1;
+    for (std::size_t i = mix(static_cast<std::uint64_t>(key)) & mask; intTable_[i].pos != kNoRow;
+         i = (i + 1) & mask) {
+        if (intTable_[i].key == key) {
+            return static_cast<int>(intTable_[i].pos);
+        }
+    }
+    return -1;
 }
 
 void KeyIndex::buildTable() {
@@ -231,7 +368,25 @@ void KeyIndex::addLast(int pos) {
             return;
         }
         ascending_ = false;
-        buildTable();  // includes pos
+        build();  // includes pos
+        return;
+    }
+    if (intKeys_) {
+        std::int64_t key = 0;
+        if (!storedInt(pos, key)) {
+            intKeys_ = false;
+            dense_ = false;
+            std::vector<IntSlot>().swap(intTable_);
+            std::vector<std::uint32_t>().swap(denseRows_);
+            buildTable();  // includes pos
+        } else if (dense_ ? key < denseFrom_ || static_cast<std::uint64_t>(key) -
+                                                        static_cast<std::uint64_t>(denseFrom_) >=
+                                                    denseRows_.size()
+                          : (count_ + 1) * 2 > intTable_.size()) {
+            buildIntTable();  // includes pos
+        } else {
+            insertInt(key, static_cast<std::uint32_t>(pos));
+        }
         return;
     }
     if ((count_ + 1) * 2 > table_.size()) {
@@ -284,6 +439,9 @@ int KeyIndex::find(const std::vector<Value>& values) {
     }
     if (ascending_) {
         return findAscending(values[0]);
+    }
+    if (intKeys_) {
+        return findInt(values[0]);
     }
     std::uint64_t h = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {

@@ -60,6 +60,25 @@ private:
     int lastHit_ = -1;
     bool keysAscend() const;
     void buildTable();
+    // A single integer key without nulls keeps its value in the slot, so
+    // that a lookup reads no row: one cache line per probe.
+    struct IntSlot {
+        std::int64_t key;
+        std::uint32_t pos;  // kNoRow: empty
+    };
+    static constexpr std::uint32_t kNoRow = ~0U;
+    bool intKeys_ = false;
+    std::vector<IntSlot> intTable_;
+    // Keys that fill a quarter of their range or more (1..n) are found by value
+    // alone: a row position per key from denseFrom_ on, empty or not.
+    bool dense_ = false;
+    std::int64_t denseFrom_ = 0;
+    std::vector<std::uint32_t> denseRows_;
+    bool keysAreIntegers() const;
+    void buildIntTable();
+    void insertInt(std::int64_t key, std::uint32_t pos);
+    int findInt(const Value& value) const;
+    bool storedInt(int pos, std::int64_t& key) const;
     int findAscending(const Value& value);
     bool hintHits(int pos, std::int64_t key) const;
     std::size_t count_ = 0;

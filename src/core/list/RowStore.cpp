@@ -10,17 +10,25 @@ using namespace Qt::StringLiterals;
 
 namespace qm {
 
+RowStore::Column RowStore::emptyColumn(StorageClass cls) {
+    Column c;
+    c.cls = cls;
+    return c;
+}
+
 RowStore::RowStore(std::vector<StorageClass> columns) {
     cols_.reserve(columns.size());
     for (StorageClass c : columns) {
-        cols_.push_back(Column{c, {}, {}, {}, {}});
+        cols_.push_back(emptyColumn(c));
     }
 }
 
 void RowStore::reserve(std::size_t rows) {
     for (Column& c : cols_) {
-        c.cells.reserve(rows);
-        c.nulls.reserve(rows);
+        c.states.reserve(rows);
+        if (c.cls != StorageClass::Bool) {
+            c.cells.reserve(rows);
+        }
         if (c.cls == StorageClass::Bytes) {
             c.lengths.reserve(rows);
         }
@@ -32,8 +40,10 @@ std::uint32_t RowStore::appendRow() {
         throw Error(u"Too many rows"_s);
     }
     for (Column& c : cols_) {
-        c.cells.push_back(0);
-        c.nulls.push_back(1);
+        c.states.push_back(kNullBit);
+        if (c.cls != StorageClass::Bool) {
+            c.cells.push_back(0);
+        }
         if (c.cls == StorageClass::Bytes) {
             c.lengths.push_back(0);
         }
@@ -42,9 +52,14 @@ std::uint32_t RowStore::appendRow() {
 }
 
 std::uint32_t RowStore::appendCopyOf(std::uint32_t row) {
+    if (rows_ == std::numeric_limits<std::uint32_t>::max()) {
+        throw Error(u"Too many rows"_s);
+    }
     for (Column& c : cols_) {
-        c.cells.push_back(c.cells[row]);
-        c.nulls.push_back(c.nulls[row]);
+        c.states.push_back(c.states[row]);
+        if (c.cls != StorageClass::Bool) {
+            c.cells.push_back(c.cells[row]);
+        }
         if (c.cls == StorageClass::Bytes) {
             c.lengths.push_back(c.lengths[row]);
         }
@@ -53,28 +68,41 @@ std::uint32_t RowStore::appendCopyOf(std::uint32_t row) {
 }
 
 void RowStore::setNull(std::uint32_t row, std::size_t c) {
-    cols_[c].nulls[row] = 1;
-    cols_[c].cells[row] = 0;
-    if (cols_[c].cls == StorageClass::Bytes) {
-        cols_[c].lengths[row] = 0;
+    Column& col = cols_[c];
+    col.states[row] = kNullBit;
+    if (col.cls != StorageClass::Bool) {
+        col.cells[row] = 0;
+    }
+    if (col.cls == StorageClass::Bytes) {
+        col.lengths[row] = 0;
     }
 }
 
 void RowStore::setInt(std::uint32_t row, std::size_t c, std::int64_t v) {
-    cols_[c].nulls[row] = 0;
-    cols_[c].cells[row] = static_cast<std::uint64_t>(v);
+    Column& col = cols_[c];
+    if (col.cls == StorageClass::Bool) {
+        setBool(row, c, v != 0);
+        return;
+    }
+    col.states[row] = 0;
+    col.cells[row] = static_cast<std::uint64_t>(v);
 }
 
 void RowStore::setFloat(std::uint32_t row, std::size_t c, double v) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &v, sizeof bits);
-    cols_[c].nulls[row] = 0;
+    cols_[c].states[row] = 0;
     cols_[c].cells[row] = bits;
 }
 
 void RowStore::setBool(std::uint32_t row, std::size_t c, bool v) {
-    cols_[c].nulls[row] = 0;
-    cols_[c].cells[row] = v ? 1 : 0;
+    cols_[c].states[row] = v ? kTrueBit : 0;
+}
+
+void RowStore::storeBytes(Column& col, std::uint32_t row, const char* at, std::size_t size) {
+    col.states[row] = 0;
+    col.cells[row] = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(at));
+    col.lengths[row] = static_cast<std::uint32_t>(size);
 }
 
 void RowStore::setBytes(std::uint32_t row, std::size_t c, const char* data, std::size_t size) {
@@ -82,10 +110,7 @@ void RowStore::setBytes(std::uint32_t row, std::size_t c, const char* data, std:
     if (size > std::numeric_limits<std::uint32_t>::max()) {
         throw Error(u"Value too large"_s);
     }
-    col.nulls[row] = 0;
-    col.cells[row] = col.arena.size();
-    col.lengths[row] = static_cast<std::uint32_t>(size);
-    col.arena.insert(col.arena.end(), data, data + size);
+    storeBytes(col, row, col.arena.add(data, size), size);
 }
 
 void RowStore::setTagged(std::uint32_t row, std::size_t c, char tag, const char* data,
@@ -94,18 +119,14 @@ void RowStore::setTagged(std::uint32_t row, std::size_t c, char tag, const char*
     if (size >= std::numeric_limits<std::uint32_t>::max()) {
         throw Error(u"Value too large"_s);
     }
-    col.nulls[row] = 0;
-    col.cells[row] = col.arena.size();
-    col.lengths[row] = static_cast<std::uint32_t>(size + 1);
-    col.arena.push_back(tag);
-    col.arena.insert(col.arena.end(), data, data + size);
+    storeBytes(col, row, col.arena.add(data, size, true, tag), size + 1);
 }
 
 void RowStore::convertToBytes(std::size_t c, const std::function<Value(const Value&)>& convert) {
-    Column converted{StorageClass::Bytes, {}, {}, {}, {}};
+    Column converted = emptyColumn(StorageClass::Bytes);
     converted.cells.resize(rows_, 0);
     converted.lengths.resize(rows_, 0);
-    converted.nulls.resize(rows_, 1);
+    converted.states.resize(rows_, kNullBit);
     for (std::uint32_t r = 0; r < rows_; ++r) {
         if (isNull(r, c)) {
             continue;
@@ -115,10 +136,8 @@ void RowStore::convertToBytes(std::size_t c, const std::function<Value(const Val
             continue;
         }
         const QByteArray& b = v.asBytes();
-        converted.nulls[r] = 0;
-        converted.cells[r] = converted.arena.size();
-        converted.lengths[r] = static_cast<std::uint32_t>(b.size());
-        converted.arena.insert(converted.arena.end(), b.begin(), b.end());
+        const auto size = static_cast<std::size_t>(b.size());
+        storeBytes(converted, r, converted.arena.add(b.constData(), size), size);
     }
     cols_[c] = std::move(converted);
 }
@@ -175,8 +194,8 @@ Value RowStore::valueAt(std::uint32_t row, std::size_t c) const {
 std::size_t RowStore::memoryUsed() const {
     std::size_t n = 0;
     for (const Column& c : cols_) {
-        n += c.cells.capacity() * 8 + c.lengths.capacity() * 4 + c.nulls.capacity() +
-             c.arena.capacity();
+        n += c.cells.bytesReserved() + c.lengths.bytesReserved() + c.states.bytesReserved() +
+             c.arena.bytesReserved();
     }
     return n;
 }

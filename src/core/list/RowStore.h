@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/ChunkedArray.h"
 #include "list/Value.h"
 
 #include <cstdint>
@@ -14,7 +15,10 @@ namespace qm {
 /// lists (the target list, its copy, its snapshot) can share one store and
 /// each keep its own ordering of row numbers. Text and binary values live in
 /// one byte arena per column; a new row version that keeps a value points at
-/// the same bytes instead of copying them.
+/// the same bytes instead of copying them. Nothing stored ever moves: the
+/// columns grow by chunks and the arenas by blocks, so loading many rows
+/// copies nothing twice and never holds an old and a new buffer at once.
+/// A true/false column needs no cell: its value sits in the row's state byte.
 class RowStore {
 public:
     explicit RowStore(std::vector<StorageClass> columns);
@@ -42,15 +46,24 @@ public:
     /// the store see the new form at once.
     void convertToBytes(std::size_t c, const std::function<Value(const Value&)>& convert);
 
-    bool isNull(std::uint32_t row, std::size_t c) const { return cols_[c].nulls[row] != 0; }
+    bool isNull(std::uint32_t row, std::size_t c) const {
+        return (cols_[c].states[row] & kNullBit) != 0;
+    }
     std::int64_t intAt(std::uint32_t row, std::size_t c) const {
-        return static_cast<std::int64_t>(cols_[c].cells[row]);
+        const Column& col = cols_[c];
+        if (col.cls == StorageClass::Bool) {
+            return (col.states[row] & kTrueBit) != 0 ? 1 : 0;
+        }
+        return static_cast<std::int64_t>(col.cells[row]);
     }
     double floatAt(std::uint32_t row, std::size_t c) const;
-    bool boolAt(std::uint32_t row, std::size_t c) const { return cols_[c].cells[row] != 0; }
+    bool boolAt(std::uint32_t row, std::size_t c) const {
+        return (cols_[c].states[row] & kTrueBit) != 0;
+    }
     std::string_view bytesAt(std::uint32_t row, std::size_t c) const {
         const Column& col = cols_[c];
-        return {col.arena.data() + col.cells[row], col.lengths[row]};
+        return {reinterpret_cast<const char*>(static_cast<std::uintptr_t>(col.cells[row])),
+                col.lengths[row]};
     }
     Value valueAt(std::uint32_t row, std::size_t c) const;
 
@@ -64,13 +77,17 @@ public:
     void reserve(std::size_t rows);
 
 private:
+    static constexpr std::uint8_t kNullBit = 1;
+    static constexpr std::uint8_t kTrueBit = 2;
     struct Column {
-        StorageClass cls;
-        std::vector<std::uint64_t> cells;    // number bits, or arena offset for bytes
-        std::vector<std::uint32_t> lengths;  // bytes only
-        std::vector<std::uint8_t> nulls;
-        std::vector<char> arena;  // bytes only
+        StorageClass cls = StorageClass::Int;
+        ChunkedArray<std::uint64_t> cells;    // number bits, or the bytes' address; not for Bool
+        ChunkedArray<std::uint32_t> lengths;  // bytes only
+        ChunkedArray<std::uint8_t> states;    // kNullBit, and kTrueBit for Bool
+        ByteArena arena;                      // bytes only
     };
+    static Column emptyColumn(StorageClass cls);
+    void storeBytes(Column& col, std::uint32_t row, const char* at, std::size_t size);
     std::vector<Column> cols_;
     std::uint32_t rows_ = 0;
     std::uint32_t sharedRows_ = 0;
