@@ -3,6 +3,8 @@
 #include "CliPorts.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
+#include "db/Session.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/TDM.h"
 
 #include <cerrno>
@@ -187,8 +189,13 @@ QString TableSetupOptions::problem(const QCommandLineParser& parser) const {
     return {};
 }
 
-int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
-                   const TableSetupOptions& options, const QString& name, const QString& table) {
+namespace {
+
+// Fills the table-setup and database-setup lists from the options; with
+// `totals`, lets the databases compare first and restrict the queries.
+int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+             const TableSetupOptions& options, const QString& name, const QString& table,
+             std::pair<qint64, qint64>* totals) {
     dm.session().setAliasFilePath(parser.value(options.aliases));
     dm.session().setLoginPrompt(&view);
     try {
@@ -209,6 +216,11 @@ int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
         setup.setAsText(dm.destDBAliasField(), parser.value(options.targetAlias));
         setup.post();
 
+        if (totals != nullptr) {
+            const InDatabaseCompare::Outcome outcome =
+                InDatabaseCompare(dm).restrictCurrentTableSetup();
+            *totals = {outcome.sourceRows, outcome.targetRows};
+        }
         if (!dm.OpenSource().opened || !dm.OpenTarget().opened) {
             return kFailure;
         }
@@ -219,6 +231,49 @@ int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
         return kFailure;
     }
     return view.messageShown() ? kFailure : kSuccess;
+}
+
+}  // namespace
+
+int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+                   const TableSetupOptions& options, const QString& name, const QString& table) {
+    return openWith(dm, view, parser, options, name, table, nullptr);
+}
+
+int openTableSetupInDatabase(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+                             const TableSetupOptions& options, const QString& name,
+                             const QString& table, std::pair<qint64, qint64>* totals) {
+    return openWith(dm, view, parser, options, name, table, totals);
+}
+
+QCommandLineOption inDatabaseOption() {
+    return QCommandLineOption(
+        u"in-database"_s,
+        u"Let the databases compare first (source and target both SQLite or both PostgreSQL): "
+        "each sums its rows per segment of the keys, and only rows of segments that differ are "
+        "loaded; equal rows are counted, not loaded. The result is the same."_s);
+}
+
+int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options) {
+    if (!parser.isSet(u"in-database"_s)) {
+        return -1;
+    }
+    Session session;
+    session.setAliasFilePath(parser.value(options.aliases));
+    QString sourceDriver;
+    QString targetDriver;
+    try {
+        sourceDriver = session.resolve(parser.value(options.sourceAlias)).driver;
+        targetDriver = session.resolve(parser.value(options.targetAlias)).driver;
+    } catch (const Error&) {
+        return -1;  // opening names the alias and where aliases are defined
+    }
+    if (const QString why = InDatabaseCompare::refusal(sourceDriver, targetDriver);
+        !why.isEmpty()) {
+        print(stderr, u"--in-database cannot be used here: %1"_s.arg(why));
+        return kUsage;
+    }
+    return -1;
 }
 
 }  // namespace qm::cli

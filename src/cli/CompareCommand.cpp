@@ -9,15 +9,23 @@
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
 
+#include <optional>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
 namespace {
 
 // The seven lines of one comparison: both record counts, five statistics.
-void printComparison(const TDM& dm, const QString& indent) {
+void printComparison(const TDM& dm, const QString& indent,
+                     const std::optional<std::pair<qint64, qint64>>& totals = std::nullopt) {
     for (const Side side : {Side::Source, Side::Target}) {
-        print(stdout, indent + recordCountText(side, dm.RecordCount(side)));
+        // Rows a comparison inside the databases found equal are counted
+        // there, not loaded.
+        const std::optional<qsizetype> records =
+            totals ? (side == Side::Source ? totals->first : totals->second) : dm.RecordCount(side);
+        print(stdout, indent + recordCountText(side, records));
     }
     for (const QString& text : statisticTexts(dm.Counts()).all()) {
         print(stdout, indent + text);
@@ -84,9 +92,12 @@ int runCompare(const QStringList& arguments) {
         "indented, and an empty line between table setups.\n"
         "\n"
         "Exit code 0 on success, 1 when opening or comparing failed, 2 on a usage error\n"
-        "(including a --table-setup name the project does not hold)."_s);
+        "(including a --table-setup name the project does not hold, and --in-database for\n"
+        "databases on other or different engines)."_s);
     const TableSetupOptions options;
     options.addTo(parser);
+    const QCommandLineOption inDatabase = inDatabaseOption();
+    parser.addOption(inDatabase);
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
     if (const int code =
@@ -95,7 +106,9 @@ int runCompare(const QStringList& arguments) {
         return code;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        if (const int code = refuseOptions(parser, options.required(),
+        QList<const QCommandLineOption*> refused = options.required();
+        refused << &inDatabase;
+        if (const int code = refuseOptions(parser, refused,
                                            u"cannot be used with the project file \"%1\": the "
                                            "project holds the aliases and table setups."_s.arg(
                                                parser.positionalArguments().first()));
@@ -116,10 +129,22 @@ int runCompare(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
+    if (const int code = refuseInDatabase(parser, options); code >= 0) {
+        return code;
+    }
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
+    if (parser.isSet(inDatabase)) {
+        std::pair<qint64, qint64> totals;
+        if (openTableSetupInDatabase(dm, view, parser, options, u"compare"_s, QString(), &totals) !=
+            kSuccess) {
+            return kFailure;
+        }
+        printComparison(dm, QString(), totals);
+        return kSuccess;
+    }
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
         return kFailure;
     }

@@ -75,7 +75,8 @@ int runScript(const QStringList& arguments) {
         "order, its header line and its statements, with nothing in between.\n"
         "\n"
         "Exit code 0 on success, 1 on a failure (nothing is written), 2 on a usage error\n"
-        "(including a --table-setup name the project does not hold)."_s);
+        "(including a --table-setup name the project does not hold, and --in-database for\n"
+        "databases on other or different engines)."_s);
     const TableSetupOptions options;
     options.addTo(parser);
     const QCommandLineOption table(u"table"_s, u"Target table the statements change."_s, u"NAME"_s);
@@ -83,7 +84,8 @@ int runScript(const QStringList& arguments) {
         u"name"_s, u"Table setup name for the header line (default: the table)."_s, u"NAME"_s);
     const QCommandLineOption output(
         u"output"_s, u"File to write (replaced whole; default: standard output)."_s, u"FILE"_s);
-    parser.addOptions({table, name, output});
+    const QCommandLineOption inDatabase = inDatabaseOption();
+    parser.addOptions({table, name, output, inDatabase});
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
     if (const int code =
@@ -93,7 +95,7 @@ int runScript(const QStringList& arguments) {
     }
     if (!parser.positionalArguments().isEmpty()) {
         QList<const QCommandLineOption*> refused = options.required();
-        refused << &table << &name;
+        refused << &table << &name << &inDatabase;
         if (const int code = refuseOptions(parser, refused,
                                            u"cannot be used with the project file \"%1\": the "
                                            "project holds the aliases and table setups."_s.arg(
@@ -118,12 +120,19 @@ int runScript(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
+    if (const int code = refuseInDatabase(parser, options); code >= 0) {
+        return code;
+    }
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
-    if (openTableSetup(dm, view, parser, options, setupName, parser.value(table)) != kSuccess) {
+    std::pair<qint64, qint64> totals;
+    if ((parser.isSet(inDatabase) ? openTableSetupInDatabase(dm, view, parser, options, setupName,
+                                                             parser.value(table), &totals)
+                                  : openTableSetup(dm, view, parser, options, setupName,
+                                                   parser.value(table))) != kSuccess) {
         return kFailure;
     }
     try {

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "db/Query.h"
+#include "db/SqliteRowHash.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+class Connection;
+
+/// Segments of the key space: a row belongs to segment
+/// `keyHash(key) & (2^bits - 1)`; `segments` lists some of them, ascending.
+struct SegmentFilter {
+    int bits = 0;
+    std::vector<std::uint64_t> segments;
+};
+
+using SegmentSum = SqliteRowHash::SegmentSum;
+
+/// One side of a comparison inside the databases: its query, the key and
+/// compared columns, and the SQL of its database's dialect that sums the
+/// rows per segment and reads the rows of chosen segments.
+///
+/// The rows are summed over a canonical form of each value. SQLite: see
+/// SqliteRowHash. PostgreSQL: NULL is "N"; any other value is "V", the
+/// length of its text in characters, ":" and its text, where the text of a
+/// real (float4, float8) is the hexadecimal IEEE 754 bit pattern of the
+/// value as float8 (exact: values one unit in the last place apart
+/// differ), of a bytea its bytes in hexadecimal, and of anything else the
+/// type's own output text as the server writes it (integers and numerics
+/// in decimal with their scale, text and char(n) with letter case and
+/// blanks as stored, booleans "t"/"f", dates and times in the session's
+/// DateStyle and the UTC zone). A row's form is its columns' forms one
+/// after the other, hashed with md5 (first 64 bits); a segment's checksum
+/// is the sum of its rows' hashes modulo 2^64.
+class SegmentSide {
+public:
+    /// Reads the query's columns (the query runs once without rows).
+    /// Raises DatabaseError.
+    static std::unique_ptr<SegmentSide> create(Connection& connection, const QString& query);
+    virtual ~SegmentSide() = default;
+    SegmentSide(const SegmentSide&) = delete;
+    SegmentSide& operator=(const SegmentSide&) = delete;
+
+    const std::vector<QueryField>& fields() const { return fields_; }
+    /// The key columns and the compared columns, as indexes into fields().
+    void setColumns(std::vector<int> keys, std::vector<int> compared) {
+        keys_ = std::move(keys);
+        compared_ = std::move(compared);
+    }
+    /// Count and checksum of every segment at that many bits that holds
+    /// rows, ascending; only within the parent's segments when given.
+    virtual std::vector<SegmentSum> summarize(int bits, const SegmentFilter* parent) = 0;
+    /// The query restricted to the rows of the filter's segments, in the
+    /// query's own order.
+    virtual QString restrictedQuery(const SegmentFilter& filter) const = 0;
+
+protected:
+    SegmentSide(Connection& connection, QString query)
+        : connection_(connection), query_(std::move(query)) {}
+    /// The query as a subquery named q: without a final ";", on lines of
+    /// its own so that a closing line comment ends before the parenthesis.
+    QString wrapped() const;
+    static QString segmentList(const SegmentFilter& filter);
+
+    Connection& connection_;
+    QString query_;
+    std::vector<QueryField> fields_;
+    std::vector<int> keys_;
+    std::vector<int> compared_;
+};
+
+}  // namespace qm
