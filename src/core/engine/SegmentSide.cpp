@@ -1,6 +1,7 @@
 #include "engine/SegmentSide.h"
 
 #include "db/Connection.h"
+#include "db/StatementCutter.h"
 #include "engine/SqlIdentifier.h"
 #include "engine/SqlLiteral.h"
 
@@ -9,12 +10,18 @@ using namespace Qt::StringLiterals;
 namespace qm {
 
 QString SegmentSide::wrapped() const {
-    QString text = query_.trimmed();
-    while (text.endsWith(u';')) {
-        text.chop(1);
-        text = text.trimmed();
+    // The statement alone, without a final ";" and the blanks or comments
+    // after it; text of several statements is left for the database to
+    // refuse.
+    QString statement;
+    int statements = 0;
+    for (const QString& piece : cutStatements(query_)) {
+        if (!statementBody(piece).isEmpty()) {
+            statement = piece;
+            ++statements;
+        }
     }
-    return u"(\n%1\n) AS q"_s.arg(text);
+    return u"(\n%1\n) AS q"_s.arg(statements == 1 ? statement : query_);
 }
 
 QString SegmentSide::segmentList(const SegmentFilter& filter) {
