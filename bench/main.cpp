@@ -4,6 +4,7 @@
 
 #include "DataGen.h"
 #include "EngineChild.h"
+#include "InDatabaseBench.h"
 #include "LookupBench.h"
 
 #include <QCommandLineParser>
@@ -38,7 +39,7 @@ constexpr double kGoalJobGrowth = 12.0;    // whole job time 100,000 -> 1,000,00
 constexpr double kGoalExecRatio = 2.0;     // engine execution/sqlite3 shell at 1,000,000 rows
 
 // The parts of a run, chosen with --jobs.
-enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8 };
+enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8, kInDatabase = 16 };
 
 void out(const QString& text) {
     const QByteArray bytes = (text + u'\n').toUtf8();
@@ -764,8 +765,8 @@ int main(int argc, char* argv[]) {
                                      u"PATH"_s);
     const QCommandLineOption jobs(
         u"jobs"_s,
-        u"Comma-separated parts to run: compare, full (the whole job), execute, lookups "
-        "(default: all)."_s,
+        u"Comma-separated parts to run: compare, full (the whole job), execute, lookups, indb "
+        "(--in-database at the --indb-rows sizes; default: all but indb)."_s,
         u"LIST"_s, u"compare,full,execute,lookups"_s);
     const QCommandLineOption cli(
         u"cli"_s, u"The quillmere-cli program (default: the one built beside this program)."_s,
@@ -787,8 +788,11 @@ int main(int argc, char* argv[]) {
     lookupChild.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption withLookups(u"with-lookups"_s);
     withLookups.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption indbRows(u"indb-rows"_s,
+                                      u"Row counts of the indb part (default 10000000)."_s,
+                                      u"LIST"_s, u"10000000"_s);
     parser.addOptions({dir, rows, repeat, regenerate, profile, sqldiff, jobs, cli, sqlite3, timeout,
-                       child, source, target, script, lookupChild, withLookups});
+                       child, source, target, script, lookupChild, withLookups, indbRows});
     parser.process(app);
 
     if (parser.isSet(lookupChild)) {
@@ -839,8 +843,11 @@ int main(int argc, char* argv[]) {
             o.jobs |= kExecute;
         } else if (name == u"lookups"_s) {
             o.jobs |= kLookups;
+        } else if (name == u"indb"_s) {
+            o.jobs |= kInDatabase;
         } else {
-            return usage(u"--jobs: \"%1\" is none of compare, full, execute, lookups"_s.arg(part));
+            return usage(
+                u"--jobs: \"%1\" is none of compare, full, execute, lookups, indb"_s.arg(part));
         }
     }
     if (o.jobs == 0) {
@@ -850,12 +857,12 @@ int main(int argc, char* argv[]) {
     o.profile = parser.isSet(profile);
     o.sqldiff = parser.isSet(sqldiff) ? parser.value(sqldiff)
                                       : QStandardPaths::findExecutable(u"sqldiff"_s);
-    if (o.sqldiff.isEmpty() && (o.jobs & ~kLookups)) {
+    if (o.sqldiff.isEmpty() && (o.jobs & ~(kLookups | kInDatabase))) {
         return usage(
             u"sqldiff not found on PATH (Debian: apt-get install sqlite3-tools), "
             "or give --sqldiff"_s);
     }
-    if (o.jobs & kExecute) {
+    if (o.jobs & (kExecute | kInDatabase)) {
         const QString built =
             QDir(QCoreApplication::applicationDirPath()).filePath(u"../src/cli/quillmere-cli"_s);
         o.cli = parser.isSet(cli) ? parser.value(cli)
@@ -887,11 +894,20 @@ int main(int argc, char* argv[]) {
         }
         o.dir = temporary->path();
     }
-    bool passed = (o.jobs & ~kLookups) == 0 || Runner(o).run();
+    bool passed = (o.jobs & ~(kLookups | kInDatabase)) == 0 || Runner(o).run();
     if (o.jobs & kLookups) {
         passed =
             qmbench::runLookupBench(o.dir, o.sizes, o.repeat, o.timeoutSeconds, o.regenerate) &&
             passed;
+    }
+    if (o.jobs & kInDatabase) {
+        QList<std::int64_t> sizes;
+        for (const QString& part : parser.value(indbRows).split(u',', Qt::SkipEmptyParts)) {
+            sizes << part.trimmed().toLongLong();
+        }
+        passed = qmbench::runInDatabaseBench(o.dir, sizes, o.repeat, o.timeoutSeconds, o.regenerate,
+                                             o.cli) &&
+                 passed;
     }
     return passed ? 0 : 1;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+struct sqlite3;
+
 namespace qm {
 
 class Connection;
@@ -38,9 +40,15 @@ struct SegmentSum {
 /// harmless). Raises DatabaseError when the handle is not reachable.
 void install(Connection& connection);
 
+/// The connection's SQLite handle. Raises DatabaseError when it is not
+/// reachable.
+sqlite3* handle(Connection& connection);
+
 /// Runs a query whose one row holds one `quillmere_segment_sums` blob and
-/// returns its records. Raises DatabaseError with the database's message.
-std::vector<SegmentSum> segmentSums(Connection& connection, const QString& sql);
+/// returns its records. Touches only the handle, so it may run on another
+/// thread while no other uses that handle. Raises DatabaseError with the
+/// database's message.
+std::vector<SegmentSum> segmentSums(sqlite3* db, const QString& sql);
 
 }  // namespace SqliteRowHash
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <future>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -139,8 +140,20 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     qint64 lastRows = -1;
     for (int bits = kFirstBits;; ++outcome.passes) {
         dm_.reportProgress(u"Comparing inside the databases: pass %1"_s.arg(outcome.passes + 1));
-        const std::vector<SegmentSum> s = source->summarize(bits, parent ? &*parent : nullptr);
-        const std::vector<SegmentSum> t = target->summarize(bits, parent ? &*parent : nullptr);
+        const SegmentFilter* within = parent ? &*parent : nullptr;
+        std::vector<SegmentSum> s;
+        std::vector<SegmentSum> t;
+        if (source->summarizesOnAnyThread() && target->summarizesOnAnyThread()) {
+            // Two databases, two passes at once; the future's end waits
+            // for the target's pass whatever happens to the source's.
+            auto targetPass =
+                std::async(std::launch::async, [&] { return target->summarize(bits, within); });
+            s = source->summarize(bits, within);
+            t = targetPass.get();
+        } else {
+            s = source->summarize(bits, within);
+            t = target->summarize(bits, within);
+        }
         if (!parent) {
             outcome.sourceRows = rowsOf(s);
             outcome.targetRows = rowsOf(t);

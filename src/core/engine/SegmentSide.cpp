@@ -41,7 +41,10 @@ QString maskOf(int bits) {
 
 class SqliteSide final : public SegmentSide {
 public:
-    SqliteSide(Connection& connection, QString query) : SegmentSide(connection, std::move(query)) {}
+    SqliteSide(Connection& connection, QString query)
+        : SegmentSide(connection, std::move(query)), db_(SqliteRowHash::handle(connection)) {}
+
+    bool summarizesOnAnyThread() const override { return true; }
 
     std::vector<SegmentSum> summarize(int bits, const SegmentFilter* parent) override {
         QStringList args{QString::number(bits), QString::number(keys_.size())};
@@ -51,7 +54,7 @@ public:
         if (parent != nullptr) {
             sql += u" WHERE "_s + condition(*parent);
         }
-        return SqliteRowHash::segmentSums(connection_, sql);
+        return SqliteRowHash::segmentSums(db_, sql);
     }
 
     QString restrictedQuery(const SegmentFilter& filter) const override {
@@ -74,6 +77,8 @@ private:
         return u"(quillmere_key_hash(%1) & %2) IN (%3)"_s.arg(
             columns(keys_).join(u", "_s), maskOf(filter.bits), segmentList(filter));
     }
+
+    sqlite3* db_;
 };
 
 class PgSide final : public SegmentSide {

@@ -54,6 +54,9 @@ public:
     /// Count and checksum of every segment at that many bits that holds
     /// rows, ascending; only within the parent's segments when given.
     virtual std::vector<SegmentSum> summarize(int bits, const SegmentFilter* parent) = 0;
+    /// Whether summarize may run on another thread than the one that made
+    /// the connection (while nothing else uses it).
+    virtual bool summarizesOnAnyThread() const { return false; }
     /// The query restricted to the rows of the filter's segments, in the
     /// query's own order.
     virtual QString restrictedQuery(const SegmentFilter& filter) const = 0;
