@@ -6,9 +6,11 @@
 #include <sqlite3.h>
 #include <QSqlDriver>
 #include <QVariant>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -101,20 +103,18 @@ void keyHash(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(hashOf(argv, argc)));
 }
 
-// Up to 2^20 segments are counted in an array; finer segmentations (only
-// ever asked for within a few differing segments) in a map.
-constexpr int kDenseBits = 20;
-
-struct Sums {
-    std::uint64_t count = 0;
-    std::uint64_t sum = 0;
-};
+// The blob's first two words: the row count and 0 (dense) or 1 (pairs).
+constexpr std::size_t kHeaderWords = 2;
 
 struct SegmentState {
     std::uint64_t mask = 0;
-    bool dense = true;
-    std::vector<Sums> array;
-    std::unordered_map<std::uint64_t, Sums> map;
+    std::uint64_t rows = 0;
+    // Dense: header and one sum per segment, in memory SQLite frees once
+    // it is the result.
+    std::uint64_t* dense = nullptr;
+    std::unordered_map<std::uint64_t, std::uint64_t> sparse;
+
+    ~SegmentState() { sqlite3_free(dense); }
 };
 
 void segmentStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -137,43 +137,114 @@ void segmentStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
         }
         auto state = std::make_unique<SegmentState>();
         state->mask = (std::uint64_t{1} << bits) - 1;
-        state->dense = bits <= kDenseBits;
-        if (state->dense) {
-            state->array.resize(static_cast<std::size_t>(state->mask) + 1);
+        if (bits <= kDenseBits) {
+            const std::size_t words = kHeaderWords + static_cast<std::size_t>(state->mask) + 1;
+            state->dense = static_cast<std::uint64_t*>(sqlite3_malloc64(words * 8));
+            if (state->dense == nullptr) {
+                sqlite3_result_error_nomem(context);
+                return;
+            }
+            std::memset(state->dense, 0, words * 8);
         }
         *slot = state.release();  // owned by the aggregate until segmentFinal
     }
     SegmentState& s = **slot;
     const std::uint64_t segment = hashOf(argv + 2, nkeys) & s.mask;
-    const std::uint64_t row = hashOf(argv + 2 + nkeys, argc - 2 - nkeys);
-    Sums& sums = s.dense ? s.array[segment] : s.map[segment];
-    ++sums.count;
-    sums.sum += row;
+    ++s.rows;
+    if (s.dense != nullptr) {
+        // The sum is far away in a large array: fetch it while the row is
+        // hashed.
+        std::uint64_t* sum = s.dense + kHeaderWords + segment;
+        __builtin_prefetch(sum, 1);
+        *sum += hashOf(argv + 2 + nkeys, argc - 2 - nkeys);
+    } else {
+        s.sparse[segment] += hashOf(argv + 2 + nkeys, argc - 2 - nkeys);
+    }
 }
 
 void segmentFinal(sqlite3_context* context) {
     auto** slot = static_cast<SegmentState**>(sqlite3_aggregate_context(context, 0));
     const std::unique_ptr<SegmentState> state(slot != nullptr ? *slot : nullptr);
-    std::vector<SegmentSum> out;
+    if (state && state->dense != nullptr) {
+        const std::size_t words = kHeaderWords + static_cast<std::size_t>(state->mask) + 1;
+        state->dense[0] = state->rows;
+        state->dense[1] = 0;
+        std::uint64_t* data = std::exchange(state->dense, nullptr);
+        sqlite3_result_blob64(context, data, words * 8, sqlite3_free);
+        return;
+    }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs;
     if (state) {
-        if (state->dense) {
-            for (std::size_t i = 0; i < state->array.size(); ++i) {
-                if (state->array[i].count != 0) {
-                    out.push_back({i, state->array[i].count, state->array[i].sum});
-                }
-            }
+        pairs.assign(state->sparse.begin(), state->sparse.end());
+        std::sort(pairs.begin(), pairs.end());
+    }
+    const std::size_t words = kHeaderWords + 2 * pairs.size();
+    auto* data = static_cast<std::uint64_t*>(sqlite3_malloc64(words * 8));
+    if (data == nullptr) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    data[0] = state ? state->rows : 0;
+    data[1] = 1;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        data[kHeaderWords + 2 * i] = pairs[i].first;
+        data[kHeaderWords + 2 * i + 1] = pairs[i].second;
+    }
+    sqlite3_result_blob64(context, data, words * 8, sqlite3_free);
+}
+
+void inSegments(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (argc < 3) {
+        sqlite3_result_error(context, "quillmere_in_segments: bad arguments", -1);
+        return;
+    }
+    const auto* list = static_cast<const unsigned char*>(sqlite3_value_blob(argv[0]));
+    const auto n = static_cast<std::size_t>(sqlite3_value_bytes(argv[0])) / 8;
+    const sqlite3_int64 bits = sqlite3_value_int64(argv[1]);
+    if (bits < 0 || bits > 62) {
+        sqlite3_result_error(context, "quillmere_in_segments: bad segment bits", -1);
+        return;
+    }
+    const std::uint64_t segment = hashOf(argv + 2, argc - 2) & ((std::uint64_t{1} << bits) - 1);
+    // The list need not be aligned: each word is copied out.
+    const auto at = [list](std::size_t i) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, list + 8 * i, 8);
+        return v;
+    };
+    std::size_t lo = 0;
+    std::size_t hi = n;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (at(mid) < segment) {
+            lo = mid + 1;
         } else {
-            out.reserve(state->map.size());
-            for (const auto& [segment, sums] : state->map) {
-                out.push_back({segment, sums.count, sums.sum});
-            }
-            std::sort(out.begin(), out.end(), [](const SegmentSum& a, const SegmentSum& b) {
-                return a.segment < b.segment;
-            });
+            hi = mid;
         }
     }
-    sqlite3_result_blob64(context, out.empty() ? static_cast<const void*>("") : out.data(),
-                          out.size() * sizeof(SegmentSum), SQLITE_TRANSIENT);
+    sqlite3_result_int(context, lo < n && at(lo) == segment ? 1 : 0);
+}
+
+QString message(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// Prepares and steps to the first row; raises DatabaseError.
+Statement firstRow(sqlite3* db, const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &raw, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(raw);
+        throw DatabaseError(message(db));
+    }
+    Statement statement(raw, sqlite3_finalize);
+    if (sqlite3_step(raw) != SQLITE_ROW) {
+        throw DatabaseError(message(db));
+    }
+    return statement;
 }
 
 }  // namespace
@@ -195,33 +266,40 @@ void install(Connection& connection) {
     if (sqlite3_create_function_v2(db, "quillmere_key_hash", -1, flags, nullptr, keyHash, nullptr,
                                    nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "quillmere_segment_sums", -1, flags, nullptr, nullptr,
-                                   segmentStep, segmentFinal, nullptr) != SQLITE_OK) {
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+                                   segmentStep, segmentFinal, nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "quillmere_in_segments", -1, flags, nullptr, inSegments,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+        throw DatabaseError(message(db));
     }
 }
 
-std::vector<SegmentSum> segmentSums(sqlite3* db, const QString& sql) {
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &raw, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(raw);
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+SegmentBlob segmentSums(sqlite3* db, const QString& sql) {
+    Statement statement = firstRow(db, sql);
+    sqlite3_stmt* st = statement.get();
+    const auto* data = static_cast<const std::uint64_t*>(sqlite3_column_blob(st, 0));
+    const auto words = static_cast<std::size_t>(sqlite3_column_bytes(st, 0)) / 8;
+    if (data == nullptr || words < kHeaderWords) {
+        throw DatabaseError(u"quillmere_segment_sums returned no sums"_s);
     }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    std::vector<SegmentSum> out;
-    const int rc = sqlite3_step(raw);
-    if (rc == SQLITE_ROW) {
-        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(raw, 0)) / sizeof(SegmentSum);
-        const void* blob = sqlite3_column_blob(raw, 0);
-        out.resize(n);
-        if (n > 0) {
-            std::memcpy(out.data(), blob, n * sizeof(SegmentSum));
-        }
-    } else if (rc != SQLITE_DONE) {
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
-    }
-    return out;
+    SegmentBlob blob;
+    blob.rows = data[0];
+    blob.dense = data[1] == 0;
+    blob.data = data + kHeaderWords;
+    blob.count = blob.dense ? words - kHeaderWords : (words - kHeaderWords) / 2;
+    blob.owner = std::shared_ptr<void>(
+        statement.release(), [](void* p) { sqlite3_finalize(static_cast<sqlite3_stmt*>(p)); });
+    return blob;
+}
+
+std::int64_t integerOf(sqlite3* db, const QString& sql) {
+    const Statement statement = firstRow(db, sql);
+    return sqlite3_column_int64(statement.get(), 0);
+}
+
+QString segmentListLiteral(const std::vector<std::uint64_t>& segments) {
+    const QByteArray bytes(reinterpret_cast<const char*>(segments.data()),
+                           static_cast<qsizetype>(segments.size() * sizeof(std::uint64_t)));
+    return u"X'"_s + QString::fromLatin1(bytes.toHex()) + u'\'';
 }
 
 }  // namespace qm::SqliteRowHash

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
@@ -16,10 +17,12 @@ class Connection;
 /// - `quillmere_key_hash(v1, ...)`: a 64-bit hash of the values' canonical
 ///   bytes; its low bits name the segment a row belongs to.
 /// - `quillmere_segment_sums(bits, nkeys, k1, ..., knkeys, c1, ...)`, an
-///   aggregate: for every segment `quillmere_key_hash(k...) & (2^bits - 1)`
-///   that holds rows, the number of rows and the sum (modulo 2^64) of the
-///   hashes of the rows' canonical bytes over c1, ...; returned as a blob of
-///   SegmentSum records in segment order.
+///   aggregate: the number of rows and, for every segment
+///   `quillmere_key_hash(k...) & (2^bits - 1)`, the sum (modulo 2^64) of the
+///   hashes of its rows' canonical bytes over c1, ... (see SegmentBlob).
+/// - `quillmere_in_segments(list, bits, k1, ...)`: 1 when the segment of the
+///   key is in `list`, a blob of ascending 64-bit segment numbers in the
+///   machine's byte order; else 0.
 ///
 /// Canonical bytes of a value, by storage class: NULL is "N"; an integer
 /// is "I" and its 64-bit two's complement; a real is "R" and its exact IEEE
@@ -30,25 +33,41 @@ class Connection;
 /// them as.
 namespace SqliteRowHash {
 
-struct SegmentSum {
-    std::uint64_t segment;
-    std::uint64_t count;
-    std::uint64_t sum;
-};
+/// Up to 2^kDenseBits segments are summed in an array and returned whole.
+inline constexpr int kDenseBits = 22;
 
-/// Registers the functions on a connected SQLite connection (again is
-/// harmless). Raises DatabaseError when the handle is not reachable.
-void install(Connection& connection);
+/// What `quillmere_segment_sums` returned, read in place: the row count,
+/// and either the sum of every segment (dense: bits <= kDenseBits) or the
+/// (segment, sum) pairs of the segments holding rows, ascending.
+struct SegmentBlob {
+    std::uint64_t rows = 0;
+    bool dense = false;
+    /// Dense: `count` sums. Sparse: `count` pairs, segment then sum.
+    const std::uint64_t* data = nullptr;
+    std::size_t count = 0;
+    /// Keeps `data` alive: the statement that returned it.
+    std::shared_ptr<void> owner;
+};
 
 /// The connection's SQLite handle. Raises DatabaseError when it is not
 /// reachable.
 sqlite3* handle(Connection& connection);
 
-/// Runs a query whose one row holds one `quillmere_segment_sums` blob and
-/// returns its records. Touches only the handle, so it may run on another
-/// thread while no other uses that handle. Raises DatabaseError with the
-/// database's message.
-std::vector<SegmentSum> segmentSums(sqlite3* db, const QString& sql);
+/// Registers the functions on a connected SQLite connection (again is
+/// harmless). Raises DatabaseError.
+void install(Connection& connection);
+
+/// Runs a query whose one row holds one `quillmere_segment_sums` blob.
+/// Touches only the handle, so it may run on another thread while no other
+/// uses that handle. Raises DatabaseError with the database's message.
+SegmentBlob segmentSums(sqlite3* db, const QString& sql);
+
+/// The first column of the first row of a query, as an integer (a count).
+/// May run on another thread like segmentSums.
+std::int64_t integerOf(sqlite3* db, const QString& sql);
+
+/// A `quillmere_in_segments` list as an SQL blob literal (X'...').
+QString segmentListLiteral(const std::vector<std::uint64_t>& segments);
 
 }  // namespace SqliteRowHash
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <future>
 #include <optional>
 
@@ -15,9 +16,8 @@ using namespace Qt::StringLiterals;
 namespace qm {
 namespace {
 
-// The first pass sums 2^20 segments: a few rows each for tables of some
-// millions of rows, and a summary of some megabytes for the client.
-constexpr int kFirstBits = 20;
+// The first pass sums at most 2^22 segments: 32 MB of sums on each side.
+constexpr int kFirstBitsAtMost = SqliteRowHash::kDenseBits;
 constexpr int kMaxBits = 62;
 constexpr int kMaxPasses = 8;
 
@@ -41,42 +41,71 @@ QString driverName(const QString& driver) {
     return driver;
 }
 
-// The segments whose count or checksum differs, with the rows they hold on
-// both sides together.
-struct Difference {
-    std::vector<std::uint64_t> segments;
-    qint64 rows = 0;
-};
+// The (segment, sum) pairs of one side's sums that are not 0, ascending.
+class SumCursor {
+public:
+    explicit SumCursor(const SegmentSums& s) : s_(s) { skipEmpty(); }
+    bool atEnd() const { return i_ >= s_.count; }
+    std::uint64_t segment() const { return s_.dense ? i_ : s_.data[2 * i_]; }
+    std::uint64_t sum() const { return s_.dense ? s_.data[i_] : s_.data[2 * i_ + 1]; }
+    void next() {
+        ++i_;
+        skipEmpty();
+    }
 
-Difference differingSegments(const std::vector<SegmentSum>& a, const std::vector<SegmentSum>& b) {
-    Difference d;
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() || j < b.size()) {
-        if (j == b.size() || (i < a.size() && a[i].segment < b[j].segment)) {
-            d.segments.push_back(a[i].segment);
-            d.rows += static_cast<qint64>(a[i++].count);
-        } else if (i == a.size() || b[j].segment < a[i].segment) {
-            d.segments.push_back(b[j].segment);
-            d.rows += static_cast<qint64>(b[j++].count);
-        } else {
-            if (a[i].count != b[j].count || a[i].sum != b[j].sum) {
-                d.segments.push_back(a[i].segment);
-                d.rows += static_cast<qint64>(a[i].count + b[j].count);
-            }
-            ++i;
-            ++j;
+private:
+    void skipEmpty() {
+        while (!atEnd() && sum() == 0) {
+            ++i_;
         }
     }
-    return d;
+    const SegmentSums& s_;
+    std::size_t i_ = 0;
+};
+
+// The segments whose sums differ, ascending.
+std::vector<std::uint64_t> differingSegments(const SegmentSums& a, const SegmentSums& b) {
+    std::vector<std::uint64_t> out;
+    if (a.dense && b.dense && a.count == b.count) {
+        for (std::size_t i = 0; i < a.count; ++i) {
+            if (a.data[i] != b.data[i]) {
+                out.push_back(i);
+            }
+        }
+        return out;
+    }
+    SumCursor x(a);
+    SumCursor y(b);
+    while (!x.atEnd() || !y.atEnd()) {
+        if (y.atEnd() || (!x.atEnd() && x.segment() < y.segment())) {
+            out.push_back(x.segment());
+            x.next();
+        } else if (x.atEnd() || y.segment() < x.segment()) {
+            out.push_back(y.segment());
+            y.next();
+        } else {
+            if (x.sum() != y.sum()) {
+                out.push_back(x.segment());
+            }
+            x.next();
+            y.next();
+        }
+    }
+    return out;
 }
 
-qint64 rowsOf(const std::vector<SegmentSum>& sums) {
-    qint64 n = 0;
-    for (const SegmentSum& s : sums) {
-        n += static_cast<qint64>(s.count);
+// Runs one step on both sides, at once where both allow it: the future's
+// end waits for the target's step whatever happens to the source's.
+template <typename Step>
+auto onBothSides(SegmentSide& source, SegmentSide& target, Step step) {
+    using Result = decltype(step(source));
+    if (source.summarizesOnAnyThread() && target.summarizesOnAnyThread()) {
+        auto targetStep = std::async(std::launch::async, [&] { return step(target); });
+        Result s = step(source);
+        return std::pair<Result, Result>(std::move(s), targetStep.get());
     }
-    return n;
+    Result s = step(source);
+    return std::pair<Result, Result>(std::move(s), step(target));
 }
 
 }  // namespace
@@ -135,45 +164,37 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     target->setColumns(std::move(targetKeys), std::move(targetColumns));
 
     Outcome outcome;
-    SegmentFilter filter;
+    dm_.reportProgress(u"Comparing inside the databases: counting rows"_s);
+    const auto [sourceRows, targetRows] =
+        onBothSides(*source, *target, [](SegmentSide& side) { return side.countRows(); });
+    outcome.sourceRows = sourceRows;
+    outcome.targetRows = targetRows;
+    // About two rows of the larger side per segment at first.
+    const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
+    int bits = std::clamp(static_cast<int>(std::bit_width(larger / 2)), 1, kFirstBitsAtMost);
+    SegmentFilter filter{bits, {}};
     std::optional<SegmentFilter> parent;
-    qint64 lastRows = -1;
-    for (int bits = kFirstBits;; ++outcome.passes) {
-        dm_.reportProgress(u"Comparing inside the databases: pass %1"_s.arg(outcome.passes + 1));
+    while (larger > 0) {
+        ++outcome.passes;
+        dm_.reportProgress(u"Comparing inside the databases: pass %1"_s.arg(outcome.passes));
         const SegmentFilter* within = parent ? &*parent : nullptr;
-        std::vector<SegmentSum> s;
-        std::vector<SegmentSum> t;
-        if (source->summarizesOnAnyThread() && target->summarizesOnAnyThread()) {
-            // Two databases, two passes at once; the future's end waits
-            // for the target's pass whatever happens to the source's.
-            auto targetPass =
-                std::async(std::launch::async, [&] { return target->summarize(bits, within); });
-            s = source->summarize(bits, within);
-            t = targetPass.get();
-        } else {
-            s = source->summarize(bits, within);
-            t = target->summarize(bits, within);
-        }
-        if (!parent) {
-            outcome.sourceRows = rowsOf(s);
-            outcome.targetRows = rowsOf(t);
-        }
-        Difference d = differingSegments(s, t);
-        filter = {bits, std::move(d.segments)};
-        outcome.rowsToLoad = d.rows;
-        // Split further while the rows are many and splitting still helps:
-        // rows of one key stay in one segment however fine.
-        if (d.rows <= loadBudget_ || bits >= kMaxBits || outcome.passes + 1 >= kMaxPasses ||
-            (lastRows >= 0 && d.rows >= lastRows)) {
-            ++outcome.passes;
+        const auto sums = onBothSides(
+            *source, *target, [&](SegmentSide& side) { return side.summarize(bits, within); });
+        filter = {bits, differingSegments(sums.first, sums.second)};
+        // The rows of a differing segment are estimated from the rows per
+        // segment: the sums hold no counts.
+        const double perSegment =
+            static_cast<double>(sourceRows + targetRows) / std::ldexp(1.0, bits);
+        outcome.rowsToLoad = static_cast<qint64>(
+            std::ceil(std::max(1.0, perSegment) * static_cast<double>(filter.segments.size())));
+        if (outcome.rowsToLoad <= loadBudget_ || bits >= kMaxBits || outcome.passes >= kMaxPasses) {
             break;
         }
-        lastRows = d.rows;
-        const auto perSegment = static_cast<std::uint64_t>(
-            std::max<qint64>(2, d.rows / static_cast<qint64>(filter.segments.size())));
-        const int extra = static_cast<int>(std::bit_width(perSegment - 1));
+        // Split each differing segment into about one row per part.
         parent = filter;
-        bits = std::min(kMaxBits, bits + std::max(1, extra));
+        bits = std::min(
+            kMaxBits,
+            bits + std::max(1, static_cast<int>(std::ceil(std::log2(std::max(2.0, perSegment))))));
     }
     dm_.reportProgress(QString());
 

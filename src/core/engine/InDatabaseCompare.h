@@ -26,7 +26,8 @@ public:
         /// All rows of each side, counted by the databases.
         qint64 sourceRows = 0;
         qint64 targetRows = 0;
-        /// Rows of both sides in the differing segments: the rows loaded.
+        /// Rows of both sides in the differing segments (the rows loaded),
+        /// estimated from the rows per segment.
         qint64 rowsToLoad = 0;
         /// Summing passes over each side.
         int passes = 0;

@@ -46,7 +46,11 @@ public:
 
     bool summarizesOnAnyThread() const override { return true; }
 
-    std::vector<SegmentSum> summarize(int bits, const SegmentFilter* parent) override {
+    std::int64_t countRows() override {
+        return SqliteRowHash::integerOf(db_, u"SELECT count(*) FROM "_s + wrapped());
+    }
+
+    SegmentSums summarize(int bits, const SegmentFilter* parent) override {
         QStringList args{QString::number(bits), QString::number(keys_.size())};
         args << columns(keys_) << columns(compared_);
         QString sql =
@@ -74,8 +78,9 @@ private:
         if (filter.segments.empty()) {
             return u"0"_s;
         }
-        return u"(quillmere_key_hash(%1) & %2) IN (%3)"_s.arg(
-            columns(keys_).join(u", "_s), maskOf(filter.bits), segmentList(filter));
+        return u"quillmere_in_segments(%1, %2, %3)"_s.arg(
+            SqliteRowHash::segmentListLiteral(filter.segments), QString::number(filter.bits),
+            columns(keys_).join(u", "_s));
     }
 
     sqlite3* db_;
@@ -85,7 +90,14 @@ class PgSide final : public SegmentSide {
 public:
     PgSide(Connection& connection, QString query) : SegmentSide(connection, std::move(query)) {}
 
-    std::vector<SegmentSum> summarize(int bits, const SegmentFilter* parent) override {
+    std::int64_t countRows() override {
+        Query query(connection_);
+        query.setSql(u"SELECT count(*) FROM "_s + wrapped());
+        query.open();
+        return query.text(0).toLongLong();
+    }
+
+    SegmentSums summarize(int bits, const SegmentFilter* parent) override {
         // The sum of up to 2^63 signed 64-bit hashes, taken modulo 2^64 on
         // the server, so that the client compares two unsigned numbers.
         const QString mod = u"18446744073709551616::numeric"_s;
@@ -100,13 +112,19 @@ public:
         Query query(connection_);
         query.setSql(sql);
         query.open();
-        std::vector<SegmentSum> out;
+        auto pairs = std::make_shared<std::vector<std::uint64_t>>();
+        SegmentSums sums;
         for (; !query.eof(); query.next()) {
-            out.push_back({query.text(0).toULongLong(), query.text(1).toULongLong(),
-                           query.text(2).toULongLong()});
+            pairs->push_back(query.text(0).toULongLong());
+            pairs->push_back(query.text(2).toULongLong());
+            sums.rows += query.text(1).toULongLong();
         }
         query.close();
-        return out;
+        sums.dense = false;
+        sums.data = pairs->data();
+        sums.count = pairs->size() / 2;
+        sums.owner = pairs;
+        return sums;
     }
 
     QString restrictedQuery(const SegmentFilter& filter) const override {

@@ -18,7 +18,8 @@ struct SegmentFilter {
     std::vector<std::uint64_t> segments;
 };
 
-using SegmentSum = SqliteRowHash::SegmentSum;
+/// The row count of one side and its sum per segment.
+using SegmentSums = SqliteRowHash::SegmentBlob;
 
 /// One side of a comparison inside the databases: its query, the key and
 /// compared columns, and the SQL of its database's dialect that sums the
@@ -35,7 +36,7 @@ using SegmentSum = SqliteRowHash::SegmentSum;
 /// blanks as stored, booleans "t"/"f", dates and times in the session's
 /// DateStyle and the UTC zone). A row's form is its columns' forms one
 /// after the other, hashed with md5 (first 64 bits); a segment's checksum
-/// is the sum of its rows' hashes modulo 2^64.
+/// is the sum of its rows' hashes modulo 2^64 (an empty segment's is 0).
 class SegmentSide {
 public:
     /// Reads the query's columns (the query runs once without rows).
@@ -51,11 +52,13 @@ public:
         keys_ = std::move(keys);
         compared_ = std::move(compared);
     }
-    /// Count and checksum of every segment at that many bits that holds
-    /// rows, ascending; only within the parent's segments when given.
-    virtual std::vector<SegmentSum> summarize(int bits, const SegmentFilter* parent) = 0;
-    /// Whether summarize may run on another thread than the one that made
-    /// the connection (while nothing else uses it).
+    /// The number of rows the query reads.
+    virtual std::int64_t countRows() = 0;
+    /// The checksum of every segment at that many bits, and the rows
+    /// summed; only rows within the parent's segments when given.
+    virtual SegmentSums summarize(int bits, const SegmentFilter* parent) = 0;
+    /// Whether countRows and summarize may run on another thread than the
+    /// one that made the connection (while nothing else uses it).
     virtual bool summarizesOnAnyThread() const { return false; }
     /// The query restricted to the rows of the filter's segments, in the
     /// query's own order.
