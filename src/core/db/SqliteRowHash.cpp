@@ -99,8 +99,29 @@ std::uint64_t hashOf(sqlite3_value** values, int count) {
     return h.finish();
 }
 
+// The hash of key values, the same for keys SQLite's `=` finds equal
+// across storage classes: a real holding a whole number (-0.0 included) is
+// hashed as that integer.
+std::uint64_t keyHashOf(sqlite3_value** values, int count) {
+    Hasher h;
+    for (int i = 0; i < count; ++i) {
+        sqlite3_value* v = values[i];
+        if (sqlite3_value_type(v) == SQLITE_FLOAT) {
+            const double d = sqlite3_value_double(v);
+            if (d >= -9223372036854775808.0 && d < 9223372036854775808.0 &&
+                d == static_cast<double>(static_cast<std::int64_t>(d))) {
+                h.tag('I');
+                h.word(static_cast<std::uint64_t>(static_cast<std::int64_t>(d)));
+                continue;
+            }
+        }
+        h.value(v);
+    }
+    return h.finish();
+}
+
 void keyHash(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    sqlite3_result_int64(context, static_cast<sqlite3_int64>(hashOf(argv, argc)));
+    sqlite3_result_int64(context, static_cast<sqlite3_int64>(keyHashOf(argv, argc)));
 }
 
 // The blob's first two words: the row count and 0 (dense) or 1 (pairs).
@@ -149,7 +170,7 @@ void segmentStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
         *slot = state.release();  // owned by the aggregate until segmentFinal
     }
     SegmentState& s = **slot;
-    const std::uint64_t segment = hashOf(argv + 2, nkeys) & s.mask;
+    const std::uint64_t segment = keyHashOf(argv + 2, nkeys) & s.mask;
     ++s.rows;
     if (s.dense != nullptr) {
         // The sum is far away in a large array: fetch it while the row is
@@ -205,7 +226,7 @@ void inSegments(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_error(context, "quillmere_in_segments: bad segment bits", -1);
         return;
     }
-    const std::uint64_t segment = hashOf(argv + 2, argc - 2) & ((std::uint64_t{1} << bits) - 1);
+    const std::uint64_t segment = keyHashOf(argv + 2, argc - 2) & ((std::uint64_t{1} << bits) - 1);
     // The list need not be aligned: each word is copied out.
     const auto at = [list](std::size_t i) {
         std::uint64_t v = 0;

@@ -15,7 +15,9 @@ class Connection;
 /// registered on the connection's own handle:
 ///
 /// - `quillmere_key_hash(v1, ...)`: a 64-bit hash of the values' canonical
-///   bytes; its low bits name the segment a row belongs to.
+///   bytes, where a real holding a whole number counts as that integer (as
+///   SQLite's `=` finds 1.0 equal to 1); its low bits name the segment a
+///   row belongs to.
 /// - `quillmere_segment_sums(bits, nkeys, k1, ..., knkeys, c1, ...)`, an
 ///   aggregate: the number of rows and, for every segment
 ///   `quillmere_key_hash(k...) & (2^bits - 1)`, the sum (modulo 2^64) of the

@@ -4,6 +4,7 @@
 #include "engine/PrimaryKey.h"
 #include "engine/SegmentSide.h"
 #include "engine/TDM.h"
+#include "list/LooseKeys.h"
 
 #include <algorithm>
 #include <bit>
@@ -140,6 +141,7 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     const PrimaryKey key(tables.asText(tf.PrimaryKeySpec));
     std::vector<int> sourceKeys;
     std::vector<int> targetKeys;
+    std::vector<SegmentSide::KeyText> keyText;
     for (int k = 0; k < key.fieldCount(); ++k) {
         const QString name = key.fieldCount() == 1 ? key.spec() : key.fieldName(k);
         const int s = fieldIndex(*source, name);
@@ -150,6 +152,14 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         }
         sourceKeys.push_back(s);
         targetKeys.push_back(t);
+        SegmentSide::KeyText text;
+        for (const QString& collation : {source->fields()[static_cast<std::size_t>(s)].collation,
+                                         target->fields()[static_cast<std::size_t>(t)].collation}) {
+            const LooseKeys::Collation c = LooseKeys::collationNamed(collation);
+            text.noCase = text.noCase || c == LooseKeys::Collation::NoCase;
+            text.rtrim = text.rtrim || c == LooseKeys::Collation::RTrim;
+        }
+        keyText.push_back(text);
     }
     std::vector<int> sourceColumns;
     std::vector<int> targetColumns;
@@ -160,8 +170,8 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
             targetColumns.push_back(t);
         }
     }
-    source->setColumns(std::move(sourceKeys), std::move(sourceColumns));
-    target->setColumns(std::move(targetKeys), std::move(targetColumns));
+    source->setColumns(std::move(sourceKeys), keyText, std::move(sourceColumns));
+    target->setColumns(std::move(targetKeys), keyText, std::move(targetColumns));
 
     Outcome outcome;
     dm_.reportProgress(u"Comparing inside the databases: counting rows"_s);

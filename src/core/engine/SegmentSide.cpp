@@ -52,7 +52,7 @@ public:
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
         QStringList args{QString::number(bits), QString::number(keys_.size())};
-        args << columns(keys_) << columns(compared_);
+        args << keyColumns() << columns(compared_);
         QString sql =
             u"SELECT quillmere_segment_sums(%1) FROM %2"_s.arg(args.join(u", "_s), wrapped());
         if (parent != nullptr) {
@@ -74,13 +74,33 @@ private:
         }
         return out;
     }
+    // The key columns as the segment's hash reads them: a text folded to
+    // upper case (ASCII, as NOCASE folds) and without trailing blanks where
+    // the database compares it so.
+    QStringList keyColumns() const {
+        QStringList out = columns(keys_);
+        for (qsizetype i = 0; i < out.size(); ++i) {
+            const KeyText k = keyText_.at(static_cast<std::size_t>(i));
+            QString text = out[i];
+            if (k.rtrim) {
+                text = u"rtrim(%1, ' ')"_s.arg(text);
+            }
+            if (k.noCase) {
+                text = u"upper(%1)"_s.arg(text);
+            }
+            if (k.rtrim || k.noCase) {
+                out[i] = u"CASE WHEN typeof(%1) = 'text' THEN %2 ELSE %1 END"_s.arg(out[i], text);
+            }
+        }
+        return out;
+    }
     QString condition(const SegmentFilter& filter) const {
         if (filter.segments.empty()) {
             return u"0"_s;
         }
         return u"quillmere_in_segments(%1, %2, %3)"_s.arg(
             SqliteRowHash::segmentListLiteral(filter.segments), QString::number(filter.bits),
-            columns(keys_).join(u", "_s));
+            keyColumns().join(u", "_s));
     }
 
     sqlite3* db_;
@@ -104,7 +124,7 @@ public:
         QString sql =
             u"SELECT s.b, count(*), mod(mod(sum(s.h), %1) + %1, %1)::text FROM (SELECT t.kh & "
             "%2::bigint AS b, t.h FROM (SELECT %3 AS kh, %4 AS h FROM %5) AS t"_s.arg(
-                mod, maskOf(bits), hashOf(keys_), hashOf(compared_), wrapped());
+                mod, maskOf(bits), keyHash(), hashOf(compared_), wrapped());
         if (parent != nullptr) {
             sql += u" WHERE "_s + condition(*parent, u"t.kh"_s);
         }
@@ -128,7 +148,7 @@ public:
     }
 
     QString restrictedQuery(const SegmentFilter& filter) const override {
-        return u"SELECT * FROM %1 WHERE %2"_s.arg(wrapped(), condition(filter, hashOf(keys_)));
+        return u"SELECT * FROM %1 WHERE %2"_s.arg(wrapped(), condition(filter, keyHash()));
     }
 
 private:
@@ -153,11 +173,38 @@ private:
         return u"CASE WHEN %1 IS NULL THEN 'N' ELSE 'V' || length(%2) || ':' || %2 END"_s.arg(c,
                                                                                               text);
     }
+    // The key's form for its segment: numbers the server finds equal
+    // (1.0 and 1.00, -0 and 0) give the same text; any text as stored.
+    QString keyHash() const {
+        QStringList forms;
+        for (const int i : keys_) {
+            const QueryField& f = fields_[static_cast<std::size_t>(i)];
+            const QString c = u"q."_s + SqlIdentifier::of(f.name, SqlDialect::PostgreSQL);
+            QString text;
+            if (f.type == FieldType::Float) {
+                text = u"encode(float8send(%1::float8 + 0), 'hex')"_s.arg(c);
+            } else if (f.type == FieldType::BCD) {
+                // Numerics beyond a float8 share one segment.
+                text =
+                    u"CASE WHEN abs(%1) < 1e300 THEN encode(float8send(%1::float8 + 0), "
+                    "'hex') ELSE 'big' END"_s.arg(c);
+            } else {
+                text = f.type == FieldType::Blob ? u"encode(%1, 'hex')"_s.arg(c)
+                                                 : u"concat(%1)"_s.arg(c);
+            }
+            forms << u"CASE WHEN %1 IS NULL THEN 'N' ELSE 'V' || length(%2) || ':' || %2 END"_s.arg(
+                c, text);
+        }
+        return hashText(forms);
+    }
     QString hashOf(const std::vector<int>& indexes) const {
         QStringList forms;
         for (const int i : indexes) {
             forms << form(i);
         }
+        return hashText(forms);
+    }
+    static QString hashText(QStringList forms) {
         if (forms.isEmpty()) {
             forms << u"''"_s;
         }

@@ -37,6 +37,13 @@ using SegmentSums = SqliteRowHash::SegmentBlob;
 /// DateStyle and the UTC zone). A row's form is its columns' forms one
 /// after the other, hashed with md5 (first 64 bits); a segment's checksum
 /// is the sum of its rows' hashes modulo 2^64 (an empty segment's is 0).
+///
+/// A row's segment comes from a hash of its key, taken so that keys the
+/// database finds equal though they differ as stored (1 and 1.0, 'a' and
+/// 'A' in a NOCASE column, 'a' and 'a ' in an RTRIM one, 1.0 and 1.00 as
+/// PostgreSQL numerics) fall into the same segment: a statement for one of
+/// them would change the other, so both are loaded, and the comparison
+/// refuses them as it does in a full load.
 class SegmentSide {
 public:
     /// Reads the query's columns (the query runs once without rows).
@@ -47,9 +54,17 @@ public:
     SegmentSide& operator=(const SegmentSide&) = delete;
 
     const std::vector<QueryField>& fields() const { return fields_; }
+    /// How the database compares a key column's text, on either side:
+    /// keys it finds equal must fall into one segment.
+    struct KeyText {
+        bool noCase = false;
+        bool rtrim = false;
+    };
     /// The key columns and the compared columns, as indexes into fields().
-    void setColumns(std::vector<int> keys, std::vector<int> compared) {
+    void setColumns(std::vector<int> keys, std::vector<KeyText> keyText,
+                    std::vector<int> compared) {
         keys_ = std::move(keys);
+        keyText_ = std::move(keyText);
         compared_ = std::move(compared);
     }
     /// The number of rows the query reads.
@@ -76,6 +91,7 @@ protected:
     QString query_;
     std::vector<QueryField> fields_;
     std::vector<int> keys_;
+    std::vector<KeyText> keyText_;
     std::vector<int> compared_;
 };
 
