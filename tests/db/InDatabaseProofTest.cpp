@@ -245,7 +245,8 @@ TEST_P(InDatabaseProofTest, GivesTheFullLoadsScriptForRandomPairs) {
             EXPECT_EQ(inDb.counts, full.counts);
             EXPECT_EQ(inDb.sourceRows, full.sourceRows);
             EXPECT_EQ(inDb.targetRows, full.targetRows);
-            if (c.changePercent < 100 && c.rows > 0) {
+            // Split as far as they go, the differing segments hold few rows.
+            if (budget == 0 && c.changePercent < 100 && c.rows > 0) {
                 EXPECT_LT(inDb.rowsLoaded, (full.sourceRows + full.targetRows) / 2);
             }
         }

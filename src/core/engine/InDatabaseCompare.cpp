@@ -17,8 +17,6 @@ using namespace Qt::StringLiterals;
 namespace qm {
 namespace {
 
-// The first pass sums at most 2^22 segments: 32 MB of sums on each side.
-constexpr int kFirstBitsAtMost = SqliteRowHash::kDenseBits;
 constexpr int kMaxBits = 62;
 constexpr int kMaxPasses = 8;
 
@@ -170,6 +168,8 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
             targetColumns.push_back(t);
         }
     }
+    source->pairWith(*target);
+    target->pairWith(*source);
     source->setColumns(std::move(sourceKeys), keyText, std::move(sourceColumns));
     target->setColumns(std::move(targetKeys), keyText, std::move(targetColumns));
 
@@ -179,9 +179,8 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         onBothSides(*source, *target, [](SegmentSide& side) { return side.countRows(); });
     outcome.sourceRows = sourceRows;
     outcome.targetRows = targetRows;
-    // About two rows of the larger side per segment at first.
     const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
-    int bits = std::clamp(static_cast<int>(std::bit_width(larger / 2)), 1, kFirstBitsAtMost);
+    int bits = source->firstBits(larger);
     SegmentFilter filter{bits, {}};
     std::optional<SegmentFilter> parent;
     while (larger > 0) {

@@ -35,7 +35,8 @@ using SegmentSums = SqliteRowHash::SegmentBlob;
 /// in decimal with their scale, text and char(n) with letter case and
 /// blanks as stored, booleans "t"/"f", dates and times in the session's
 /// DateStyle and the UTC zone). A row's form is its columns' forms one
-/// after the other, hashed with md5 (first 64 bits); a segment's checksum
+/// after the other, hashed with hashtextextended (both servers PostgreSQL 11
+/// or later) or else md5 (first 64 bits); a segment's checksum
 /// is the sum of its rows' hashes modulo 2^64 (an empty segment's is 0).
 ///
 /// A row's segment comes from a hash of its key, taken so that keys the
@@ -67,6 +68,11 @@ public:
         keyText_ = std::move(keyText);
         compared_ = std::move(compared);
     }
+    /// Agrees with the other side (same dialect) on how both hash, where
+    /// that depends on the servers.
+    virtual void pairWith(const SegmentSide& other) { (void)other; }
+    /// The segments of the first pass, for that many rows on the larger side.
+    virtual int firstBits(std::uint64_t rows) const = 0;
     /// The number of rows the query reads.
     virtual std::int64_t countRows() = 0;
     /// The checksum of every segment at that many bits, and the rows
