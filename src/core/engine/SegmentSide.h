@@ -26,18 +26,21 @@ using SegmentSums = SqliteRowHash::SegmentBlob;
 /// rows per segment and reads the rows of chosen segments.
 ///
 /// The rows are summed over a canonical form of each value. SQLite: see
-/// SqliteRowHash. PostgreSQL: NULL is "N"; any other value is "V", the
-/// length of its text in characters, ":" and its text, where the text of a
-/// real (float4, float8) is the hexadecimal IEEE 754 bit pattern of the
-/// value as float8 (exact: values one unit in the last place apart
-/// differ), of a bytea its bytes in hexadecimal, and of anything else the
-/// type's own output text as the server writes it (integers and numerics
-/// in decimal with their scale, text and char(n) with letter case and
-/// blanks as stored, booleans "t"/"f", dates and times in the session's
-/// DateStyle and the UTC zone). A row's form is its columns' forms one
-/// after the other, hashed with hashtextextended (both servers PostgreSQL 11
-/// or later) or else md5 (first 64 bits); a segment's checksum
-/// is the sum of its rows' hashes modulo 2^64 (an empty segment's is 0).
+/// SqliteRowHash; a segment's checksum is the sum of its rows' hashes
+/// modulo 2^64. PostgreSQL: the text of a value is, for a real (float4,
+/// float8), the hexadecimal IEEE 754 bit pattern of the value as float8
+/// (exact: values one unit in the last place apart differ), for a bytea its
+/// bytes in hexadecimal, and for anything else the type's own output text
+/// as the server writes it (integers and numerics in decimal with their
+/// scale, text and char(n) with letter case and blanks as stored, booleans
+/// "t"/"f", dates and times in the session's DateStyle and the UTC zone).
+/// Where both servers are PostgreSQL 11 or later, each column's text is
+/// hashed with hashtextextended seeded with the column's position (NULL:
+/// the position negated) and a row's hash is the exclusive or of them;
+/// otherwise a row's form is, per column, "N" for NULL or "V", the text's
+/// length, ":" and the text, hashed with md5 (first 64 bits). A segment's
+/// checksum comes from two integer sums of 31-bit parts of its rows'
+/// hashes, which the server adds without overflow.
 ///
 /// A row's segment comes from a hash of its key, taken so that keys the
 /// database finds equal though they differ as stored (1 and 1.0, 'a' and
