@@ -97,5 +97,18 @@ TEST_F(InDatabaseOptionTest, OtherEnginesOrAProjectAreRefused) {
     }
 }
 
+// A query the database refuses fails the run, naming the side and alias.
+TEST_F(InDatabaseOptionTest, ADatabaseErrorNamesTheSide) {
+    QStringList a = args(u"compare"_s) << u"--in-database"_s;
+    a[a.indexOf(u"--target-sql"_s) + 1] = u"SELECT * FROM missing"_s;
+    const CliResult r = runCli(a);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, QString());
+    EXPECT_TRUE(r.err.contains(
+        u"Failed to compare inside the target database (alias \"Dst\"). System message: "_s))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"missing"_s)) << r.err.toStdString();
+}
+
 }  // namespace
 }  // namespace qm::test

@@ -317,6 +317,10 @@ std::int64_t integerOf(sqlite3* db, const QString& sql) {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
+bool threadSafe() {
+    return sqlite3_threadsafe() != 0;
+}
+
 QString segmentListLiteral(const std::vector<std::uint64_t>& segments) {
     const QByteArray bytes(reinterpret_cast<const char*>(segments.data()),
                            static_cast<qsizetype>(segments.size() * sizeof(std::uint64_t)));

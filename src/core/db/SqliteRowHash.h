@@ -68,6 +68,9 @@ SegmentBlob segmentSums(sqlite3* db, const QString& sql);
 /// May run on another thread like segmentSums.
 std::int64_t integerOf(sqlite3* db, const QString& sql);
 
+/// Whether the library lets two connections work on two threads at once.
+bool threadSafe();
+
 /// A `quillmere_in_segments` list as an SQL blob literal (X'...').
 QString segmentListLiteral(const std::vector<std::uint64_t>& segments);
 

@@ -93,18 +93,42 @@ std::vector<std::uint64_t> differingSegments(const SegmentSums& a, const Segment
     return out;
 }
 
+// A database's error, naming the side and its alias as a failed open does.
+[[noreturn]] void sideFailed(const QString& side, const Connection& connection, const Error& e) {
+    throw DatabaseError(
+        u"Failed to compare inside the %1 database (alias \"%2\"). System message: %3."_s.arg(
+            side, connection.aliasName(), e.message()));
+}
+
+// Runs a step on one side; a database error names the side.
+template <typename Step>
+auto onSide(const QString& name, const Connection& connection, Step step) {
+    try {
+        return step();
+    } catch (const DatabaseError& e) {
+        sideFailed(name, connection, e);
+    }
+}
+
 // Runs one step on both sides, at once where both allow it: the future's
 // end waits for the target's step whatever happens to the source's.
 template <typename Step>
-auto onBothSides(SegmentSide& source, SegmentSide& target, Step step) {
+auto onBothSides(SegmentSide& source, const Connection& sourceConnection, SegmentSide& target,
+                 const Connection& targetConnection, Step step) {
+    const auto onSource = [&] {
+        return onSide(u"source"_s, sourceConnection, [&] { return step(source); });
+    };
+    const auto onTarget = [&] {
+        return onSide(u"target"_s, targetConnection, [&] { return step(target); });
+    };
     using Result = decltype(step(source));
     if (source.summarizesOnAnyThread() && target.summarizesOnAnyThread()) {
-        auto targetStep = std::async(std::launch::async, [&] { return step(target); });
-        Result s = step(source);
+        auto targetStep = std::async(std::launch::async, onTarget);
+        Result s = onSource();
         return std::pair<Result, Result>(std::move(s), targetStep.get());
     }
-    Result s = step(source);
-    return std::pair<Result, Result>(std::move(s), step(target));
+    Result s = onSource();
+    return std::pair<Result, Result>(std::move(s), onTarget());
 }
 
 }  // namespace
@@ -129,10 +153,14 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         !why.isEmpty()) {
         throw Error(why);
     }
-    const std::unique_ptr<SegmentSide> source =
-        SegmentSide::create(dm_.SourceDatabase(), tables.asText(tf.SourceQuerySQL));
-    const std::unique_ptr<SegmentSide> target =
-        SegmentSide::create(dm_.DestDatabase(), tables.asText(tf.DestQuerySQL));
+    Connection& sourceConnection = dm_.SourceDatabase();
+    Connection& targetConnection = dm_.DestDatabase();
+    const std::unique_ptr<SegmentSide> source = onSide(u"source"_s, sourceConnection, [&] {
+        return SegmentSide::create(sourceConnection, tables.asText(tf.SourceQuerySQL));
+    });
+    const std::unique_ptr<SegmentSide> target = onSide(u"target"_s, targetConnection, [&] {
+        return SegmentSide::create(targetConnection, tables.asText(tf.DestQuerySQL));
+    });
 
     // The key columns, then every column both queries have, in the source's
     // order: a column of one side only changes no statement's comparison.
@@ -176,7 +204,8 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     Outcome outcome;
     dm_.reportProgress(u"Comparing inside the databases: counting rows"_s);
     const auto [sourceRows, targetRows] =
-        onBothSides(*source, *target, [](SegmentSide& side) { return side.countRows(); });
+        onBothSides(*source, sourceConnection, *target, targetConnection,
+                    [](SegmentSide& side) { return side.countRows(); });
     outcome.sourceRows = sourceRows;
     outcome.targetRows = targetRows;
     const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
@@ -187,8 +216,9 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         ++outcome.passes;
         dm_.reportProgress(u"Comparing inside the databases: pass %1"_s.arg(outcome.passes));
         const SegmentFilter* within = parent ? &*parent : nullptr;
-        const auto sums = onBothSides(
-            *source, *target, [&](SegmentSide& side) { return side.summarize(bits, within); });
+        const auto sums =
+            onBothSides(*source, sourceConnection, *target, targetConnection,
+                        [&](SegmentSide& side) { return side.summarize(bits, within); });
         filter = {bits, differingSegments(sums.first, sums.second)};
         // The rows of a differing segment are estimated from the rows per
         // segment: the sums hold no counts.

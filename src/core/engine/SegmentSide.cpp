@@ -47,7 +47,7 @@ public:
     SqliteSide(Connection& connection, QString query)
         : SegmentSide(connection, std::move(query)), db_(SqliteRowHash::handle(connection)) {}
 
-    bool summarizesOnAnyThread() const override { return true; }
+    bool summarizesOnAnyThread() const override { return SqliteRowHash::threadSafe(); }
 
     // About two rows per segment, at most 2^22 segments: 32 MB of sums on
     // each side, read in place.
