@@ -196,6 +196,7 @@ namespace {
 int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
              const TableSetupOptions& options, const QString& name, const QString& table,
              std::pair<qint64, qint64>* totals) {
+    bool restricted = false;
     dm.session().setAliasFilePath(parser.value(options.aliases));
     dm.session().setLoginPrompt(&view);
     try {
@@ -220,9 +221,14 @@ int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
             const InDatabaseCompare::Outcome outcome =
                 InDatabaseCompare(dm).restrictCurrentTableSetup();
             *totals = {outcome.sourceRows, outcome.targetRows};
+            restricted = outcome.restricted;
         }
         if (!dm.OpenSource().opened || !dm.OpenTarget().opened) {
             return kFailure;
+        }
+        if (totals != nullptr && !restricted) {
+            *totals = {dm.RecordCount(Side::Source).value_or(0),
+                       dm.RecordCount(Side::Target).value_or(0)};
         }
     } catch (const SilentAbort&) {
         return kFailure;

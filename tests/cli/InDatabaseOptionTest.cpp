@@ -97,17 +97,28 @@ TEST_F(InDatabaseOptionTest, OtherEnginesOrAProjectAreRefused) {
     }
 }
 
-// A query the database refuses fails the run, naming the side and alias.
-TEST_F(InDatabaseOptionTest, ADatabaseErrorNamesTheSide) {
-    QStringList a = args(u"compare"_s) << u"--in-database"_s;
-    a[a.indexOf(u"--target-sql"_s) + 1] = u"SELECT * FROM missing"_s;
-    const CliResult r = runCli(a);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, QString());
-    EXPECT_TRUE(r.err.contains(
-        u"Failed to compare inside the target database (alias \"Dst\"). System message: "_s))
-        << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(u"missing"_s)) << r.err.toStdString();
+// A query the database refuses fails the run, naming the side and alias; a
+// key field the queries lack is reported as without the option.
+TEST_F(InDatabaseOptionTest, FailuresAreReportedAsWithoutTheOption) {
+    struct Case {
+        QString option;
+        QString value;
+        QString message;
+    };
+    const Case cases[] = {
+        {u"--target-sql"_s, u"SELECT * FROM missing"_s,
+         u"Failed to compare inside the target database (alias \"Dst\"). System message: "_s},
+        {u"--key"_s, u"nope"_s, u"Key field \"nope\" not found"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        QStringList a = args(u"compare"_s) << u"--in-database"_s;
+        a[a.indexOf(c.option) + 1] = c.value;
+        const CliResult r = runCli(a);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, QString());
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+    }
 }
 
 }  // namespace

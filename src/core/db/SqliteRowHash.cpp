@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -214,36 +215,74 @@ void segmentFinal(sqlite3_context* context) {
     sqlite3_result_blob64(context, data, words * 8, sqlite3_free);
 }
 
+// The segments of a `quillmere_in_segments` list, built once per statement
+// (the list is a constant the library keeps the lookup beside): a bit per
+// segment up to 2^24 segments (2 MB), else a hash set.
+struct SegmentLookup {
+    std::vector<std::uint64_t> bitmap;
+    std::unordered_set<std::uint64_t> set;
+    bool dense = false;
+
+    bool contains(std::uint64_t segment) const {
+        if (dense) {
+            return (bitmap[segment >> 6] >> (segment & 63)) & 1;
+        }
+        return set.count(segment) != 0;
+    }
+};
+
+constexpr int kBitmapBits = 24;
+
+std::unique_ptr<SegmentLookup> makeLookup(sqlite3_value* listValue, sqlite3_int64 bits) {
+    auto made = std::make_unique<SegmentLookup>();
+    const auto* list = static_cast<const unsigned char*>(sqlite3_value_blob(listValue));
+    const auto n = static_cast<std::size_t>(sqlite3_value_bytes(listValue)) / 8;
+    made->dense = bits <= kBitmapBits;
+    if (made->dense) {
+        made->bitmap.assign(((std::size_t{1} << bits) + 63) / 64, 0);
+    }
+    const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        // The list need not be aligned: each word is copied out.
+        std::uint64_t segment = 0;
+        std::memcpy(&segment, list + 8 * i, 8);
+        segment &= mask;
+        if (made->dense) {
+            made->bitmap[segment >> 6] |= std::uint64_t{1} << (segment & 63);
+        } else {
+            made->set.insert(segment);
+        }
+    }
+    return made;
+}
+
 void inSegments(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (argc < 3) {
         sqlite3_result_error(context, "quillmere_in_segments: bad arguments", -1);
         return;
     }
-    const auto* list = static_cast<const unsigned char*>(sqlite3_value_blob(argv[0]));
-    const auto n = static_cast<std::size_t>(sqlite3_value_bytes(argv[0])) / 8;
     const sqlite3_int64 bits = sqlite3_value_int64(argv[1]);
     if (bits < 0 || bits > 62) {
         sqlite3_result_error(context, "quillmere_in_segments: bad segment bits", -1);
         return;
     }
-    const std::uint64_t segment = keyHashOf(argv + 2, argc - 2) & ((std::uint64_t{1} << bits) - 1);
-    // The list need not be aligned: each word is copied out.
-    const auto at = [list](std::size_t i) {
-        std::uint64_t v = 0;
-        std::memcpy(&v, list + 8 * i, 8);
-        return v;
-    };
-    std::size_t lo = 0;
-    std::size_t hi = n;
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (at(mid) < segment) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
+    // Where the library keeps no lookup (a list that is no constant), one
+    // is built for the call.
+    std::unique_ptr<SegmentLookup> own;
+    const auto* lookup = static_cast<const SegmentLookup*>(sqlite3_get_auxdata(context, 0));
+    if (lookup == nullptr) {
+        own = makeLookup(argv[0], bits);
+        sqlite3_set_auxdata(context, 0, own.release(),
+                            [](void* p) { delete static_cast<SegmentLookup*>(p); });
+        // The library owns it from here, and may have dropped it at once.
+        lookup = static_cast<const SegmentLookup*>(sqlite3_get_auxdata(context, 0));
+        if (lookup == nullptr) {
+            own = makeLookup(argv[0], bits);
+            lookup = own.get();
         }
     }
-    sqlite3_result_int(context, lo < n && at(lo) == segment ? 1 : 0);
+    const std::uint64_t segment = keyHashOf(argv + 2, argc - 2) & ((std::uint64_t{1} << bits) - 1);
+    sqlite3_result_int(context, lookup->contains(segment) ? 1 : 0);
 }
 
 QString message(sqlite3* db) {

@@ -173,8 +173,9 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         const int s = fieldIndex(*source, name);
         const int t = fieldIndex(*target, name);
         if (s < 0 || t < 0) {
-            throw Error(u"The key field \"%1\" is not a column of the %2 query"_s.arg(
-                name, s < 0 ? u"source"_s : u"target"_s));
+            // Nothing is restricted: opening names the missing key field as
+            // it always does.
+            return {};
         }
         sourceKeys.push_back(s);
         targetKeys.push_back(t);
@@ -226,7 +227,11 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
             static_cast<double>(sourceRows + targetRows) / std::ldexp(1.0, bits);
         outcome.rowsToLoad = static_cast<qint64>(
             std::ceil(std::max(1.0, perSegment) * static_cast<double>(filter.segments.size())));
-        if (outcome.rowsToLoad <= loadBudget_ || bits >= kMaxBits || outcome.passes >= kMaxPasses) {
+        // Splitting segments of about two rows (both sides) gains little
+        // for another pass over both tables: when most rows differ, they
+        // are loaded.
+        if (outcome.rowsToLoad <= loadBudget_ || perSegment <= 2.0 || bits >= kMaxBits ||
+            outcome.passes >= kMaxPasses) {
             break;
         }
         // Split each differing segment into about one row per part.
@@ -241,6 +246,7 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     tables.setAsText(tf.SourceQuerySQL, source->restrictedQuery(filter));
     tables.setAsText(tf.DestQuerySQL, target->restrictedQuery(filter));
     tables.post();
+    outcome.restricted = true;
     return outcome;
 }
 

@@ -31,6 +31,8 @@ public:
         qint64 rowsToLoad = 0;
         /// Summing passes over each side.
         int passes = 0;
+        /// Whether the queries were restricted (the counts are set).
+        bool restricted = false;
     };
 
     /// Why the drivers of the source and target aliases (SQLITE, PSQL, ...)
@@ -44,9 +46,10 @@ public:
     void setLoadBudget(qint64 rows) { loadBudget_ = rows; }
 
     /// Connects both sides, compares them inside the databases and
-    /// restricts the current table setup's queries. Raises Error (the
-    /// database's message, a key field the queries lack) or SilentAbort
-    /// (a failed connection, already reported).
+    /// restricts the current table setup's queries. Where a key field is
+    /// not a column of both queries, nothing is restricted (opening reports
+    /// it). Raises Error (the database's message, naming the side) or
+    /// SilentAbort (a failed connection, already reported).
     Outcome restrictCurrentTableSetup();
 
 private:
