@@ -257,7 +257,7 @@ QCommandLineOption inDatabaseOption() {
         u"in-database"_s,
         u"Let the databases compare first (source and target both SQLite or both PostgreSQL): "
         "each sums its rows per segment of the keys, and only rows of segments that differ are "
-        "loaded; equal rows are counted, not loaded. The result is the same."_s);
+        "loaded; equal rows are counted, not loaded. The output is the same as without it."_s);
 }
 
 int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options) {
