@@ -1,12 +1,14 @@
 #include "engine/SegmentSide.h"
 
 #include "db/Connection.h"
+#include "db/PgRows.h"
 #include "db/StatementCutter.h"
 #include "engine/SqlIdentifier.h"
 #include "engine/SqlLiteral.h"
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -117,7 +119,8 @@ private:
 
 class PgSide final : public SegmentSide {
 public:
-    PgSide(Connection& connection, QString query) : SegmentSide(connection, std::move(query)) {
+    PgSide(Connection& connection, QString query)
+        : SegmentSide(connection, std::move(query)), conn_(PgRows::handle(connection)) {
         // hashtextextended (PostgreSQL 11 on) is a 64-bit hash of a text
         // three times as fast as md5; both sides of a pair use the same.
         Query version(connection_);
@@ -136,11 +139,15 @@ public:
         fastHash_ = pg != nullptr && serverVersion_ >= 110000 && pg->serverVersion_ >= 110000;
     }
 
+    bool summarizesOnAnyThread() const override { return true; }
+
     std::int64_t countRows() override {
-        Query query(connection_);
-        query.setSql(u"SELECT count(*) FROM "_s + wrapped());
-        query.open();
-        return query.text(0).toLongLong();
+        std::int64_t rows = 0;
+        PgRows::forEachRow(conn_, u"SELECT count(*) FROM "_s + wrapped(),
+                           [&](const char* const* values, int) {
+                               rows = values[0] != nullptr ? std::atoll(values[0]) : 0;
+                           });
+        return rows;
     }
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
@@ -154,20 +161,17 @@ public:
             sql += u" WHERE "_s + condition(*parent, u"t.kh"_s);
         }
         sql += u") AS s GROUP BY s.b ORDER BY s.b"_s;
-        Query query(connection_);
-        query.setSql(sql);
-        query.open();
         auto pairs = std::make_shared<std::vector<std::uint64_t>>();
         SegmentSums sums;
-        for (; !query.eof(); query.next()) {
-            const std::uint64_t low = query.text(2).toULongLong();
-            const std::uint64_t high = query.text(3).toULongLong();
-            pairs->push_back(query.text(0).toULongLong());
+        PgRows::forEachRow(conn_, sql, [&](const char* const* values, int) {
+            const auto number = [values](int i) {
+                return values[i] != nullptr ? std::strtoull(values[i], nullptr, 10) : 0;
+            };
+            pairs->push_back(number(0));
             // Never 0 for a segment with rows: 0 stands for an empty one.
-            pairs->push_back((low * 0x9e3779b97f4a7c15ULL + high) | 1);
-            sums.rows += query.text(1).toULongLong();
-        }
-        query.close();
+            pairs->push_back((number(2) * 0x9e3779b97f4a7c15ULL + number(3)) | 1);
+            sums.rows += number(1);
+        });
         sums.dense = false;
         sums.data = pairs->data();
         sums.count = pairs->size() / 2;
@@ -275,6 +279,7 @@ private:
                                                                    segmentList(filter));
     }
 
+    pg_conn* conn_;
     int serverVersion_ = 0;
     bool fastHash_ = false;
 };
