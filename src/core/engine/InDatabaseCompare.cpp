@@ -210,7 +210,7 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     outcome.sourceRows = sourceRows;
     outcome.targetRows = targetRows;
     const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
-    int bits = source->firstBits(larger);
+    int bits = firstBits_ > 0 ? std::min(firstBits_, kMaxBits) : source->firstBits(larger);
     SegmentFilter filter{bits, {}};
     std::optional<SegmentFilter> parent;
     while (larger > 0) {

@@ -44,6 +44,9 @@ public:
     /// Segments that differ are split further while their rows (both sides
     /// together) are more than this.
     void setLoadBudget(qint64 rows) { loadBudget_ = rows; }
+    /// The segments of the first pass as a number of bits (up to 62); 0,
+    /// the default, sizes them from the rows.
+    void setFirstBits(int bits) { firstBits_ = bits; }
 
     /// Connects both sides, compares them inside the databases and
     /// restricts the current table setup's queries. Where a key field is
@@ -55,6 +58,7 @@ public:
 private:
     TDM& dm_;
     qint64 loadBudget_ = 200000;
+    int firstBits_ = 0;
 };
 
 }  // namespace qm
