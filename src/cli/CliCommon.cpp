@@ -260,19 +260,18 @@ QCommandLineOption inDatabaseOption() {
         "loaded; equal rows are counted, not loaded. The output is the same as without it."_s);
 }
 
-int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options) {
-    if (!parser.isSet(u"in-database"_s)) {
-        return -1;
-    }
-    Session session;
-    session.setAliasFilePath(parser.value(options.aliases));
+namespace {
+
+// kUsage after saying why the aliases' drivers refuse --in-database; -1
+// when they allow it or an alias cannot be resolved (opening names it).
+int refuseDrivers(const Session& session, const QString& sourceAlias, const QString& targetAlias) {
     QString sourceDriver;
     QString targetDriver;
     try {
-        sourceDriver = session.resolve(parser.value(options.sourceAlias)).driver;
-        targetDriver = session.resolve(parser.value(options.targetAlias)).driver;
+        sourceDriver = session.resolve(sourceAlias).driver;
+        targetDriver = session.resolve(targetAlias).driver;
     } catch (const Error&) {
-        return -1;  // opening names the alias and where aliases are defined
+        return -1;
     }
     if (const QString why = InDatabaseCompare::refusal(sourceDriver, targetDriver);
         !why.isEmpty()) {
@@ -280,6 +279,24 @@ int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& 
         return kUsage;
     }
     return -1;
+}
+
+}  // namespace
+
+int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options) {
+    if (!parser.isSet(u"in-database"_s)) {
+        return -1;
+    }
+    Session session;
+    session.setAliasFilePath(parser.value(options.aliases));
+    return refuseDrivers(session, parser.value(options.sourceAlias),
+                         parser.value(options.targetAlias));
+}
+
+int refuseInDatabase(TDM& dm) {
+    MemData& setup = dm.DBSetupMemData();
+    return refuseDrivers(dm.session(), setup.asText(dm.sourceDBAliasField()),
+                         setup.asText(dm.destDBAliasField()));
 }
 
 }  // namespace qm::cli

@@ -83,6 +83,10 @@ QCommandLineOption inDatabaseOption();
 /// that cannot be resolved is left to the opening, which reports it.
 int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options);
 
+/// The same for the aliases of the engine's database setup (a project's),
+/// which --in-database was given for.
+int refuseInDatabase(TDM& dm);
+
 /// Like openTableSetup, after the databases compared the table setup
 /// themselves: only rows of differing segments are loaded. `totals` gets
 /// every row of each side, as the databases counted them.

@@ -5,6 +5,7 @@
 #include "ProjectRun.h"
 #include "common/Errors.h"
 #include "engine/EngineTexts.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/ProjectScript.h"
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
@@ -33,7 +34,7 @@ void printComparison(const TDM& dm, const QString& indent,
 }
 
 int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
-                   const QString& aliasFile) {
+                   const QString& aliasFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
@@ -45,13 +46,26 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
         code >= 0) {
         return code;
     }
+    if (inDatabase) {
+        if (const int code = refuseInDatabase(dm); code >= 0) {
+            return code;
+        }
+    }
     if (positions.empty()) {
         print(stderr, u"The project has no table setups."_s);
     }
     bool first = true;
     for (const int position : positions) {
+        std::optional<std::pair<qint64, qint64>> totals;
         try {
             ProjectScript::SelectTableSetup(dm, position);
+            if (inDatabase) {
+                const InDatabaseCompare::Outcome outcome =
+                    InDatabaseCompare(dm).restrictCurrentTableSetup();
+                if (outcome.restricted) {
+                    totals = {outcome.sourceRows, outcome.targetRows};
+                }
+            }
             if (dm.OpenSource().opened) {
                 dm.OpenTarget();
             }
@@ -68,7 +82,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
         first = false;
         print(stdout, u"Table setup \"%1\":"_s.arg(project.GetItem(position)->Name()));
         if (dm.SourceMemData().isOpen() && dm.DestMemData().isOpen()) {
-            printComparison(dm, u"  "_s);
+            printComparison(dm, u"  "_s, totals);
         } else {
             print(stdout, u"  Not compared: see the message on standard error."_s);
         }
@@ -106,16 +120,15 @@ int runCompare(const QStringList& arguments) {
         return code;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        QList<const QCommandLineOption*> refused = options.required();
-        refused << &inDatabase;
-        if (const int code = refuseOptions(parser, refused,
+        if (const int code = refuseOptions(parser, options.required(),
                                            u"cannot be used with the project file \"%1\": the "
                                            "project holds the aliases and table setups."_s.arg(
                                                parser.positionalArguments().first()));
             code >= 0) {
             return code;
         }
-        return compareProject(parser, projectOptions, parser.value(options.aliases));
+        return compareProject(parser, projectOptions, parser.value(options.aliases),
+                              parser.isSet(inDatabase));
     }
     if (const int code =
             refuseOptions(parser, {&projectOptions.tableSetup}, u"needs a project file."_s);

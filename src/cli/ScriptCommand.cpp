@@ -6,6 +6,7 @@
 #include "ProjectRun.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/ProjectScript.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TDM.h"
@@ -25,7 +26,7 @@ constexpr int kCommittedWithoutLog = 3;
 // The block of every chosen table setup, in project order, one after the
 // other: the script the desktop program writes for a whole project.
 int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
-                  const QString& aliasFile, const QString& outputFile) {
+                  const QString& aliasFile, const QString& outputFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
@@ -37,8 +38,16 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
         code >= 0) {
         return code;
     }
+    if (inDatabase) {
+        if (const int code = refuseInDatabase(dm); code >= 0) {
+            return code;
+        }
+    }
     view.clear();
     ProjectScript run(dm);
+    if (inDatabase) {
+        run.beforeOpen = [&dm](int) { InDatabaseCompare(dm).restrictCurrentTableSetup(); };
+    }
     run.onStep = [&](int position, ProjectScript::Step step) {
         view.progress(
             u"%1: %2"_s.arg(project.GetItem(position)->Name(), ProjectScript::statusText(step)));
@@ -95,7 +104,7 @@ int runScript(const QStringList& arguments) {
     }
     if (!parser.positionalArguments().isEmpty()) {
         QList<const QCommandLineOption*> refused = options.required();
-        refused << &table << &name << &inDatabase;
+        refused << &table << &name;
         if (const int code = refuseOptions(parser, refused,
                                            u"cannot be used with the project file \"%1\": the "
                                            "project holds the aliases and table setups."_s.arg(
@@ -104,7 +113,7 @@ int runScript(const QStringList& arguments) {
             return code;
         }
         return scriptProject(parser, projectOptions, parser.value(options.aliases),
-                             parser.value(output));
+                             parser.value(output), parser.isSet(inDatabase));
     }
     if (const int code =
             refuseOptions(parser, {&projectOptions.tableSetup}, u"needs a project file."_s);

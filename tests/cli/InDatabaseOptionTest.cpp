@@ -72,13 +72,41 @@ TEST_F(InDatabaseOptionTest, PrintsWhatTheFullLoadPrints) {
     EXPECT_TRUE(script.out.contains(u"DELETE FROM t WHERE code = 'g';"_s));
 }
 
-TEST_F(InDatabaseOptionTest, OtherEnginesOrAProjectAreRefused) {
+TEST_F(InDatabaseOptionTest, ProjectsPrintWhatTheFullLoadPrints) {
+    const QString project = folder.path(u"sync.qmp"_s);
+    ASSERT_EQ(runCli({u"project"_s, u"create"_s, project, u"--source-alias"_s, u"Src"_s,
+                      u"--target-alias"_s, u"Dst"_s})
+                  .exitCode,
+              0);
+    for (const QString& sql : {u"SELECT * FROM t"_s, u"SELECT code, name FROM t"_s}) {
+        ASSERT_EQ(runCli({u"project"_s, u"add-table-setup"_s, project, u"--name"_s, sql,
+                          u"--source-sql"_s, sql, u"--target-sql"_s, sql, u"--key"_s, u"code"_s,
+                          u"--table"_s, u"t"_s})
+                      .exitCode,
+                  0);
+    }
+    for (const QString& command : {u"compare"_s, u"script"_s}) {
+        SCOPED_TRACE(command.toStdString());
+        const QStringList a{command, project, u"--aliases"_s, folder.aliasFile()};
+        const CliResult full = runCli(a);
+        const CliResult inDb = runCli(QStringList(a) << u"--in-database"_s);
+        ASSERT_EQ(full.exitCode, 0) << full.err.toStdString();
+        EXPECT_EQ(inDb.exitCode, 0) << inDb.err.toStdString();
+        EXPECT_EQ(inDb.out, full.out);
+        EXPECT_EQ(inDb.err, full.err);
+    }
+}
+
+TEST_F(InDatabaseOptionTest, OtherEnginesAreRefused) {
+    const QString project = folder.path(u"pg.qmp"_s);
+    ASSERT_EQ(runCli({u"project"_s, u"create"_s, project, u"--source-alias"_s, u"Src"_s,
+                      u"--target-alias"_s, u"Pg"_s})
+                  .exitCode,
+              0);
     struct Case {
         QStringList args;
         QString message;
     };
-    QStringList project = args(u"compare"_s).mid(0, 1);
-    project << folder.path(u"some.qmp"_s) << u"--in-database"_s;
     const Case cases[] = {
         {args(u"compare"_s, u"Pg"_s) << u"--in-database"_s,
          u"--in-database cannot be used here: Comparing inside the databases needs a source and "
@@ -86,7 +114,8 @@ TEST_F(InDatabaseOptionTest, OtherEnginesOrAProjectAreRefused) {
          "and the target on PostgreSQL."_s},
         {args(u"script"_s, u"Odbc"_s) << u"--in-database"_s,
          u"the source is on SQLite and the target on ODBC."_s},
-        {project, u"--in-database cannot be used with the project file"_s},
+        {{u"script"_s, project, u"--aliases"_s, folder.aliasFile(), u"--in-database"_s},
+         u"the source is on SQLite and the target on PostgreSQL."_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
