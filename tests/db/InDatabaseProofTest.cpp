@@ -308,6 +308,37 @@ TEST(InDatabaseLooseKeysTest, RefusesWhatTheFullLoadRefuses) {
     }
 }
 
+// A row of more columns than one SQL function call takes.
+TEST(InDatabaseWideRowsTest, GiveTheFullLoadsScript) {
+    QStringList columns{u"id INTEGER PRIMARY KEY"_s};
+    for (int c = 1; c <= 300; ++c) {
+        columns << u"c%1 INTEGER"_s.arg(c);
+    }
+    const auto rows = [](int changedColumn) {
+        QStringList out;
+        for (int r = 0; r < 20; ++r) {
+            QStringList values{QString::number(r)};
+            for (int c = 1; c <= 300; ++c) {
+                values << QString::number(r == 7 && c == changedColumn ? -1 : r * c);
+            }
+            out << u"("_s + values.join(u", "_s) + u")"_s;
+        }
+        return out.join(u", "_s);
+    };
+    for (const int changed : {1, 150, 300}) {
+        SCOPED_TRACE(changed);
+        DbSides sides(std::nullopt);
+        const SideTable src = sides.make(Backend::Sqlite, true, columns.join(u", "_s), rows(0));
+        const SideTable dst =
+            sides.make(Backend::Sqlite, false, columns.join(u", "_s), rows(changed));
+        const Outcome full = run(sides.folder().aliasFile(), src, dst, u"id"_s, std::nullopt);
+        const Outcome inDb = run(sides.folder().aliasFile(), src, dst, u"id"_s, 200000);
+        ASSERT_TRUE(inDb.opened) << inDb.errors.join(u'\n').toStdString();
+        EXPECT_EQ(full.script.size(), 2);
+        EXPECT_EQ(inDb.script, full.script);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, InDatabaseProofTest,
                          ::testing::Values(Backend::Sqlite, Backend::Pg),
                          [](const ::testing::TestParamInfo<Backend>& tp) {

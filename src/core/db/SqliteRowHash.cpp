@@ -121,6 +121,10 @@ std::uint64_t keyHashOf(sqlite3_value** values, int count) {
     return h.finish();
 }
 
+void rowHash(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    sqlite3_result_int64(context, static_cast<sqlite3_int64>(hashOf(argv, argc)));
+}
+
 void keyHash(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(keyHashOf(argv, argc)));
 }
@@ -324,6 +328,8 @@ void install(Connection& connection) {
     sqlite3* db = handle(connection);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function_v2(db, "quillmere_key_hash", -1, flags, nullptr, keyHash, nullptr,
+                                   nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "quillmere_row_hash", -1, flags, nullptr, rowHash, nullptr,
                                    nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "quillmere_segment_sums", -1, flags, nullptr, nullptr,
                                    segmentStep, segmentFinal, nullptr) != SQLITE_OK ||

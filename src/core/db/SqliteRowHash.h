@@ -18,6 +18,9 @@ class Connection;
 ///   bytes, where a real holding a whole number counts as that integer (as
 ///   SQLite's `=` finds 1.0 equal to 1); its low bits name the segment a
 ///   row belongs to.
+/// - `quillmere_row_hash(v1, ...)`: the same hash without that, for the
+///   columns of a row too wide for one call (a function takes at most 127
+///   arguments in many builds): their hashes stand in for them.
 /// - `quillmere_segment_sums(bits, nkeys, k1, ..., knkeys, c1, ...)`, an
 ///   aggregate: the number of rows and, for every segment
 ///   `quillmere_key_hash(k...) & (2^bits - 1)`, the sum (modulo 2^64) of the

@@ -63,7 +63,7 @@ public:
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
         QStringList args{QString::number(bits), QString::number(keys_.size())};
-        args << keyColumns() << columns(compared_);
+        args << keyColumns() << rowColumns();
         QString sql =
             u"SELECT quillmere_segment_sums(%1) FROM %2"_s.arg(args.join(u", "_s), wrapped());
         if (parent != nullptr) {
@@ -84,6 +84,20 @@ private:
                                                SqlDialect::SQLite);
         }
         return out;
+    }
+    // The compared columns; a wide row's in groups of 100 hashed each, as
+    // a function call takes a limited number of arguments.
+    QStringList rowColumns() const {
+        const QStringList all = columns(compared_);
+        constexpr qsizetype kGroup = 100;
+        if (all.size() <= kGroup) {
+            return all;
+        }
+        QStringList groups;
+        for (qsizetype i = 0; i < all.size(); i += kGroup) {
+            groups << u"quillmere_row_hash(%1)"_s.arg(all.mid(i, kGroup).join(u", "_s));
+        }
+        return groups;
     }
     // The key columns as the segment's hash reads them: a text folded to
     // upper case (ASCII, as NOCASE folds) and without trailing blanks where
