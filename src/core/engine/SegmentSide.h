@@ -95,6 +95,8 @@ protected:
     /// its own so that a closing line comment ends before the parenthesis.
     QString wrapped() const;
     static QString segmentList(const SegmentFilter& filter);
+    /// 2^bits - 1 as SQL text.
+    static QString maskOf(int bits);
 
     Connection& connection_;
     QString query_;
