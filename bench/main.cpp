@@ -4,6 +4,7 @@
 
 #include "DataGen.h"
 #include "EngineChild.h"
+#include "InDatabaseBench.h"
 #include "LookupBench.h"
 #include "PgBench.h"
 #include "SqlDataGen.h"
@@ -44,7 +45,7 @@ constexpr std::int64_t kSqlDataFrom = 2000000;  // sizes from here are generated
 constexpr double kGoalExecRatio = 2.0;          // engine execution/sqlite3 shell at 1,000,000 rows
 
 // The parts of a run, chosen with --jobs.
-enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8, kPg = 16 };
+enum Job { kCompare = 1, kFull = 2, kExecute = 4, kLookups = 8, kPg = 16, kInDatabase = 32 };
 // The parts that run on the generated SQLite files.
 constexpr int kSqliteJobs = kCompare | kFull | kExecute;
 
@@ -798,7 +799,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption jobs(
         u"jobs"_s,
         u"Comma-separated parts to run: compare, full (the whole job), execute, lookups, pg "
-        "(PostgreSQL, when a server is given; default: all)."_s,
+        "(PostgreSQL, when a server is given), indb (--in-database at the --indb-rows sizes; "
+        "default: all but indb)."_s,
         u"LIST"_s, u"compare,full,execute,lookups,pg"_s);
     const QCommandLineOption cli(
         u"cli"_s, u"The quillmere-cli program (default: the one built beside this program)."_s,
@@ -834,9 +836,12 @@ int main(int argc, char* argv[]) {
         u"PORT"_s);
     const QCommandLineOption pgUser(
         u"pg-user"_s, u"Its user (default: $QUILLMERE_TEST_PG_USER, else postgres)."_s, u"USER"_s);
-    parser.addOptions({dir,   rows,    repeat,  regenerate, profile,     sqldiff,    jobs,
-                       cli,   sqlite3, timeout, sqlData,    pgHost,      pgPort,     pgUser,
-                       child, source,  target,  script,     lookupChild, withLookups});
+    const QCommandLineOption indbRows(u"indb-rows"_s,
+                                      u"Row counts of the indb part (default 10000000)."_s,
+                                      u"LIST"_s, u"10000000"_s);
+    parser.addOptions({dir,   rows,    repeat,  regenerate, profile,     sqldiff,     jobs,
+                       cli,   sqlite3, timeout, sqlData,    pgHost,      pgPort,      pgUser,
+                       child, source,  target,  script,     lookupChild, withLookups, indbRows});
     parser.process(app);
 
     if (parser.isSet(lookupChild)) {
@@ -903,9 +908,11 @@ int main(int argc, char* argv[]) {
             o.jobs |= kLookups;
         } else if (name == u"pg"_s) {
             o.jobs |= kPg;
+        } else if (name == u"indb"_s) {
+            o.jobs |= kInDatabase;
         } else {
             return usage(
-                u"--jobs: \"%1\" is none of compare, full, execute, lookups, pg"_s.arg(part));
+                u"--jobs: \"%1\" is none of compare, full, execute, lookups, pg, indb"_s.arg(part));
         }
     }
     if (o.jobs == 0) {
@@ -921,7 +928,7 @@ int main(int argc, char* argv[]) {
             u"sqldiff not found on PATH (Debian: apt-get install sqlite3-tools), "
             "or give --sqldiff"_s);
     }
-    if (o.jobs & kExecute) {
+    if (o.jobs & (kExecute | kInDatabase)) {
         const QString built =
             QDir(QCoreApplication::applicationDirPath()).filePath(u"../src/cli/quillmere-cli"_s);
         o.cli = parser.isSet(cli) ? parser.value(cli)
@@ -975,6 +982,15 @@ int main(int argc, char* argv[]) {
             pg.timeoutSeconds = o.timeoutSeconds;
             passed = qmbench::runPgBench(pg) && passed;
         }
+    }
+    if (o.jobs & kInDatabase) {
+        QList<std::int64_t> sizes;
+        for (const QString& part : parser.value(indbRows).split(u',', Qt::SkipEmptyParts)) {
+            sizes << part.trimmed().toLongLong();
+        }
+        passed = qmbench::runInDatabaseBench(o.dir, sizes, o.repeat, o.timeoutSeconds, o.regenerate,
+                                             o.cli) &&
+                 passed;
     }
     return passed ? 0 : 1;
 }

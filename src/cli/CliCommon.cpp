@@ -3,6 +3,8 @@
 #include "CliPorts.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
+#include "db/Session.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/TDM.h"
 
 #include <cerrno>
@@ -187,8 +189,14 @@ QString TableSetupOptions::problem(const QCommandLineParser& parser) const {
     return {};
 }
 
-int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
-                   const TableSetupOptions& options, const QString& name, const QString& table) {
+namespace {
+
+// Fills the table-setup and database-setup lists from the options; with
+// `totals`, lets the databases compare first and restrict the queries.
+int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+             const TableSetupOptions& options, const QString& name, const QString& table,
+             std::pair<qint64, qint64>* totals) {
+    bool restricted = false;
     dm.session().setAliasFilePath(parser.value(options.aliases));
     dm.session().setLoginPrompt(&view);
     try {
@@ -209,8 +217,18 @@ int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
         setup.setAsText(dm.destDBAliasField(), parser.value(options.targetAlias));
         setup.post();
 
+        if (totals != nullptr) {
+            const InDatabaseCompare::Outcome outcome =
+                InDatabaseCompare(dm).restrictCurrentTableSetup();
+            *totals = {outcome.sourceRows, outcome.targetRows};
+            restricted = outcome.restricted;
+        }
         if (!dm.OpenSource().opened || !dm.OpenTarget().opened) {
             return kFailure;
+        }
+        if (totals != nullptr && !restricted) {
+            *totals = {dm.RecordCount(Side::Source).value_or(0),
+                       dm.RecordCount(Side::Target).value_or(0)};
         }
     } catch (const SilentAbort&) {
         return kFailure;
@@ -219,6 +237,66 @@ int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
         return kFailure;
     }
     return view.messageShown() ? kFailure : kSuccess;
+}
+
+}  // namespace
+
+int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+                   const TableSetupOptions& options, const QString& name, const QString& table) {
+    return openWith(dm, view, parser, options, name, table, nullptr);
+}
+
+int openTableSetupInDatabase(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+                             const TableSetupOptions& options, const QString& name,
+                             const QString& table, std::pair<qint64, qint64>* totals) {
+    return openWith(dm, view, parser, options, name, table, totals);
+}
+
+QCommandLineOption inDatabaseOption() {
+    return QCommandLineOption(
+        u"in-database"_s,
+        u"Let the databases compare first (source and target both SQLite or both PostgreSQL): "
+        "each sums its rows per segment of the keys, and only rows of segments that differ are "
+        "loaded; equal rows are counted, not loaded. The output is the same as without it."_s);
+}
+
+namespace {
+
+// kUsage after saying why the aliases' drivers refuse --in-database; -1
+// when they allow it or an alias cannot be resolved (opening names it).
+int refuseDrivers(const Session& session, const QString& sourceAlias, const QString& targetAlias) {
+    QString sourceDriver;
+    QString targetDriver;
+    try {
+        sourceDriver = session.resolve(sourceAlias).driver;
+        targetDriver = session.resolve(targetAlias).driver;
+    } catch (const Error&) {
+        return -1;
+    }
+    if (const QString why = InDatabaseCompare::refusal(sourceDriver, targetDriver);
+        !why.isEmpty()) {
+        print(stderr, u"--in-database cannot be used here: %1"_s.arg(why));
+        return kUsage;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options) {
+    if (!parser.isSet(u"in-database"_s)) {
+        return -1;
+    }
+    Session session;
+    session.setAliasFilePath(parser.value(options.aliases));
+    return refuseDrivers(session, parser.value(options.sourceAlias),
+                         parser.value(options.targetAlias));
+}
+
+int refuseInDatabase(TDM& dm) {
+    MemData& setup = dm.DBSetupMemData();
+    return refuseDrivers(dm.session(), setup.asText(dm.sourceDBAliasField()),
+                         setup.asText(dm.destDBAliasField()));
 }
 
 }  // namespace qm::cli

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <cstdio>
+#include <utility>
 
 namespace qm {
 class TDM;
@@ -73,5 +74,24 @@ struct TableSetupOptions {
 /// are open, kFailure after the engine showed its message.
 int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
                    const TableSetupOptions& options, const QString& name, const QString& table);
+
+/// --in-database of compare and script.
+QCommandLineOption inDatabaseOption();
+
+/// With --in-database: why the aliases' drivers refuse it (as a usage
+/// error, kUsage), -1 when they allow it or the option is not set. An alias
+/// that cannot be resolved is left to the opening, which reports it.
+int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options);
+
+/// The same for the aliases of the engine's database setup (a project's),
+/// which --in-database was given for.
+int refuseInDatabase(TDM& dm);
+
+/// Like openTableSetup, after the databases compared the table setup
+/// themselves: only rows of differing segments are loaded. `totals` gets
+/// every row of each side, as the databases counted them.
+int openTableSetupInDatabase(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
+                             const TableSetupOptions& options, const QString& name,
+                             const QString& table, std::pair<qint64, qint64>* totals);
 
 }  // namespace qm::cli

@@ -5,9 +5,13 @@
 #include "ProjectRun.h"
 #include "common/Errors.h"
 #include "engine/EngineTexts.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/ProjectScript.h"
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
+
+#include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -15,9 +19,14 @@ namespace qm::cli {
 namespace {
 
 // The seven lines of one comparison: both record counts, five statistics.
-void printComparison(const TDM& dm, const QString& indent) {
+void printComparison(const TDM& dm, const QString& indent,
+                     const std::optional<std::pair<qint64, qint64>>& totals = std::nullopt) {
     for (const Side side : {Side::Source, Side::Target}) {
-        print(stdout, indent + recordCountText(side, dm.RecordCount(side)));
+        // Rows a comparison inside the databases found equal are counted
+        // there, not loaded.
+        const std::optional<qsizetype> records =
+            totals ? (side == Side::Source ? totals->first : totals->second) : dm.RecordCount(side);
+        print(stdout, indent + recordCountText(side, records));
     }
     for (const QString& text : statisticTexts(dm.Counts()).all()) {
         print(stdout, indent + text);
@@ -25,7 +34,7 @@ void printComparison(const TDM& dm, const QString& indent) {
 }
 
 int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
-                   const QString& aliasFile) {
+                   const QString& aliasFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
@@ -37,13 +46,26 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
         code >= 0) {
         return code;
     }
+    if (inDatabase) {
+        if (const int code = refuseInDatabase(dm); code >= 0) {
+            return code;
+        }
+    }
     if (positions.empty()) {
         print(stderr, u"The project has no table setups."_s);
     }
     bool first = true;
     for (const int position : positions) {
+        std::optional<std::pair<qint64, qint64>> totals;
         try {
             ProjectScript::SelectTableSetup(dm, position);
+            if (inDatabase) {
+                const InDatabaseCompare::Outcome outcome =
+                    InDatabaseCompare(dm).restrictCurrentTableSetup();
+                if (outcome.restricted) {
+                    totals = {outcome.sourceRows, outcome.targetRows};
+                }
+            }
             if (dm.OpenSource().opened) {
                 dm.OpenTarget();
             }
@@ -60,7 +82,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
         first = false;
         print(stdout, u"Table setup \"%1\":"_s.arg(project.GetItem(position)->Name()));
         if (dm.SourceMemData().isOpen() && dm.DestMemData().isOpen()) {
-            printComparison(dm, u"  "_s);
+            printComparison(dm, u"  "_s, totals);
         } else {
             print(stdout, u"  Not compared: see the message on standard error."_s);
         }
@@ -84,9 +106,12 @@ int runCompare(const QStringList& arguments) {
         "indented, and an empty line between table setups.\n"
         "\n"
         "Exit code 0 on success, 1 when opening or comparing failed, 2 on a usage error\n"
-        "(including a --table-setup name the project does not hold)."_s);
+        "(including a --table-setup name the project does not hold, and --in-database for\n"
+        "databases on other or different engines)."_s);
     const TableSetupOptions options;
     options.addTo(parser);
+    const QCommandLineOption inDatabase = inDatabaseOption();
+    parser.addOption(inDatabase);
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
     if (const int code =
@@ -102,7 +127,8 @@ int runCompare(const QStringList& arguments) {
             code >= 0) {
             return code;
         }
-        return compareProject(parser, projectOptions, parser.value(options.aliases));
+        return compareProject(parser, projectOptions, parser.value(options.aliases),
+                              parser.isSet(inDatabase));
     }
     if (const int code =
             refuseOptions(parser, {&projectOptions.tableSetup}, u"needs a project file."_s);
@@ -116,10 +142,22 @@ int runCompare(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
+    if (const int code = refuseInDatabase(parser, options); code >= 0) {
+        return code;
+    }
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
+    if (parser.isSet(inDatabase)) {
+        std::pair<qint64, qint64> totals;
+        if (openTableSetupInDatabase(dm, view, parser, options, u"compare"_s, QString(), &totals) !=
+            kSuccess) {
+            return kFailure;
+        }
+        printComparison(dm, QString(), totals);
+        return kSuccess;
+    }
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
         return kFailure;
     }

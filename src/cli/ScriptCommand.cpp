@@ -6,6 +6,7 @@
 #include "ProjectRun.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/ProjectScript.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TDM.h"
@@ -25,7 +26,7 @@ constexpr int kCommittedWithoutLog = 3;
 // The block of every chosen table setup, in project order, one after the
 // other: the script the desktop program writes for a whole project.
 int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
-                  const QString& aliasFile, const QString& outputFile) {
+                  const QString& aliasFile, const QString& outputFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
@@ -37,8 +38,16 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
         code >= 0) {
         return code;
     }
+    if (inDatabase) {
+        if (const int code = refuseInDatabase(dm); code >= 0) {
+            return code;
+        }
+    }
     view.clear();
     ProjectScript run(dm);
+    if (inDatabase) {
+        run.beforeOpen = [&dm](int) { InDatabaseCompare(dm).restrictCurrentTableSetup(); };
+    }
     run.onStep = [&](int position, ProjectScript::Step step) {
         view.progress(
             u"%1: %2"_s.arg(project.GetItem(position)->Name(), ProjectScript::statusText(step)));
@@ -75,7 +84,8 @@ int runScript(const QStringList& arguments) {
         "order, its header line and its statements, with nothing in between.\n"
         "\n"
         "Exit code 0 on success, 1 on a failure (nothing is written), 2 on a usage error\n"
-        "(including a --table-setup name the project does not hold)."_s);
+        "(including a --table-setup name the project does not hold, and --in-database for\n"
+        "databases on other or different engines)."_s);
     const TableSetupOptions options;
     options.addTo(parser);
     const QCommandLineOption table(u"table"_s, u"Target table the statements change."_s, u"NAME"_s);
@@ -83,7 +93,8 @@ int runScript(const QStringList& arguments) {
         u"name"_s, u"Table setup name for the header line (default: the table)."_s, u"NAME"_s);
     const QCommandLineOption output(
         u"output"_s, u"File to write (replaced whole; default: standard output)."_s, u"FILE"_s);
-    parser.addOptions({table, name, output});
+    const QCommandLineOption inDatabase = inDatabaseOption();
+    parser.addOptions({table, name, output, inDatabase});
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
     if (const int code =
@@ -102,7 +113,7 @@ int runScript(const QStringList& arguments) {
             return code;
         }
         return scriptProject(parser, projectOptions, parser.value(options.aliases),
-                             parser.value(output));
+                             parser.value(output), parser.isSet(inDatabase));
     }
     if (const int code =
             refuseOptions(parser, {&projectOptions.tableSetup}, u"needs a project file."_s);
@@ -118,12 +129,19 @@ int runScript(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
+    if (const int code = refuseInDatabase(parser, options); code >= 0) {
+        return code;
+    }
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
-    if (openTableSetup(dm, view, parser, options, setupName, parser.value(table)) != kSuccess) {
+    std::pair<qint64, qint64> totals;
+    if ((parser.isSet(inDatabase) ? openTableSetupInDatabase(dm, view, parser, options, setupName,
+                                                             parser.value(table), &totals)
+                                  : openTableSetup(dm, view, parser, options, setupName,
+                                                   parser.value(table))) != kSuccess) {
         return kFailure;
     }
     try {

@@ -55,6 +55,9 @@ void ProjectScript::Run(std::vector<int> positions) {
     };
     for (const int position : positions) {
         SelectTableSetup(dm_, position);
+        if (beforeOpen) {
+            beforeOpen(position);
+        }
         dm_.OpenSource();
         report(position, Step::OpenedSource);
         dm_.OpenTarget();

@@ -28,6 +28,10 @@ public:
     /// Called after each step with the table setup's position (default:
     /// nothing).
     std::function<void(int position, Step step)> onStep;
+    /// Called once a table setup is current and before its sides open, with
+    /// its position (default: nothing); it may change the table setup's
+    /// queries, as comparing inside the databases does.
+    std::function<void(int position)> beforeOpen;
 
     /// Runs the table setups at these positions of the table-setup list, in
     /// ascending order whatever order they are given in. A connection that

@@ -1,0 +1,253 @@
+#include "engine/InDatabaseCompare.h"
+
+#include "common/Errors.h"
+#include "engine/PrimaryKey.h"
+#include "engine/SegmentSide.h"
+#include "engine/TDM.h"
+#include "list/LooseKeys.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <future>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+namespace {
+
+constexpr int kMaxBits = 62;
+constexpr int kMaxPasses = 8;
+
+int fieldIndex(const SegmentSide& side, const QString& name) {
+    const auto& fields = side.fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+QString driverName(const QString& driver) {
+    if (driver == u"SQLITE"_s) {
+        return u"SQLite"_s;
+    }
+    if (driver == u"PSQL"_s) {
+        return u"PostgreSQL"_s;
+    }
+    return driver;
+}
+
+// The (segment, sum) pairs of one side's sums that are not 0, ascending.
+class SumCursor {
+public:
+    explicit SumCursor(const SegmentSums& s) : s_(s) { skipEmpty(); }
+    bool atEnd() const { return i_ >= s_.count; }
+    std::uint64_t segment() const { return s_.dense ? i_ : s_.data[2 * i_]; }
+    std::uint64_t sum() const { return s_.dense ? s_.data[i_] : s_.data[2 * i_ + 1]; }
+    void next() {
+        ++i_;
+        skipEmpty();
+    }
+
+private:
+    void skipEmpty() {
+        while (!atEnd() && sum() == 0) {
+            ++i_;
+        }
+    }
+    const SegmentSums& s_;
+    std::size_t i_ = 0;
+};
+
+// The segments whose sums differ, ascending.
+std::vector<std::uint64_t> differingSegments(const SegmentSums& a, const SegmentSums& b) {
+    std::vector<std::uint64_t> out;
+    if (a.dense && b.dense && a.count == b.count) {
+        for (std::size_t i = 0; i < a.count; ++i) {
+            if (a.data[i] != b.data[i]) {
+                out.push_back(i);
+            }
+        }
+        return out;
+    }
+    SumCursor x(a);
+    SumCursor y(b);
+    while (!x.atEnd() || !y.atEnd()) {
+        if (y.atEnd() || (!x.atEnd() && x.segment() < y.segment())) {
+            out.push_back(x.segment());
+            x.next();
+        } else if (x.atEnd() || y.segment() < x.segment()) {
+            out.push_back(y.segment());
+            y.next();
+        } else {
+            if (x.sum() != y.sum()) {
+                out.push_back(x.segment());
+            }
+            x.next();
+            y.next();
+        }
+    }
+    return out;
+}
+
+// A database's error, naming the side and its alias as a failed open does.
+[[noreturn]] void sideFailed(const QString& side, const Connection& connection, const Error& e) {
+    throw DatabaseError(
+        u"Failed to compare inside the %1 database (alias \"%2\"). System message: %3."_s.arg(
+            side, connection.aliasName(), e.message()));
+}
+
+// Runs a step on one side; a database error names the side.
+template <typename Step>
+auto onSide(const QString& name, const Connection& connection, Step step) {
+    try {
+        return step();
+    } catch (const DatabaseError& e) {
+        sideFailed(name, connection, e);
+    }
+}
+
+// Runs one step on both sides, at once where both allow it: the future's
+// end waits for the target's step whatever happens to the source's.
+template <typename Step>
+auto onBothSides(SegmentSide& source, const Connection& sourceConnection, SegmentSide& target,
+                 const Connection& targetConnection, Step step) {
+    const auto onSource = [&] {
+        return onSide(u"source"_s, sourceConnection, [&] { return step(source); });
+    };
+    const auto onTarget = [&] {
+        return onSide(u"target"_s, targetConnection, [&] { return step(target); });
+    };
+    using Result = decltype(step(source));
+    if (source.summarizesOnAnyThread() && target.summarizesOnAnyThread()) {
+        auto targetStep = std::async(std::launch::async, onTarget);
+        Result s = onSource();
+        return std::pair<Result, Result>(std::move(s), targetStep.get());
+    }
+    Result s = onSource();
+    return std::pair<Result, Result>(std::move(s), onTarget());
+}
+
+}  // namespace
+
+QString InDatabaseCompare::refusal(const QString& sourceDriver, const QString& targetDriver) {
+    const bool supported = sourceDriver == u"SQLITE"_s || sourceDriver == u"PSQL"_s;
+    if (supported && sourceDriver == targetDriver) {
+        return {};
+    }
+    return u"Comparing inside the databases needs a source and a target on the same engine, "
+           "both SQLite or both PostgreSQL; the source is on %1 and the target on %2."_s.arg(
+               driverName(sourceDriver), driverName(targetDriver));
+}
+
+InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
+    MemData& tables = dm_.TablesMemData();
+    const TDM::TableFields& tf = dm_.tableFields();
+    dm_.ConnectSource();
+    dm_.ConnectTarget();
+    if (const QString why =
+            refusal(dm_.SourceDatabase().driverKind(), dm_.DestDatabase().driverKind());
+        !why.isEmpty()) {
+        throw Error(why);
+    }
+    Connection& sourceConnection = dm_.SourceDatabase();
+    Connection& targetConnection = dm_.DestDatabase();
+    const std::unique_ptr<SegmentSide> source = onSide(u"source"_s, sourceConnection, [&] {
+        return SegmentSide::create(sourceConnection, tables.asText(tf.SourceQuerySQL));
+    });
+    const std::unique_ptr<SegmentSide> target = onSide(u"target"_s, targetConnection, [&] {
+        return SegmentSide::create(targetConnection, tables.asText(tf.DestQuerySQL));
+    });
+
+    // The key columns, then every column both queries have, in the source's
+    // order: a column of one side only changes no statement's comparison.
+    const PrimaryKey key(tables.asText(tf.PrimaryKeySpec));
+    std::vector<int> sourceKeys;
+    std::vector<int> targetKeys;
+    std::vector<SegmentSide::KeyText> keyText;
+    for (int k = 0; k < key.fieldCount(); ++k) {
+        const QString name = key.fieldCount() == 1 ? key.spec() : key.fieldName(k);
+        const int s = fieldIndex(*source, name);
+        const int t = fieldIndex(*target, name);
+        if (s < 0 || t < 0) {
+            // Nothing is restricted: opening names the missing key field as
+            // it always does.
+            return {};
+        }
+        sourceKeys.push_back(s);
+        targetKeys.push_back(t);
+        SegmentSide::KeyText text;
+        for (const QString& collation : {source->fields()[static_cast<std::size_t>(s)].collation,
+                                         target->fields()[static_cast<std::size_t>(t)].collation}) {
+            const LooseKeys::Collation c = LooseKeys::collationNamed(collation);
+            text.noCase = text.noCase || c == LooseKeys::Collation::NoCase;
+            text.rtrim = text.rtrim || c == LooseKeys::Collation::RTrim;
+        }
+        keyText.push_back(text);
+    }
+    std::vector<int> sourceColumns;
+    std::vector<int> targetColumns;
+    for (std::size_t s = 0; s < source->fields().size(); ++s) {
+        const int t = fieldIndex(*target, source->fields()[s].name);
+        if (t >= 0) {
+            sourceColumns.push_back(static_cast<int>(s));
+            targetColumns.push_back(t);
+        }
+    }
+    source->pairWith(*target);
+    target->pairWith(*source);
+    source->setColumns(std::move(sourceKeys), keyText, std::move(sourceColumns));
+    target->setColumns(std::move(targetKeys), keyText, std::move(targetColumns));
+
+    Outcome outcome;
+    dm_.reportProgress(u"Comparing inside the databases: counting rows"_s);
+    const auto [sourceRows, targetRows] =
+        onBothSides(*source, sourceConnection, *target, targetConnection,
+                    [](SegmentSide& side) { return side.countRows(); });
+    outcome.sourceRows = sourceRows;
+    outcome.targetRows = targetRows;
+    const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
+    int bits = firstBits_ > 0 ? std::min(firstBits_, kMaxBits) : source->firstBits(larger);
+    SegmentFilter filter{bits, {}};
+    std::optional<SegmentFilter> parent;
+    while (larger > 0) {
+        ++outcome.passes;
+        dm_.reportProgress(u"Comparing inside the databases: pass %1"_s.arg(outcome.passes));
+        const SegmentFilter* within = parent ? &*parent : nullptr;
+        const auto sums =
+            onBothSides(*source, sourceConnection, *target, targetConnection,
+                        [&](SegmentSide& side) { return side.summarize(bits, within); });
+        filter = {bits, differingSegments(sums.first, sums.second)};
+        // The rows of a differing segment are estimated from the rows per
+        // segment: the sums hold no counts.
+        const double perSegment =
+            static_cast<double>(sourceRows + targetRows) / std::ldexp(1.0, bits);
+        outcome.rowsToLoad = static_cast<qint64>(
+            std::ceil(std::max(1.0, perSegment) * static_cast<double>(filter.segments.size())));
+        // Splitting segments of about two rows (both sides) gains little
+        // for another pass over both tables: when most rows differ, they
+        // are loaded.
+        if (outcome.rowsToLoad <= loadBudget_ || perSegment <= 2.0 || bits >= kMaxBits ||
+            outcome.passes >= kMaxPasses) {
+            break;
+        }
+        // Split each differing segment into about one row per part.
+        parent = filter;
+        bits = std::min(
+            kMaxBits,
+            bits + std::max(1, static_cast<int>(std::ceil(std::log2(std::max(2.0, perSegment))))));
+    }
+    dm_.reportProgress(QString());
+
+    tables.edit();
+    tables.setAsText(tf.SourceQuerySQL, source->restrictedQuery(filter));
+    tables.setAsText(tf.DestQuerySQL, target->restrictedQuery(filter));
+    tables.post();
+    outcome.restricted = true;
+    return outcome;
+}
+
+}  // namespace qm

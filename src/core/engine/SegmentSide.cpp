@@ -1,0 +1,62 @@
+#include "engine/SegmentSide.h"
+
+#include "db/Connection.h"
+#include "db/StatementCutter.h"
+#include "engine/PgSegmentSide.h"
+#include "engine/SqlLiteral.h"
+#include "engine/SqliteSegmentSide.h"
+
+using namespace Qt::StringLiterals;
+
+namespace qm {
+
+QString SegmentSide::wrapped() const {
+    // The statement alone, without a final ";" and the blanks or comments
+    // after it; text of several statements is left for the database to
+    // refuse.
+    QString statement;
+    int statements = 0;
+    for (const QString& piece : cutStatements(query_)) {
+        if (!statementBody(piece).isEmpty()) {
+            statement = piece;
+            ++statements;
+        }
+    }
+    return u"(\n%1\n) AS q"_s.arg(statements == 1 ? statement : query_);
+}
+
+QString SegmentSide::segmentList(const SegmentFilter& filter) {
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(filter.segments.size()));
+    for (const std::uint64_t s : filter.segments) {
+        items << QString::number(s);
+    }
+    return items.join(u',');
+}
+
+QString SegmentSide::maskOf(int bits) {
+    return QString::number((std::uint64_t{1} << bits) - 1);
+}
+
+std::unique_ptr<SegmentSide> SegmentSide::create(Connection& connection, const QString& query) {
+    std::unique_ptr<SegmentSide> side;
+    const SqlDialect dialect = dialectOfDriver(connection.driverKind());
+    if (dialect == SqlDialect::SQLite) {
+        SqliteRowHash::install(connection);
+        side = makeSqliteSegmentSide(connection, query);
+    } else if (dialect == SqlDialect::PostgreSQL) {
+        side = makePgSegmentSide(connection, query);
+    } else {
+        throw DatabaseError(u"Comparing inside the database needs SQLite or PostgreSQL"_s);
+    }
+    Query probe(connection);
+    probe.setSql(u"SELECT * FROM %1 WHERE 1 = 0"_s.arg(side->wrapped()));
+    probe.open();
+    for (int i = 0; i < probe.fieldCount(); ++i) {
+        side->fields_.push_back(probe.field(i));
+    }
+    probe.close();
+    return side;
+}
+
+}  // namespace qm

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "db/Query.h"
+#include "db/SqliteRowHash.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+class Connection;
+
+/// Segments of the key space: a row belongs to segment
+/// `keyHash(key) & (2^bits - 1)`; `segments` lists some of them, ascending.
+struct SegmentFilter {
+    int bits = 0;
+    std::vector<std::uint64_t> segments;
+};
+
+/// The row count of one side and its sum per segment.
+using SegmentSums = SqliteRowHash::SegmentBlob;
+
+/// One side of a comparison inside the databases: its query, the key and
+/// compared columns, and the SQL of its database's dialect that sums the
+/// rows per segment and reads the rows of chosen segments.
+///
+/// The rows are summed over a canonical form of each value. SQLite: see
+/// SqliteRowHash; a segment's checksum is the sum of its rows' hashes
+/// modulo 2^64. PostgreSQL: the text of a value is, for a real (float4,
+/// float8), the hexadecimal IEEE 754 bit pattern of the value as float8
+/// (exact: values one unit in the last place apart differ), for a bytea its
+/// bytes in hexadecimal, and for anything else the type's own output text
+/// as the server writes it (integers and numerics in decimal with their
+/// scale, text and char(n) with letter case and blanks as stored, booleans
+/// "t"/"f", dates and times in the session's DateStyle and the UTC zone).
+/// Where both servers are PostgreSQL 11 or later, each column's text is
+/// hashed with hashtextextended seeded with the column's position (NULL:
+/// the position negated) and a row's hash is the exclusive or of them;
+/// otherwise a row's form is, per column, "N" for NULL or "V", the text's
+/// length, ":" and the text, hashed with md5 (first 64 bits). A segment's
+/// checksum comes from two integer sums of 31-bit parts of its rows'
+/// hashes, which the server adds without overflow.
+///
+/// A row's segment comes from a hash of its key, taken so that keys the
+/// database finds equal though they differ as stored (1 and 1.0, 'a' and
+/// 'A' in a NOCASE column, 'a' and 'a ' in an RTRIM one, 1.0 and 1.00 as
+/// PostgreSQL numerics) fall into the same segment: a statement for one of
+/// them would change the other, so both are loaded, and the comparison
+/// refuses them as it does in a full load.
+class SegmentSide {
+public:
+    /// Reads the query's columns (the query runs once without rows).
+    /// Raises DatabaseError.
+    static std::unique_ptr<SegmentSide> create(Connection& connection, const QString& query);
+    virtual ~SegmentSide() = default;
+    SegmentSide(const SegmentSide&) = delete;
+    SegmentSide& operator=(const SegmentSide&) = delete;
+
+    const std::vector<QueryField>& fields() const { return fields_; }
+    /// How the database compares a key column's text, on either side:
+    /// keys it finds equal must fall into one segment.
+    struct KeyText {
+        bool noCase = false;
+        bool rtrim = false;
+    };
+    /// The key columns and the compared columns, as indexes into fields().
+    void setColumns(std::vector<int> keys, std::vector<KeyText> keyText,
+                    std::vector<int> compared) {
+        keys_ = std::move(keys);
+        keyText_ = std::move(keyText);
+        compared_ = std::move(compared);
+    }
+    /// Agrees with the other side (same dialect) on how both hash, where
+    /// that depends on the servers.
+    virtual void pairWith(const SegmentSide& other) { (void)other; }
+    /// The segments of the first pass, for that many rows on the larger side.
+    virtual int firstBits(std::uint64_t rows) const = 0;
+    /// The number of rows the query reads.
+    virtual std::int64_t countRows() = 0;
+    /// The checksum of every segment at that many bits, and the rows
+    /// summed; only rows within the parent's segments when given.
+    virtual SegmentSums summarize(int bits, const SegmentFilter* parent) = 0;
+    /// Whether countRows and summarize may run on another thread than the
+    /// one that made the connection (while nothing else uses it).
+    virtual bool summarizesOnAnyThread() const { return false; }
+    /// The query restricted to the rows of the filter's segments, in the
+    /// query's own order.
+    virtual QString restrictedQuery(const SegmentFilter& filter) const = 0;
+
+protected:
+    SegmentSide(Connection& connection, QString query)
+        : connection_(connection), query_(std::move(query)) {}
+    /// The query as a subquery named q: without a final ";", on lines of
+    /// its own so that a closing line comment ends before the parenthesis.
+    QString wrapped() const;
+    static QString segmentList(const SegmentFilter& filter);
+    /// 2^bits - 1 as SQL text.
+    static QString maskOf(int bits);
+
+    Connection& connection_;
+    QString query_;
+    std::vector<QueryField> fields_;
+    std::vector<int> keys_;
+    std::vector<KeyText> keyText_;
+    std::vector<int> compared_;
+};
+
+}  // namespace qm
