@@ -268,8 +268,14 @@ TEST_F(PgCopyRead, FailedAndAbandonedReadsLeaveTheConnectionReady) {
     open(pg, u"k integer"_s, u"(1), (0)"_s);
     conn_->startTransaction();
     conn_->execute(u"INSERT INTO %1 VALUES (5)"_s.arg(table_.table));
+    // One fails while its rows stream, one before COPY starts (it then goes
+    // row by row and fails there again).
     const Read failed = read(u"SELECT 1 / k FROM %1"_s.arg(table_.table), PgReading::Fastest);
     EXPECT_TRUE(failed.error.contains(u"division by zero"_s)) << failed.error.toStdString();
+    EXPECT_FALSE(idle());
+    const Read unknown = read(u"SELECT nothing FROM %1"_s.arg(table_.table), PgReading::Fastest);
+    EXPECT_TRUE(unknown.error.contains(u"\"nothing\" does not exist"_s))
+        << unknown.error.toStdString();
     EXPECT_FALSE(idle());
     EXPECT_EQ(read(u"SELECT count(*) FROM %1"_s.arg(table_.table), PgReading::CopyOnly).rows,
               QStringList{u"0:3"_s});
