@@ -1,6 +1,7 @@
 // Reads PostgreSQL results through libpq on the Qt connection's own handle.
 // Qt's driver hands timestamps over with milliseconds only and numbers as
 // doubles or locale text; the server's own text keeps every digit.
+#include "db/PgCopyText.h"
 #include "db/QueryBackend.h"
 #include "list/ValueText.h"
 
@@ -123,10 +124,16 @@ bool decodeBytea(const char* text, int len, QByteArray& out) {
 
 class PgBackend final : public Query::Backend {
 public:
-    PgBackend(PGconn* conn, const QString& sql) : conn_(conn) {
+    PgBackend(PGconn* conn, const QString& sql, PgReading how) : conn_(conn) {
         try {
             enterReadOnly();
-            start(sql);
+            const QByteArray text = sql.toUtf8();
+            if (how == PgReading::RowByRow || !startCopy(text)) {
+                if (how == PgReading::CopyOnly) {
+                    throw DatabaseError(u"The query cannot be read through COPY"_s);
+                }
+                start(text);
+            }
         } catch (...) {
             // Read what is left, so that the connection takes the next query.
             PQclear(result_);
@@ -136,6 +143,8 @@ public:
             throw;
         }
     }
+    PgBackend(const PgBackend&) = delete;
+    PgBackend& operator=(const PgBackend&) = delete;
 
     ~PgBackend() override {
         if (!finished_) {
@@ -157,7 +166,11 @@ public:
         if (eof_) {
             return;
         }
-        fetch();
+        if (copy_) {
+            fetchLine();
+        } else {
+            fetch();
+        }
         if (eof_) {
             finish();
             leaveReadOnly();
@@ -218,11 +231,11 @@ private:
         }
     }
 
-    void start(const QString& sql) {
+    // Row by row: one result per row.
+    void start(const QByteArray& sql) {
         // The extended protocol takes exactly one statement, so text that
         // goes on after the first statement is never run.
-        if (!PQsendQueryParams(conn_, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr,
-                               nullptr, 0)) {
+        if (!PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
             throw DatabaseError(errorText());
         }
         PQsetSingleRowMode(conn_);
@@ -230,26 +243,108 @@ private:
         if (!result_) {
             throw DatabaseError(u"The statement returns no rows"_s);
         }
-        const int n = PQnfields(result_);
-        for (int i = 0; i < n; ++i) {
-            QueryField f;
-            f.name = QString::fromUtf8(PQfname(result_, i));
-            f.type = pgFieldType(PQftype(result_, i), PQfmod(result_, i), f.size);
-            if (PQftype(result_, i) == kTimestampTz) {
-                f.declaredType = u"timestamptz"_s;  // its literals carry the offset
-            }
-            fields.push_back(f);
-            oids_.push_back(PQftype(result_, i));
-        }
-        // Once every row is read the transaction ends at once: the query
-        // stays open with its rows while the connection runs scripts.
+        takeFields(result_);
+        endIfDone();
+    }
+
+    // Once every row is read the transaction ends at once: the query stays
+    // open with its rows while the connection runs scripts.
+    void endIfDone() {
         if (eof_) {
             finish();
             leaveReadOnly();
         }
     }
 
+    void takeFields(const PGresult* r) {
+        const int n = PQnfields(r);
+        for (int i = 0; i < n; ++i) {
+            QueryField f;
+            f.name = QString::fromUtf8(PQfname(r, i));
+            f.type = pgFieldType(PQftype(r, i), PQfmod(r, i), f.size);
+            if (PQftype(r, i) == kTimestampTz) {
+                f.declaredType = u"timestamptz"_s;  // its literals carry the offset
+            }
+            fields.push_back(f);
+            oids_.push_back(PQftype(r, i));
+        }
+    }
+
+    // Through COPY: all rows in one stream of text lines, far cheaper than a
+    // result per row. The fields are learnt from the statement prepared on
+    // its own, as a plain result would give them. False, with the session as
+    // before, for a statement COPY does not take; it then goes row by row,
+    // which reports its errors in the usual words.
+    bool startCopy(const QByteArray& sql) {
+        const QByteArray copy = pgCopyStatement(sql);
+        if (copy.isEmpty()) {
+            return false;
+        }
+        PGresult* r = PQprepare(conn_, "", sql.constData(), 0, nullptr);
+        bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (ok) {
+            r = PQdescribePrepared(conn_, "");
+            // A row without fields would be an empty line, like a row of one
+            // empty text.
+            ok = PQresultStatus(r) == PGRES_COMMAND_OK && PQnfields(r) > 0;
+            if (ok) {
+                takeFields(r);
+            }
+            PQclear(r);
+        }
+        if (ok) {
+            // Sent through the extended protocol, too, which runs no second
+            // statement whatever the text holds.
+            ok = PQsendQueryParams(conn_, copy.constData(), 0, nullptr, nullptr, nullptr, nullptr,
+                                   0) != 0;
+            r = ok ? PQgetResult(conn_) : nullptr;
+            ok = ok && PQresultStatus(r) == PGRES_COPY_OUT;
+            PQclear(r);
+        }
+        if (!ok) {
+            fields.clear();
+            oids_.clear();
+            finish();
+            finished_ = false;
+            // A refused statement leaves the transaction failed.
+            leaveReadOnly();
+            enterReadOnly();
+            return false;
+        }
+        copy_ = true;
+        fetchLine();
+        endIfDone();
+        return true;
+    }
+
     QString errorText() const { return QString::fromUtf8(PQerrorMessage(conn_)).trimmed(); }
+
+    // Moves to the next line of COPY's output; its end ends the set.
+    void fetchLine() {
+        PQfreemem(line_);
+        line_ = nullptr;
+        const int n = PQgetCopyData(conn_, &line_, 0);
+        if (n > 0) {
+            if (!splitPgCopyLine(line_, static_cast<std::size_t>(n), cells_) ||
+                cells_.size() != fields.size()) {
+                eof_ = true;
+                throw DatabaseError(u"The server sent a row that does not match its fields"_s);
+            }
+            eof_ = false;
+            return;
+        }
+        eof_ = true;
+        if (n == -2) {
+            throw DatabaseError(errorText());
+        }
+        // The end of the data; the result says whether the query went well.
+        PQclear(result_);
+        result_ = PQgetResult(conn_);
+        if (result_ && PQresultStatus(result_) != PGRES_COMMAND_OK) {
+            throwResultError();
+        }
+    }
 
     // Moves to the next row; a result without rows ends the set.
     void fetch() {
@@ -269,36 +364,70 @@ private:
             case PGRES_COMMAND_OK:
                 eof_ = true;
                 throw DatabaseError(u"The statement returns no rows"_s);
-            default: {
+            default:
                 eof_ = true;
-                QString message = QString::fromUtf8(PQresultErrorMessage(result_)).trimmed();
-                if (message.isEmpty()) {
-                    message = errorText();
-                }
-                const char* state = PQresultErrorField(result_, PG_DIAG_SQLSTATE);
-                if (state && qstrcmp(state, "25006") == 0) {  // read_only_sql_transaction
-                    refuseWritingQuery(message);
-                }
-                throw DatabaseError(message);
-            }
+                throwResultError();
         }
+    }
+
+    [[noreturn]] void throwResultError() const {
+        QString message = QString::fromUtf8(PQresultErrorMessage(result_)).trimmed();
+        if (message.isEmpty()) {
+            message = errorText();
+        }
+        const char* state = PQresultErrorField(result_, PG_DIAG_SQLSTATE);
+        if (state && qstrcmp(state, "25006") == 0) {  // read_only_sql_transaction
+            refuseWritingQuery(message);
+        }
+        throw DatabaseError(message);
     }
 
     // Reads what is left of the results, so the connection is ready again.
     void finish() {
+        PQfreemem(line_);
+        line_ = nullptr;
         while (PGresult* r = PQgetResult(conn_)) {
+            const bool copying = PQresultStatus(r) == PGRES_COPY_OUT;
             PQclear(r);
+            // COPY's data is read to its end first; libpq reports the
+            // copy again and again until then.
+            if (copying && !skipCopyData()) {
+                break;
+            }
         }
         finished_ = true;
     }
 
-    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const override {
-        if (PQgetisnull(result_, 0, i)) {
-            st.setNull(row, c);
-            return;
+    // False when the connection broke on the way.
+    bool skipCopyData() {
+        char* buffer = nullptr;
+        int n = 0;
+        while ((n = PQgetCopyData(conn_, &buffer, 0)) > 0) {
+            PQfreemem(buffer);
+            buffer = nullptr;
         }
-        const char* text = PQgetvalue(result_, 0, i);
-        const int len = PQgetlength(result_, 0, i);
+        return n == -1;
+    }
+
+    void readField(RowStore& st, std::uint32_t row, std::size_t c, int i) const override {
+        const char* text = nullptr;
+        int len = 0;
+        if (copy_) {
+            const PgCopyCell& cell = cells_[static_cast<std::size_t>(i)];
+            if (cell.null) {
+                st.setNull(row, c);
+                return;
+            }
+            text = cell.text;
+            len = cell.length;
+        } else {
+            if (PQgetisnull(result_, 0, i)) {
+                st.setNull(row, c);
+                return;
+            }
+            text = PQgetvalue(result_, 0, i);
+            len = PQgetlength(result_, 0, i);
+        }
         const QueryField& f = fields[static_cast<std::size_t>(i)];
         const auto fail = [&] { failValue(f, QString::fromUtf8(text, len)); };
         switch (st.storageClass(c)) {
@@ -374,6 +503,9 @@ private:
     std::vector<unsigned> oids_;
     bool eof_ = true;
     bool finished_ = false;
+    bool copy_ = false;
+    char* line_ = nullptr;  // the current line of COPY's output, split in place
+    std::vector<PgCopyCell> cells_;
 };
 
 }  // namespace
@@ -391,12 +523,13 @@ PGconn* pgHandle(const QSqlDatabase& db) {
 
 }  // namespace
 
-std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql) {
+std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql,
+                                              PgReading how) {
     PGconn* conn = pgHandle(db);
     if (!conn) {
         return nullptr;
     }
-    return std::make_unique<PgBackend>(conn, sql);
+    return std::make_unique<PgBackend>(conn, sql, how);
 }
 
 bool pgTransactionEnded(const QSqlDatabase& db) {

@@ -78,10 +78,16 @@ public:
     }
 };
 
+/// How a PostgreSQL query's rows are read: through COPY where the statement
+/// allows it and row by row otherwise, or only one of the two ways (to
+/// compare them).
+enum class PgReading { Fastest, RowByRow, CopyOnly };
+
 /// A reader that talks to libpq on the connection's own handle, so that
 /// values arrive as the server's text (exact decimals, microseconds, bytea);
 /// nullptr when the driver offers no such handle.
-std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql);
+std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql,
+                                              PgReading how = PgReading::Fastest);
 
 /// True when the libpq handle of a connection is idle outside a transaction
 /// block; false inside one and when the driver offers no such handle.
