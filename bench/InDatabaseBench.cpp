@@ -1,5 +1,7 @@
 #include "InDatabaseBench.h"
 
+#include "BenchText.h"
+
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -23,16 +25,6 @@ namespace {
 constexpr double kGoalChangedRatio = 1.0 / 3.0;  // in-database / full load, at most
 constexpr double kGoalPeakMB = 200.0;            // in-database peak, below
 constexpr double kGoalEqualRatio = 1.0;          // in-database / scanning twice, at most
-
-void out(const QString& text) {
-    const QByteArray bytes = (text + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
-QString count(std::int64_t n) {
-    return QLocale(QLocale::English).toString(static_cast<qlonglong>(n));
-}
 
 bool exec(sqlite3* db, const QString& sql, QString& error) {
     char* message = nullptr;

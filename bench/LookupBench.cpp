@@ -1,5 +1,7 @@
 #include "LookupBench.h"
 
+#include "BenchText.h"
+
 #include "DataGen.h"
 #include "EngineChild.h"
 #include "common/Errors.h"
@@ -29,12 +31,6 @@ namespace {
 
 constexpr double kGoalLookupRatio = 1.5;  // open with two lookups / without, at most
 constexpr std::int64_t kLookupRows = 100000;
-
-void out(const QString& text) {
-    const QByteArray bytes = (text + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
 
 void report(const QString& key, const QString& value) {
     const QByteArray line =

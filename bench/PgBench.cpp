@@ -1,5 +1,7 @@
 #include "PgBench.h"
 
+#include "BenchText.h"
+
 #include "EngineChild.h"
 
 #include <QCoreApplication>
@@ -20,16 +22,6 @@ constexpr int kScale = 10;            // pgbench -s: 100,000 accounts each
 constexpr int kTransactions = 3000;   // pgbench -t on the target
 const QString kSourceDb = u"qm_bench_source"_s;
 const QString kTargetDb = u"qm_bench_target"_s;
-
-void out(const QString& text) {
-    const QByteArray bytes = (text + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
-QString fixed(double v, int decimals) {
-    return QString::number(v, 'f', decimals);
-}
 
 class PgRunner {
 public:
