@@ -314,6 +314,35 @@ private:
     enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };
     void storeTargetMarks(const std::vector<std::uint8_t>& marks);
     void storeSourceMarks(const std::vector<bool>& found);
+    /// What a merge did to the target list since the stored marks were
+    /// worked out, so that marking again needs to look only at those rows.
+    struct MergeTrack {
+        bool usable = false;            // the marks were current when the merge began
+        std::vector<int> rows;          // RecIds of target rows changed or added
+        std::vector<FieldType> target;  // column types when the merge began
+        std::vector<FieldType> source;
+    };
+    /// Whether both lists' marks are those a comparison would give now.
+    bool marksCurrent() const;
+    MergeTrack startMergeTrack() const;
+    /// Whether the marks can be renewed from the track, not worked out anew.
+    bool trackHolds(const MergeTrack& track) const;
+    void compareTarget(const MergeTrack* track);
+    void markSourceOnly(const MergeTrack* track);
+    void changeRecsWithDifferences(MergeTrack* track);
+    void copySourceOnlyRecords(MergeTrack* track);
+    /// The columns compared, and how, at the last comparison.
+    std::vector<std::pair<int, int>> marksPairs_;
+    std::vector<bool> marksAsText_;
+    QString marksKeySpec_;
+    /// Change counts of both lists (target, source) as marks were worked
+    /// out and stored; marksAt_ once both sides' marks are stored.
+    using ListChanges = std::pair<std::uint64_t, std::uint64_t>;
+    ListChanges listChanges() const;
+    ListChanges targetComputedAt_;
+    ListChanges sourceComputedAt_;
+    std::optional<ListChanges> targetMarksAt_;
+    std::optional<ListChanges> marksAt_;
     QString keyConditions();
     /// The dialect statements are written in: the target's, once connected.
     SqlDialect targetDialect() const;

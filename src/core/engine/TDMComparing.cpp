@@ -426,9 +426,60 @@ std::optional<ComparisonCounts> TDM::CompareAll() {
     return TargetCounts();
 }
 
+TDM::ListChanges TDM::listChanges() const {
+    return {destMemData_.changeCount(), sourceMemData_.changeCount()};
+}
+
+bool TDM::marksCurrent() const {
+    return marksAt_ && *marksAt_ == listChanges() && destMemData_.isOpen() &&
+           sourceMemData_.isOpen() && marksKeySpec_ == currentTableText(tf_.PrimaryKeySpec);
+}
+
+TDM::MergeTrack TDM::startMergeTrack() const {
+    MergeTrack track;
+    track.usable = marksCurrent();
+    if (track.usable) {
+        for (int f = 0; f < destMemData_.fieldCount(); ++f) {
+            track.target.push_back(destMemData_.field(f).type);
+        }
+        for (int f = 0; f < sourceMemData_.fieldCount(); ++f) {
+            track.source.push_back(sourceMemData_.field(f).type);
+        }
+    }
+    return track;
+}
+
+bool TDM::trackHolds(const MergeTrack& track) const {
+    if (!track.usable || !destMemData_.isOpen() || !sourceMemData_.isOpen()) {
+        return false;
+    }
+    // A column widened meanwhile may compare differently in every row.
+    const auto sameTypes = [](const MemData& list, const std::vector<FieldType>& types) {
+        if (static_cast<std::size_t>(list.fieldCount()) != types.size()) {
+            return false;
+        }
+        for (int f = 0; f < list.fieldCount(); ++f) {
+            if (list.field(f).type != types[static_cast<std::size_t>(f)]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return sameTypes(destMemData_, track.target) && sameTypes(sourceMemData_, track.source);
+}
+
 void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
     MemData& d = destMemData_;
     d.post();
+    const bool fresh = sourceMemData_.isOpen() && targetComputedAt_ == listChanges() &&
+                       marks.size() == static_cast<std::size_t>(d.recordCount());
+    marksAt_.reset();
+    targetMarksAt_.reset();
+    Finally noted([this, fresh] {
+        if (fresh) {
+            targetMarksAt_ = listChanges();
+        }
+    });
     // One notice for the whole pass, not three per row, for whoever shows
     // the list.
     Frozen frozen(d);
@@ -453,6 +504,18 @@ void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
 void TDM::storeSourceMarks(const std::vector<bool>& found) {
     MemData& s = sourceMemData_;
     s.post();
+    // Both sides' marks stand for the same lists: the source's were worked
+    // out with the target's or after them, and nothing changed since.
+    const bool fresh =
+        targetMarksAt_ && *targetMarksAt_ == listChanges() &&
+        (sourceComputedAt_ == *targetMarksAt_ || sourceComputedAt_ == targetComputedAt_) &&
+        found.size() == static_cast<std::size_t>(s.recordCount());
+    marksAt_.reset();
+    Finally noted([this, fresh] {
+        if (fresh) {
+            marksAt_ = listChanges();
+        }
+    });
     Frozen frozen(s);
     for (int sp = 0; sp < s.recordCount() && static_cast<std::size_t>(sp) < found.size(); ++sp) {
         s.writeAt(sp, onlyInSource_, Value::fromBool(!found[static_cast<std::size_t>(sp)]));
@@ -489,6 +552,10 @@ bool TDM::holdsNumberText(const ValueRef& target, FieldType targetType, const Va
 }
 
 void TDM::CompareTarget() {
+    compareTarget(nullptr);
+}
+
+void TDM::compareTarget(const MergeTrack* track) {
     MemData& d = destMemData_;
     MemData& s = sourceMemData_;
     if (!d.isOpen()) {
@@ -528,7 +595,26 @@ void TDM::CompareTarget() {
         // Every mark is worked out before any is stored, so that a key message
         // or a conversion error leaves the marks as they were.
         std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.recordCount()), 0);
+        // After a merge only the rows it changed or added can have other
+        // marks: the rest and their partners are as they were compared.
+        std::vector<bool> renew;
+        if (track && sourceOpen && trackHolds(*track) && pairs == marksPairs_ &&
+            asText == marksAsText_) {
+            renew.assign(marks.size(), false);
+            for (const int recId : track->rows) {
+                const int p = d.positionOfRecId(recId);
+                if (p >= 0) {
+                    renew[static_cast<std::size_t>(p)] = true;
+                }
+            }
+        }
         for (int dp = 0; dp < d.recordCount(); ++dp) {
+            if (!renew.empty() && !renew[static_cast<std::size_t>(dp)]) {
+                marks[static_cast<std::size_t>(dp)] = static_cast<std::uint8_t>(
+                    (d.refAt(dp, onlyInDest_).i != 0 ? 0 : kMarkFound) |
+                    (d.refAt(dp, difference_).i != 0 ? kMarkDifferent : 0));
+                continue;
+            }
             const int sp = sourceOpen ? matchRow(s, d, dp, plan, false) : -1;
             if (sp < 0) {
                 continue;
@@ -546,6 +632,10 @@ void TDM::CompareTarget() {
                 }
             }
         }
+        marksPairs_ = pairs;
+        marksAsText_ = asText;
+        marksKeySpec_ = currentTableText(tf_.PrimaryKeySpec);
+        targetComputedAt_ = listChanges();
         if (deferMarks_) {
             pendingTargetMarks_ = std::move(marks);
         } else {
@@ -556,6 +646,10 @@ void TDM::CompareTarget() {
 }
 
 void TDM::MarkSourceOnly() {
+    markSourceOnly(nullptr);
+}
+
+void TDM::markSourceOnly(const MergeTrack* track) {
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
     if (!s.isOpen()) {
@@ -584,20 +678,33 @@ void TDM::MarkSourceOnly() {
     }
     // All marks are worked out before any is stored, as in CompareTarget.
     std::vector<bool> found(static_cast<std::size_t>(s.recordCount()), false);
-    for (int sp = 0; sp < s.recordCount(); ++sp) {
-        // The checks of KeyValues, without building the texts.
-        for (std::size_t i = 0; i < keyFields.size(); ++i) {
-            if (keyFields[i] < 0) {
-                keyMessage(u"Key field \"%1\" not found"_s.arg(key.fieldName(static_cast<int>(i))));
-            }
-            if (s.refAt(sp, keyFields[i]).null) {
-                keyMessage(
-                    u"Key field \"%1\" contained a null value. Primary key fields should not be "
-                    "allowed to contain null"_s.arg(key.spec()));
-            }
+    // After a merge that kept every target key, a row that had a partner
+    // still has it; only the rows that had none are searched again.
+    if (track && targetOpen && trackHolds(*track)) {
+        for (int sp = 0; sp < s.recordCount(); ++sp) {
+            found[static_cast<std::size_t>(sp)] =
+                s.refAt(sp, onlyInSource_).i == 0 || matchRow(d, s, sp, plan, false) >= 0;
         }
-        found[static_cast<std::size_t>(sp)] = targetOpen && matchRow(d, s, sp, plan, false) >= 0;
+    } else {
+        for (int sp = 0; sp < s.recordCount(); ++sp) {
+            // The checks of KeyValues, without building the texts.
+            for (std::size_t i = 0; i < keyFields.size(); ++i) {
+                if (keyFields[i] < 0) {
+                    keyMessage(
+                        u"Key field \"%1\" not found"_s.arg(key.fieldName(static_cast<int>(i))));
+                }
+                if (s.refAt(sp, keyFields[i]).null) {
+                    keyMessage(
+                        u"Key field \"%1\" contained a null value. Primary key fields should not "
+                        u"be "
+                        "allowed to contain null"_s.arg(key.spec()));
+                }
+            }
+            found[static_cast<std::size_t>(sp)] =
+                targetOpen && matchRow(d, s, sp, plan, false) >= 0;
+        }
     }
+    sourceComputedAt_ = listChanges();
     if (deferMarks_) {
         pendingSourceFound_ = std::move(found);
     } else {

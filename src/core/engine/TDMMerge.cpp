@@ -8,6 +8,8 @@
 #include "list/TaggedValue.h"
 #include "list/ValueText.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace qm {
@@ -225,6 +227,11 @@ void TDM::CopySourceRecordToTarget() {
 }
 
 void TDM::CopySourceOnlyRecordsToDest() {
+    MergeTrack track = startMergeTrack();
+    copySourceOnlyRecords(&track);
+}
+
+void TDM::copySourceOnlyRecords(MergeTrack* track) {
     Busy busy(busyPort());
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
@@ -237,12 +244,13 @@ void TDM::CopySourceOnlyRecordsToDest() {
         for (s.first(); !s.eof(); s.next()) {
             if (s.asBool(onlyInSource_)) {
                 CopySourceRecordToTarget();
+                track->rows.push_back(d.recIdAt(d.position()));
             }
         }
         s.first();
     }
-    MarkSourceOnly();
-    CompareTarget();
+    markSourceOnly(track);
+    compareTarget(track);
 }
 
 void TDM::CopySelectedSourceOnlyRecordsToDestination() {
@@ -270,6 +278,10 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
 }
 
 void TDM::ChangeRecsWithDifferencesToEqualSource() {
+    changeRecsWithDifferences(nullptr);
+}
+
+void TDM::changeRecsWithDifferences(MergeTrack* track) {
     Busy busy(busyPort());
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
@@ -287,6 +299,10 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
         if (sf >= 0 && d.field(f).tag != kFlagTag && d.field(f).kind == FieldKind::Data) {
             pairs.emplace_back(f, sf);
         }
+    }
+    const std::vector<int> targetKeys = keyFieldsIn(d);
+    if (track && targetKeys.empty()) {
+        track->usable = false;
     }
     for (d.first(); !d.eof(); d.next()) {
         if (!d.asBool(difference_)) {
@@ -313,6 +329,16 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
                 changes.emplace_back(tf, sourceValueForTarget(tf, sf));
             }
         }
+        if (track) {
+            track->rows.push_back(d.recIdAt(d.position()));
+            // A changed key may part a source row from its partner.
+            for (const auto& change : changes) {
+                if (std::find(targetKeys.begin(), targetKeys.end(), change.first) !=
+                    targetKeys.end()) {
+                    track->usable = false;
+                }
+            }
+        }
         d.edit();
         d.setAsBool(updateField_, true);
         for (const auto& [tf, value] : changes) {
@@ -323,14 +349,14 @@ void TDM::ChangeRecsWithDifferencesToEqualSource() {
 }
 
 void TDM::ChangeDataToEqualSource() {
-    ChangeRecsWithDifferencesToEqualSource();
-    CopySourceOnlyRecordsToDest();
+    ChangeDataToEqualSourceNoDelete();
     MarkTargetForDeletion(true);
 }
 
 void TDM::ChangeDataToEqualSourceNoDelete() {
-    ChangeRecsWithDifferencesToEqualSource();
-    CopySourceOnlyRecordsToDest();
+    MergeTrack track = startMergeTrack();
+    changeRecsWithDifferences(&track);
+    copySourceOnlyRecords(&track);
 }
 
 }  // namespace qm

@@ -181,6 +181,7 @@ void MemData::open() {
         }
     }
     store_ = std::make_shared<RowStore>(std::move(classes));
+    ++changes_;
     order_.clear();
     recIds_.clear();
     newRowsPosted_ = 0;
@@ -195,6 +196,7 @@ void MemData::close() {
         return;
     }
     state_ = ListState::Inactive;
+    ++changes_;
     buf_.clear();
     store_.reset();
     std::vector<std::uint32_t>().swap(order_);
@@ -398,6 +400,7 @@ void MemData::post() {
             }
         }
         ++newRowsPosted_;
+        ++changes_;
         state_ = ListState::Browse;
         insertOrdered(pos, phys, bufRecId_);
         pos_ = pos;
@@ -438,6 +441,7 @@ bool MemData::storeChange(int pos, int f, const Value& v) {
     if (old.null == v.isNull() && KeyIndex::sameValue(old, ValueRef::of(v))) {
         return false;
     }
+    ++changes_;
     RowStore& st = *store_;
     std::uint32_t& phys = order_[static_cast<std::size_t>(pos)];
     // Rows that other lists may share are never changed in place.
@@ -520,6 +524,7 @@ void MemData::deleteRow() {
     if (pos_ < 0) {
         throw Error(u"%1: Cannot perform this operation on an empty dataset"_s.arg(name_));
     }
+    ++changes_;
     for (std::size_t f = 0; f < fields_.size(); ++f) {
         if (trueCounts_[f] >= 0 && refAt(pos_, static_cast<int>(f)).i != 0 &&
             !refAt(pos_, static_cast<int>(f)).null) {

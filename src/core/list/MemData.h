@@ -201,6 +201,11 @@ public:
     void adoptVariantColumn(int f);
     bool sharesStoreWith(const MemData& other) const { return store_ && store_ == other.store_; }
 
+    /// Grows with every change of the list's rows or columns: a stored value
+    /// changed, a row added or removed, the list opened, closed, sorted or a
+    /// column widened. Equal counts mean nothing changed in between.
+    std::uint64_t changeCount() const { return changes_; }
+
     // --- events ------------------------------------------------------------------
     std::function<void()> afterPost;
     std::function<void()> afterScroll;
@@ -268,6 +273,7 @@ private:
     mutable std::vector<int> trueCounts_;  // per field, -1 = not counted yet
     mutable std::vector<int> recIdPos_;    // RecId -> position, built on demand
     mutable bool recIdPosValid_ = false;
+    std::uint64_t changes_ = 0;
 };
 
 }  // namespace qm

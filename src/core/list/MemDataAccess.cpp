@@ -377,6 +377,7 @@ void MemData::setSortField(int f) {
     }
     order_.swap(order);
     recIds_.swap(ids);
+    ++changes_;
     invalidateIndexes();
     setCurrent(0, false);
     resetAndScroll();
@@ -472,6 +473,7 @@ void MemData::shareRowsFrom(const MemData& other) {
     store_ = other.store_;
     store_->markShared();
     order_ = other.order_;
+    ++changes_;
     recIds_.resize(order_.size());
     std::iota(recIds_.begin(), recIds_.end(), 1);
     newRowsPosted_ = recordCount();
@@ -494,6 +496,7 @@ void MemData::commitRawRow(std::uint32_t row) {
     }
     order_.push_back(row);
     recIds_.push_back(newRowsPosted_);
+    ++changes_;
     for (auto& idx : indexes_) {
         idx->addLast(pos);
     }
@@ -523,6 +526,7 @@ void MemData::adoptVariantColumn(int f) {
     FieldDef& def = fields_[static_cast<std::size_t>(f)];
     def.type = FieldType::Variant;
     def.size = 0;
+    ++changes_;
     // Indexes know which columns hold fixed-point numbers: made anew.
     indexes_.clear();
     if (isOpen()) {
