@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
 namespace qm::test {
@@ -88,6 +90,64 @@ TEST_F(MergeTest, CopyingSourceOnlyRowsTwiceAddsThemOnce) {
         << "Del stays null (reads false) until a row is marked";
     EXPECT_TRUE(target().valueAt(5, target().fieldIndex(u"CITY"_s)).isNull());
     EXPECT_TRUE(target().valueAt(5, target().fieldIndex(u"NOTE"_s)).isNull());
+}
+
+TEST_F(MergeTest, MarksAfterAMergeAreThoseOfAComparisonFromScratch) {
+    // A merge marks only the rows it changed or added again when nothing else
+    // changed since the comparison; whatever came before it, its marks must
+    // be the ones a new comparison gives.
+    struct Case {
+        const char* name;
+        std::function<void()> before;
+        std::function<void()> merge;
+    };
+    const auto noDelete = [this] { h.dm.ChangeDataToEqualSourceNoDelete(); };
+    const std::vector<Case> cases{
+        {"straight after opening", [] {}, noDelete},
+        {"a target row edited after comparing",
+         [this] {
+             target().moveTo(0);
+             target().setAsText(target().fieldIndex(u"NAME"_s), u"Q"_s);
+             target().post();
+         },
+         noDelete},
+        {"a target key edited after comparing",
+         [this] {
+             target().moveTo(3);
+             target().setAsText(target().fieldIndex(u"ID"_s), u"5"_s);
+             target().post();
+         },
+         noDelete},
+        {"a selected source row copied first",
+         [this] {
+             h.view.selection = {4};
+             h.dm.CopySelectedSourceOnlyRecordsToDestination();
+         },
+         noDelete},
+        {"the merge run twice", noDelete, noDelete},
+        {"change and copy as two commands", [] {},
+         [this] {
+             h.dm.ChangeRecsWithDifferencesToEqualSource();
+             h.dm.CopySourceOnlyRecordsToDest();
+         }},
+    };
+    const auto marks = [this] {
+        return EngineHarness::rows(target(), {u"ID"_s, u"NAME"_s, u"OnlyInDest"_s, u"Difference"_s,
+                                              u"UpdateField"_s}) +
+               EngineHarness::column(source(), u"OnlyInSource"_s);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(h.openTarget());
+        c.before();
+        c.merge();
+        const QStringList merged = marks();
+        const QString statistics = h.view.statistics();
+        h.dm.CompareAll();
+        h.dm.UpdateStatistics();
+        EXPECT_EQ(merged, marks());
+        EXPECT_EQ(statistics, h.view.statistics());
+    }
 }
 
 TEST_F(MergeTest, MarkingForDeletion) {
