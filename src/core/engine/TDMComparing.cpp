@@ -490,10 +490,18 @@ void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
     const bool afterPostRule = !loadingData_;
     for (int dp = 0; dp < d.recordCount() && static_cast<std::size_t>(dp) < marks.size(); ++dp) {
         const std::uint8_t m = marks[static_cast<std::size_t>(dp)];
-        d.writeAt(dp, onlyInDest_, Value::fromBool((m & kMarkFound) == 0));
-        d.writeAt(dp, difference_, Value::fromBool((m & kMarkDifferent) != 0));
+        // A mark that stays as it is (null reads as not set, and is set)
+        // needs no write.
+        const auto mark = [&d, dp](int f, bool on) {
+            const ValueRef old = d.refAt(dp, f);
+            if (old.null || (old.i != 0) != on || f == d.sortField()) {
+                d.writeAt(dp, f, Value::fromBool(on));
+            }
+        };
+        mark(onlyInDest_, (m & kMarkFound) == 0);
+        mark(difference_, (m & kMarkDifferent) != 0);
         const bool update = afterPostRule && !d.refAt(dp, del_).i && !d.refAt(dp, newField_).i;
-        d.writeAt(dp, updateField_, Value::fromBool(update));
+        mark(updateField_, update);
     }
     if (afterPostRule) {
         RebuildTargetCopy();

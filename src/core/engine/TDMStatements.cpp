@@ -178,26 +178,34 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     d.post();
     Finally done([this] { busyPort().progress(QString()); });
     const UpdatePlan updates = planUpdates();
+    // One walk over the rows: the UPDATEs are written as it goes, the rows
+    // of the INSERTs and DELETEs that follow them are noted.
+    std::vector<int> inserts;
+    std::vector<int> deletes;
+    const auto marked = [&d](int p, int flag) { return d.refAt(p, flag).i != 0; };
     for (d.first(); !d.eof(); d.next()) {
-        if (d.position() % 100000 == 99999) {
+        const int p = d.position();
+        if (p % 100000 == 99999) {
             busyPort().progress(
-                u"Writing statements: %1 of %2 rows, first pass"_s.arg(d.position() + 1)
-                    .arg(d.recordCount()));
+                u"Writing statements: %1 of %2 rows, first pass"_s.arg(p + 1).arg(d.recordCount()));
         }
-        if (!d.asBool(newField_) && d.asBool(updateField_)) {
+        if (marked(p, newField_)) {
+            inserts.push_back(p);
+        } else if (marked(p, updateField_)) {
             writeUpdateStatement(updates);
+        }
+        if (marked(p, del_)) {
+            deletes.push_back(p);
         }
     }
     const std::vector<bool> leftToTheDatabase = targetOnlyColumns();
-    for (d.first(); !d.eof(); d.next()) {
-        if (d.asBool(newField_)) {
-            writeInsertStatement(leftToTheDatabase);
-        }
+    for (const int p : inserts) {
+        d.moveTo(p);
+        writeInsertStatement(leftToTheDatabase);
     }
-    for (d.first(); !d.eof(); d.next()) {
-        if (d.asBool(del_)) {
-            WriteDeleteStatement();
-        }
+    for (const int p : deletes) {
+        d.moveTo(p);
+        WriteDeleteStatement();
     }
 }
 
@@ -246,12 +254,14 @@ void TDM::writeUpdateStatement(const UpdatePlan& plan) {
         return;
     }
     QStringList assignments;
+    // The snapshot was posted by the search: its current row is a stored one.
+    const int op = orig.position();
     for (const UpdatePlan::Column& c : plan.columns) {
         const int column = c.column;
         const int origColumn = c.origColumn;
         if (origColumn >= 0 &&
-            ValueEquality::equalQuick(d.ref(column), d.field(column).type, orig.ref(origColumn),
-                                      orig.field(origColumn).type)) {
+            ValueEquality::equalQuick(d.ref(column), d.field(column).type,
+                                      orig.refAt(op, origColumn), orig.field(origColumn).type)) {
             continue;
         }
         const QString was = origColumn >= 0

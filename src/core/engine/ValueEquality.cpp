@@ -248,7 +248,11 @@ bool storedAlike(const ValueRef& a, const ValueRef& b, FieldType type) {
     const Kind k = kindOf(type);
     switch (a.storage) {
         case StorageClass::Bytes:
-            return k == Kind::Text && a.bytes == b.bytes;
+            // Rows copied within a list share their bytes: the same bytes
+            // need not be read to be equal.
+            return k == Kind::Text &&
+                   ((a.bytes.data() == b.bytes.data() && a.bytes.size() == b.bytes.size()) ||
+                    a.bytes == b.bytes);
         case StorageClass::Float:
             return k == Kind::Float && !std::isnan(a.d) && std::memcmp(&a.d, &b.d, sizeof a.d) == 0;
         case StorageClass::Int:
