@@ -81,11 +81,16 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
     }
     PushTargetPosition();
     Finally pop([this] { PopTargetPosition(); });
-    for (d.first(); !d.eof(); d.next()) {
-        if (!onlyTargetOnly || d.asBool(onlyInDest_)) {
+    d.post();
+    // Only the rows marked are visited; the walk goes on from where a row
+    // stands once posted, as a sorted list may have moved it.
+    for (int p = 0; p < d.recordCount(); ++p) {
+        if (!onlyTargetOnly || d.refAt(p, onlyInDest_).i != 0) {
+            d.moveTo(p);
             d.edit();
             d.setAsBool(del_, true);
             d.post();
+            p = d.position();
         }
     }
 }
@@ -241,8 +246,10 @@ void TDM::copySourceOnlyRecords(MergeTrack* track) {
     {
         Frozen frozenSource(s);
         Frozen frozenTarget(d);
-        for (s.first(); !s.eof(); s.next()) {
-            if (s.asBool(onlyInSource_)) {
+        s.post();
+        for (int p = 0; p < s.recordCount(); ++p) {
+            if (s.refAt(p, onlyInSource_).i != 0) {
+                s.moveTo(p);
                 CopySourceRecordToTarget();
                 track->rows.push_back(d.recIdAt(d.position()));
             }
@@ -304,10 +311,12 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
     if (track && targetKeys.empty()) {
         track->usable = false;
     }
-    for (d.first(); !d.eof(); d.next()) {
-        if (!d.asBool(difference_)) {
+    d.post();
+    for (int p = 0; p < d.recordCount(); ++p) {
+        if (d.refAt(p, difference_).i == 0) {
             continue;
         }
+        d.moveTo(p);
         if (!LocateMatch(s, d, false)) {
             d.cancel();
             throw InternalError(
@@ -345,6 +354,7 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
             d.setValue(tf, value);
         }
         d.post();
+        p = d.position();  // a sorted list may have moved the row
     }
 }
 
