@@ -265,6 +265,7 @@ TEST(MemDataLocate, KeysLoadedInOrderStayRightWhenTheOrderBreaks) {
     checkAll("appended in order");
     appendTexts(*list, {u"4"_s, u"again"_s});  // a duplicate: the earlier row is the first
     checkAll("duplicate appended");
+    EXPECT_EQ(list->findRepeatedRow({1}), 501);
     // Right after a hit on the row before the duplicate.
     EXPECT_EQ(list->findRow({1}, {Value::fromInt(1000)}), 500);
     EXPECT_EQ(list->findRow({1}, {Value::fromInt(4)}), 2);
@@ -277,6 +278,11 @@ TEST(MemDataLocate, KeysLoadedInOrderStayRightWhenTheOrderBreaks) {
     list->moveTo(0);
     list->deleteRow();
     checkAll("row deleted");
+    // Several rows appended between searches, the first in order, the next not.
+    for (const char* key : {"2000", "3", "1999"}) {
+        appendTexts(*list, {QString::fromLatin1(key), u"burst"_s});
+    }
+    checkAll("appended in a burst");
 }
 
 // A row being inserted has no position yet: the rows at every position stay

@@ -317,8 +317,10 @@ private:
     /// What a merge did to the target list since the stored marks were
     /// worked out, so that marking again needs to look only at those rows.
     struct MergeTrack {
-        bool usable = false;            // the marks were current when the merge began
-        std::vector<int> rows;          // RecIds of target rows changed or added
+        bool usable = false;    // the marks were current when the merge began
+        std::vector<int> rows;  // RecIds of target rows changed or added
+        /// Source rows copied (by position), each with its copy's RecId.
+        std::vector<std::pair<int, int>> copies;
         std::vector<FieldType> target;  // column types when the merge began
         std::vector<FieldType> source;
     };

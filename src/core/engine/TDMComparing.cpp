@@ -689,9 +689,22 @@ void TDM::markSourceOnly(const MergeTrack* track) {
     // After a merge that kept every target key, a row that had a partner
     // still has it; only the rows that had none are searched again.
     if (track && targetOpen && trackHolds(*track)) {
+        // A row copied under its own key (no key column changed it) is
+        // found as its copy.
+        const auto complete = [](const std::vector<int>& fields) {
+            return !fields.empty() && std::find(fields.begin(), fields.end(), -1) == fields.end();
+        };
+        const bool wholeKey = complete(plan.listFields) && complete(plan.keyListFields);
+        auto copy = track->copies.begin();
         for (int sp = 0; sp < s.recordCount(); ++sp) {
-            found[static_cast<std::size_t>(sp)] =
-                s.refAt(sp, onlyInSource_).i == 0 || matchRow(d, s, sp, plan, false) >= 0;
+            while (copy != track->copies.end() && copy->first < sp) {
+                ++copy;
+            }
+            const bool copiedWithKey = wholeKey && copy != track->copies.end() &&
+                                       copy->first == sp && !changedKeys_.contains(copy->second);
+            found[static_cast<std::size_t>(sp)] = s.refAt(sp, onlyInSource_).i == 0 ||
+                                                  copiedWithKey ||
+                                                  matchRow(d, s, sp, plan, false) >= 0;
         }
     } else {
         for (int sp = 0; sp < s.recordCount(); ++sp) {

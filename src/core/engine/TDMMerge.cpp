@@ -252,6 +252,7 @@ void TDM::copySourceOnlyRecords(MergeTrack* track) {
                 s.moveTo(p);
                 CopySourceRecordToTarget();
                 track->rows.push_back(d.recIdAt(d.position()));
+                track->copies.emplace_back(p, track->rows.back());
             }
         }
         s.first();

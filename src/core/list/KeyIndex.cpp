@@ -367,8 +367,10 @@ void KeyIndex::addLast(int pos) {
             (pos == 0 || v.i > list_.storedRef(pos - 1, fields_[0]).i)) {
             return;
         }
+        // Built again when next searched: rows appended meanwhile (a merge
+        // copying many) cost one build, not one each.
         ascending_ = false;
-        build();  // includes pos
+        valid_ = false;
         return;
     }
     if (intKeys_) {
