@@ -346,6 +346,9 @@ private:
     std::optional<ListChanges> targetMarksAt_;
     std::optional<ListChanges> marksAt_;
     QString keyConditions();
+    /// The key columns of the target list while ScriptCurrentTableSetup
+    /// runs; empty until first needed.
+    std::optional<std::vector<int>> scriptKeyColumns_;
     /// The dialect statements are written in: the target's, once connected.
     SqlDialect targetDialect() const;
     /// A target list column's name as it stands in a statement.

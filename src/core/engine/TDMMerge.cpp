@@ -312,32 +312,39 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
     if (track && targetKeys.empty()) {
         track->usable = false;
     }
+    const KeyPlan plan = planKey(s, d);
+    const auto differs = [&](int tf, int sf) {
+        return !ValueEquality::equalQuick(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type);
+    };
+    std::vector<std::pair<int, int>> differing;
     d.post();
     for (int p = 0; p < d.recordCount(); ++p) {
         if (d.refAt(p, difference_).i == 0) {
             continue;
         }
         d.moveTo(p);
-        if (!LocateMatch(s, d, false)) {
+        if (!locateWithPlan(s, d, plan, false)) {
             d.cancel();
             throw InternalError(
                 u"The source record of a target record with differences was not found; its key "
                 "was changed after comparing"_s);
         }
+        differing.clear();
         for (const auto& [tf, sf] : pairs) {
-            if (!ValueEquality::equalQuick(d.ref(tf), d.field(tf).type, s.ref(sf),
-                                           s.field(sf).type)) {
+            if (differs(tf, sf)) {
+                const FieldType before = d.field(tf).type;
                 prepareTargetColumn(tf, sf);
+                // A widened column holds its values anew: compared again.
+                if (d.field(tf).type == before || differs(tf, sf)) {
+                    differing.emplace_back(tf, sf);
+                }
             }
         }
         // Every value is converted before the row changes, so that a value
         // the target cannot hold leaves the row as it was.
         std::vector<std::pair<int, Value>> changes;
-        for (const auto& [tf, sf] : pairs) {
-            if (!ValueEquality::equalQuick(d.ref(tf), d.field(tf).type, s.ref(sf),
-                                           s.field(sf).type)) {
-                changes.emplace_back(tf, sourceValueForTarget(tf, sf));
-            }
+        for (const auto& [tf, sf] : differing) {
+            changes.emplace_back(tf, sourceValueForTarget(tf, sf));
         }
         if (track) {
             track->rows.push_back(d.recIdAt(d.position()));

@@ -176,7 +176,11 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
         }
     });
     d.post();
-    Finally done([this] { busyPort().progress(QString()); });
+    Finally done([this] {
+        scriptKeyColumns_.reset();
+        busyPort().progress(QString());
+    });
+    scriptKeyColumns_.emplace();
     const UpdatePlan updates = planUpdates();
     // One walk over the rows: the UPDATEs are written as it goes, the rows
     // of the INSERTs and DELETEs that follow them are noted.
@@ -210,9 +214,20 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
 }
 
 QString TDM::keyConditions() {
+    // While statements are written the key columns stay; they are looked up
+    // once, when first needed.
+    std::vector<int> found;
+    if (!scriptKeyColumns_ || scriptKeyColumns_->empty()) {
+        for (int i = 0; i < KeyFieldCount(); ++i) {
+            found.push_back(destMemData_.dataFieldIndex(KeyFieldName(i)));
+        }
+        if (scriptKeyColumns_) {
+            *scriptKeyColumns_ = found;
+        }
+    }
     QStringList conditions;
-    for (int i = 0; i < KeyFieldCount(); ++i) {
-        const int column = destMemData_.dataFieldIndex(KeyFieldName(i));
+    for (const int column :
+         scriptKeyColumns_ && !scriptKeyColumns_->empty() ? *scriptKeyColumns_ : found) {
         conditions << u"%1 = %2"_s.arg(sqlName(column), SqlLiteral(column));
     }
     return conditions.join(u" AND "_s);
