@@ -716,9 +716,8 @@ void TDM::markSourceOnly(const MergeTrack* track) {
                 }
                 if (s.refAt(sp, keyFields[i]).null) {
                     keyMessage(
-                        u"Key field \"%1\" contained a null value. Primary key fields should not "
-                        u"be "
-                        "allowed to contain null"_s.arg(key.spec()));
+                        u"Key field \"%1\" contained a null value. Primary key fields "
+                        "should not be allowed to contain null"_s.arg(key.spec()));
                 }
             }
             found[static_cast<std::size_t>(sp)] =
