@@ -26,16 +26,6 @@ constexpr double kGoalChangedRatio = 1.0 / 3.0;  // in-database / full load, at 
 constexpr double kGoalPeakMB = 200.0;            // in-database peak, below
 constexpr double kGoalEqualRatio = 1.0;          // in-database / scanning twice, at most
 
-bool exec(sqlite3* db, const QString& sql, QString& error) {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        error = QString::fromUtf8(message ? message : "unknown error");
-        sqlite3_free(message);
-        return false;
-    }
-    return true;
-}
-
 bool runSql(const QString& path, const QString& sql, QString& error) {
     sqlite3* db = nullptr;
     bool ok = sqlite3_open(path.toUtf8().constData(), &db) == SQLITE_OK;

@@ -49,16 +49,6 @@ public:
     QStringList texts;
 };
 
-bool exec(sqlite3* db, const QString& sql, QString& error) {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        error = QString::fromUtf8(message ? message : "unknown error");
-        sqlite3_free(message);
-        return false;
-    }
-    return true;
-}
-
 // A copy of the target with the two lookup tables, made once per size.
 bool prepareLookupTarget(const QString& target, const QString& path, bool regenerate,
                          QString& error) {

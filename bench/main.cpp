@@ -68,8 +68,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption cli(
         u"cli"_s, u"The quillmere-cli program (default: the one built beside this program)."_s,
         u"PATH"_s);
-    const QCommandLineOption sqlite3(u"sqlite3"_s, u"The sqlite3 shell (default: from PATH)."_s,
-                                     u"PATH"_s);
+    const QCommandLineOption sqlite3Shell(u"sqlite3"_s,
+                                          u"The sqlite3 shell (default: from PATH)."_s, u"PATH"_s);
     const QCommandLineOption timeout(u"timeout"_s,
                                      u"Longest a single run may take, in seconds (default 3600)."_s,
                                      u"S"_s, u"3600"_s);
@@ -102,9 +102,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption indbRows(u"indb-rows"_s,
                                       u"Row counts of the indb part (default 10000000)."_s,
                                       u"LIST"_s, u"10000000"_s);
-    parser.addOptions({dir,   rows,    repeat,  regenerate, profile,     sqldiff,     jobs,
-                       cli,   sqlite3, timeout, sqlData,    pgHost,      pgPort,      pgUser,
-                       child, source,  target,  script,     lookupChild, withLookups, indbRows});
+    parser.addOptions({dir,         rows,        repeat,       regenerate, profile, sqldiff,
+                       jobs,        cli,         sqlite3Shell, timeout,    sqlData, pgHost,
+                       pgPort,      pgUser,      child,        source,     target,  script,
+                       lookupChild, withLookups, indbRows});
     parser.process(app);
 
     if (parser.isSet(lookupChild)) {
@@ -201,8 +202,8 @@ int main(int argc, char* argv[]) {
         if (o.cli.isEmpty()) {
             return usage(u"quillmere-cli not found beside this program or on PATH; give --cli"_s);
         }
-        o.sqlite3 = parser.isSet(sqlite3) ? parser.value(sqlite3)
-                                          : QStandardPaths::findExecutable(u"sqlite3"_s);
+        o.sqlite3 = parser.isSet(sqlite3Shell) ? parser.value(sqlite3Shell)
+                                               : QStandardPaths::findExecutable(u"sqlite3"_s);
         if (o.sqlite3.isEmpty()) {
             return usage(
                 u"sqlite3 not found on PATH (Debian: apt-get install sqlite3), "

@@ -74,19 +74,6 @@ FieldType pgFieldType(unsigned oid, int typmod, int& size) {
     }
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Binary data comes as hex ("\\x00ff") or, when the session asks for it,
 // in the escape format (octal "\\000", a doubled backslash, other bytes as
 // they are).
@@ -95,8 +82,8 @@ bool decodeBytea(const char* text, int len, QByteArray& out) {
     if (len >= 2 && text[0] == '\\' && text[1] == 'x') {
         out.reserve((len - 2) / 2);
         for (int k = 2; k + 1 < len; k += 2) {
-            const int hi = hexDigit(text[k]);
-            const int lo = hexDigit(text[k + 1]);
+            const int hi = hexDigitValue(text[k]);
+            const int lo = hexDigitValue(text[k + 1]);
             if (hi < 0 || lo < 0) {
                 return false;
             }

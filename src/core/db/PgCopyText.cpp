@@ -5,9 +5,8 @@
 #include <cstring>
 
 namespace qm {
-namespace {
 
-int hexValue(char c) {
+int hexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -19,6 +18,8 @@ int hexValue(char c) {
     }
     return -1;
 }
+
+namespace {
 
 bool isOctal(char c) {
     return c >= '0' && c <= '7';
@@ -57,14 +58,14 @@ char* unescape(const char* from, const char* end, char* to) {
                 *to++ = '\v';
                 break;
             case 'x': {
-                int v = from < end ? hexValue(*from) : -1;
+                int v = from < end ? hexDigitValue(*from) : -1;
                 if (v < 0) {
                     *to++ = 'x';  // no digit follows: the letter itself
                     break;
                 }
                 ++from;
-                if (from < end && hexValue(*from) >= 0) {
-                    v = v * 16 + hexValue(*from++);
+                if (from < end && hexDigitValue(*from) >= 0) {
+                    v = v * 16 + hexDigitValue(*from++);
                 }
                 *to++ = static_cast<char>(v);
                 break;

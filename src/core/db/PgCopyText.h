@@ -14,6 +14,10 @@ struct PgCopyCell {
     bool null = true;
 };
 
+/// The value of one hexadecimal digit (either letter case); -1 for any
+/// other character. PostgreSQL writes hex in COPY escapes and in bytea.
+int hexDigitValue(char c);
+
 /// Splits one line of `COPY ... TO STDOUT` text output (tab-separated, with
 /// or without its final '\n') into its fields and unescapes each in place,
 /// so that every field holds the text the server writes for the value in a
