@@ -284,13 +284,7 @@ bool generatePair(std::int64_t rows, const QString& sourcePath, const QString& t
             return false;
         }
     }
-    QFile::remove(sourcePath);
-    QFile::remove(targetPath);
-    if (!QFile::rename(sourceTmp, sourcePath) || !QFile::rename(targetTmp, targetPath)) {
-        error = u"cannot rename the generated files into place"_s;
-        return false;
-    }
-    return true;
+    return moveIntoPlace(sourceTmp, sourcePath, targetTmp, targetPath, error);
 }
 
 bool pairIsUsable(const QString& sourcePath, const QString& targetPath, const Expected& expected) {
@@ -300,6 +294,17 @@ bool pairIsUsable(const QString& sourcePath, const QString& targetPath, const Ex
             queryInt(path, "SELECT count(*) FROM t") != rows) {
             return false;
         }
+    }
+    return true;
+}
+
+bool moveIntoPlace(const QString& sourceTmp, const QString& sourcePath, const QString& targetTmp,
+                   const QString& targetPath, QString& error) {
+    QFile::remove(sourcePath);
+    QFile::remove(targetPath);
+    if (!QFile::rename(sourceTmp, sourcePath) || !QFile::rename(targetTmp, targetPath)) {
+        error = u"cannot rename the generated files into place"_s;
+        return false;
     }
     return true;
 }

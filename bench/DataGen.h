@@ -28,4 +28,9 @@ bool generatePair(std::int64_t rows, const QString& sourcePath, const QString& t
 /// expected numbers of rows.
 bool pairIsUsable(const QString& sourcePath, const QString& targetPath, const Expected& expected);
 
+/// Replaces the pair's files with the finished temporary ones, so that a
+/// generation that fails half-way never leaves a usable-looking pair.
+bool moveIntoPlace(const QString& sourceTmp, const QString& sourcePath, const QString& targetTmp,
+                   const QString& targetPath, QString& error);
+
 }  // namespace qmbench

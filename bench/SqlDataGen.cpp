@@ -1,5 +1,7 @@
 #include "SqlDataGen.h"
 
+#include "DataGen.h"
+
 #include <sqlite3.h>
 #include <QFile>
 #include <string>
@@ -159,10 +161,7 @@ bool generatePairSql(std::int64_t rows, const QString& sourcePath, const QString
             return false;
         }
     }
-    QFile::remove(sourcePath);
-    QFile::remove(targetPath);
-    if (!QFile::rename(sourceTmp, sourcePath) || !QFile::rename(targetTmp, targetPath)) {
-        error = u"cannot rename the generated files into place"_s;
+    if (!moveIntoPlace(sourceTmp, sourcePath, targetTmp, targetPath, error)) {
         return false;
     }
     if (!sqlPairIsUsable(rows, sourcePath, targetPath, expected)) {

@@ -647,39 +647,33 @@ void Runner::printSummary(const QList<Result>& results) {
     const QString at = count(kGoalRatioRows);
     const QString growthRange = u"%1 -> %2 rows"_s.arg(count(kGoalGrowthFrom), at);
 
-    if (o_.jobs & kCompare) {
-        out(u"\ncompare (open and compare):"_s);
+    // One table per timed part against sqldiff: time, ratio, peak and check.
+    const auto timesTable = [&](const QString& title, const QString& what, double Result::*seconds,
+                                double Result::*peak, bool Result::*ok) {
+        out(title);
         out(u"%1  %2  %3  %4  %5  %6"_s.arg(u"rows"_s, 10)
                 .arg(u"sqldiff s"_s, 10)
-                .arg(u"engine s"_s, 10)
-                .arg(u"engine/sqldiff"_s, 14)
-                .arg(u"engine peak MB"_s, 14)
+                .arg(what + u" s"_s, 10)
+                .arg(what + u"/sqldiff"_s, 14)
+                .arg(what + u" peak MB"_s, 14)
                 .arg(u"check"_s));
         for (const Result& r : results) {
             out(u"%1  %2  %3  %4  %5  %6"_s.arg(count(r.rows), 10)
                     .arg(opt(r.sqldiffSeconds, 3), 10)
-                    .arg(opt(r.engineSeconds, 3), 10)
-                    .arg(ratio(r.engineSeconds, r.sqldiffSeconds), 14)
-                    .arg(opt(r.peakMB, 1), 14)
-                    .arg(r.ok ? u"ok"_s : u"FAIL"_s));
+                    .arg(opt(r.*seconds, 3), 10)
+                    .arg(ratio(r.*seconds, r.sqldiffSeconds), 14)
+                    .arg(opt(r.*peak, 1), 14)
+                    .arg(r.*ok ? u"ok"_s : u"FAIL"_s));
         }
+    };
+    if (o_.jobs & kCompare) {
+        timesTable(u"\ncompare (open and compare):"_s, u"engine"_s, &Result::engineSeconds,
+                   &Result::peakMB, &Result::ok);
     }
     if (o_.jobs & kFull) {
-        out(u"\nwhole job (compare, change the target to equal the source, write the script):"_s);
-        out(u"%1  %2  %3  %4  %5  %6"_s.arg(u"rows"_s, 10)
-                .arg(u"sqldiff s"_s, 10)
-                .arg(u"job s"_s, 10)
-                .arg(u"job/sqldiff"_s, 14)
-                .arg(u"job peak MB"_s, 14)
-                .arg(u"check"_s));
-        for (const Result& r : results) {
-            out(u"%1  %2  %3  %4  %5  %6"_s.arg(count(r.rows), 10)
-                    .arg(opt(r.sqldiffSeconds, 3), 10)
-                    .arg(opt(r.jobSeconds, 3), 10)
-                    .arg(ratio(r.jobSeconds, r.sqldiffSeconds), 14)
-                    .arg(opt(r.jobPeakMB, 1), 14)
-                    .arg(r.jobOk ? u"ok"_s : u"FAIL"_s));
-        }
+        timesTable(
+            u"\nwhole job (compare, change the target to equal the source, write the script):"_s,
+            u"job"_s, &Result::jobSeconds, &Result::jobPeakMB, &Result::jobOk);
     }
     if (o_.jobs & kExecute) {
         out(u"\nscript execution (one transaction on a fresh copy of the target):"_s);

@@ -312,14 +312,21 @@ Qt::ItemFlags MemDataModel::flags(const QModelIndex& index) const {
 
 // --- writing ------------------------------------------------------------------------
 
-bool MemDataModel::guarded(const std::function<void()>& change) {
+bool MemDataModel::reporting(const std::function<void()>& change) {
     try {
         change();
         return true;
     } catch (const SilentAbort&) {
-        // The list's owner has shown its own message.
+        // The message has been shown.
     } catch (const Error& e) {
         emit editFailed(e.message());
+    }
+    return false;
+}
+
+bool MemDataModel::guarded(const std::function<void()>& change) {
+    if (reporting(change)) {
+        return true;
     }
     if (list_.isOpen() && list_.state() == ListState::Edit) {
         list_.cancel();

@@ -136,6 +136,11 @@ signals:
     /// row, or is empty); rowOfPosition gives the grid's row.
     void currentPositionMoved(int pos);
 
+protected:
+    /// Runs a change; a refusal (an Error) becomes editFailed and false, and
+    /// a SilentAbort, whose message was shown, false.
+    bool reporting(const std::function<void()>& change);
+
 private:
     struct Column {
         int field = -1;
@@ -167,7 +172,8 @@ private:
     void emitRowChanged(int row);
     /// Writes one edited value into the list's current (edit or insert) row.
     void writeValue(int field, const QVariant& value, int role);
-    /// Runs a change of the list; a refusal becomes editFailed and false.
+    /// Runs a change of the list (see reporting); a refused edit is
+    /// cancelled, so the row shows its stored values again.
     bool guarded(const std::function<void()>& change);
     /// Sorts by field names, so that a sort outlives the list's reopening.
     void applySort(std::vector<std::pair<QString, Qt::SortOrder>> names);

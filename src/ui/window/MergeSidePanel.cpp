@@ -1,5 +1,7 @@
 #include "window/MergeSidePanel.h"
 
+#include "window/CaptionBar.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,37 +14,11 @@
 using namespace Qt::StringLiterals;
 
 namespace qm {
-namespace {
-
-QWidget* titleBar(QWidget* parent, const QString& title, QLabel*& count) {
-    auto* bar = new QWidget(parent);
-    bar->setAutoFillBackground(true);
-    QPalette palette = bar->palette();
-    palette.setColor(QPalette::Window, QColor(191, 205, 219));  // inactive caption
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    bar->setPalette(palette);
-    auto* text = new QLabel(title, bar);
-    QFont font(u"Arial"_s);
-    font.setPixelSize(16);
-    font.setBold(true);
-    font.setItalic(true);
-    text->setFont(font);
-    count = new QLabel(u"Not open"_s, bar);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(6, 2, 6, 2);
-    layout->addWidget(text);
-    layout->addStretch(1);
-    layout->addWidget(count);
-    return bar;
-}
-
-}  // namespace
-
 MergeSidePanel::MergeSidePanel(const QString& side, const QString& title, const QString& queryLabel,
                                QAction& openAction, int buttonWidth, QWidget* parent)
     : QWidget(parent) {
     setObjectName(side + u"Panel"_s);
-    QWidget* bar = titleBar(this, title, count_);
+    QWidget* bar = makeCaptionBar(this, title, count_);
     count_->setObjectName(side + u"RecCountLabel"_s);
 
     grid_ = new QTableView(this);

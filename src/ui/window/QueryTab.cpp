@@ -1,5 +1,7 @@
 #include "window/QueryTab.h"
 
+#include "window/CaptionBar.h"
+
 #include "common/Assertion.h"
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
@@ -36,29 +38,6 @@ ColumnPlan noColumns() {
     return plan;
 }
 
-QWidget* captionBar(QWidget* parent, QLabel*& count) {
-    auto* bar = new QWidget(parent);
-    bar->setAutoFillBackground(true);
-    QPalette palette = bar->palette();
-    palette.setColor(QPalette::Window, QColor(191, 205, 219));  // inactive caption
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    bar->setPalette(palette);
-    auto* title = new QLabel(u"Result"_s, bar);
-    QFont font(u"Arial"_s);
-    font.setPixelSize(16);
-    font.setBold(true);
-    font.setItalic(true);
-    title->setFont(font);
-    count = new QLabel(bar);
-    count->setObjectName(u"RecCountLabel"_s);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(6, 2, 6, 2);
-    layout->addWidget(title);
-    layout->addStretch(1);
-    layout->addWidget(count);
-    return bar;
-}
-
 }  // namespace
 
 QueryTab::QueryTab(QAction& queryOpen, QWidget* parent)
@@ -84,7 +63,8 @@ QueryTab::QueryTab(QAction& queryOpen, QWidget* parent)
     choiceLayout->addStretch(1);
 
     auto* result = new QWidget(this);
-    QWidget* bar = captionBar(result, count_);
+    QWidget* bar = makeCaptionBar(result, u"Result"_s, count_);
+    count_->setObjectName(u"RecCountLabel"_s);
     grid_ = new QTableView(result);
     grid_->setObjectName(u"Grid"_s);
     grid_->setModel(model_.get());

@@ -1,6 +1,5 @@
 #include "window/TableSetupGridModel.h"
 
-#include "common/Errors.h"
 #include "document/TableSetupEditor.h"
 
 using namespace Qt::StringLiterals;
@@ -27,18 +26,6 @@ Qt::ItemFlags TableSetupGridModel::flags(const QModelIndex& index) const {
         f &= ~(Qt::ItemIsEditable | Qt::ItemIsUserCheckable);
     }
     return f;
-}
-
-bool TableSetupGridModel::reporting(const std::function<void()>& change) {
-    try {
-        change();
-        return true;
-    } catch (const SilentAbort&) {
-        // The message has been shown.
-    } catch (const Error& e) {
-        emit editFailed(e.message());
-    }
-    return false;
 }
 
 bool TableSetupGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -28,8 +28,6 @@ public:
 
 private:
     bool editable() const;
-    /// Runs a change of the project; a refusal becomes editFailed and false.
-    bool reporting(const std::function<void()>& change);
 
     TableSetupEditor* editor_ = nullptr;
 };
