@@ -1,5 +1,6 @@
 #include "DbSides.h"
 #include "common/Errors.h"
+#include "db/Query.h"
 #include "engine/InDatabaseCompare.h"
 #include "support/EngineHarness.h"
 
@@ -306,6 +307,34 @@ TEST(InDatabaseLooseKeysTest, RefusesWhatTheFullLoadRefuses) {
         EXPECT_FALSE(inDb.opened);
         EXPECT_EQ(inDb.errors, full.errors);
     }
+}
+
+// The sums run the side's query like any reading of a side: read-only, so a
+// query that would write (here by drawing sequence numbers) is refused by
+// the server and changes nothing, even where no row would be loaded.
+TEST(InDatabaseReadOnlyTest, AQueryThatWritesIsRefusedAndChangesNothing) {
+    QM_REQUIRE_PG(server);
+    DbSides sides(server);
+    const QString columns = u"id INTEGER PRIMARY KEY, n SERIAL, v TEXT"_s;
+    const QString rows = u"(1, 1, 'a'), (2, 2, 'b'), (3, 3, 'c')"_s;
+    const SideTable src = sides.make(Backend::Pg, true, columns, rows);
+    const SideTable dst = sides.make(Backend::Pg, false, columns, rows);
+    const QString sequence = u"pg_get_serial_sequence('%1', 'n')"_s.arg(src.table);
+    EngineHarness h(sides.folder().aliasFile());
+    h.configure(src.alias, dst.alias,
+                {u"SELECT id, v, nextval(%1) AS drawn FROM %2"_s.arg(sequence, src.table),
+                 u"SELECT id, v, 1 AS drawn FROM "_s + dst.table, u"id"_s});
+    InDatabaseCompare compare(h.dm);
+    EXPECT_THROW(compare.restrictCurrentTableSetup(), DatabaseError);
+
+    // No number was ever drawn from the sequence (the rows were inserted
+    // with their numbers given).
+    Query drawn(h.dm.SourceDatabase());
+    drawn.setSql(
+        u"SELECT CASE WHEN pg_sequence_last_value(%1::regclass) IS NULL THEN 'none' "
+        "ELSE 'drawn' END"_s.arg(sequence));
+    drawn.open();
+    EXPECT_EQ(drawn.text(0), u"none"_s);
 }
 
 // A row of more columns than one SQL function call takes.

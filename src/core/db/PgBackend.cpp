@@ -2,6 +2,7 @@
 // Qt's driver hands timestamps over with milliseconds only and numbers as
 // doubles or locale text; the server's own text keeps every digit.
 #include "db/PgCopyText.h"
+#include "db/PgReadOnly.h"
 #include "db/QueryBackend.h"
 #include "list/ValueText.h"
 
@@ -113,7 +114,7 @@ class PgBackend final : public Query::Backend {
 public:
     PgBackend(PGconn* conn, const QString& sql, PgReading how) : conn_(conn) {
         try {
-            enterReadOnly();
+            readOnly_.enter();
             const QByteArray text = sql.toUtf8();
             if (how == PgReading::RowByRow || !startCopy(text)) {
                 if (how == PgReading::CopyOnly) {
@@ -126,7 +127,7 @@ public:
             PQclear(result_);
             result_ = nullptr;
             finish();
-            leaveReadOnly();
+            readOnly_.leave();
             throw;
         }
     }
@@ -145,7 +146,7 @@ public:
         PQclear(result_);
         result_ = nullptr;
         finish();
-        leaveReadOnly();
+        readOnly_.leave();
     }
 
     bool eof() const override { return eof_; }
@@ -160,64 +161,12 @@ public:
         }
         if (eof_) {
             finish();
-            leaveReadOnly();
+            readOnly_.leave();
         }
     }
     int recordCount() const override { return -1; }
 
 private:
-    // The query runs in a read-only transaction of its own, or, inside a
-    // transaction the connection already has, in a read-only savepoint: the
-    // server itself then refuses anything that writes, and rolling back
-    // leaves the session as it was, ready for a script that writes.
-    void enterReadOnly() {
-        switch (PQtransactionStatus(conn_)) {
-            case PQTRANS_IDLE:
-                command("BEGIN READ ONLY");
-                guard_ = Guard::Transaction;
-                return;
-            case PQTRANS_INTRANS:
-                command("SAVEPOINT quillmere_read");
-                guard_ = Guard::Savepoint;
-                command("SET TRANSACTION READ ONLY");
-                return;
-            case PQTRANS_INERROR:
-                throw DatabaseError(
-                    u"The connection is not ready for a query: its transaction has failed"_s);
-            default:
-                throw DatabaseError(
-                    u"The connection is not ready for a query: another command still runs"_s);
-        }
-    }
-
-    void leaveReadOnly() noexcept {
-        const Guard guard = guard_;
-        guard_ = Guard::None;
-        try {
-            if (guard == Guard::Transaction) {
-                // A second try in case a late cancel request hit the first.
-                for (int attempt = 0; attempt < 2 && PQtransactionStatus(conn_) != PQTRANS_IDLE;
-                     ++attempt) {
-                    command("ROLLBACK");
-                }
-            } else if (guard == Guard::Savepoint) {
-                command("ROLLBACK TO SAVEPOINT quillmere_read");
-                command("RELEASE SAVEPOINT quillmere_read");
-            }
-        } catch (const DatabaseError&) {
-            // The connection is broken; its next use reports that.
-        }
-    }
-
-    void command(const char* sql) {
-        PGresult* r = PQexec(conn_, sql);
-        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-        PQclear(r);
-        if (!ok) {
-            throw DatabaseError(errorText());
-        }
-    }
-
     // Row by row: one result per row.
     void start(const QByteArray& sql) {
         // The extended protocol takes exactly one statement, so text that
@@ -239,7 +188,7 @@ private:
     void endIfDone() {
         if (eof_) {
             finish();
-            leaveReadOnly();
+            readOnly_.leave();
         }
     }
 
@@ -295,8 +244,8 @@ private:
             finish();
             finished_ = false;
             // A refused statement leaves the transaction failed.
-            leaveReadOnly();
-            enterReadOnly();
+            readOnly_.leave();
+            readOnly_.enter();
             return false;
         }
         copy_ = true;
@@ -482,10 +431,8 @@ private:
         }
     }
 
-    enum class Guard { None, Transaction, Savepoint };
-
     PGconn* conn_;
-    Guard guard_ = Guard::None;
+    PgReadOnly readOnly_{conn_};
     PGresult* result_ = nullptr;
     std::vector<unsigned> oids_;
     bool eof_ = true;

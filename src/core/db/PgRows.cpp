@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "db/Connection.h"
+#include "db/PgReadOnly.h"
 
 #include <libpq-fe.h>
 #include <QSqlDriver>
@@ -27,8 +28,14 @@ pg_conn* handle(Connection& connection) {
 
 void forEachRow(pg_conn* conn, const QString& sql,
                 const std::function<void(const char* const* values, int count)>& row) {
+    // Read-only, like every other reading of a side, and with fixed text
+    // forms: the values' texts are hashed and compared across two servers.
+    PgReadOnly readOnly(conn);
+    readOnly.enter(true);
+    // The extended protocol takes exactly one statement.
     const std::unique_ptr<PGresult, void (*)(PGresult*)> result(
-        PQexec(conn, sql.toUtf8().constData()), PQclear);
+        PQexecParams(conn, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr, nullptr, 0),
+        PQclear);
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
         throw DatabaseError(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
     }

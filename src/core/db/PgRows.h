@@ -19,9 +19,10 @@ namespace PgRows {
 /// reachable.
 pg_conn* handle(Connection& connection);
 
-/// Runs a query that returns rows and hands each row's values (text, null
-/// pointers for NULL) to `row`. Raises DatabaseError with the server's
-/// message.
+/// Runs one query that returns rows, in a read-only transaction (or
+/// savepoint) with fixed date, time zone, interval and bytea text forms, and
+/// hands each row's values (text, null pointers for NULL) to `row`. Raises
+/// DatabaseError with the server's message.
 void forEachRow(pg_conn* conn, const QString& sql,
                 const std::function<void(const char* const* values, int count)>& row);
 

@@ -523,7 +523,9 @@ void Query::open() {
     if (statement.isEmpty()) {
         throw DatabaseError(u"The query text holds no statement"_s);
     }
-    if (auto pg = connection_.driverKind() == u"PSQL"_s ? makePgBackend(db, statement) : nullptr) {
+    // Both PostgreSQL driver kinds connect through QPSQL, whose libpq handle
+    // the faster reader uses.
+    if (auto pg = db.driverName() == u"QPSQL"_s ? makePgBackend(db, statement) : nullptr) {
         backend_ = std::move(pg);
     } else {
         backend_ = std::make_unique<QtBackend>(db, statement, connection_.driverKind(),

@@ -1,5 +1,7 @@
 #include "engine/InDatabaseCompare.h"
 
+#include "engine/SqlLiteral.h"
+
 #include "common/Errors.h"
 #include "engine/PrimaryKey.h"
 #include "engine/SegmentSide.h"
@@ -31,13 +33,14 @@ int fieldIndex(const SegmentSide& side, const QString& name) {
 }
 
 QString driverName(const QString& driver) {
-    if (driver == u"SQLITE"_s) {
-        return u"SQLite"_s;
+    switch (dialectOfDriver(driver)) {
+        case SqlDialect::SQLite:
+            return u"SQLite"_s;
+        case SqlDialect::PostgreSQL:
+            return u"PostgreSQL"_s;
+        default:
+            return driver;
     }
-    if (driver == u"PSQL"_s) {
-        return u"PostgreSQL"_s;
-    }
-    return driver;
 }
 
 // The (segment, sum) pairs of one side's sums that are not 0, ascending.
@@ -134,8 +137,10 @@ auto onBothSides(SegmentSide& source, const Connection& sourceConnection, Segmen
 }  // namespace
 
 QString InDatabaseCompare::refusal(const QString& sourceDriver, const QString& targetDriver) {
-    const bool supported = sourceDriver == u"SQLITE"_s || sourceDriver == u"PSQL"_s;
-    if (supported && sourceDriver == targetDriver) {
+    // Driver kinds are matched by engine: PSQL and POSTGRESQL are one.
+    const SqlDialect dialect = dialectOfDriver(sourceDriver);
+    const bool supported = dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL;
+    if (supported && dialect == dialectOfDriver(targetDriver)) {
         return {};
     }
     return u"Comparing inside the databases needs a source and a target on the same engine, "

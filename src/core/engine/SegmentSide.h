@@ -33,7 +33,7 @@ using SegmentSums = SqliteRowHash::SegmentBlob;
 /// bytes in hexadecimal, and for anything else the type's own output text
 /// as the server writes it (integers and numerics in decimal with their
 /// scale, text and char(n) with letter case and blanks as stored, booleans
-/// "t"/"f", dates and times in the session's DateStyle and the UTC zone).
+/// "t"/"f", dates and times in ISO style and the UTC zone).
 /// Where both servers are PostgreSQL 11 or later, each column's text is
 /// hashed with hashtextextended seeded with the column's position (NULL:
 /// the position negated) and a row's hash is the exclusive or of them;
