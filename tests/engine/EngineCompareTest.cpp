@@ -339,20 +339,51 @@ TEST_F(KeyTest, KeyNamesAreTakenAsWrittenButMatchColumnsInAnyCase) {
     }
 }
 
-// A text key matches a number key only when it is the number's own text, so
-// both lists agree on which rows have partners.
-TEST_F(KeyTest, TextAndNumberKeysAgreeInBothDirections) {
-    makeDatabases(
-        {u"CREATE TABLE t (id INTEGER, v TEXT)"_s, u"INSERT INTO t VALUES (7, 'a'), (8, 'b')"_s},
-        {u"CREATE TABLE t (id TEXT, v TEXT)"_s,
-         u"INSERT INTO t VALUES ('007', 'a'), ('8', 'b')"_s});
-    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"id"_s});
-    ASSERT_TRUE(h.openSource());
-    ASSERT_TRUE(h.openTarget());
-    EXPECT_EQ(EngineHarness::rows(target(), {u"id"_s, u"OnlyInDest"_s}),
-              (QStringList{u"007|True"_s, u"8|False"_s}));
-    EXPECT_EQ(EngineHarness::rows(source(), {u"id"_s, u"OnlyInSource"_s}),
-              (QStringList{u"7|True"_s, u"8|False"_s}));
+// A text key matches a number key only when it is the number's own text,
+// and a fractional key no integer key (1.5 is not 1), so both lists agree
+// on which rows have partners, whichever side holds which type.
+TEST_F(KeyTest, KeysOfDifferentTypesAgreeInBothDirections) {
+    struct Case {
+        const char* name;
+        QStringList source;
+        QStringList target;
+        QStringList targetMarks;  // id|OnlyInDest
+        QStringList sourceMarks;  // id|OnlyInSource
+    };
+    const QString integers = u"CREATE TABLE t (id INTEGER, v TEXT)"_s;
+    const QString reals = u"CREATE TABLE t (id REAL, v TEXT)"_s;
+    const Case cases[] = {
+        {"text against integers",
+         {integers, u"INSERT INTO t VALUES (7, 'a'), (8, 'b')"_s},
+         {u"CREATE TABLE t (id TEXT, v TEXT)"_s,
+          u"INSERT INTO t VALUES ('007', 'a'), ('8', 'b')"_s},
+         {u"007|True"_s, u"8|False"_s},
+         {u"7|True"_s, u"8|False"_s}},
+        {"fractions against integers",
+         {reals, u"INSERT INTO t VALUES (1.5, 'a'), (2.0, 'b'), (-0.5, 'c')"_s},
+         {integers, u"INSERT INTO t VALUES (1, 'a'), (2, 'b'), (0, 'c')"_s},
+         {u"1|True"_s, u"2|False"_s, u"0|True"_s},
+         {u"1.5|True"_s, u"2|False"_s, u"-0.5|True"_s}},
+        {"integers against fractions",
+         {integers, u"INSERT INTO t VALUES (1, 'a'), (2, 'b'), (0, 'c')"_s},
+         {reals, u"INSERT INTO t VALUES (1.5, 'a'), (2.0, 'b'), (-0.5, 'c')"_s},
+         {u"1.5|True"_s, u"2|False"_s, u"-0.5|True"_s},
+         {u"1|True"_s, u"2|False"_s, u"0|True"_s}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AliasFolder caseFolder;
+        caseFolder.addSqlite(u"Src"_s, c.source);
+        caseFolder.addSqlite(u"Dst"_s, c.target);
+        EngineHarness e(caseFolder.aliasFile());
+        e.configure(u"Src"_s, u"Dst"_s, {u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"id"_s});
+        ASSERT_TRUE(e.openSource());
+        ASSERT_TRUE(e.openTarget());
+        EXPECT_EQ(EngineHarness::rows(e.dm.DestMemData(), {u"id"_s, u"OnlyInDest"_s}),
+                  c.targetMarks);
+        EXPECT_EQ(EngineHarness::rows(e.dm.SourceMemData(), {u"id"_s, u"OnlyInSource"_s}),
+                  c.sourceMarks);
+    }
 }
 
 TEST_F(KeyTest, NullKeyInTheTargetStopsTheComparison) {

@@ -154,8 +154,15 @@ TEST_F(MergeTest, MarkingForDeletion) {
     h.dm.MarkTargetForDeletion(true);
     EXPECT_EQ(EngineHarness::column(target(), u"Del"_s),
               (QStringList{QString(), QString(), QString(), u"True"_s}));
-    // Rows already marked keep their other marks; new rows are marked too.
+    // Rows already marked keep their other marks; a row marked for deletion
+    // gets no update mark from the comparison after a copy (nor does a new
+    // row), so it is deleted, not updated.
     h.dm.CopySourceOnlyRecordsToDest();
+    EXPECT_EQ(EngineHarness::rows(target(), {u"ID"_s, u"UpdateField"_s, u"Del"_s}),
+              (QStringList{u"1|True|"_s, u"2|True|"_s, u"3|True|"_s, u"6|False|True"_s,
+                           u"4|False|"_s, u"5|False|"_s}));
+    EXPECT_EQ(statisticTexts(h.dm.Counts()).updates, u"Updates: 3"_s);
+    // New rows are marked too.
     h.dm.MarkTargetForDeletion(false);
     EXPECT_EQ(EngineHarness::column(target(), u"Del"_s), QStringList(6, u"True"_s));
     const QStringList lines = script();

@@ -56,6 +56,39 @@ protected:
     QString messages() const { return h.view.messages().join(u'\n'); }
 };
 
+// Integer keys at both ends of the 64-bit range, and next to them, in one
+// column: compared, scripted and executed, and the next comparison is clean.
+TEST_F(NamesAndKeysTest, KeysAtTheEndsOfTheIntegerRangeAreComparedAndScripted) {
+    // Rows out of key order, so that the keys are indexed by value.
+    const QString create = u"CREATE TABLE t (id INTEGER, v TEXT)"_s;
+    makeDatabases({create,
+                   u"INSERT INTO t VALUES (-9223372036854775807 - 1, 'low'), "
+                   "(9223372036854775807, 'high'), (9223372036854775806, 'new'), "
+                   "(0, 'zero')"_s},
+                  {create,
+                   u"INSERT INTO t VALUES (-9223372036854775807 - 1, 'LOW'), "
+                   "(9223372036854775807, 'high'), (-9223372036854775807, 'gone'), "
+                   "(0, 'zero')"_s});
+    configure({u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"id"_s});
+    nameTable(u"t"_s);
+    ASSERT_TRUE(h.openSource());
+    ASSERT_TRUE(h.openTarget());
+    ASSERT_EQ(messages(), QString());
+    mergeAndScript();
+    EXPECT_EQ(messages(), QString());
+    EXPECT_EQ(h.view.script,
+              (QStringList{
+                  u"/* Statements for Table Setup \"T\" */"_s,
+                  u"UPDATE t SET v = 'low'/* Was: 'LOW' */ WHERE id = -9223372036854775808;"_s,
+                  u"INSERT INTO t (id, v) VALUES (9223372036854775806, 'new');"_s,
+                  u"DELETE FROM t WHERE id = -9223372036854775807;"_s,
+              }));
+    executeScript();
+    const QString sorted = u"SELECT * FROM t ORDER BY id"_s;
+    EXPECT_EQ(sqliteRows(folder.path(u"Dst.db"_s), sorted),
+              sqliteRows(folder.path(u"Src.db"_s), sorted));
+}
+
 // Column names that are reserved words, hold blanks, hyphens or quotes, or
 // equal the names of the engine's own columns: compared, scripted and
 // executed like any other, and the next comparison is clean.
@@ -359,11 +392,17 @@ TEST_F(NamesAndKeysTest, KeysTheTargetWouldChangeRefuseTheScript) {
         QString targetRows;
         QString sourceRows;
         QString message;  // empty: the script is written
+        QString key = u"k"_s;
     };
     const Case cases[] = {
         {"text into an integer column", u"INTEGER"_s, u"(7, 'old')"_s, u"('007', 'new')"_s,
          u"The source row with key field \"k\" = '007' cannot be copied to the target: its key "
          "column would hold 7, which is another key. No script was written"_s},
+        // Key names match columns in any letter case.
+        {"key named in other letters", u"INTEGER"_s, u"(7, 'old')"_s, u"('007', 'new')"_s,
+         u"The source row with key field \"k\" = '007' cannot be copied to the target: its key "
+         "column would hold 7, which is another key. No script was written"_s,
+         u"K"_s},
         {"text into a column of numeric affinity", u"NUMBER"_s, u"(7, 'old')"_s,
          u"('007', 'new')"_s,
          u"The new row with key field \"k\" = '007' cannot be inserted: the target's key column "
@@ -383,7 +422,7 @@ TEST_F(NamesAndKeysTest, KeysTheTargetWouldChangeRefuseTheScript) {
         caseFolder.addSqlite(u"Dst"_s, {u"CREATE TABLE t (k %1, v TEXT)"_s.arg(c.targetKeyType),
                                         u"INSERT INTO t VALUES "_s + c.targetRows});
         EngineHarness e(caseFolder.aliasFile());
-        e.configure(u"Src"_s, u"Dst"_s, {u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, u"k"_s});
+        e.configure(u"Src"_s, u"Dst"_s, {u"SELECT * FROM t"_s, u"SELECT * FROM t"_s, c.key});
         ASSERT_TRUE(e.openSource());
         ASSERT_TRUE(e.openTarget());
         e.dm.ChangeDataToEqualSource();

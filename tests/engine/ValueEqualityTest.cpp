@@ -91,6 +91,10 @@ TEST(ValueEqualityTest, TableOfPairs) {
         {null(FieldType::String), text(u""_s), false},
         {null(FieldType::Memo), text(u""_s, FieldType::Memo), true},
         {null(FieldType::Memo), text(u""_s), true},
+        {null(FieldType::FmtMemo), text(u""_s, FieldType::FmtMemo), true},
+        {null(FieldType::FmtMemo), null(FieldType::Memo), true},
+        {null(FieldType::FmtMemo), text(u""_s), true},
+        {null(FieldType::FmtMemo), text(u" "_s, FieldType::Memo), false},
         // binary data keeps null and empty apart, as text does
         {null(FieldType::Blob), text(u""_s, FieldType::Blob), false},
         {null(FieldType::Blob), null(FieldType::Blob), true},
@@ -102,6 +106,8 @@ TEST(ValueEqualityTest, TableOfPairs) {
         {text(u"abc"_s), text(u"abc "_s), false},
         {text(u"5"_s), text(u"5.0"_s), false},
         {text(u"x"_s), text(u"x"_s, FieldType::Memo), true},
+        {text(u"x"_s, FieldType::FmtMemo), text(u"x"_s, FieldType::Memo), true},
+        {text(u"x"_s, FieldType::FmtMemo), text(u"X"_s, FieldType::Memo), false},
         // integer x ...
         {integer(7, FieldType::Smallint), integer(7), true},
         {integer(7, FieldType::Word), integer(8, FieldType::AutoInc), false},

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <tuple>
 #include <unordered_map>
@@ -92,12 +93,41 @@ TEST(MemDataLocate, TextIsConvertedToTheColumnType) {
     EXPECT_THROW(list->locateText({3}, {u"2024-13-01"_s}), ConversionError);
 }
 
+// Key kinds besides a spread (key number k times the spread): keys at both
+// ends of the 64-bit range at once, which no range of keys can be counted
+// for, and keys packed against either end, whose index may reach no further.
+constexpr std::int64_t kBothEnds = -1;
+constexpr std::int64_t kNearMax = -2;
+constexpr std::int64_t kNearMin = -3;
+
+// The key of number k (k from -200 to 349) for a key kind; distinct numbers
+// give distinct keys.
+std::int64_t keyFor(std::int64_t kind, std::int64_t k) {
+    constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int64_t>::max();
+    switch (kind) {
+        case kBothEnds: {
+            // Thirds: INT64_MIN and above, INT64_MAX and below, around 0.
+            const std::int64_t j = (k + 201) / 3;
+            const std::int64_t r = (k + 201) % 3;
+            return r == 0 ? lowest + j : r == 1 ? highest - j : j;
+        }
+        case kNearMax:
+            return highest - 400 + k;
+        case kNearMin:
+            return lowest + 400 + k;
+        default:
+            return k * kind;
+    }
+}
+
 // Every search must agree with a plain scan of the rows, whatever was done
 // to the list since the last search: appends, inserts in the middle,
 // deletes, edits of searched and other columns, and resorting.
 // Run with null keys among the rows, and with integer keys that hold no
 // null until one is written halfway (an index of plain integers then gives
-// way to the general one); the keys fill their range, or lie far apart.
+// way to the general one); the keys fill their range, lie far apart, or sit
+// at the ends of the 64-bit range.
 class MemDataLocateRandom : public testing::TestWithParam<std::tuple<bool, std::int64_t>> {};
 
 TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
@@ -109,7 +139,7 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
     auto list = openList(
         u"L"_s, {{u"K"_s, FieldType::Integer}, {u"T"_s}, {u"F"_s, FieldType::Float}, {u"Note"_s}});
     const auto randomKey = [&]() -> Value {
-        return nullKeys && pick(40) == 0 ? Value() : Value::fromInt(pick(150) * spread);
+        return nullKeys && pick(40) == 0 ? Value() : Value::fromInt(keyFor(spread, pick(150)));
     };
     const auto randomWord = [&] { return Value::fromText(words[pick(5)]); };
     const auto fillRow = [&] {
@@ -140,7 +170,7 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
                 const int row = pick(list->recordCount());
                 for (int f : fields) {
                     values.push_back(probe == 3 && f == 1
-                                         ? Value::fromInt((140 + pick(20)) * spread - pick(2))
+                                         ? Value::fromInt(keyFor(spread, 140 + pick(20)) - pick(2))
                                          : list->valueAt(row, f));
                 }
                 ASSERT_EQ(list->findRow(fields, values), scan(fields, values))
@@ -175,7 +205,7 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
     for (int i = 0; i < 200; ++i) {
         list->append();
         fillRow();
-        const std::int64_t beyond = (i % 3 == 0 ? 150 + i : i % 3 == 1 ? -1 - i : i) * spread;
+        const std::int64_t beyond = keyFor(spread, i % 3 == 0 ? 150 + i : i % 3 == 1 ? -1 - i : i);
         list->setValue(1, Value::fromInt(beyond));
         list->post();
         if (i % 7 == 0) {
@@ -233,7 +263,8 @@ TEST_P(MemDataLocateRandom, AgreesWithAScanThroughRandomChanges) {
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyKinds, MemDataLocateRandom,
-                         testing::Combine(testing::Bool(), testing::Values(1, 1000003)));
+                         testing::Combine(testing::Bool(), testing::Values(1, 1000003, kBothEnds,
+                                                                           kNearMax, kNearMin)));
 
 // A list loaded in key order is searched from the row after the last hit
 // first; that shortcut must give way as soon as the order is broken.
@@ -283,6 +314,45 @@ TEST(MemDataLocate, KeysLoadedInOrderStayRightWhenTheOrderBreaks) {
         appendTexts(*list, {QString::fromLatin1(key), u"burst"_s});
     }
     checkAll("appended in a burst");
+}
+
+// Each way the index keeps integer keys: strictly ascending (found by
+// position), filling their range (an array by value) and far apart (a hash
+// table). Once the index is built, a row appended with the last row's key
+// again is a repeat, found by neither search; a fractional search value
+// finds no integer key, not even the 0 it truncates to.
+TEST(MemDataLocate, EveryIntegerIndexSeesRepeatsAndNoFractions) {
+    struct Case {
+        const char* name;
+        std::vector<std::int64_t> keys;  // key 0 among them
+    };
+    const Case cases[] = {
+        {"ascending", {-3, 0, 2, 5, 9}},
+        {"dense", {5, 0, -3, 2, 9}},
+        {"far apart", {5000000000, 0, -7000000000, 9}},
+        {"at both ends of the range",
+         {std::numeric_limits<std::int64_t>::min(), 0, std::numeric_limits<std::int64_t>::max()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto list = openList(u"L"_s, {{u"K"_s, FieldType::Integer}});
+        for (const std::int64_t k : c.keys) {
+            list->append();
+            list->setValue(1, Value::fromInt(k));
+            list->post();
+        }
+        EXPECT_EQ(list->findRow({1}, {Value::fromInt(0)}), 1);
+        EXPECT_EQ(list->findRow({1}, {Value::fromFloat(0.5)}), -1);
+        EXPECT_EQ(list->findRow({1}, {Value::fromFloat(-0.5)}), -1);
+        EXPECT_EQ(list->findRepeatedRow({1}), -1);
+        const int last = list->recordCount() - 1;
+        list->append();
+        list->setValue(1, Value::fromInt(c.keys.back()));
+        list->post();
+        EXPECT_EQ(list->findRepeatedRow({1}), last + 1);
+        EXPECT_EQ(list->findRow({1}, {Value::fromInt(c.keys.back())}), last);
+        EXPECT_EQ(list->findRow({1}, {Value::fromFloat(0.5)}), -1);
+    }
 }
 
 // A row being inserted has no position yet: the rows at every position stay

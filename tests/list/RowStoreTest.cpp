@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
+#include <utility>
 
 namespace qm::test {
 namespace {
@@ -79,10 +81,26 @@ TEST(RowStore, CopiesShareBytesAndChangeApart) {
     EXPECT_TRUE(st.isNull(b, 0));
     EXPECT_FALSE(st.boolAt(b, 1));
     EXPECT_FALSE(st.isNull(b, 1));
-    // A true/false column set through a number keeps only true or false;
-    // set to null it reads as null and false.
-    st.setInt(b, 1, 5);
-    EXPECT_EQ(st.valueAt(b, 1), Value::fromBool(true));
+    // A true/false column set through a number keeps only true or false:
+    // any number but 0 is true, -1 (true as a number) and the extremes
+    // included; set to null it reads as null and false.
+    const std::pair<std::int64_t, bool> numbers[] = {
+        {5, true},
+        {-1, true},
+        {0, false},
+        {std::numeric_limits<std::int64_t>::min(), true},
+        {std::numeric_limits<std::int64_t>::max(), true},
+    };
+    for (const auto& [number, truth] : numbers) {
+        SCOPED_TRACE(number);
+        st.setInt(b, 1, number);
+        EXPECT_EQ(st.valueAt(b, 1), Value::fromBool(truth));
+        EXPECT_EQ(st.intAt(b, 1), truth ? 1 : 0);
+        st.setNull(b, 1);
+        st.set(b, 1, Value::fromInt(number));
+        EXPECT_EQ(st.boolAt(b, 1), truth);
+        EXPECT_FALSE(st.isNull(b, 1));
+    }
     st.setNull(b, 1);
     EXPECT_TRUE(st.isNull(b, 1));
     EXPECT_FALSE(st.boolAt(b, 1));

@@ -78,6 +78,52 @@ TEST(ProjectFile, ExampleProjectLoadsBackCleanAndSavesIdentically) {
     EXPECT_EQ(readBytes(path), readBytes(fixture("customers.qmp")));
 }
 
+// A project of more table setups than any fixed limit: loading it reads
+// every node, saving it again gives the same bytes, and both take time in
+// proportion to its size (the test would run for minutes otherwise).
+TEST(ProjectFile, ProjectsOfManyTableSetupsLoadAndSaveWhole) {
+    constexpr int kSetups = 12000;
+    QTemporaryDir dir;
+    const QString first = dir.filePath(u"many.qmp"_s);
+    {
+        TPrjDataSaved p;
+        p.SetSourceDBAlias(u"SRC"_s);
+        p.SetDestDBAlias(u"DST"_s);
+        for (int i = 0; i < kSetups; ++i) {
+            auto node = TQMNodeData::CreateNodeOfKind(6, &p.settings(), &p);
+            node->SetName(u"Setup %1"_s.arg(i));
+            node->props().setString(u"DestTableName"_s, u"T%1"_s.arg(i));
+            node->props().setInteger(u"DisplayOrder"_s, i + 1);
+            if (i % 1000 == 999) {
+                dynamic_cast<TFrameNodeData&>(*node).AddObject(1).props().setString(
+                    u"LookupName"_s, u"Lookup %1"_s.arg(i));
+            }
+            p.InsertNode(i, std::move(node));
+        }
+        p.SaveToFile(first);
+    }
+    const QByteArray written = readBytes(first);
+    EXPECT_TRUE(written.contains("[Nodes]\r\nCount=12000\r\n\r\n"));
+    EXPECT_TRUE(
+        written.contains("[Nodes11999]\r\nKind=6\r\nName=\"\"Setup 11999\"\"\r\n"
+                         "DestTableName=\"T11999\"\r\nDisplayOrder=12000\r\n"
+                         "ObjectCount=1\r\n\r\n[Nodes11999 Object0]\r\n"))
+        << written.mid(written.indexOf("[Nodes11999]"), 200).toStdString();
+
+    TPrjDataSaved back;
+    back.LoadFromIniFile(first);
+    ASSERT_EQ(back.NodeCount(), kSetups);
+    EXPECT_FALSE(back.IsModified());
+    for (const int i : {0, 9999, 10000, 11999}) {
+        EXPECT_EQ(back.GetItem(i)->Name(), u"Setup %1"_s.arg(i));
+        EXPECT_EQ(dynamic_cast<TFrameNodeData&>(*back.GetItem(i)).ObjectCount(),
+                  i % 1000 == 999 ? 1 : 0);
+    }
+    const QString second = dir.filePath(u"again.qmp"_s);
+    back.SaveToFile(second);
+    EXPECT_TRUE(readBytes(second) == written);
+}
+
 }  // namespace
 
 namespace {

@@ -254,7 +254,21 @@ private:
         std::vector<Column> columns;
         KeyPlan keyPlan;  // finds the current target row's snapshot
     };
-    UpdatePlan planUpdates() const;
+    /// Target list columns the statements treat apart, from the target
+    /// database's catalog (see GeneratedColumns), by column index.
+    struct WriteRules {
+        std::vector<bool> generated;       // never written
+        std::vector<bool> identityAlways;  // INSERT with OVERRIDING SYSTEM VALUE, no UPDATE
+        bool skipsUpdate(int column) const {
+            const auto c = static_cast<std::size_t>(column);
+            return (c < generated.size() && generated[c]) ||
+                   (c < identityAlways.size() && identityAlways[c]);
+        }
+    };
+    /// The rules of the current table setup's target table: those read when
+    /// ScriptCurrentTableSetup began, or read now.
+    WriteRules writeRules();
+    UpdatePlan planUpdates(const WriteRules& rules) const;
     void writeUpdateStatement(const UpdatePlan& plan);
     void DataModuleCreate();
     void DataModuleDestroy();
@@ -267,7 +281,7 @@ private:
     std::vector<bool> targetOnlyColumns() const;
     /// The INSERT of the current target row; target-only columns the user
     /// did not set are left to the database's defaults.
-    void writeInsertStatement(const std::vector<bool>& targetOnlyColumns);
+    void writeInsertStatement(const std::vector<bool>& targetOnlyColumns, const WriteRules& rules);
     /// Whether the user assigned the value of that column of a new target row.
     bool userSet(int recId, int field) const;
     static std::uint64_t cellKey(int recId, int field) {
@@ -349,6 +363,8 @@ private:
     /// The key columns of the target list while ScriptCurrentTableSetup
     /// runs; empty until first needed.
     std::optional<std::vector<int>> scriptKeyColumns_;
+    /// The write rules while ScriptCurrentTableSetup runs.
+    std::optional<WriteRules> scriptWriteRules_;
     /// The dialect statements are written in: the target's, once connected.
     SqlDialect targetDialect() const;
     /// A target list column's name as it stands in a statement.

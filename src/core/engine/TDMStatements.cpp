@@ -2,6 +2,7 @@
 // written from the marks of the target list.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/GeneratedColumns.h"
 #include "engine/SqlIdentifier.h"
 #include "engine/SqlLiteral.h"
 #include "engine/SqliteAffinity.h"
@@ -178,10 +179,32 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     d.post();
     Finally done([this] {
         scriptKeyColumns_.reset();
+        scriptWriteRules_.reset();
         busyPort().progress(QString());
     });
     scriptKeyColumns_.emplace();
-    const UpdatePlan updates = planUpdates();
+    scriptWriteRules_ = writeRules();
+    // The header names the columns written otherwise, so that a reader of
+    // the script knows why their values are not in it.
+    const auto named = [this](const std::vector<bool>& flags) {
+        QStringList names;
+        for (std::size_t f = 0; f < flags.size(); ++f) {
+            if (flags[f]) {
+                names << sqlName(static_cast<int>(f));
+            }
+        }
+        return SqlLiteral::commentSafe(names.join(u", "_s));
+    };
+    if (const QString generated = named(scriptWriteRules_->generated); !generated.isEmpty()) {
+        scriptPort().appendLine(
+            u"/* Generated columns, left out of the statements: %1 */"_s.arg(generated));
+    }
+    if (const QString identity = named(scriptWriteRules_->identityAlways); !identity.isEmpty()) {
+        scriptPort().appendLine(
+            u"/* Identity columns generated always, inserted with OVERRIDING SYSTEM VALUE and "
+            "left out of UPDATE: %1 */"_s.arg(identity));
+    }
+    const UpdatePlan updates = planUpdates(*scriptWriteRules_);
     // One walk over the rows: the UPDATEs are written as it goes, the rows
     // of the INSERTs and DELETEs that follow them are noted.
     std::vector<int> inserts;
@@ -205,7 +228,7 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     const std::vector<bool> leftToTheDatabase = targetOnlyColumns();
     for (const int p : inserts) {
         d.moveTo(p);
-        writeInsertStatement(leftToTheDatabase);
+        writeInsertStatement(leftToTheDatabase, *scriptWriteRules_);
     }
     for (const int p : deletes) {
         d.moveTo(p);
@@ -234,10 +257,36 @@ QString TDM::keyConditions() {
 }
 
 void TDM::WriteUpdateStatement() {
-    writeUpdateStatement(planUpdates());
+    writeUpdateStatement(planUpdates(writeRules()));
 }
 
-TDM::UpdatePlan TDM::planUpdates() const {
+TDM::WriteRules TDM::writeRules() {
+    if (scriptWriteRules_) {
+        return *scriptWriteRules_;
+    }
+    const MemData& d = destMemData_;
+    WriteRules rules;
+    rules.generated.assign(static_cast<std::size_t>(d.fieldCount()), false);
+    rules.identityAlways.assign(static_cast<std::size_t>(d.fieldCount()), false);
+    if (!d.isOpen() || !destDatabase_.isConnected()) {
+        return rules;
+    }
+    const GeneratedColumns catalog =
+        GeneratedColumns::read(destDatabase_, targetDialect(), currentTableText(tf_.DestTableName));
+    const auto mark = [&d](const QStringList& names, std::vector<bool>& flags) {
+        for (const QString& name : names) {
+            const int f = d.findDataField(name);
+            if (f > 0) {
+                flags[static_cast<std::size_t>(f)] = true;
+            }
+        }
+    };
+    mark(catalog.generated, rules.generated);
+    mark(catalog.identityAlways, rules.identityAlways);
+    return rules;
+}
+
+TDM::UpdatePlan TDM::planUpdates(const WriteRules& rules) const {
     const MemData& d = destMemData_;
     const MemData& orig = origMemData_;
     const QString spec = currentTableText(tf_.PrimaryKeySpec);
@@ -246,7 +295,7 @@ TDM::UpdatePlan TDM::planUpdates() const {
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
         const int column = d.findDataField(name);
-        if (column < 0 || name == spec) {
+        if (column < 0 || name == spec || rules.skipsUpdate(column)) {
             continue;
         }
         plan.columns.push_back({column, orig.findDataField(name)});
@@ -303,29 +352,37 @@ std::vector<bool> TDM::targetOnlyColumns() const {
 }
 
 void TDM::WriteInsertStatement() {
-    writeInsertStatement(targetOnlyColumns());
+    writeInsertStatement(targetOnlyColumns(), writeRules());
 }
 
-void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns) {
+void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns,
+                               const WriteRules& rules) {
     MemData& d = destMemData_;
     const QString spec = currentTableText(tf_.PrimaryKeySpec);
     QStringList names;
     QStringList literals;
+    bool overriding = false;
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
         const int column = d.findDataField(name);
         if (column < 0 || (name == spec && d.isNull(column))) {
             continue;  // a null single key is left to the database
         }
-        if (targetOnlyColumns[static_cast<std::size_t>(column)] &&
-            !userSet(static_cast<int>(d.ref(0).i), column)) {
+        const auto c = static_cast<std::size_t>(column);
+        if (targetOnlyColumns[c] && !userSet(static_cast<int>(d.ref(0).i), column)) {
             continue;  // so is a column the source lacks, unless the user set it
         }
+        if (c < rules.generated.size() && rules.generated[c]) {
+            continue;  // the database computes it
+        }
+        // The source's value is kept, as for any other column.
+        overriding = overriding || (c < rules.identityAlways.size() && rules.identityAlways[c]);
         names << sqlName(column);
         literals << SqlLiteral(column);
     }
-    scriptPort().appendLine(u"INSERT INTO %1 (%2) VALUES (%3);"_s.arg(
-        currentTableText(tf_.DestTableName), names.join(u", "_s), literals.join(u", "_s)));
+    scriptPort().appendLine(u"INSERT INTO %1 (%2)%3 VALUES (%4);"_s.arg(
+        currentTableText(tf_.DestTableName), names.join(u", "_s),
+        overriding ? u" OVERRIDING SYSTEM VALUE"_s : QString(), literals.join(u", "_s)));
 }
 
 void TDM::WriteDeleteStatement() {

@@ -253,8 +253,12 @@ void KeyIndex::buildIntTable() {
     // Dense when the range holds at most four slots per row: no more memory
     // than the hash table's sixteen-byte slots at half load, and a run of
     // lookups in key order reads the array in order.
-    const auto range = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) + 1;
-    dense_ = n > 0 && hi >= lo && range <= 4 * static_cast<std::uint64_t>(n) + 16;
+    // The span hi - lo fits 64 unsigned bits, but one more does not: keys
+    // from INT64_MIN to INT64_MAX would make a range of 0 and a dense array
+    // of no slots.
+    const auto span = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo);
+    dense_ = n > 0 && hi >= lo && span < 4 * static_cast<std::uint64_t>(n) + 16;
+    const std::uint64_t range = span + 1;
     count_ = 0;
     duplicate_ = -1;
     if (dense_) {

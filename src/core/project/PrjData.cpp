@@ -212,8 +212,6 @@ void TPrjData::checkIndex(int index) const {
 }
 
 TQMNodeData* TPrjData::GetItem(int index) {
-    TkzError::instance().Precondition(index < 10000, u"Node index %1"_s.arg(index),
-                                      u"TPrjData.GetItem"_s);
     checkIndex(index);
     return nodes_[static_cast<std::size_t>(index)].get();
 }
@@ -270,7 +268,12 @@ void TPrjData::relink() {
 
 void TPrjData::InsertNode(int index, std::unique_ptr<TQMNodeData> node) {
     QM_ASSERT(node);
-    renumber();
+    // The old positions only serve relinking, which waits until loading
+    // ends; numbering every node for each one read would make loading grow
+    // with the square of the node count.
+    if (!Loading) {
+        renumber();
+    }
     QM_ASSERT(index >= 0 && index <= NodeCount());
     QM_ASSERT(!node->project() || node->project() == this);
     node->positionTag = -1;  // a new node is no one's old position

@@ -51,8 +51,7 @@ public:
 
     // --- nodes -------------------------------------------------------------------
     int NodeCount() const { return static_cast<int>(nodes_.size()); }
-    /// An index of 10000 or more is first reported as a broken precondition;
-    /// an index outside the list raises an error.
+    /// An index outside the list raises an error.
     TQMNodeData* GetItem(int index);
     /// Frees the node in the slot and puts the given one (or none) there; a
     /// node without owner gets this project.
