@@ -107,10 +107,13 @@ std::int64_t keyFor(std::int64_t kind, std::int64_t k) {
     constexpr std::int64_t highest = std::numeric_limits<std::int64_t>::max();
     switch (kind) {
         case kBothEnds: {
-            // Thirds: INT64_MIN and above, INT64_MAX and below, around 0.
-            const std::int64_t j = (k + 201) / 3;
-            const std::int64_t r = (k + 201) % 3;
-            return r == 0 ? lowest + j : r == 1 ? highest - j : j;
+            // Thirds: INT64_MIN and up, INT64_MAX and down, 0 and up; keys
+            // below the first numbers are small negative ones.
+            if (k < 0) {
+                return k * 1000 - 7;
+            }
+            const std::int64_t j = k / 3;
+            return k % 3 == 0 ? lowest + j : k % 3 == 1 ? highest - j : j;
         }
         case kNearMax:
             return highest - 400 + k;
