@@ -94,6 +94,7 @@ namespace {
 // before the next one.
 constexpr std::array<int, 6> kStatisticLefts{8, 112, 232, 352, 552, 752};
 constexpr int kStatisticGap = 4;
+constexpr int kPushedGap = 16;
 
 }  // namespace
 
@@ -117,14 +118,16 @@ QWidget* MergeTab::statisticsStrip() {
 void MergeTab::placeStatistics() {
     // A label sized for its place only would cut the digits of a large
     // count ("Updates: 1000100" shown as "Updates: 100010").
+    // A label pushed along keeps a word's width of room after the text
+    // before it, so that two counts do not read as one.
     int left = kStatisticLefts[0];
     for (std::size_t i = 0; i < statistics_.size(); ++i) {
         QLabel* label = statistics_[i];
         left = std::max(left, kStatisticLefts[i]);
-        const int width = std::max(kStatisticLefts[i + 1] - kStatisticLefts[i] - kStatisticGap,
-                                   label->fontMetrics().horizontalAdvance(label->text()));
-        label->setGeometry(left, 6, width, 18);
-        left += width + kStatisticGap;
+        const int text = label->fontMetrics().horizontalAdvance(label->text());
+        const int room = kStatisticLefts[i + 1] - kStatisticGap - left;
+        label->setGeometry(left, 6, std::max(room, text), 18);
+        left += text > room ? text + kPushedGap : room + kStatisticGap;
     }
 }
 
