@@ -3,6 +3,10 @@
 #include "common/ProgramFolder.h"
 #include "report/KzError.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <set>
 
@@ -155,8 +159,31 @@ TElementStyles DefaultElementStyles() {
     return defaults;
 }
 
+namespace {
+
+// Whether a file can be made in `folder`, found by making one: as root,
+// permission bits say yes to folders where nothing can be created (/proc, a
+// read-only mount seen through some file systems).
+bool canCreateIn(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(u".quillmere-probe-XXXXXX"_s));
+    return probe.open();
+}
+
+}  // namespace
+
 QString ElementStylesFileName() {
-    return programFile(u"Data/PrefsElementStyles.DAT"_s);
+    const QString inProgram = programFile(u"Data/PrefsElementStyles.DAT"_s);
+    const QFileInfo data(QFileInfo(inProgram).path());
+    // The Data folder is made on the first save; until then the program's
+    // folder decides. (A file in the Data folder's place in a writable
+    // program folder keeps the path, so that saving reports it.)
+    if (data.isDir() ? canCreateIn(data.filePath()) : canCreateIn(programFolder())) {
+        return inProgram;
+    }
+    // An installed program's folder belongs to the system: the styles are
+    // the user's own and go to the user's data folder.
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir::toNativeSeparators(QDir(perUser).filePath(u"PrefsElementStyles.DAT"_s));
 }
 
 }  // namespace qm

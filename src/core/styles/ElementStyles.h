@@ -59,7 +59,9 @@ private:
 /// text "Times New Roman" 20, footer "Arial" 30 italic; all black.
 TElementStyles DefaultElementStyles();
 
-/// "PrefsElementStyles.DAT" in the folder "Data" below the program's folder.
+/// "PrefsElementStyles.DAT" in the folder "Data" below the program's folder
+/// when files can be made there; otherwise in the user's data folder
+/// (QStandardPaths::AppDataLocation).
 QString ElementStylesFileName();
 
 }  // namespace qm

@@ -1,6 +1,7 @@
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
 #include "engine/TDM.h"
+#include "window/ScriptTab.h"
 
 // The engine shows the busy cursor, freezes the lists it walks and repaints
 // the grids; the window refreshes its commands after each one.
@@ -40,6 +41,9 @@ namespace qm::ScriptCommands {
 
 void MakeScript(CommandContext& ctx) {
     ctx.engine.MakeScript();
+    if (ctx.engine.DestMemData().isOpen()) {
+        ctx.host.scriptTab().markTableSetupScript();
+    }
 }
 
 }  // namespace qm::ScriptCommands

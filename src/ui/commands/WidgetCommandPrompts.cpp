@@ -1,5 +1,7 @@
 #include "commands/WidgetCommandPrompts.h"
 
+#include "app/FileTypeIconProvider.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -39,7 +41,9 @@ int WidgetCommandPrompts::execDialog(QDialog& dialog) {
 }
 
 bool WidgetCommandPrompts::openScriptFileName(QString& fileName) {
+    FileTypeIconProvider icons;  // outlives the dialog
     QFileDialog dialog(QApplication::activeWindow(), u"Select a SQL script file"_s);
+    FileTypeIconProvider::install(dialog, icons);
     dialog.setNameFilters({u"SQL text files (*.SQL *.sql)"_s, u"Text Files (*.TXT *.txt)"_s});
     dialog.setDefaultSuffix(u"SQL"_s);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -51,7 +55,9 @@ bool WidgetCommandPrompts::openScriptFileName(QString& fileName) {
 }
 
 bool WidgetCommandPrompts::saveScriptFileName(QString& fileName, int& filterIndex) {
+    FileTypeIconProvider icons;  // outlives the dialog
     QFileDialog dialog(QApplication::activeWindow());
+    FileTypeIconProvider::install(dialog, icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The command completes the extension and asks about replacing.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

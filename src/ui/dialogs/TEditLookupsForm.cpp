@@ -28,9 +28,9 @@ TEditLookupsForm::TEditLookupsForm(const QString& caption, QWidget* parent) : QD
 void TEditLookupsForm::setNames(const QStringList& names) {
     list_->clear();
     list_->addItems(names);
-    if (list_->count() > 0) {
-        list_->setCurrentRow(0);
-    }
+    // Nothing is chosen at first: OK or Enter must not edit or delete the
+    // first definition unless the user picked it.
+    list_->setCurrentRow(-1);
     FormShow();
 }
 

@@ -10,6 +10,7 @@
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
 #include "project/ProjectFiles.h"
+#include "props/ChangeNotices.h"
 
 namespace qm {
 namespace {
@@ -83,6 +84,8 @@ bool ProjectDocumentHandlers::QuerySave(QString& fileName) {
 void ProjectDocumentHandlers::PrjNew() {
     undo_.Clear();
     handler_.setView(std::make_unique<TPrjView>(dm_));
+    // The closed project may have left the window showing "Modified".
+    ChangeNotices::notifyClean();
     if (hooks_.showProjectPanel) {
         hooks_.showProjectPanel(true);
     }
@@ -121,6 +124,8 @@ void ProjectDocumentHandlers::PrjSave() {
 
 void ProjectDocumentHandlers::PrjClose() {
     undo_.Clear();
+    // Closed unsaved ("No" to saving), the project goes with its changes.
+    ChangeNotices::notifyClean();
     if (hooks_.showProjectPanel) {
         hooks_.showProjectPanel(false);
     }

@@ -1,5 +1,6 @@
 #include "document/WidgetDocumentPrompts.h"
 
+#include "app/FileTypeIconProvider.h"
 #include "report/KzError.h"
 
 #include <QDir>
@@ -48,7 +49,9 @@ BoxButton WidgetDocumentPrompts::askReplace(const QString& text) {
 }
 
 bool WidgetDocumentPrompts::queryOpenFileName(QString& fileName) {
+    FileTypeIconProvider icons;  // outlives the dialog
     QFileDialog dialog(parent_, QString(), lastFolder_, fileFilter());
+    FileTypeIconProvider::install(dialog, icons);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // The extension is added below, in whichever letter case the file has;
     // a name that is not there is reported by the caller.
@@ -62,7 +65,9 @@ bool WidgetDocumentPrompts::queryOpenFileName(QString& fileName) {
 }
 
 bool WidgetDocumentPrompts::querySaveFileName(QString& fileName) {
+    FileTypeIconProvider icons;  // outlives the dialog
     QFileDialog dialog(parent_, QString(), lastFolder_, fileFilter());
+    FileTypeIconProvider::install(dialog, icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The document handler asks about replacing a file itself.

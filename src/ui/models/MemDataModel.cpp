@@ -64,6 +64,14 @@ void MemDataModel::setNewRowLineShown(bool shown) {
     }
 }
 
+void MemDataModel::setNewRowLineWhileInserting(bool shown) {
+    if (shown != lineWhileInserting_) {
+        beginResetModel();
+        lineWhileInserting_ = shown;
+        endResetModel();
+    }
+}
+
 void MemDataModel::setColourProvider(ColourProvider provider) {
     colours_ = std::move(provider);
     refreshColours();
@@ -74,6 +82,14 @@ void MemDataModel::refreshColours() {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
                          {Qt::BackgroundRole});
     }
+}
+
+void MemDataModel::refreshCurrentRow() {
+    if (!list_.isOpen()) {
+        return;
+    }
+    emitRowChanged(list_.state() == ListState::Insert ? insertingRow()
+                                                      : rowOfPosition(list_.position()));
 }
 
 void MemDataModel::resolveColumns() {
@@ -133,6 +149,45 @@ int MemDataModel::columnWidth(int column) const {
         return -1;
     }
     return columns_[static_cast<std::size_t>(column)].width;
+}
+
+int MemDataModel::widestNumberRow(int column) const {
+    const int field = fieldOfColumn(column);
+    if (field < 0 || !list_.isOpen() || !isNumberType(list_.field(field).type) ||
+        columns_[static_cast<std::size_t>(column)].checkBox) {
+        return -1;
+    }
+    // One pass for the extremes: their texts are the longest (a minus sign
+    // or the most digits), short of decimals, which the grid's sample shows.
+    int lowest = -1;
+    int highest = -1;
+    ValueRef low;
+    ValueRef high;
+    const auto below = [](const ValueRef& a, const ValueRef& b) {
+        return a.storage == StorageClass::Float ? a.d < b.d : a.i < b.i;
+    };
+    const int rows = list_.recordCount();
+    for (int pos = 0; pos < rows; ++pos) {
+        const ValueRef v = list_.refAt(pos, field);
+        if (v.null) {
+            continue;
+        }
+        if (lowest < 0 || below(v, low)) {
+            lowest = pos;
+            low = v;
+        }
+        if (highest < 0 || below(high, v)) {
+            highest = pos;
+            high = v;
+        }
+    }
+    if (lowest < 0) {
+        return -1;
+    }
+    const FieldType type = list_.field(field).type;
+    const bool lowLonger = ValueText::toText(low.toValue(), type).size() >
+                           ValueText::toText(high.toValue(), type).size();
+    return rowOfPosition(lowLonger ? lowest : highest);
 }
 
 int MemDataModel::listPosition(int row) const {

@@ -59,10 +59,17 @@ public:
     /// An editable grid ends with a line for adding a row unless this is
     /// turned off (lists whose rows are edited and deleted, never added).
     void setNewRowLineShown(bool shown);
+    /// Off: while the list inserts a row, that row stands in the new-row
+    /// line's place instead of above it, so one line is marked "*" (a grid
+    /// whose list may start inserting a row of its own).
+    void setNewRowLineWhileInserting(bool shown);
     /// Redraws every cell's colour: the colours read other lists too, whose
     /// changes this list does not hear of (the engine repaints after every
     /// comparison and merge command).
     void refreshColours();
+    /// Redraws the current row: the list's pending edit of it (shown in its
+    /// cells) changed, which the list announces only when it is posted.
+    void refreshCurrentRow();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -115,6 +122,11 @@ public:
     int columnOfField(int field) const;
     /// The column's design width, -1 for the grid's default.
     int columnWidth(int column) const;
+    /// For a number column, the grid row whose value has the longest text
+    /// (the smallest or the largest value); -1 for other columns, an empty
+    /// list or when that row is not shown. A grid sizes its columns from
+    /// the rows it samples, which may miss the one long number of a million.
+    int widestNumberRow(int column) const;
     /// RecId of the row's record, -1 for the new-row line or no row.
     int recIdAt(int row) const;
     /// The row showing the record with that RecId, -1 if none.
@@ -160,8 +172,14 @@ private:
     void resort();
     /// Rows are in perm_ order (sorted or grouped) rather than list order.
     bool sorted() const { return !sortKeys_.empty() || grouped(); }
-    bool hasNewRowLine() const {
+    /// The grid could show a new-row line: it is shown unless a row being
+    /// inserted takes its place (lineTakesTurns()).
+    bool newRowLineWanted() const {
         return mode_ == Mode::Editable && newRowLineShown_ && list_.isOpen();
+    }
+    bool lineTakesTurns() const { return newRowLineWanted() && !lineWhileInserting_; }
+    bool hasNewRowLine() const {
+        return newRowLineWanted() && !(inserting_ && !lineWhileInserting_);
     }
     /// Rows of the posted records (with the group rows, while grouped).
     int postedRows() const { return grouped() ? grouping_.rowCount() : listRows_; }
@@ -213,6 +231,7 @@ private:
     int listRows_ = 0;        // posted rows the model shows
     bool inserting_ = false;  // the list's inserting row is shown
     bool newRowLineShown_ = true;
+    bool lineWhileInserting_ = true;
     int shiftAt_ = 0;  // list order: rows from here are shifted by shift_
     int shift_ = 0;    // ... while views are told of an insertion or removal
     std::vector<std::pair<QString, Qt::SortOrder>> sortNames_;

@@ -169,6 +169,13 @@ void MemDataModel::followInsertState() {
         return;
     }
     const int at = postedRows();
+    if (lineTakesTurns()) {
+        // The row being inserted and the new-row line share one place.
+        inserting_ = want;
+        emitRowChanged(at);
+        emit headerDataChanged(Qt::Vertical, at, at);
+        return;
+    }
     // With a new-row line, the line the user typed into becomes the new row
     // and a fresh line follows it, so the current cell stays where it is.
     const int changed = hasNewRowLine() ? at + 1 : at;
@@ -228,12 +235,21 @@ void MemDataModel::rowsInserted(int pos, int count) {
     const bool posted = inserting_ && list_.state() != ListState::Insert && count == 1;
     if (posted && (sorted() || pos == listRows_)) {
         // The row the list was inserting is now a posted row, where it stood.
+        const bool lineReturns = lineTakesTurns();
+        if (lineReturns) {
+            // ... and the new-row line it stood in for comes back after it.
+            beginInsertRows({}, listRows_ + 1, listRows_ + 1);
+        }
         if (sorted()) {
             perm_.push_back(pos);
         }
         inserting_ = false;
         ++listRows_;
+        if (lineReturns) {
+            endInsertRows();
+        }
         emitRowChanged(listRows_ - 1);
+        emit headerDataChanged(Qt::Vertical, listRows_ - 1, listRows_ - 1);
         return;
     }
     followInsertState();

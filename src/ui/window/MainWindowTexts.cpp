@@ -27,4 +27,10 @@ QString tableSetupCountText(std::optional<int> tableSetups) {
         .arg(*tableSetups > 1 ? u"s"_s : QString());
 }
 
+QString replaceScriptQuestion() {
+    return u"The script editor holds a script that was not made for the current table setup "
+           u"(a project script, a script file or your own text). Replace it with the "
+           u"statements of the current table setup?"_s;
+}
+
 }  // namespace qm

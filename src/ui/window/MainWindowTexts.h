@@ -14,4 +14,8 @@ QString mainCaption(const QString& title, bool projectOpen, const QString& fileN
 /// setup(s) in project."; empty with no project open (nullopt).
 QString tableSetupCountText(std::optional<int> tableSetups);
 
+/// Asked before the Script tab replaces a script that was not written for
+/// the current table setup with that table setup's statements.
+QString replaceScriptQuestion();
+
 }  // namespace qm

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QScopedValueRollback>
 #include <QTableView>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -156,9 +157,17 @@ void MergeGrids::columnsRemoved(Side side) {
 void MergeGrids::refit(Side side) {
     QTableView& view = grid(side);
     view.resizeColumnsToContents();
-    // A long text value must not push the other columns out of sight.
-    for (int c = 0; c < view.model()->columnCount(); ++c) {
-        view.setColumnWidth(c, std::min(view.columnWidth(c), 300));
+    MemDataModel& shown = model(side);
+    for (int c = 0; c < shown.columnCount(); ++c) {
+        // A long text value must not push the other columns out of sight.
+        int width = std::min(view.columnWidth(c), 300);
+        // A number must never be cut: the grid sized the column from the
+        // rows it sampled, which may miss the widest number.
+        if (const int row = shown.widestNumberRow(c); row >= 0) {
+            width = std::max(width, view.sizeHintForIndex(shown.index(row, c)).width() +
+                                        (view.showGrid() ? 1 : 0));
+        }
+        view.setColumnWidth(c, width);
     }
 }
 

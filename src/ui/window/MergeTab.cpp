@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -87,11 +88,19 @@ QWidget* MergeTab::topStrip() {
     return strip;
 }
 
+namespace {
+
+// Left edges of the five statistics labels; each label reaches to 4 pixels
+// before the next one.
+constexpr std::array<int, 6> kStatisticLefts{8, 112, 232, 352, 552, 752};
+constexpr int kStatisticGap = 4;
+constexpr int kPushedGap = 16;
+
+}  // namespace
+
 QWidget* MergeTab::statisticsStrip() {
     auto* strip = new QWidget(this);
     strip->setFixedHeight(30);
-    // Left edges of the five labels; each label reaches to the next one.
-    const std::array<int, 6> lefts{8, 112, 232, 352, 552, 752};
     const std::array<const char16_t*, 5> names{u"InsertLabel", u"UpdateLabel", u"DeleteLabel",
                                                u"DiffLabel", u"LocalLabel"};
     for (std::size_t i = 0; i < statistics_.size(); ++i) {
@@ -100,10 +109,26 @@ QWidget* MergeTab::statisticsStrip() {
         QFont font = label->font();
         font.setBold(true);
         label->setFont(font);
-        label->setGeometry(lefts[i], 6, lefts[i + 1] - lefts[i] - 4, 18);
         statistics_[i] = label;
     }
+    placeStatistics();
     return strip;
+}
+
+void MergeTab::placeStatistics() {
+    // A label sized for its place only would cut the digits of a large
+    // count ("Updates: 1000100" shown as "Updates: 100010").
+    // A label pushed along keeps a word's width of room after the text
+    // before it, so that two counts do not read as one.
+    int left = kStatisticLefts[0];
+    for (std::size_t i = 0; i < statistics_.size(); ++i) {
+        QLabel* label = statistics_[i];
+        left = std::max(left, kStatisticLefts[i]);
+        const int text = label->fontMetrics().horizontalAdvance(label->text());
+        const int room = kStatisticLefts[i + 1] - kStatisticGap - left;
+        label->setGeometry(left, 6, std::max(room, text), 18);
+        left += text > room ? text + kPushedGap : room + kStatisticGap;
+    }
 }
 
 void MergeTab::showTableSetup(const TableSetupView& setup) {
@@ -135,6 +160,7 @@ void MergeTab::setStatistics(const QStringList& texts) {
         const auto index = static_cast<qsizetype>(i);
         statistics_[i]->setText(index < texts.size() ? texts[index] : QString());
     }
+    placeStatistics();
 }
 
 QStringList MergeTab::statistics() const {

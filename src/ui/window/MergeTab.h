@@ -39,7 +39,8 @@ public:
     void setRecordCount(Side side, std::optional<qsizetype> records);
     QString recordCountText(Side side) const;
     /// The five statistics labels (inserts, updates, deletes, differing and
-    /// target-only records).
+    /// target-only records). Each keeps its place in the strip; a text too
+    /// long for its place widens it and moves the labels after it along.
     void setStatistics(const QStringList& texts);
     QStringList statistics() const;
 
@@ -51,6 +52,7 @@ signals:
 private:
     QWidget* topStrip();
     QWidget* statisticsStrip();
+    void placeStatistics();
 
     QLineEdit* key_ = nullptr;
     QLineEdit* destTable_ = nullptr;

@@ -1,5 +1,7 @@
 #include "window/ScriptTab.h"
 
+#include "window/ScriptMemoEditor.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -90,6 +92,22 @@ void ScriptTab::flushScript() const {
         end.movePosition(QTextCursor::End);
         end.insertText(u'\n' + joined);
     }
+}
+
+void ScriptTab::markTableSetupScript() {
+    flushScript();
+    tableSetupScript_ = ScriptMemoEditor::plainText(*scriptMemo_);
+}
+
+bool ScriptTab::holdsOnlyTableSetupScript() const {
+    flushScript();
+    if (scriptMemo_->document()->isEmpty()) {
+        return true;
+    }
+    // Compared in full: an edit anywhere, also one undone by typing it back,
+    // counts only once the text differs.
+    return !tableSetupScript_.isNull() &&
+           ScriptMemoEditor::plainText(*scriptMemo_) == tableSetupScript_;
 }
 
 bool ScriptTab::selectNextStatement() const {

@@ -32,6 +32,13 @@ public:
     void appendScriptLine(const QString& line);
     /// Puts the collected lines into the editor now.
     void flushScript() const;
+    /// Notes that the editor now holds the statements the program wrote for
+    /// one table setup: replacing them loses nothing.
+    void markTableSetupScript();
+    /// True when replacing the editor's text loses nothing: it is empty or
+    /// still exactly what the program last wrote for a table setup (not
+    /// typed over, opened from a file or grown by a project script).
+    bool holdsOnlyTableSetupScript() const;
     bool selectNextStatement() const;
     bool deleteExecutedStatements() const;
     bool disableLogging() const;
@@ -42,6 +49,8 @@ private:
     QCheckBox* deleteExecuted_ = nullptr;
     QCheckBox* disableLogging_ = nullptr;
     mutable QStringList pendingLines_;
+    /// The text markTableSetupScript() saw; null before the first mark.
+    QString tableSetupScript_;
 };
 
 }  // namespace qm

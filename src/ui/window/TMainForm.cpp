@@ -12,8 +12,11 @@
 #include "document/TableSetupEditor.h"
 #include "document/TkzMRUFileList.h"
 #include "engine/TDM.h"
+#include "models/MemDataModel.h"
 #include "project/PrjDataSaved.h"
+#include "report/PrjMsgViewer.h"
 #include "window/DatabaseTab.h"
+#include "window/FieldUndoPassOn.h"
 #include "window/LegendStrip.h"
 #include "window/MainWindowTexts.h"
 #include "window/MergeGrids.h"
@@ -99,6 +102,10 @@ void TMainForm::buildRegions() {
                                           merge_->side(Side::Target).grid());
     binding_ = std::make_unique<TableSetupBinding>(engine_, *merge_, *database_, *chooser_,
                                                    [this] { return app_.project(); });
+    // The binding (connected first) wrote the edit into the list's current
+    // row without posting it; the project panel shows that row at once.
+    connect(merge_, &MergeTab::tableSetupEdited, this,
+            [this] { projectPanel_->model().refreshCurrentRow(); });
     connect(projectPanel_, &ProjectPanel::tableSetupChosen, this,
             [this](int recId) { runReporting([&] { binding_->UIDataIndexChange(recId); }); });
     projectPanel_->setEditor(std::make_unique<TableSetupEditor>(
@@ -159,6 +166,7 @@ void TMainForm::FormCreate() {
     adapter_.attach({merge_, database_, script_, status_, grids_.get(),
                      [this] { bringTabToFront(WindowTab::Script); }, [this] { UpdateUI(); }});
     actions_.setContext(&context_);
+    new FieldUndoPassOn(*this);
     tabs_->setCurrentWidget(merge_);
     // Focus moving to another control refreshes the commands; so does the
     // program or another of its windows becoming active (changeEvent).
@@ -248,8 +256,15 @@ void TMainForm::BrowsersPageControlChange(int index) {
     }
     QWidget* page = tabs_->widget(index);
     if (page == script_ && engine_.DestMemData().isOpen()) {
+        // The editor may hold a script the user cannot make again from this
+        // tab (a project script, a file, typed text): it is replaced only
+        // when the user agrees.
+        if (!script_->holdsOnlyTableSetupScript() &&
+            !TPrjMsgViewer::instance().AskYesNo(replaceScriptQuestion())) {
+            return;
+        }
         engine_.ScriptCurrentTableSetup(true);
-        script_->flushScript();
+        script_->markTableSetupScript();
     } else if (page == merge_ && pendingTargetReopen_) {
         pendingTargetReopen_ = false;
         actions_.execute(CommandId::OpenTarget);

@@ -13,7 +13,11 @@ const QString kPosition = u"DisplayOrder"_s;
 }  // namespace
 
 TableSetupGridModel::TableSetupGridModel(MemData& tables, QObject* parent)
-    : MemDataModel(tables, Mode::Editable, ColumnPlan::tableSetups(), parent) {}
+    : MemDataModel(tables, Mode::Editable, ColumnPlan::tableSetups(), parent) {
+    // Without a project the engine keeps a table setup being inserted in
+    // the list; next to the new-row line it would be a second "*" line.
+    setNewRowLineWhileInserting(false);
+}
 
 bool TableSetupGridModel::editable() const {
     return editor_ != nullptr && editor_->projectOpen();

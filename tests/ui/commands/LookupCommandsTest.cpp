@@ -275,6 +275,35 @@ TEST_F(LookupCommandsTest, EditAndDeleteChooseFromTheDefinitionsInTheOrderTheyWe
     EXPECT_EQ(definitions(1).size(), 1);
 }
 
+// The picking list starts with nothing chosen: Enter (or OK) before a
+// choice edits or deletes nothing.
+TEST_F(LookupCommandsTest, EnterBeforeAChoiceEditsAndDeletesNothing) {
+    addDefinition(1,
+                  {u"Zeta"_s, u"CustomerID"_s, u"customers"_s, u"CustomerID"_s, u"CustomerName"_s});
+    h.actions.execute(CommandId::PrjSave);
+    h.project()->SelectTableSetup(1);
+    for (const CommandId command : {CommandId::EditLookup, CommandId::DeleteLookup}) {
+        SCOPED_TRACE(static_cast<int>(command));
+        h.commandPrompts.dialogsShown.clear();
+        int chosenAtStart = 0;
+        h.commandPrompts.dialogAnswers << [&](QDialog& dialog) {
+            auto& form = dynamic_cast<TEditLookupsForm&>(dialog);
+            form.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+            chosenAtStart = form.selectedIndex();
+            QTest::keyClick(&form.listBox(), Qt::Key_Return);
+            form.hide();
+            return form.result();
+        };
+        h.actions.execute(command);
+        EXPECT_EQ(chosenAtStart, -1);
+        EXPECT_EQ(h.commandPrompts.dialogsShown.size(), 1) << "no definition was opened";
+        ASSERT_EQ(definitions(1).size(), 1);
+        EXPECT_EQ(definitions(1)[0].lookupName, u"Zeta"_s);
+        EXPECT_FALSE(h.project()->GetModified());
+    }
+}
+
 TEST_F(LookupCommandsTest, DoubleClickInThePickingListPressesOk) {
     TEditLookupsForm form(u"Edit Lookup"_s);
     form.setNames({u"One"_s, u"Two"_s});

@@ -3,12 +3,15 @@
 #include "ui/prefs/PreferenceKeys.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
@@ -176,6 +179,38 @@ TEST_F(OptionsFormTest, OkSavesTheUserStylesAndCancelReloadsThem) {
     ASSERT_NE(next.userStyles().FindStyle(ekHeadline), nullptr);
     EXPECT_EQ(next.userStyles().FindStyle(ekHeadline)->FontSize, 50);
     EXPECT_TRUE(shownBoxes().isEmpty());
+}
+
+// An installed program's folder takes no files (here /proc, where even root
+// cannot create one): OK saves the styles in the user's data folder, and
+// the next dialog reads them from there.
+TEST_F(OptionsFormTest, OkSavesTheStylesInTheUsersDataFolderWhenTheProgramFolderTakesNoFiles) {
+    const QByteArray home = qgetenv("QUILLMERE_HOME");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    QTemporaryDir userData;
+    qputenv("XDG_DATA_HOME", userData.path().toUtf8());
+    qputenv("QUILLMERE_HOME", "/proc");
+    const auto restore = qScopeGuard([&] {
+        qputenv("QUILLMERE_HOME", home);
+        if (dataHome.isNull()) {
+            qunsetenv("XDG_DATA_HOME");
+        } else {
+            qputenv("XDG_DATA_HOME", dataHome);
+        }
+    });
+    ASSERT_TRUE(styleFile().startsWith(QDir(userData.path()).absolutePath() + u'/'))
+        << styleFile().toStdString();
+
+    TOptionsForm form;
+    form.userStyles().SetElementStyle(
+        ekFooter, std::make_unique<TElementStyle>(ekFooter, u"Verdana"_s, 255, 12, fsBold, 2));
+    form.accept();
+    EXPECT_TRUE(shownBoxes().isEmpty()) << shownBoxes().value(0).text.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(styleFile()));
+    EXPECT_FALSE(QFileInfo::exists(u"/proc/Data"_s));
+    TOptionsForm next;
+    ASSERT_NE(next.userStyles().FindStyle(ekFooter), nullptr);
+    EXPECT_EQ(next.userStyles().FindStyle(ekFooter)->FontName, u"Verdana"_s);
 }
 
 TEST_F(OptionsFormTest, AStyleFileThatCannotBeWrittenIsReportedAfterTheSettingsWereStored) {

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -85,10 +86,31 @@ TEST_F(MainFormTest, EditsOfTheCurrentTableSetupReachTheProjectAndMarkItModified
     ASSERT_EQ(h.form->statusStrip().modifiedText(), QString());
     h.engine.TablesMemData().moveTo(1);  // the second table setup is current
 
+    // The project panel's grid shows each keystroke at once, not only once
+    // the row is left.
+    MemDataModel& panel = h.form->projectPanel().model();
+    const int row = panel.rowOfPosition(1);
+    const int keyColumn = panel.columnOfField(h.engine.tableFields().PrimaryKeySpec);
+    ASSERT_GE(keyColumn, 0);
+    QSignalSpy redrawn(&panel, &QAbstractItemModel::dataChanged);
+    const auto rowRedrawn = [&] {
+        for (const QList<QVariant>& signal : std::as_const(redrawn)) {
+            const auto first = signal[0].value<QModelIndex>();
+            const auto last = signal[1].value<QModelIndex>();
+            if (first.row() <= row && row <= last.row() && first.column() <= keyColumn &&
+                keyColumn <= last.column()) {
+                return true;
+            }
+        }
+        return false;
+    };
+
     MergeTab& merge = h.form->mergeTab();
     merge.keyEdit().setFocus();
     merge.keyEdit().selectAll();
     QTest::keyClicks(&merge.keyEdit(), u"OrderNo;Line"_s);
+    EXPECT_TRUE(rowRedrawn());
+    EXPECT_EQ(panel.index(row, keyColumn).data().toString(), u"OrderNo;Line"_s);
     merge.destTableEdit().setText(u"ignored"_s);  // not an edit of the user's
 
     TQMNodeData* second = h.project()->PrjData().GetItem(1);
@@ -102,6 +124,38 @@ TEST_F(MainFormTest, EditsOfTheCurrentTableSetupReachTheProjectAndMarkItModified
     // The list row holds the edit too, so the engine works with what is shown.
     EXPECT_EQ(h.engine.TablesMemData().asText(h.engine.tableFields().PrimaryKeySpec),
               u"OrderNo;Line"_s);
+}
+
+// A modified project closed without saving takes its "Modified" with it,
+// whether closed alone or for a new project.
+// A new project has no table setups: its grid shows the one line for adding
+// one, though the engine's list still holds the table setup it is inserting
+// for use without a project.
+TEST_F(MainFormTest, ANewProjectsGridHasOneLineMarkedForAdding) {
+    MainWindowHarness h;
+    h.show();
+    h.actions.execute(CommandId::PrjNew);
+    h.settle();
+    ASSERT_EQ(h.engine.TablesMemData().state(), ListState::Insert);
+    const MemDataModel& grid = h.form->projectPanel().model();
+    ASSERT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.headerData(0, Qt::Vertical).toString(), u"*"_s);
+}
+
+TEST_F(MainFormTest, TheModifiedMarkLeavesWithAProjectClosedUnsaved) {
+    MainWindowHarness h;
+    h.show();
+    for (const CommandId closing : {CommandId::PrjClose, CommandId::PrjNew}) {
+        SCOPED_TRACE(static_cast<int>(closing));
+        h.actions.execute(CommandId::PrjNew);
+        h.project()->PrjData().SetSourceDBAlias(u"changed"_s);
+        h.settle();
+        ASSERT_EQ(h.form->statusStrip().modifiedText(), u"Modified"_s);
+        h.prompts.saveAnswers = {BoxButton::No};
+        h.actions.execute(closing);
+        h.settle();
+        EXPECT_EQ(h.form->statusStrip().modifiedText(), QString());
+    }
 }
 
 TEST_F(MainFormTest, TheChooserListsTheTableSetupsAndMakesTheChosenOneCurrent) {

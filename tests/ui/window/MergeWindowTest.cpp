@@ -9,6 +9,7 @@
 #include "support/TestDatabases.h"
 #include "ui/window/MainWindowHarness.h"
 #include "window/DatabaseTab.h"
+#include "window/MainWindowTexts.h"
 #include "window/MergeGrids.h"
 #include "window/MergeSidePanel.h"
 #include "window/MergeTab.h"
@@ -100,6 +101,43 @@ TEST_F(MergeWindowTest, OpeningBothSidesShowsCountsStatisticsAndColours) {
     h_.actions.execute(CommandId::OpenSource);
     EXPECT_EQ(h_.form->grids().model(Side::Source).columnCount(),
               h_.engine.SourceMemData().fieldCount() - 1);  // all but the row number
+}
+
+// The grid sizes its columns from a sample of rows; a number column must
+// still fit its widest number, here the last of two thousand rows and the
+// smallest, negative value in the middle.
+TEST_F(MergeWindowTest, NumberColumnsFitTheirWidestNumbers) {
+    aliases_.addSqlite(
+        u"Big"_s,
+        {u"CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT, n INTEGER)"_s,
+         u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000) "
+         u"INSERT INTO t SELECT x, 'v', CASE WHEN x = 1500 THEN -12345678 ELSE x END FROM c"_s,
+         u"INSERT INTO t VALUES (1000000, 'last', 1)"_s});
+    typeTableSetup(u"Big"_s, u"Big"_s);
+    h_.form->mergeTab()
+        .side(Side::Source)
+        .queryEditor()
+        .setPlainText(u"SELECT k, v, n FROM t ORDER BY k"_s);
+    h_.actions.execute(CommandId::OpenSource);
+
+    QTableView& grid = h_.form->grids().grid(Side::Source);
+    MemDataModel& model = h_.form->grids().model(Side::Source);
+    MemData& list = h_.engine.SourceMemData();
+    ASSERT_EQ(list.recordCount(), 2001);
+    for (const auto& [field, widest] :
+         {std::pair{u"k"_s, u"1000000"_s}, std::pair{u"n"_s, u"-12345678"_s}}) {
+        SCOPED_TRACE(field.toStdString());
+        const int column = model.columnOfField(list.fieldIndex(field));
+        int row = -1;
+        for (int r = 0; r < model.rowCount() && row < 0; ++r) {
+            if (model.index(r, column).data().toString() == widest) {
+                row = r;
+            }
+        }
+        ASSERT_GE(row, 0);
+        EXPECT_GE(grid.columnWidth(column), grid.sizeHintForIndex(model.index(row, column)).width())
+            << "\"" << widest.toStdString() << "\" is cut";
+    }
 }
 
 TEST_F(MergeWindowTest, MovingInOneGridMovesTheOtherToTheSameKey) {
@@ -211,6 +249,75 @@ TEST_F(MergeWindowTest, TabChangesWriteTheScriptAndReopenAPendingTarget) {
     tabs.setCurrentWidget(&h_.form->mergeTab());
     EXPECT_EQ(h_.form->mergeTab().recordCountText(Side::Target), u"4 records initially"_s);
     EXPECT_FALSE(h_.form->PendingTargetReopen());
+}
+
+// Showing the Script tab writes the current table setup's statements over
+// what the editor holds only when that loses nothing; any other script is
+// replaced only when the user agrees.
+TEST_F(MergeWindowTest, TheScriptTabAsksBeforeReplacingAScriptNotWrittenForTheTableSetup) {
+    typeTableSetup(u"Src"_s, u"Dst"_s);
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    h_.engine.ChangeDataToEqualSource();
+    QTabWidget& tabs = h_.form->tabs();
+    ScriptTab& tab = h_.form->scriptTab();
+    QPlainTextEdit& memo = tab.ScriptMemo();
+    const auto showScriptTab = [&] {
+        tabs.setCurrentWidget(&h_.form->mergeTab());
+        tabs.setCurrentWidget(&tab);
+    };
+    showScriptTab();
+    const QString written = memo.toPlainText();
+    ASSERT_TRUE(written.contains(u"UPDATE"_s)) << written.toStdString();
+
+    enum class Editor { AsWritten, Empty, Typed, TypedOver, ProjectBlocks, MadeByCommand };
+    const struct {
+        const char* name;
+        Editor editor;
+        BoxButton answer;
+        bool asked;
+        bool replaced;
+    } cases[] = {
+        {"as the tab wrote it", Editor::AsWritten, BoxButton::No, false, true},
+        {"emptied", Editor::Empty, BoxButton::No, false, true},
+        {"typed, kept", Editor::Typed, BoxButton::No, true, false},
+        {"typed, replaced", Editor::Typed, BoxButton::Yes, true, true},
+        {"written, then typed over", Editor::TypedOver, BoxButton::No, true, false},
+        {"blocks of a project script", Editor::ProjectBlocks, BoxButton::No, true, false},
+        {"made by the script command", Editor::MadeByCommand, BoxButton::No, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        showScriptTab();  // the editor holds what the tab wrote
+        switch (c.editor) {
+            case Editor::AsWritten:
+                break;
+            case Editor::Empty:
+                h_.actions.execute(CommandId::ScriptNew);
+                break;
+            case Editor::Typed:
+                memo.setPlainText(u"DELETE FROM t WHERE k = 99;"_s);
+                break;
+            case Editor::TypedOver:
+                memo.moveCursor(QTextCursor::End);
+                QTest::keyClicks(&memo, u" "_s);
+                break;
+            case Editor::ProjectBlocks:
+                tab.appendScriptLine(u"/* Statements for Table Setup \"Other\" */"_s);
+                break;
+            case Editor::MadeByCommand:
+                memo.setPlainText(u"typed"_s);
+                h_.actions.execute(CommandId::MakeScript);
+                break;
+        }
+        const QString before = tab.ScriptMemo().toPlainText();
+        script({{c.answer, false}});
+        showScriptTab();
+        EXPECT_EQ(shownBoxes().size(), c.asked ? 1 : 0);
+        if (c.asked && !shownBoxes().isEmpty()) {
+            EXPECT_EQ(shownBoxes()[0].text, replaceScriptQuestion());
+        }
+        EXPECT_EQ(memo.toPlainText(), c.replaced ? written : before);
+    }
 }
 
 TEST_F(MergeWindowTest, MergeAndScriptCommandsRunFromTheWindow) {
