@@ -362,6 +362,15 @@ std::int64_t integerOf(sqlite3* db, const QString& sql) {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
+std::vector<std::int64_t> integersOf(sqlite3* db, const QString& sql) {
+    const Statement statement = firstRow(db, sql);
+    std::vector<std::int64_t> out;
+    for (int c = 0; c < sqlite3_column_count(statement.get()); ++c) {
+        out.push_back(sqlite3_column_int64(statement.get(), c));
+    }
+    return out;
+}
+
 bool threadSafe() {
     return sqlite3_threadsafe() != 0;
 }

@@ -70,6 +70,9 @@ SegmentBlob segmentSums(sqlite3* db, const QString& sql);
 /// The first column of the first row of a query, as an integer (a count).
 /// May run on another thread like segmentSums.
 std::int64_t integerOf(sqlite3* db, const QString& sql);
+/// Every column of the first row of a query, as integers. May run on
+/// another thread like segmentSums.
+std::vector<std::int64_t> integersOf(sqlite3* db, const QString& sql);
 
 /// Whether the library lets two connections work on two threads at once.
 bool threadSafe();

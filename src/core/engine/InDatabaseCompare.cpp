@@ -212,9 +212,17 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     const auto [sourceRows, targetRows] =
         onBothSides(*source, sourceConnection, *target, targetConnection,
                     [](SegmentSide& side) { return side.countRows(); });
-    outcome.sourceRows = sourceRows;
-    outcome.targetRows = targetRows;
-    const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
+    if (!sourceRows.keysApart || !targetRows.keysApart) {
+        // A NULL key or keys the database finds equal: without the option
+        // the comparison refuses them wherever they are, so nothing is
+        // restricted and the full load does so with its own message.
+        dm_.reportProgress(QString());
+        return {};
+    }
+    outcome.sourceRows = sourceRows.rows;
+    outcome.targetRows = targetRows.rows;
+    const auto larger =
+        static_cast<std::uint64_t>(std::max<qint64>(outcome.sourceRows, outcome.targetRows));
     int bits = firstBits_ > 0 ? std::min(firstBits_, kMaxBits) : source->firstBits(larger);
     SegmentFilter filter{bits, {}};
     std::optional<SegmentFilter> parent;
@@ -229,7 +237,7 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         // The rows of a differing segment are estimated from the rows per
         // segment: the sums hold no counts.
         const double perSegment =
-            static_cast<double>(sourceRows + targetRows) / std::ldexp(1.0, bits);
+            static_cast<double>(outcome.sourceRows + outcome.targetRows) / std::ldexp(1.0, bits);
         outcome.rowsToLoad = static_cast<qint64>(
             std::ceil(std::max(1.0, perSegment) * static_cast<double>(filter.segments.size())));
         // Splitting segments of about two rows (both sides) gains little

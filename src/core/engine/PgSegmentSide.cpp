@@ -1,5 +1,6 @@
 #include "engine/PgSegmentSide.h"
 
+#include "common/Errors.h"
 #include "db/PgRows.h"
 #include "engine/SqlIdentifier.h"
 
@@ -36,13 +37,29 @@ public:
 
     bool summarizesOnAnyThread() const override { return true; }
 
-    std::int64_t countRows() override {
-        std::int64_t rows = 0;
-        PgRows::forEachRow(conn_, u"SELECT count(*) FROM "_s + wrapped(),
-                           [&](const char* const* values, int) {
-                               rows = values[0] != nullptr ? std::atoll(values[0]) : 0;
-                           });
-        return rows;
+    RowCount countRows() override {
+        std::int64_t n[3] = {0, 0, 0};
+        const auto read = [&](const char* const* values, int count) {
+            for (int i = 0; i < count && i < 3; ++i) {
+                n[i] = values[i] != nullptr ? std::atoll(values[i]) : 0;
+            }
+        };
+        if (!keys_.empty()) {
+            QStringList keys;
+            for (const int k : keys_) {
+                keys << column(k);
+            }
+            try {
+                PgRows::forEachRow(conn_, countSql(keys), read);
+                return rowCountOf(n[0], n[1], n[2]);
+            } catch (const DatabaseError&) {
+                // A key type without an equality to group by (json): the
+                // plain count below says whether the query itself fails,
+                // and the full load judges the keys.
+            }
+        }
+        PgRows::forEachRow(conn_, u"SELECT count(*) FROM "_s + wrapped(), read);
+        return {n[0], keys_.empty()};
     }
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
@@ -89,13 +106,18 @@ private:
         const QString c = column(index);
         switch (fields_[static_cast<std::size_t>(index)].type) {
             case FieldType::Float:
-                return u"encode(float8send(%1::float8), 'hex')"_s.arg(c);
+                // + 0 turns -0 into 0, which the comparison finds equal.
+                return u"encode(float8send(%1::float8 + 0), 'hex')"_s.arg(c);
             case FieldType::Blob:
                 return u"encode(%1, 'hex')"_s.arg(c);
             default:
                 // concat() writes the type's output text; a cast to text
-                // would drop the blanks that pad a char(n) value.
-                return u"concat(%1)"_s.arg(c);
+                // would drop the blanks that pad a char(n) value. The text
+                // keeps the column's collation, and hashtextextended hashes
+                // a text under a case-insensitive one by its sort key: "C"
+                // hashes the bytes, so 'abc' and 'ABC' differ as they do
+                // to the comparison.
+                return u"(concat(%1) COLLATE \"C\")"_s.arg(c);
         }
     }
     // The canonical form of one column's value (see the class comment).

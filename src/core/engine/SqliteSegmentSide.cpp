@@ -24,8 +24,13 @@ public:
         return std::clamp(static_cast<int>(std::bit_width(rows / 2)), 1, SqliteRowHash::kDenseBits);
     }
 
-    std::int64_t countRows() override {
-        return SqliteRowHash::integerOf(db_, u"SELECT count(*) FROM "_s + wrapped());
+    RowCount countRows() override {
+        if (keys_.empty()) {
+            return {SqliteRowHash::integerOf(db_, u"SELECT count(*) FROM "_s + wrapped()), true};
+        }
+        const std::vector<std::int64_t> n =
+            SqliteRowHash::integersOf(db_, countSql(columns(keys_)));
+        return rowCountOf(n.at(0), n.at(1), n.at(2));
     }
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
