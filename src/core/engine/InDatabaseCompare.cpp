@@ -212,15 +212,8 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     const auto [sourceRows, targetRows] =
         onBothSides(*source, sourceConnection, *target, targetConnection,
                     [](SegmentSide& side) { return side.countRows(); });
-    if (!sourceRows.keysApart || !targetRows.keysApart) {
-        // A NULL key or keys the database finds equal: without the option
-        // the comparison refuses them wherever they are, so nothing is
-        // restricted and the full load does so with its own message.
-        dm_.reportProgress(QString());
-        return {};
-    }
-    outcome.sourceRows = sourceRows.rows;
-    outcome.targetRows = targetRows.rows;
+    outcome.sourceRows = sourceRows;
+    outcome.targetRows = targetRows;
     const auto larger =
         static_cast<std::uint64_t>(std::max<qint64>(outcome.sourceRows, outcome.targetRows));
     int bits = firstBits_ > 0 ? std::min(firstBits_, kMaxBits) : source->firstBits(larger);
@@ -233,6 +226,20 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         const auto sums =
             onBothSides(*source, sourceConnection, *target, targetConnection,
                         [&](SegmentSide& side) { return side.summarize(bits, within); });
+        if (outcome.passes == 1) {
+            const auto [sourceApart, targetApart] = onBothSides(
+                *source, sourceConnection, *target, targetConnection, [&](SegmentSide& side) {
+                    return side.keysApart(&side == source.get() ? sums.first : sums.second);
+                });
+            if (!sourceApart || !targetApart) {
+                // A NULL key or keys the database finds equal: without the
+                // option the comparison refuses them wherever they are, so
+                // nothing is restricted and the full load does so with its
+                // own message.
+                dm_.reportProgress(QString());
+                return {};
+            }
+        }
         filter = {bits, differingSegments(sums.first, sums.second)};
         // The rows of a differing segment are estimated from the rows per
         // segment: the sums hold no counts.

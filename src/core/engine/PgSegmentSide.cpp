@@ -37,29 +37,30 @@ public:
 
     bool summarizesOnAnyThread() const override { return true; }
 
-    RowCount countRows() override {
-        std::int64_t n[3] = {0, 0, 0};
-        const auto read = [&](const char* const* values, int count) {
-            for (int i = 0; i < count && i < 3; ++i) {
-                n[i] = values[i] != nullptr ? std::atoll(values[i]) : 0;
-            }
-        };
-        if (!keys_.empty()) {
-            QStringList keys;
-            for (const int k : keys_) {
-                keys << column(k);
-            }
-            try {
-                PgRows::forEachRow(conn_, countSql(keys), read);
-                return rowCountOf(n[0], n[1], n[2]);
-            } catch (const DatabaseError&) {
-                // A key type without an equality to group by (json): the
-                // plain count below says whether the query itself fails,
-                // and the full load judges the keys.
-            }
+    std::int64_t countRows() override {
+        std::int64_t rows = 0;
+        PgRows::forEachRow(conn_, u"SELECT count(*) FROM "_s + wrapped(),
+                           [&](const char* const* values, int) {
+                               rows = values[0] != nullptr ? std::atoll(values[0]) : 0;
+                           });
+        return rows;
+    }
+
+    bool keysApart(const SegmentSums&) override {
+        QStringList keys;
+        for (const int k : keys_) {
+            keys << column(k);
         }
-        PgRows::forEachRow(conn_, u"SELECT count(*) FROM "_s + wrapped(), read);
-        return {n[0], keys_.empty()};
+        bool apart = true;
+        try {
+            PgRows::forEachRow(conn_, keyClashSql(keys),
+                               [&](const char* const*, int) { apart = false; });
+        } catch (const DatabaseError&) {
+            // A key type without an equality to group by (json): the full
+            // load judges the keys.
+            apart = false;
+        }
+        return apart;
     }
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {

@@ -76,17 +76,15 @@ public:
     virtual void pairWith(const SegmentSide& other) { (void)other; }
     /// The segments of the first pass, for that many rows on the larger side.
     virtual int firstBits(std::uint64_t rows) const = 0;
-    /// The rows the query reads, and whether the database tells every
-    /// row's key apart from the others': no key is NULL and no two keys are
-    /// one to the database's own grouping (a repeated key, 'a' and 'A' in a
-    /// NOCASE column, 1 and 1.0, 1.0 and 1.00 as numerics). Where they are
-    /// not, only the full load can say which rows meet, as it does without
-    /// comparing inside the databases.
-    struct RowCount {
-        std::int64_t rows = 0;
-        bool keysApart = true;
-    };
-    virtual RowCount countRows() = 0;
+    /// The number of rows the query reads.
+    virtual std::int64_t countRows() = 0;
+    /// Whether the database tells every row's key apart from the others':
+    /// no key is NULL and no two keys are one to the database's own
+    /// grouping (a repeated key, 'a' and 'A' in a NOCASE column, 1 and 1.0,
+    /// 1.0 and 1.00 as numerics). Where they are not, only the full load
+    /// can say which rows meet. `firstPass`: this side's sums of the first
+    /// pass, which may already prove it.
+    virtual bool keysApart(const SegmentSums& firstPass) = 0;
     /// The checksum of every segment at that many bits, and the rows
     /// summed; only rows within the parent's segments when given.
     virtual SegmentSums summarize(int bits, const SegmentFilter* parent) = 0;
@@ -106,14 +104,10 @@ protected:
     static QString segmentList(const SegmentFilter& filter);
     /// 2^bits - 1 as SQL text.
     static QString maskOf(int bits);
-    /// One pass that counts the rows, the distinct keys and the rows with a
-    /// NULL key (columns in that order), grouping by the key columns given
-    /// as SQL expressions.
-    QString countSql(const QStringList& keyColumns) const;
-    /// The RowCount of countSql's three numbers.
-    static RowCount rowCountOf(std::int64_t rows, std::int64_t keys, std::int64_t nullKeys) {
-        return {rows, keys == rows && nullKeys == 0};
-    }
+    /// A query that returns a row where a key is NULL or the database finds
+    /// two keys equal, grouping by the key columns given as SQL
+    /// expressions; it stops at the first such group.
+    QString keyClashSql(const QStringList& keyColumns) const;
 
     Connection& connection_;
     QString query_;

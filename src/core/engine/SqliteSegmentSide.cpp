@@ -24,13 +24,15 @@ public:
         return std::clamp(static_cast<int>(std::bit_width(rows / 2)), 1, SqliteRowHash::kDenseBits);
     }
 
-    RowCount countRows() override {
-        if (keys_.empty()) {
-            return {SqliteRowHash::integerOf(db_, u"SELECT count(*) FROM "_s + wrapped()), true};
-        }
-        const std::vector<std::int64_t> n =
-            SqliteRowHash::integersOf(db_, countSql(columns(keys_)));
-        return rowCountOf(n.at(0), n.at(1), n.at(2));
+    std::int64_t countRows() override {
+        return SqliteRowHash::integerOf(db_, u"SELECT count(*) FROM "_s + wrapped());
+    }
+
+    bool keysApart(const SegmentSums& firstPass) override {
+        // Keys read as ascending integers need no second pass.
+        return firstPass.keysAscending ||
+               SqliteRowHash::integerOf(
+                   db_, u"SELECT count(*) FROM ("_s + keyClashSql(columns(keys_)) + u")"_s) == 0;
     }
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
