@@ -1,6 +1,7 @@
 #include "DbSides.h"
 
 #include <gtest/gtest.h>
+#include <QProcess>
 
 using namespace Qt::StringLiterals;
 
@@ -25,7 +26,7 @@ SideTable DbSides::make(Backend backend, bool source, const QString& columns, co
             return {alias, table};
         }
         case Backend::Pg: {
-            const QString db = source ? u"qm_source"_s : u"qm_target"_s;
+            const QString db = source ? sourceDatabase_ : targetDatabase_;
             folder_.addPg(alias, *pg_, db);
             return {alias, scratch_->create(db, u"qm_pair"_s, columns, rows)};
         }
@@ -40,6 +41,48 @@ SideTable DbSides::make(Backend backend, bool source, const QString& columns, co
     }
     ADD_FAILURE() << "unknown backend";
     return {};
+}
+
+std::pair<QString, QString> oddlySetDatabases(const PgServer& pg) {
+    static const std::pair<QString, QString> names{u"qm_odd_source"_s, u"qm_odd_target"_s};
+    static bool made = false;
+    if (!made) {
+        made = true;
+        const struct {
+            QString name;
+            QString settings;
+        } databases[] = {
+            {names.first,
+             u"extra_float_digits = 0; IntervalStyle = 'sql_standard'; DateStyle = 'SQL, DMY'; "
+             "bytea_output = 'escape'; TimeZone = 'Asia/Tokyo'"_s},
+            {names.second,
+             u"extra_float_digits = -3; IntervalStyle = 'iso_8601'; DateStyle = 'German, DMY'; "
+             "bytea_output = 'escape'; TimeZone = 'America/New_York'"_s},
+        };
+        for (const auto& d : databases) {
+            QStringList statements{u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(d.name),
+                                   u"CREATE DATABASE %1"_s.arg(d.name)};
+            for (const QString& setting : d.settings.split(u"; "_s)) {
+                statements << u"ALTER DATABASE %1 SET %2"_s.arg(d.name, setting);
+            }
+            pgExec(pg, u"postgres"_s, statements);
+        }
+    }
+    return names;
+}
+
+QString pgRows(const PgServer& pg, const QString& database, const QString& sql) {
+    QProcess psql;
+    psql.start(u"psql"_s,
+               {u"-X"_s, u"-q"_s, u"-A"_s, u"-t"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-h"_s, pg.host,
+                u"-p"_s, QString::number(pg.port), u"-U"_s, pg.user, u"-d"_s, database, u"-c"_s,
+                u"SET extra_float_digits = 1; SET IntervalStyle = 'postgres'; SET "
+                "DateStyle = 'ISO, YMD'; SET bytea_output = 'hex'; SET TimeZone = "
+                "'UTC'"_s,
+                u"-c"_s, sql});
+    psql.waitForFinished(60000);
+    EXPECT_EQ(psql.exitCode(), 0) << psql.readAllStandardError().toStdString();
+    return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
 }
 
 }  // namespace qm::test

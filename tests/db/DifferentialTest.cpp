@@ -4,11 +4,19 @@
 // then every cell of the target must hold the source's storage class and
 // bytes, and a new comparison must find nothing to do.
 //
+// Random pairs of PostgreSQL tables go the same way, between databases
+// whose sessions print values otherwise (see oddlySetDatabases), once after
+// the full load and once after comparing inside the databases: both
+// scripts must be the same.
+//
 // The test command runs a few seeds. Run more by hand with
 //   QUILLMERE_DIFFERENTIAL_SEEDS=2000 quillmere-db-tests --gtest_filter='Differential*'
 // (QUILLMERE_DIFFERENTIAL_FIRST_SEED picks where to start, to repeat a failure).
 
+#include "DbSides.h"
 #include "SqliteSync.h"
+#include "engine/InDatabaseCompare.h"
+#include "support/EngineHarness.h"
 #include "support/QtPrinters.h"
 #include "support/TestDatabases.h"
 
@@ -291,6 +299,195 @@ TEST(Differential, RandomSqlitePairsArriveCellForCell) {
                                  << got.join(u'\n').toStdString() << "\n"
                                  << context;
         ASSERT_EQ(run.secondScript.size(), 1) << context << "\nsecond script:\n"
+                                              << run.secondScript.join(u'\n').toStdString();
+    }
+}
+
+// Values of the PostgreSQL types whose text a session's settings shape, or
+// that are easy to get wrong, as SQL literals.
+class PgGenerator {
+public:
+    explicit PgGenerator(std::uint64_t seed) : g_(seed) {}
+
+    struct Column {
+        const char* type;
+        QString (PgGenerator::*value)();
+        // The column as the check reads it: a double's -0 is 0 and a
+        // numeric's scale does not count, as the comparison finds.
+        const char* checked;
+    };
+
+    static const std::vector<Column>& columns() {
+        static const std::vector<Column> all = {
+            {"double precision", &PgGenerator::float8, "(%1 + 0)"},
+            {"real", &PgGenerator::float4, "(%1 + 0)"},
+            {"numeric", &PgGenerator::numeric, "trim_scale(%1)"},
+            {"interval", &PgGenerator::interval, "%1"},
+            {"date", &PgGenerator::date, "%1"},
+            {"timestamp", &PgGenerator::timestamp, "%1"},
+            {"timestamptz", &PgGenerator::timestamp, "%1"},
+            {"bytea", &PgGenerator::bytea, "%1"},
+            {"text", &PgGenerator::text, "%1"},
+            {"boolean", &PgGenerator::boolean, "%1"},
+        };
+        return all;
+    }
+
+    int below(int n) { return g_.below(n); }
+
+    // Keys of the whole 64-bit range, both ends together.
+    QString key() {
+        static const char* const special[] = {"-9223372036854775808", "9223372036854775807", "0",
+                                              "-1", "1"};
+        return below(3) == 0 ? QString::fromLatin1(special[below(std::size(special))])
+                             : QString::number(g_.integer());
+    }
+
+    QString value(const Column& c) { return below(8) == 0 ? u"NULL"_s : (this->*c.value)(); }
+
+private:
+    static QString quoted(const QString& text) { return u'\'' + text + u'\''; }
+    QString pick(std::initializer_list<const char*> items) {
+        return QString::fromUtf8(items.begin()[below(static_cast<int>(items.size()))]);
+    }
+
+    QString float8() {
+        if (below(2) == 0) {
+            return quoted(pick({"0.30000000000000004", "0.3", "-0", "0", "1e308", "5e-324", "NaN",
+                                "Infinity", "-Infinity", "0.1"}));
+        }
+        return quoted(QString::number(g_.real(true), 'g', 17));
+    }
+    QString float4() {
+        return quoted(pick(
+            {"0.1", "3.4028235e+38", "1e-45", "-0", "NaN", "Infinity", "0.33333334", "16777217"}));
+    }
+    QString numeric() {
+        return quoted(pick({"1.50", "1.5", "0", "-0.000", "NaN", "Infinity", "-Infinity",
+                            "123456789012345678901234567890.123456789", "0.30000000000000004"}));
+    }
+    QString interval() {
+        return quoted(pick({"1 year 2 mons 3 days 04:05:06.5", "-1 days +02:00:00", "00:00:00",
+                            "1 day", "24:00:00", "-00:00:00.000001", "178000000 years"}));
+    }
+    QString date() {
+        return quoted(pick(
+            {"2024-02-29", "infinity", "-infinity", "1970-01-01", "9999-12-31", "0001-01-01"}));
+    }
+    QString timestamp() {
+        return quoted(pick({"2024-02-29 23:59:59.999999+00", "infinity", "-infinity",
+                            "1970-01-01 00:00:00+00", "2024-06-30 12:00:00.25+00"}));
+    }
+    QString bytea() {
+        const QByteArray b = g_.blob();
+        return quoted(u"\\x"_s + QString::fromLatin1(b.toHex()));
+    }
+    QString text() {
+        return quoted(pick({"", "abc", "ABC", "O''Brien", "back\\slash", "zo\xC3\xAB", "  pad  ",
+                            "*/ -- ;", "\xF0\x9F\x98\x80"}));
+    }
+    QString boolean() { return pick({"true", "false"}); }
+
+    Generator g_;
+};
+
+// The script of making the target equal the source, after the full load or
+// after comparing inside the databases; the messages instead where it fails.
+QStringList scriptOf(const QString& aliasFile, const SideTable& src, const SideTable& dst,
+                     bool inDatabase) {
+    EngineHarness h(aliasFile);
+    h.configure(src.alias, dst.alias,
+                {u"SELECT * FROM %1 ORDER BY k"_s.arg(src.table),
+                 u"SELECT * FROM %1 ORDER BY k"_s.arg(dst.table), u"k"_s});
+    h.dm.TablesMemData().edit();
+    h.dm.TablesMemData().setAsText(h.dm.tableFields().DestTableName, dst.table);
+    h.dm.TablesMemData().post();
+    if (inDatabase) {
+        InDatabaseCompare(h.dm).restrictCurrentTableSetup();
+    }
+    if (!h.openSource() || !h.openTarget()) {
+        return h.view.messages();
+    }
+    h.dm.ChangeDataToEqualSource();
+    h.dm.ScriptCurrentTableSetup(true);
+    return h.view.script;
+}
+
+TEST(Differential, RandomPostgreSqlPairsUnderOddSessionSettings) {
+    QM_REQUIRE_PG(server);
+    const auto [sourceDb, targetDb] = oddlySetDatabases(server);
+    const std::uint64_t first = envNumber("QUILLMERE_DIFFERENTIAL_FIRST_SEED", 1);
+    const std::uint64_t seeds = envNumber("QUILLMERE_DIFFERENTIAL_SEEDS", 6);
+    const auto& types = PgGenerator::columns();
+    for (std::uint64_t seed = first; seed < first + seeds; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        PgGenerator g(seed);
+        std::vector<const PgGenerator::Column*> columns;
+        QStringList defs{u"k bigint PRIMARY KEY"_s};
+        QStringList checked{u"k"_s};
+        for (int c = 0, n = 2 + g.below(4); c < n; ++c) {
+            const PgGenerator::Column& col =
+                types[static_cast<std::size_t>(g.below(static_cast<int>(types.size())))];
+            columns.push_back(&col);
+            defs << u"c%1 %2"_s.arg(c).arg(QString::fromLatin1(col.type));
+            checked << QString::fromLatin1(col.checked).arg(u"c%1"_s.arg(c));
+        }
+        QStringList sourceRows;
+        QStringList targetRows;
+        QStringList keys;
+        // Every third seed holds both ends of the 64-bit range as keys.
+        const QStringList ends{u"-9223372036854775808"_s, u"9223372036854775807"_s};
+        const bool withEnds = seed % 3 == 1;
+        for (int r = 0, n = 3 + g.below(12); r < n; ++r) {
+            const QString key = withEnds && r < 2 ? ends[r] : g.key();
+            if (keys.contains(key)) {
+                continue;
+            }
+            keys << key;
+            const auto withValues = [&] {
+                QStringList values{key};
+                for (const PgGenerator::Column* col : columns) {
+                    values << g.value(*col);
+                }
+                return u"("_s + values.join(u", "_s) + u")"_s;
+            };
+            const QString source = withValues();
+            switch (g.below(4)) {
+                case 0:
+                    sourceRows << source;
+                    break;
+                case 1:
+                    targetRows << withValues();
+                    break;
+                case 2:
+                    sourceRows << source;
+                    targetRows << source;
+                    break;
+                default:
+                    sourceRows << source;
+                    targetRows << withValues();
+            }
+        }
+        DbSides sides(server, sourceDb, targetDb);
+        const SideTable src =
+            sides.make(Backend::Pg, true, defs.join(u", "_s), sourceRows.join(u", "_s));
+        const SideTable dst =
+            sides.make(Backend::Pg, false, defs.join(u", "_s), targetRows.join(u", "_s));
+        const std::string context = defs.join(u", "_s).toStdString() +
+                                    "\nsource: " + sourceRows.join(u", "_s).toStdString() +
+                                    "\ntarget: " + targetRows.join(u", "_s).toStdString();
+        const QStringList full = scriptOf(sides.folder().aliasFile(), src, dst, false);
+        const QStringList inDb = scriptOf(sides.folder().aliasFile(), src, dst, true);
+        ASSERT_EQ(inDb.join(u'\n').toStdString(), full.join(u'\n').toStdString()) << context;
+        const SyncRun run = syncTables(sides.folder().aliasFile(), src.alias, dst.alias, src.table,
+                                       dst.table, u"k"_s);
+        const std::string scripted = context + "\nscript:\n" + run.script.join(u'\n').toStdString();
+        ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString() << "\n" << scripted;
+        const QString query = u"SELECT %1 FROM %2 ORDER BY k"_s.arg(checked.join(u", "_s));
+        ASSERT_EQ(pgRows(server, targetDb, query.arg(dst.table)).toStdString(),
+                  pgRows(server, sourceDb, query.arg(src.table)).toStdString())
+            << scripted;
+        ASSERT_EQ(run.secondScript.size(), 1) << scripted << "\nsecond script:\n"
                                               << run.secondScript.join(u'\n').toStdString();
     }
 }

@@ -1,4 +1,5 @@
 #include "DbSides.h"
+#include "SqliteSync.h"
 #include "common/Errors.h"
 #include "db/Query.h"
 #include "engine/InDatabaseCompare.h"
@@ -307,6 +308,190 @@ TEST(InDatabaseLooseKeysTest, RefusesWhatTheFullLoadRefuses) {
         EXPECT_FALSE(inDb.opened);
         EXPECT_EQ(inDb.errors, full.errors);
     }
+}
+
+// Keys the source database finds equal (a NOCASE source column against a
+// BINARY target one) still share a segment: the source's collation counts
+// as well as the target's. Two rows whose keys differ only in letter case
+// make one differing segment, not two.
+TEST(InDatabaseLooseKeysTest, TheSourcesCollationPutsEqualKeysInOneSegment) {
+    DbSides sides(std::nullopt);
+    const SideTable src =
+        sides.make(Backend::Sqlite, true, u"k TEXT COLLATE NOCASE, v TEXT"_s, u"('abc', 'x')"_s);
+    const SideTable dst =
+        sides.make(Backend::Sqlite, false, u"k TEXT, v TEXT"_s, u"('ABC', 'x')"_s);
+    const Outcome full = run(sides.folder().aliasFile(), src, dst, u"k"_s, std::nullopt);
+    // Segments far finer than the rows: apart, the two keys would fall into
+    // two segments.
+    const Outcome inDb = run(sides.folder().aliasFile(), src, dst, u"k"_s, 200000, 60);
+    ASSERT_TRUE(inDb.opened) << inDb.errors.join(u'\n').toStdString();
+    EXPECT_EQ(inDb.rowsLoaded, 1);
+    EXPECT_EQ(inDb.script, full.script);
+}
+
+// A repeated or NULL key is refused by the full load wherever it is; so it
+// is when comparing inside the databases, also where its rows are equal on
+// both sides and their segment would not be loaded.
+TEST(InDatabaseKeysTest, RepeatedAndNullKeysAreRefusedAsTheFullLoadRefusesThem) {
+    const std::optional<PgServer> pg = pgServer();
+    struct Case {
+        const char* name;
+        Backend backend;
+        QString columns;
+        QString key;
+        QString keyRows;  // in both tables, equal
+    };
+    const Case cases[] = {
+        {"repeated key", Backend::Sqlite, u"k INTEGER, v TEXT"_s, u"k"_s, u"(5, 'a'), (5, 'a')"_s},
+        {"NULL key", Backend::Sqlite, u"k INTEGER, v TEXT"_s, u"k"_s, u"(NULL, 'n')"_s},
+        {"repeated composite key", Backend::Sqlite, u"k INTEGER, j TEXT, v TEXT"_s, u"k;j"_s,
+         u"(5, 'x', 'a'), (5, 'x', 'a')"_s},
+        {"NULL in a composite key", Backend::Sqlite, u"k INTEGER, j TEXT, v TEXT"_s, u"k;j"_s,
+         u"(5, NULL, 'a')"_s},
+        {"loose keys on both sides", Backend::Sqlite, u"k TEXT COLLATE NOCASE, v TEXT"_s, u"k"_s,
+         u"('abc', 'a'), ('ABC', 'a')"_s},
+        {"PostgreSQL repeated key", Backend::Pg, u"k INTEGER, v TEXT"_s, u"k"_s,
+         u"(5, 'a'), (5, 'a')"_s},
+        {"PostgreSQL NULL key", Backend::Pg, u"k INTEGER, v TEXT"_s, u"k"_s, u"(NULL, 'n')"_s},
+        {"PostgreSQL numerics 1.0 and 1.00", Backend::Pg, u"k NUMERIC, v TEXT"_s, u"k"_s,
+         u"(1.0, 'a'), (1.00, 'a')"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.backend == Backend::Pg && !pg) {
+            continue;
+        }
+        const bool composite = c.key.contains(u';');
+        QStringList rows;
+        for (int i = 0; i < 300; ++i) {
+            rows << (composite ? u"(%1, 'j', 'v%2')"_s : u"(%1, 'v%2')"_s)
+                        .arg(i * 1000 + 1000)
+                        .arg(i);
+        }
+        // One row of the target differs, so that only its segment loads.
+        QStringList targetRows = rows;
+        targetRows[7] = composite ? u"(8000, 'j', 'changed')"_s : u"(8000, 'changed')"_s;
+        DbSides sides(pg);
+        const SideTable src =
+            sides.make(c.backend, true, c.columns, rows.join(u", "_s) + u", "_s + c.keyRows);
+        const SideTable dst =
+            sides.make(c.backend, false, c.columns, targetRows.join(u", "_s) + u", "_s + c.keyRows);
+        const Outcome full = run(sides.folder().aliasFile(), src, dst, c.key, std::nullopt);
+        EXPECT_FALSE(full.opened);
+        ASSERT_EQ(full.errors.size(), 1);
+        // Segments far finer than the rows, so that the changed row's
+        // segment holds none of the keys in question.
+        const Outcome inDb = run(sides.folder().aliasFile(), src, dst, c.key, 200000, 24);
+        EXPECT_FALSE(inDb.opened);
+        EXPECT_EQ(inDb.errors, full.errors);
+    }
+}
+
+// PostgreSQL text under a collation that ignores letter case: a change of
+// case only is a difference in both modes, and keys such a column (or a
+// citext one) finds equal are refused in both, before a script would
+// insert a key the target already holds.
+TEST(InDatabaseKeysTest, CaseInsensitiveColumnsOnPostgreSql) {
+    QM_REQUIRE_PG(server);
+    for (const QString& db : {u"qm_source"_s, u"qm_target"_s}) {
+        pgExec(server, db,
+               {u"CREATE COLLATION IF NOT EXISTS qm_ci (provider = icu, locale = "
+                "'und-u-ks-level2', deterministic = false)"_s,
+                u"CREATE EXTENSION IF NOT EXISTS citext"_s});
+    }
+    QStringList rows;
+    for (int i = 0; i < 200; ++i) {
+        rows << u"('k%1', 'v%1')"_s.arg(i);
+    }
+    const QString common = rows.join(u", "_s);
+    {
+        SCOPED_TRACE("a value's letter case");
+        DbSides sides(server);
+        const QString columns = u"k text PRIMARY KEY, v text COLLATE qm_ci"_s;
+        const SideTable src = sides.make(Backend::Pg, true, columns, common + u", ('x', 'abc')"_s);
+        const SideTable dst = sides.make(Backend::Pg, false, columns, common + u", ('x', 'ABC')"_s);
+        const Outcome full = run(sides.folder().aliasFile(), src, dst, u"k"_s, std::nullopt);
+        ASSERT_TRUE(full.opened) << full.errors.join(u'\n').toStdString();
+        EXPECT_TRUE(full.script.contains(
+            u"UPDATE %1 SET v = 'abc'/* Was: 'ABC' */ WHERE k = 'x';"_s.arg(dst.table)))
+            << full.script.join(u'\n').toStdString();
+        const Outcome inDb = run(sides.folder().aliasFile(), src, dst, u"k"_s, 200000);
+        EXPECT_EQ(inDb.script, full.script);
+    }
+    for (const QString& type : {u"text COLLATE qm_ci"_s, u"citext"_s}) {
+        SCOPED_TRACE(type.toStdString());
+        DbSides sides(server);
+        // The source holds both keys (no unique key there); the target's key
+        // is unique under the same rule, so inserting 'ABC' would fail.
+        const SideTable src = sides.make(Backend::Pg, true, u"k %1, v text"_s.arg(type),
+                                         common + u", ('abc', 'a'), ('ABC', 'b')"_s);
+        const SideTable dst =
+            sides.make(Backend::Pg, false, u"k %1 PRIMARY KEY, v text"_s.arg(type),
+                       common + u", ('abc', 'a')"_s);
+        const Outcome full = run(sides.folder().aliasFile(), src, dst, u"k"_s, std::nullopt);
+        EXPECT_FALSE(full.opened);
+        ASSERT_EQ(full.errors.size(), 1);
+        // The two rows tie in the query's order, so either may come first.
+        for (const QString& part :
+             {u"the source database finds k = '"_s, u"k = 'abc'"_s, u"k = 'ABC'"_s}) {
+            EXPECT_TRUE(full.errors.first().contains(part)) << full.errors.first().toStdString();
+        }
+        const Outcome inDb = run(sides.folder().aliasFile(), src, dst, u"k"_s, 200000);
+        EXPECT_FALSE(inDb.opened);
+        EXPECT_EQ(inDb.errors, full.errors);
+    }
+}
+
+// Databases whose sessions print values otherwise (fewer float digits,
+// other interval, date and bytea styles, other zones): every value is read
+// exactly as stored, in both modes, and equal values stay equal.
+TEST(InDatabaseSessionSettingsTest, ValuesReadExactlyWhateverTheDatabaseSets) {
+    QM_REQUIRE_PG(server);
+    const auto [sourceDb, targetDb] = oddlySetDatabases(server);
+    const QString columns =
+        u"k integer PRIMARY KEY, f double precision, r real, iv interval, d date, "
+        "ts timestamptz, b bytea, n numeric"_s;
+    const auto row = [](int k, const QString& f, const QString& iv) {
+        return u"(%1, %2, %3, '%4', '2024-02-%5', '2024-01-01 12:00:00.123456+00', "
+               "'\\x00ff5c%6', %7.50)"_s.arg(k)
+                   .arg(f)
+                   .arg(k / 3.0, 0, 'g', 9)
+                   .arg(iv)
+                   .arg(1 + k % 28, 2, 10, QChar(u'0'))
+                   .arg(k % 256, 2, 16, QChar(u'0'))
+                   .arg(k);
+    };
+    QStringList sourceRows;
+    QStringList targetRows;
+    for (int k = 1; k <= 40; ++k) {
+        const QString f = exactText(k / 7.0);
+        const QString iv = u"1 year 2 mons %1 days 04:05:06.5"_s.arg(k);
+        sourceRows << row(k, k == 1 ? u"0.30000000000000004"_s : f, iv);
+        targetRows << row(k, k == 1 ? u"0.3"_s : f,
+                          k == 2 ? u"1 year 2 mons 2 days 04:05:07.5"_s : iv);
+    }
+    DbSides sides(server, sourceDb, targetDb);
+    const SideTable src = sides.make(Backend::Pg, true, columns, sourceRows.join(u", "_s));
+    const SideTable dst = sides.make(Backend::Pg, false, columns, targetRows.join(u", "_s));
+    const Outcome full = run(sides.folder().aliasFile(), src, dst, u"k"_s, std::nullopt);
+    ASSERT_TRUE(full.opened) << full.errors.join(u'\n').toStdString();
+    EXPECT_EQ(
+        full.script.mid(1),
+        (QStringList{
+            u"UPDATE %1 SET f = 0.30000000000000004/* Was: 0.3 */ WHERE k = 1;"_s.arg(dst.table),
+            u"UPDATE %1 SET iv = '1 year 2 mons 2 days 04:05:06.5'/* Was: '1 year 2 mons 2 "
+            "days 04:05:07.5' */ WHERE k = 2;"_s.arg(dst.table)}));
+    const Outcome inDb = run(sides.folder().aliasFile(), src, dst, u"k"_s, 200000);
+    EXPECT_EQ(inDb.script, full.script);
+
+    // Executed, the target holds the source's values, and nothing is left.
+    const SyncRun sync =
+        syncTables(sides.folder().aliasFile(), src.alias, dst.alias, src.table, dst.table, u"k"_s);
+    ASSERT_TRUE(sync.failure.isEmpty()) << sync.failure.toStdString();
+    EXPECT_EQ(sync.secondScript.size(), 1) << sync.secondScript.join(u'\n').toStdString();
+    const QString all = u"SELECT * FROM %1 ORDER BY k"_s;
+    EXPECT_EQ(pgRows(server, targetDb, all.arg(dst.table)),
+              pgRows(server, sourceDb, all.arg(src.table)));
 }
 
 // The sums run the side's query like any reading of a side: read-only, so a

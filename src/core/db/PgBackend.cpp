@@ -4,6 +4,7 @@
 #include "db/PgCopyText.h"
 #include "db/PgReadOnly.h"
 #include "db/QueryBackend.h"
+#include "list/LooseKeys.h"
 #include "list/ValueText.h"
 
 #include <libpq-fe.h>
@@ -35,6 +36,8 @@ enum Oid : unsigned {
     kTimestamp = 1114,
     kTimestampTz = 1184,
     kNumeric = 1700,
+    // Types from here on are made by a database, not built in (citext).
+    kFirstNormalOid = 16384,
 };
 
 FieldType pgFieldType(unsigned oid, int typmod, int& size) {
@@ -160,8 +163,7 @@ public:
             fetch();
         }
         if (eof_) {
-            finish();
-            readOnly_.leave();
+            endReading();
         }
     }
     int recordCount() const override { return -1; }
@@ -187,8 +189,7 @@ private:
     // open with its rows while the connection runs scripts.
     void endIfDone() {
         if (eof_) {
-            finish();
-            readOnly_.leave();
+            endReading();
         }
     }
 
@@ -203,7 +204,75 @@ private:
             }
             fields.push_back(f);
             oids_.push_back(PQftype(r, i));
+            origins_.push_back({PQftable(r, i), PQftablecol(r, i)});
         }
+    }
+
+    // Marks the text fields the server compares without letter case: of
+    // type citext, or table columns under a collation that is not
+    // deterministic. Their keys may meet though they differ as stored, as
+    // the key checks must know. Asked once all rows are read, when the
+    // connection is free again, and only where such a field may be.
+    void markCaseInsensitiveFields() {
+        QStringList columns;
+        QStringList types;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i].type != FieldType::String) {
+                continue;
+            }
+            if (oids_[i] >= kFirstNormalOid) {
+                types << QString::number(oids_[i]);
+            }
+            if (origins_[i].table != 0 && origins_[i].column > 0) {
+                columns << u"(%1, %2)"_s.arg(origins_[i].table).arg(origins_[i].column);
+            }
+        }
+        // Collations that are not deterministic came with version 12.
+        if (PQserverVersion(conn_) < 120000) {
+            columns.clear();
+        }
+        if (columns.isEmpty() && types.isEmpty()) {
+            return;
+        }
+        QStringList parts;
+        if (!types.isEmpty()) {
+            parts << u"SELECT t.oid::bigint, 0 FROM pg_catalog.pg_type t WHERE t.oid IN (%1) AND "
+                     "t.typname = 'citext'"_s.arg(types.join(u", "_s));
+        }
+        if (!columns.isEmpty()) {
+            parts << u"SELECT a.attrelid::bigint, a.attnum FROM pg_catalog.pg_attribute a JOIN "
+                     "pg_catalog.pg_collation c ON c.oid = a.attcollation WHERE NOT "
+                     "c.collisdeterministic AND (a.attrelid, a.attnum) IN (%1)"_s.arg(
+                         columns.join(u", "_s));
+        }
+        const std::unique_ptr<PGresult, void (*)(PGresult*)> r(
+            PQexec(conn_, parts.join(u" UNION ALL "_s).toUtf8().constData()), PQclear);
+        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) {
+            return;  // the catalog cannot be read: keys compare as stored
+        }
+        for (int row = 0; row < PQntuples(r.get()); ++row) {
+            const unsigned oid =
+                static_cast<unsigned>(std::strtoull(PQgetvalue(r.get(), row, 0), nullptr, 10));
+            const int column = std::atoi(PQgetvalue(r.get(), row, 1));
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                if (fields[i].type == FieldType::String &&
+                    (column == 0 ? oids_[i] == oid
+                                 : origins_[i].table == oid && origins_[i].column == column)) {
+                    fields[i].collation = LooseKeys::foldCaseName();
+                }
+            }
+        }
+    }
+
+    // All rows are read: the field facts the server holds are asked, and the
+    // transaction ends at once.
+    void endReading() {
+        finish();
+        if (!caseChecked_) {
+            caseChecked_ = true;
+            markCaseInsensitiveFields();
+        }
+        readOnly_.leave();
     }
 
     // Through COPY: all rows in one stream of text lines, far cheaper than a
@@ -241,6 +310,7 @@ private:
         if (!ok) {
             fields.clear();
             oids_.clear();
+            origins_.clear();
             finish();
             finished_ = false;
             // A refused statement leaves the transaction failed.
@@ -435,6 +505,12 @@ private:
     PgReadOnly readOnly_{conn_};
     PGresult* result_ = nullptr;
     std::vector<unsigned> oids_;
+    struct Origin {
+        unsigned table = 0;  // 0: the field is no table column
+        int column = 0;
+    };
+    std::vector<Origin> origins_;
+    bool caseChecked_ = false;
     bool eof_ = true;
     bool finished_ = false;
     bool copy_ = false;

@@ -9,16 +9,31 @@ using namespace Qt::StringLiterals;
 
 namespace qm {
 
-void PgReadOnly::enter(bool fixedTextForms) {
+namespace {
+
+// SET LOCAL ends with the transaction or the savepoint's rollback. With any
+// extra_float_digits above 0 a server from version 12 on writes the shortest
+// text that reads back exactly; 3 makes an older one write every digit.
+constexpr char kFixedTextForms[] =
+    "; SET LOCAL extra_float_digits = 3; SET LOCAL DateStyle = 'ISO, YMD'; "
+    "SET LOCAL TimeZone = 'UTC'; SET LOCAL IntervalStyle = 'postgres'; "
+    "SET LOCAL bytea_output = 'hex'";
+
+}  // namespace
+
+void PgReadOnly::enter() {
     switch (PQtransactionStatus(conn_)) {
         case PQTRANS_IDLE:
-            command("BEGIN READ ONLY");
+            // One round trip: a failed BEGIN leaves the connection idle,
+            // which leave() finds; a failed SET leaves the transaction to
+            // roll back.
             guard_ = Guard::Transaction;
+            command(QByteArray("BEGIN READ ONLY") + kFixedTextForms);
             break;
         case PQTRANS_INTRANS:
             command("SAVEPOINT quillmere_read");
             guard_ = Guard::Savepoint;
-            command("SET TRANSACTION READ ONLY");
+            command(QByteArray("SET TRANSACTION READ ONLY") + kFixedTextForms);
             break;
         case PQTRANS_INERROR:
             throw DatabaseError(
@@ -27,13 +42,6 @@ void PgReadOnly::enter(bool fixedTextForms) {
             throw DatabaseError(
                 u"The connection is not ready for a query: another command still runs"_s);
     }
-    if (!fixedTextForms) {
-        return;
-    }
-    // SET LOCAL ends with the transaction or the savepoint's rollback.
-    command(
-        "SET LOCAL DateStyle = 'ISO, YMD'; SET LOCAL TimeZone = 'UTC'; "
-        "SET LOCAL IntervalStyle = 'postgres'; SET LOCAL bytea_output = 'hex'");
 }
 
 void PgReadOnly::leave() noexcept {
@@ -55,8 +63,8 @@ void PgReadOnly::leave() noexcept {
     }
 }
 
-void PgReadOnly::command(const char* sql) {
-    PGresult* r = PQexec(conn_, sql);
+void PgReadOnly::command(const QByteArray& sql) {
+    PGresult* r = PQexec(conn_, sql.constData());
     const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
     PQclear(r);
     if (!ok) {

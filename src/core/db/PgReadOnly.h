@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 struct pg_conn;
 
 namespace qm {
@@ -9,6 +11,12 @@ namespace qm {
 /// read-only savepoint: the server itself then refuses anything that writes,
 /// and rolling back leaves the session as it was, ready for a script that
 /// writes. Leaving is also done on destruction.
+///
+/// Inside, the settings that shape how values print are fixed (float
+/// digits, date style, time zone, interval style, bytea output), whatever
+/// the server, database, role or session set: values are read back from
+/// their text, compared and hashed across two servers, so a setting such as
+/// extra_float_digits = 0 would otherwise round 0.30000000000000004 to 0.3.
 class PgReadOnly {
 public:
     explicit PgReadOnly(pg_conn* conn) : conn_(conn) {}
@@ -17,15 +25,11 @@ public:
     PgReadOnly& operator=(const PgReadOnly&) = delete;
 
     /// Raises DatabaseError when the connection is not ready for a query.
-    /// With `fixedTextForms`, the settings that shape how values print (date
-    /// style, time zone, interval style, bytea output) are fixed for the
-    /// span, so that two servers print equal values alike whatever their
-    /// own settings.
-    void enter(bool fixedTextForms = false);
+    void enter();
     void leave() noexcept;
 
 private:
-    void command(const char* sql);
+    void command(const QByteArray& sql);
 
     enum class Guard { None, Transaction, Savepoint };
     pg_conn* conn_;

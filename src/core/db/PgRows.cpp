@@ -31,7 +31,7 @@ void forEachRow(pg_conn* conn, const QString& sql,
     // Read-only, like every other reading of a side, and with fixed text
     // forms: the values' texts are hashed and compared across two servers.
     PgReadOnly readOnly(conn);
-    readOnly.enter(true);
+    readOnly.enter();
     // The extended protocol takes exactly one statement.
     const std::unique_ptr<PGresult, void (*)(PGresult*)> result(
         PQexecParams(conn, sql.toUtf8().constData(), 0, nullptr, nullptr, nullptr, nullptr, 0),

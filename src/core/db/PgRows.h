@@ -20,7 +20,7 @@ namespace PgRows {
 pg_conn* handle(Connection& connection);
 
 /// Runs one query that returns rows, in a read-only transaction (or
-/// savepoint) with fixed date, time zone, interval and bytea text forms, and
+/// savepoint) with fixed text forms (see PgReadOnly), and
 /// hands each row's values (text, null pointers for NULL) to `row`. Raises
 /// DatabaseError with the server's message.
 void forEachRow(pg_conn* conn, const QString& sql,

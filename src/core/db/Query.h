@@ -26,7 +26,9 @@ struct QueryField {
     /// The collating sequence SQLite's `=` uses on the table column the
     /// field reads (NOCASE, RTRIM, ...); empty where the driver tells none
     /// or the field is no table column (an expression), which compares as
-    /// BINARY, byte by byte.
+    /// BINARY, byte by byte. On PostgreSQL, LooseKeys::foldCaseName() for a
+    /// text the server compares without letter case (citext, a collation
+    /// that is not deterministic), known once all rows are read.
     QString collation;
 };
 

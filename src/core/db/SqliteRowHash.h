@@ -24,7 +24,8 @@ class Connection;
 /// - `quillmere_segment_sums(bits, nkeys, k1, ..., knkeys, c1, ...)`, an
 ///   aggregate: the number of rows and, for every segment
 ///   `quillmere_key_hash(k...) & (2^bits - 1)`, the sum (modulo 2^64) of the
-///   hashes of its rows' canonical bytes over c1, ... (see SegmentBlob).
+///   hashes of its rows' canonical bytes over c1, ... (see SegmentBlob),
+///   and whether the keys came as ascending integers.
 /// - `quillmere_in_segments(list, bits, k1, ...)`: 1 when the segment of the
 ///   key is in `list`, a blob of ascending 64-bit segment numbers in the
 ///   machine's byte order; else 0.
@@ -47,6 +48,9 @@ inline constexpr int kDenseBits = 22;
 struct SegmentBlob {
     std::uint64_t rows = 0;
     bool dense = false;
+    /// Every row's key was one integer, each greater than the one before
+    /// (so none is NULL and none repeats).
+    bool keysAscending = false;
     /// Dense: `count` sums. Sparse: `count` pairs, segment then sum.
     const std::uint64_t* data = nullptr;
     std::size_t count = 0;
@@ -70,6 +74,9 @@ SegmentBlob segmentSums(sqlite3* db, const QString& sql);
 /// The first column of the first row of a query, as an integer (a count).
 /// May run on another thread like segmentSums.
 std::int64_t integerOf(sqlite3* db, const QString& sql);
+/// Every column of the first row of a query, as integers. May run on
+/// another thread like segmentSums.
+std::vector<std::int64_t> integersOf(sqlite3* db, const QString& sql);
 
 /// Whether the library lets two connections work on two threads at once.
 bool threadSafe();

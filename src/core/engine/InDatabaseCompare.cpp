@@ -214,7 +214,8 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
                     [](SegmentSide& side) { return side.countRows(); });
     outcome.sourceRows = sourceRows;
     outcome.targetRows = targetRows;
-    const auto larger = static_cast<std::uint64_t>(std::max<qint64>(sourceRows, targetRows));
+    const auto larger =
+        static_cast<std::uint64_t>(std::max<qint64>(outcome.sourceRows, outcome.targetRows));
     int bits = firstBits_ > 0 ? std::min(firstBits_, kMaxBits) : source->firstBits(larger);
     SegmentFilter filter{bits, {}};
     std::optional<SegmentFilter> parent;
@@ -225,11 +226,25 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         const auto sums =
             onBothSides(*source, sourceConnection, *target, targetConnection,
                         [&](SegmentSide& side) { return side.summarize(bits, within); });
+        if (outcome.passes == 1) {
+            const auto [sourceApart, targetApart] = onBothSides(
+                *source, sourceConnection, *target, targetConnection, [&](SegmentSide& side) {
+                    return side.keysApart(&side == source.get() ? sums.first : sums.second);
+                });
+            if (!sourceApart || !targetApart) {
+                // A NULL key or keys the database finds equal: without the
+                // option the comparison refuses them wherever they are, so
+                // nothing is restricted and the full load does so with its
+                // own message.
+                dm_.reportProgress(QString());
+                return {};
+            }
+        }
         filter = {bits, differingSegments(sums.first, sums.second)};
         // The rows of a differing segment are estimated from the rows per
         // segment: the sums hold no counts.
         const double perSegment =
-            static_cast<double>(sourceRows + targetRows) / std::ldexp(1.0, bits);
+            static_cast<double>(outcome.sourceRows + outcome.targetRows) / std::ldexp(1.0, bits);
         outcome.rowsToLoad = static_cast<qint64>(
             std::ceil(std::max(1.0, perSegment) * static_cast<double>(filter.segments.size())));
         // Splitting segments of about two rows (both sides) gains little

@@ -1,5 +1,6 @@
 #include "engine/PgSegmentSide.h"
 
+#include "common/Errors.h"
 #include "db/PgRows.h"
 #include "engine/SqlIdentifier.h"
 
@@ -43,6 +44,23 @@ public:
                                rows = values[0] != nullptr ? std::atoll(values[0]) : 0;
                            });
         return rows;
+    }
+
+    bool keysApart(const SegmentSums&) override {
+        QStringList keys;
+        for (const int k : keys_) {
+            keys << column(k);
+        }
+        bool apart = true;
+        try {
+            PgRows::forEachRow(conn_, keyClashSql(keys),
+                               [&](const char* const*, int) { apart = false; });
+        } catch (const DatabaseError&) {
+            // A key type without an equality to group by (json): the full
+            // load judges the keys.
+            apart = false;
+        }
+        return apart;
     }
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
@@ -89,13 +107,18 @@ private:
         const QString c = column(index);
         switch (fields_[static_cast<std::size_t>(index)].type) {
             case FieldType::Float:
-                return u"encode(float8send(%1::float8), 'hex')"_s.arg(c);
+                // + 0 turns -0 into 0, which the comparison finds equal.
+                return u"encode(float8send(%1::float8 + 0), 'hex')"_s.arg(c);
             case FieldType::Blob:
                 return u"encode(%1, 'hex')"_s.arg(c);
             default:
                 // concat() writes the type's output text; a cast to text
-                // would drop the blanks that pad a char(n) value.
-                return u"concat(%1)"_s.arg(c);
+                // would drop the blanks that pad a char(n) value. The text
+                // keeps the column's collation, and hashtextextended hashes
+                // a text under a case-insensitive one by its sort key: "C"
+                // hashes the bytes, so 'abc' and 'ABC' differ as they do
+                // to the comparison.
+                return u"(concat(%1) COLLATE \"C\")"_s.arg(c);
         }
     }
     // The canonical form of one column's value (see the class comment).

@@ -38,6 +38,19 @@ QString SegmentSide::maskOf(int bits) {
     return QString::number((std::uint64_t{1} << bits) - 1);
 }
 
+QString SegmentSide::keyClashSql(const QStringList& keyColumns) const {
+    // Grouped by the key as the database compares it: a group of more than
+    // one row is a key the statements could not tell apart. Where the key
+    // is the table's primary key, the groups come in index order, one pass
+    // without sorting.
+    QStringList nullTests;
+    for (const QString& k : keyColumns) {
+        nullTests << k + u" IS NULL"_s;
+    }
+    return u"SELECT 1 FROM %1 GROUP BY %2 HAVING count(*) > 1 OR %3 LIMIT 1"_s.arg(
+        wrapped(), keyColumns.join(u", "_s), nullTests.join(u" OR "_s));
+}
+
 std::unique_ptr<SegmentSide> SegmentSide::create(Connection& connection, const QString& query) {
     std::unique_ptr<SegmentSide> side;
     const SqlDialect dialect = dialectOfDriver(connection.driverKind());

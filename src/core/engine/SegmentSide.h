@@ -78,6 +78,13 @@ public:
     virtual int firstBits(std::uint64_t rows) const = 0;
     /// The number of rows the query reads.
     virtual std::int64_t countRows() = 0;
+    /// Whether the database tells every row's key apart from the others':
+    /// no key is NULL and no two keys are one to the database's own
+    /// grouping (a repeated key, 'a' and 'A' in a NOCASE column, 1 and 1.0,
+    /// 1.0 and 1.00 as numerics). Where they are not, only the full load
+    /// can say which rows meet. `firstPass`: this side's sums of the first
+    /// pass, which may already prove it.
+    virtual bool keysApart(const SegmentSums& firstPass) = 0;
     /// The checksum of every segment at that many bits, and the rows
     /// summed; only rows within the parent's segments when given.
     virtual SegmentSums summarize(int bits, const SegmentFilter* parent) = 0;
@@ -97,6 +104,10 @@ protected:
     static QString segmentList(const SegmentFilter& filter);
     /// 2^bits - 1 as SQL text.
     static QString maskOf(int bits);
+    /// A query that returns a row where a key is NULL or the database finds
+    /// two keys equal, grouping by the key columns given as SQL
+    /// expressions; it stops at the first such group.
+    QString keyClashSql(const QStringList& keyColumns) const;
 
     Connection& connection_;
     QString query_;

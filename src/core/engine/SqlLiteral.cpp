@@ -180,6 +180,11 @@ QString floatLiteral(double d, SqlDialect dialect, bool keepReal = false) {
         if (dialect == SqlDialect::SQLite) {
             return sqliteReal(d, keepReal);
         }
+        if (d == 0 && std::signbit(d)) {
+            // The shortest text drops the sign, and PostgreSQL reads -0 as
+            // the integer 0 negated: only its float text keeps the sign.
+            return dialect == SqlDialect::PostgreSQL ? u"'-0'"_s : u"-0.0"_s;
+        }
         return ValueText::floatToText(d);
     }
     if (dialect == SqlDialect::PostgreSQL) {
@@ -333,6 +338,13 @@ QString of(const Value& value, FieldType type, SqlDialect dialect) {
             }
             return value.asBool() ? u"1"_s : u"0"_s;
         case StorageClass::Micros:
+            // A PostgreSQL time stamp's infinity is cast, so that no zone
+            // offset is ever appended to it as to a time stamp's text.
+            if (dialect == SqlDialect::PostgreSQL && type == FieldType::DateTime &&
+                ValueText::isInfinite(value.asMicros())) {
+                return u"CAST(%1 AS timestamp)"_s.arg(
+                    quoteText(ValueText::toText(value, type), dialect));
+            }
             return quoteText(ValueText::toText(value, type), dialect);
         case StorageClass::Bytes:
             break;

@@ -28,6 +28,13 @@ public:
         return SqliteRowHash::integerOf(db_, u"SELECT count(*) FROM "_s + wrapped());
     }
 
+    bool keysApart(const SegmentSums& firstPass) override {
+        // Keys read as ascending integers need no second pass.
+        return firstPass.keysAscending ||
+               SqliteRowHash::integerOf(
+                   db_, u"SELECT count(*) FROM ("_s + keyClashSql(columns(keys_)) + u")"_s) == 0;
+    }
+
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
         QStringList args{QString::number(bits), QString::number(keys_.size())};
         args << keyColumns() << rowColumns();

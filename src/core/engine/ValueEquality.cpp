@@ -104,9 +104,18 @@ QByteArray toDecimal(const ValueRef& v, Kind k) {
         default:
             text = textOf(v);
     }
-    // PostgreSQL's numeric holds NaN, which it counts equal to itself.
-    if (text.trimmed().compare(u"NaN"_s, Qt::CaseInsensitive) == 0) {
+    // PostgreSQL's numeric holds NaN, which it counts equal to itself, and
+    // (from version 14 on) the infinities, in the words it writes them in
+    // and reads them from; a double's infinity meets them too.
+    const QString word = text.trimmed();
+    if (word.compare(u"NaN"_s, Qt::CaseInsensitive) == 0) {
         return QByteArrayLiteral("NaN");
+    }
+    const bool negative = word.startsWith(u'-');
+    const QStringView magnitude = QStringView(word).mid(negative || word.startsWith(u'+') ? 1 : 0);
+    if (magnitude.compare(u"Infinity"_s, Qt::CaseInsensitive) == 0 ||
+        magnitude.compare(u"inf"_s, Qt::CaseInsensitive) == 0) {
+        return negative ? QByteArrayLiteral("-Infinity") : QByteArrayLiteral("Infinity");
     }
     QByteArray d;
     if (!ValueText::canonicalDecimal(text, d)) {

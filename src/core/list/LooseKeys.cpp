@@ -44,6 +44,14 @@ void appendText(std::string& out, std::string_view text, LooseKeys::Collation co
             out.append(text.substr(0, end));
             return;
         }
+        case LooseKeys::Collation::FoldCase: {
+            const QByteArray folded =
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+                    .toCaseFolded()
+                    .toUtf8();
+            out.append(folded.constData(), static_cast<std::size_t>(folded.size()));
+            return;
+        }
         case LooseKeys::Collation::Binary:
             out.append(text);
             return;
@@ -220,7 +228,14 @@ private:
 
 }  // namespace
 
+QString LooseKeys::foldCaseName() {
+    return u"(letter case ignored)"_s;
+}
+
 LooseKeys::Collation LooseKeys::collationNamed(const QString& name) {
+    if (name == foldCaseName()) {
+        return Collation::FoldCase;
+    }
     if (name.compare(u"NOCASE"_s, Qt::CaseInsensitive) == 0) {
         return Collation::NoCase;
     }

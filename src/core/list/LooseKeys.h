@@ -20,9 +20,15 @@ class MemData;
 /// compares loosely pay for it.
 class LooseKeys {
 public:
-    /// SQLite's built-in collating sequences; any other one (an
-    /// application's own) is unknown here and taken as BINARY.
-    enum class Collation : std::uint8_t { Binary, NoCase, RTrim };
+    /// SQLite's built-in collating sequences, and FoldCase: a PostgreSQL
+    /// column that compares without letter case (citext, or a collation
+    /// that is not deterministic), taken as comparing the texts' Unicode
+    /// case folding. Any other one (an application's own) is unknown here
+    /// and taken as BINARY.
+    enum class Collation : std::uint8_t { Binary, NoCase, RTrim, FoldCase };
+    /// The name a reader gives a column's collation for FoldCase; no SQLite
+    /// collating sequence is named so.
+    static QString foldCaseName();
 
     /// How the database compares the values of one key column.
     struct Rule {

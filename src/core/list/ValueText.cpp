@@ -130,6 +130,15 @@ QDateTime microsToDateTime(std::int64_t us) {
 bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros) {
     QStringView s = text.trimmed();
     qsizetype i = 0;
+    if (type != FieldType::Time && !s.isEmpty() && !s[0].isDigit()) {
+        const bool minus = s[0] == u'-';
+        const QStringView word = s.mid(minus || s[0] == u'+' ? 1 : 0);
+        if (word.compare(u"infinity"_s, Qt::CaseInsensitive) != 0) {
+            return false;
+        }
+        micros = minus ? kMinusInfinityMicros : kInfinityMicros;
+        return true;
+    }
     if (type == FieldType::Time && s.size() >= 5 && s[2] == u':') {
         return readTime(s, i, micros) && i == s.size();
     }
@@ -281,6 +290,9 @@ QString toText(const Value& v, FieldType type) {
             return v.asBool() ? u"True"_s : u"False"_s;
         case StorageClass::Micros: {
             const std::int64_t us = v.asMicros();
+            if (type != FieldType::Time && isInfinite(us)) {
+                return us == kInfinityMicros ? u"infinity"_s : u"-infinity"_s;
+            }
             std::int64_t inDay = us % kMicrosPerDay;
             if (inDay < 0) {
                 inDay += kMicrosPerDay;
@@ -398,6 +410,9 @@ QVariant toVariant(const Value& v, FieldType type) {
         case StorageClass::Bool:
             return QVariant(v.asBool());
         case StorageClass::Micros:
+            if (type != FieldType::Time && isInfinite(v.asMicros())) {
+                return QVariant(toText(v, type));  // no QDate holds it
+            }
             if (type == FieldType::Date) {
                 return QVariant(microsToDate(v.asMicros()));
             }

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <limits>
 
 namespace qm {
 
@@ -14,6 +15,16 @@ namespace qm {
 /// "False", dates "yyyy-MM-dd", times "HH:mm:ss[.ffffff]", time stamps
 /// both joined by a blank.
 namespace ValueText {
+
+/// A date or time stamp after (before) every other, as PostgreSQL keeps
+/// them: its text is "infinity" ("-infinity"), which its literal writes
+/// back. The ends of the range keep the order the database sorts them in.
+inline constexpr std::int64_t kInfinityMicros = std::numeric_limits<std::int64_t>::max();
+inline constexpr std::int64_t kMinusInfinityMicros = std::numeric_limits<std::int64_t>::min();
+/// Whether a date or time stamp value is one of the infinities.
+inline bool isInfinite(std::int64_t micros) {
+    return micros == kInfinityMicros || micros == kMinusInfinityMicros;
+}
 
 /// Null gives the empty text; blobs give their bytes as Latin-1.
 QString toText(const Value& v, FieldType type);
@@ -38,7 +49,8 @@ QTime microsToTime(std::int64_t us);
 QDateTime microsToDateTime(std::int64_t us);
 
 /// Parses ISO-like date, time or time stamp text into microseconds; false
-/// when the text is none of them.
+/// when the text is none of them. A date or time stamp may also be
+/// "infinity" or "-infinity" (any letter case, "+" allowed).
 bool parseDateTime(QStringView text, FieldType type, std::int64_t& micros);
 /// A canonical form of a decimal number text ("1.50", "+1.5", "15e-1" all
 /// give the same bytes), for comparing fixed-point values by value. False
