@@ -43,19 +43,24 @@ TEST(PgSpecialValues, TimestampWithTimeZoneKeepsItsInstantAcrossZones) {
     const QString columns = u"k integer PRIMARY KEY, ts timestamptz, plain timestamp"_s;
     const QString src = scratch.create(u"qm_source"_s, u"qm_tz"_s, columns,
                                        u"(1, '2024-01-01 12:00:00+00', '2024-01-01 12:00:00'), "
-                                       "(2, '2024-06-30 23:30:00.25+00', '2024-06-30 23:30:00')"_s);
+                                       "(2, '2024-06-30 23:30:00.25+00', '2024-06-30 23:30:00'), "
+                                       "(3, '2024-03-01 00:00:00+00', NULL)"_s);
     const QString dst = scratch.create(u"qm_target"_s, u"qm_tz"_s, columns,
-                                       u"(1, '2024-01-01 21:00:00+09', '2024-01-01 12:00:00')"_s);
+                                       u"(1, '2024-01-01 21:00:00+09', '2024-01-01 12:00:00'), "
+                                       "(3, '2024-02-01 09:00:00+09', NULL)"_s);
     addPgInZone(folder, u"Src"_s, server, u"qm_source"_s, u"America/New_York"_s);
     addPgInZone(folder, u"Dst"_s, server, u"qm_target"_s, u"Asia/Tokyo"_s);
     const SyncRun run = syncTables(folder.aliasFile(), u"Src"_s, u"Dst"_s, src, dst, u"k"_s);
     ASSERT_TRUE(run.failure.isEmpty()) << run.failure.toStdString();
     // The offset goes with the time stamp, so that the script means the same
-    // instant in any session; a time stamp without time zone has none.
+    // instant in any session, the old value's as much as the new one's; a
+    // time stamp without time zone has none.
     EXPECT_EQ(
         run.script,
         (QStringList{
             run.script.value(0),
+            u"UPDATE %1 SET ts = '2024-03-01 00:00:00+00'/* Was: '2024-02-01 00:00:00+00' */ WHERE k = 3;"_s
+                .arg(dst),
             u"INSERT INTO %1 (k, ts, plain) VALUES (2, '2024-06-30 23:30:00.25+00', '2024-06-30 23:30:00');"_s
                 .arg(dst)}));
     const QString query = u"SET TIME ZONE 'UTC'; SELECT k, ts, plain FROM %1 ORDER BY k"_s;

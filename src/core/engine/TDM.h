@@ -367,6 +367,7 @@ private:
     std::optional<WriteRules> scriptWriteRules_;
     /// The dialect statements are written in: the target's, once connected.
     SqlDialect targetDialect() const;
+    void addUtcOffset(QString& literal, int field, FieldType type) const;
     /// A target list column's name as it stands in a statement.
     QString sqlName(int field) const;
     void pushPosition(MemData& list, QStringList& stack);

@@ -25,15 +25,7 @@ QString TDM::SqlLiteral(int field) const {
     try {
         QString literal =
             SqlLiteral::of(destMemData_.value(field), destMemData_.field(field).type, dialect);
-        // The session's zone is UTC (see Connection), and the offset says so
-        // wherever else the script is run.
-        if (dialect == SqlDialect::PostgreSQL &&
-            destMemData_.field(field).type == FieldType::DateTime && literal.endsWith(u'\'')) {
-            const int q = destQuery_.findField(destMemData_.field(field).name);
-            if (q >= 0 && destQuery_.field(q).declaredType == u"timestamptz"_s) {
-                literal.insert(literal.size() - 1, u"+00"_s);
-            }
-        }
+        addUtcOffset(literal, field, destMemData_.field(field).type);
         return literal;
     } catch (const ConversionError& e) {
         // Name the value: the field, and the row by its key.
@@ -46,6 +38,20 @@ QString TDM::SqlLiteral(int field) const {
         }
         throw ConversionError(u"Field \"%1\" of the target row with %2 cannot be written: %3"_s.arg(
             destMemData_.field(field).name, keyText.join(u", "_s), e.message()));
+    }
+}
+
+// The session's zone is UTC (see Connection), and a timestamptz literal says
+// so wherever else the script is run. A literal that is not quoted text
+// (NULL, a CAST) is left as it is.
+void TDM::addUtcOffset(QString& literal, int field, FieldType type) const {
+    if (type != FieldType::DateTime || !literal.endsWith(u'\'') ||
+        targetDialect() != SqlDialect::PostgreSQL) {
+        return;
+    }
+    const int q = destQuery_.findField(destMemData_.field(field).name);
+    if (q >= 0 && destQuery_.field(q).declaredType == u"timestamptz"_s) {
+        literal.insert(literal.size() - 1, u"+00"_s);
     }
 }
 
@@ -328,10 +334,12 @@ void TDM::writeUpdateStatement(const UpdatePlan& plan) {
                                       orig.refAt(op, origColumn), orig.field(origColumn).type)) {
             continue;
         }
-        const QString was = origColumn >= 0
-                                ? SqlLiteral::of(orig.value(origColumn),
-                                                 orig.field(origColumn).type, targetDialect())
-                                : u"NULL"_s;
+        QString was = u"NULL"_s;
+        if (origColumn >= 0) {
+            const FieldType type = orig.field(origColumn).type;
+            was = SqlLiteral::of(orig.value(origColumn), type, targetDialect());
+            addUtcOffset(was, column, type);
+        }
         // The old value only ever stands inside the comment, which it must not end.
         assignments << u"%1 = %2/* Was: %3 */"_s.arg(sqlName(column), SqlLiteral(column),
                                                      SqlLiteral::commentSafe(was));
