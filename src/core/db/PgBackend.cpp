@@ -492,7 +492,11 @@ bool pgExecute(const QSqlDatabase& db, const QString& sql) {
         message = u"COPY to or from the client cannot run in a script"_s;
     } else if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
                status != PGRES_EMPTY_QUERY) {
-        message = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(conn)).trimmed();
+        // A lost connection: the connection's message holds the server's
+        // reason (terminating connection ...) before libpq's own words.
+        const bool lost = !r || PQstatus(conn) == CONNECTION_BAD;
+        message =
+            QString::fromUtf8(lost ? PQerrorMessage(conn) : PQresultErrorMessage(r)).trimmed();
         if (message.isEmpty()) {
             message = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
         }
