@@ -8,6 +8,8 @@
 #include "support/EngineHarness.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -15,7 +17,9 @@ namespace qm::test {
 namespace {
 
 // Opening a side only reads: a query that would write, or text holding a
-// second statement, leaves the table as it was. %1 stands for the table.
+// second statement, leaves the table as it was. %1 stands for the table, %2
+// for a file in /tmp that the database server could write: it must not come
+// to exist.
 struct WritingQuery {
     const char* sql;
     const char* message;  // part of the refusal; nullptr: the driver's own error
@@ -28,23 +32,37 @@ const WritingQuery kSqliteQueries[] = {
     {"WITH w AS (SELECT 1) DELETE FROM %1 RETURNING *", "is not read-only"},
     {"DROP TABLE %1", "is not read-only"},
     {"PRAGMA user_version = 7", "is not read-only"},
+    // A PRAGMA that returns rows changes nothing, but it is no reading
+    // statement either.
+    {"PRAGMA table_info(%1)", "\"PRAGMA table_info(%1)\" is not a reading statement"},
+    {"/* /* */ DELETE FROM %1 RETURNING * -- */", "is not a reading statement"},
+    {"ATTACH DATABASE '%2' AS other", "is not a reading statement"},
+    {"VACUUM INTO '%2'", "is not a reading statement"},
     {"SELECT * FROM %1; DELETE FROM %1", "holds more than one statement"},
     {"SELECT * FROM %1; /* and */ DROP TABLE %1;", "holds more than one statement"},
 };
 
+// Refused before the server sees them, not by its read-only transaction:
+// that does not stop COPY writing a file or running a program.
 const WritingQuery kPgQueries[] = {
-    {"DELETE FROM %1", "cannot execute DELETE in a read-only transaction"},
+    {"DELETE FROM %1", "\"DELETE FROM %1\" is not a reading statement"},
     {"DELETE FROM %1 RETURNING *", "The query is not read-only, so it is not run"},
-    {"DROP TABLE %1", "cannot execute DROP TABLE in a read-only transaction"},
-    {"WITH d AS (DELETE FROM %1 RETURNING *) SELECT * FROM d", "is not read-only"},
+    {"DROP TABLE %1", "is not a reading statement"},
+    {"WITH d AS (DELETE FROM %1 RETURNING *) SELECT * FROM d", "is not a reading statement"},
+    {"COPY (SELECT 1) TO PROGRAM 'id > %2'", "is not a reading statement"},
+    {"-- report\r\n(COPY %1 TO '%2')", "is not a reading statement"},
+    {"COPY %1 TO '%2'", "is not a reading statement"},
+    {"SELECT * INTO %1_copy FROM %1", "is not a reading statement"},
     {"SELECT * FROM %1; DELETE FROM %1", "holds more than one statement"},
     {"SELECT 1 AS id; DROP TABLE %1", "holds more than one statement"},
     {"CREATE TABLE %1_more AS SELECT * FROM %1", "is not read-only"},
 };
 
 const WritingQuery kOdbcQueries[] = {
-    {"DELETE FROM %1 RETURNING *", nullptr},
-    {"DELETE FROM %1", nullptr},
+    {"DELETE FROM %1 RETURNING *", "is not a reading statement"},
+    {"DELETE FROM %1", "is not a reading statement"},
+    // One statement if the database nests comments, two if it does not.
+    {"SELECT * FROM %1 /* /* */ ; DELETE FROM %1 -- */", "is not a reading statement"},
     {"SELECT * FROM %1; DELETE FROM %1", "holds more than one statement"},
 };
 
@@ -67,8 +85,8 @@ protected:
     }
 };
 
-QString withTable(const char* text, const QString& table) {
-    return QString::fromUtf8(text).replace(u"%1"_s, table);
+QString withTable(const char* text, const QString& table, const QString& file = QString()) {
+    return QString::fromUtf8(text).replace(u"%1"_s, table).replace(u"%2"_s, file);
 }
 
 TEST_P(ReadOnlyQueryTest, AWritingQueryIsRefusedAndChangesNothing) {
@@ -89,8 +107,9 @@ TEST_P(ReadOnlyQueryTest, AWritingQueryIsRefusedAndChangesNothing) {
         EXPECT_TRUE(h.openSource()) << h.view.messages().join(u'\n').toStdString();
         return EngineHarness::rows(h.dm.SourceMemData(), {u"id"_s, u"v"_s});
     };
+    const QString file = u"/tmp/%1.txt"_s.arg(uniqueTableName(u"qm_written"_s));
     for (const WritingQuery& q : queries(c.backend)) {
-        const QString sql = withTable(q.sql, t.table);
+        const QString sql = withTable(q.sql, t.table, file);
         SCOPED_TRACE(sql.toStdString());
         h.view.errors.clear();
         h.configure(t.alias, t.alias, {sql, select, u"id"_s});
@@ -102,6 +121,8 @@ TEST_P(ReadOnlyQueryTest, AWritingQueryIsRefusedAndChangesNothing) {
                 << h.view.errors.first().toStdString();
         }
         EXPECT_EQ(rowsNow(), (QStringList{u"1|a"_s, u"2|b"_s}));
+        EXPECT_FALSE(QFileInfo::exists(file)) << "the query wrote a file";
+        QFile::remove(file);
     }
     // Reading queries keep working, with a final ";" and comments after it.
     for (const QString& sql :

@@ -50,9 +50,92 @@ TEST(StatementCutterTest, CutsAtSemicolonsOutsideQuotesAndComments) {
         {"line break in literal",
          u"INSERT INTO t VALUES ('a\r\n;b');"_s,
          {u"INSERT INTO t VALUES ('a\r\n;b')"_s}},
+        // A "$" inside a name opens no dollar quote; a tag opens only at the
+        // start of a token and may hold digits after its first character.
+        {"dollar inside a name",
+         u"SELECT a$b FROM t; SELECT 2"_s,
+         {u"SELECT a$b FROM t"_s, u" SELECT 2"_s}},
+        {"tag-like end of a name",
+         u"SELECT x$q$ FROM t; SELECT 2 AS y$q$"_s,
+         {u"SELECT x$q$ FROM t"_s, u" SELECT 2 AS y$q$"_s}},
+        {"doubled dollar inside a name",
+         u"SELECT a$$b FROM t; SELECT 2 AS c$$d"_s,
+         {u"SELECT a$$b FROM t"_s, u" SELECT 2 AS c$$d"_s}},
+        {"tag with a digit",
+         u"DO $f1$ BEGIN x; END $f1$;B"_s,
+         {u"DO $f1$ BEGIN x; END $f1$"_s, u"B"_s}},
+        {"parameter is no tag", u"SELECT $1; SELECT $2"_s, {u"SELECT $1"_s, u" SELECT $2"_s}},
     };
     for (const CutCase& c : cases) {
         EXPECT_EQ(cutStatements(c.text), c.pieces) << c.name;
+    }
+}
+
+// Each database reads comments and quotes its own way; a piece must be what
+// its database takes for one statement.
+TEST(StatementCutterTest, CutsAsEachDatabaseReadsTheText) {
+    using D = SqlDialect;
+    const QString hiddenCommit = u"/* /* */ COMMIT; DELETE FROM orders; BEGIN; SELECT 1 -- */"_s;
+    const QString triggerOnBegin =
+        u"CREATE TRIGGER g AFTER INSERT ON t FOR EACH ROW EXECUTE FUNCTION begin(); COMMIT; "
+        "DELETE FROM orders; END;"_s;
+    const struct {
+        const char* name;
+        D dialect;
+        QString text;
+        QStringList pieces;
+    } cases[] = {
+        {"SQLite comments do not nest",
+         D::SQLite,
+         hiddenCommit,
+         {u"/* /* */ COMMIT"_s, u" DELETE FROM orders"_s, u" BEGIN"_s, u" SELECT 1 -- */"_s}},
+        {"PostgreSQL comments nest", D::PostgreSQL, hiddenCommit, {hiddenCommit}},
+        {"MySQL comments do not nest",
+         D::MySQL,
+         u"/* /* */ SELECT 1; SELECT 2 -- */"_s,
+         {u"/* /* */ SELECT 1"_s, u" SELECT 2 -- */"_s}},
+        {"a PostgreSQL trigger has no body",
+         D::PostgreSQL,
+         triggerOnBegin,
+         {u"CREATE TRIGGER g AFTER INSERT ON t FOR EACH ROW EXECUTE FUNCTION begin()"_s,
+          u" COMMIT"_s, u" DELETE FROM orders"_s, u" END"_s}},
+        {"a SQLite trigger has one", D::SQLite, triggerOnBegin, {triggerOnBegin.chopped(1)}},
+        {"PostgreSQL ends a line comment at a CR",
+         D::PostgreSQL,
+         u"SELECT 1 -- note\r; DELETE FROM t"_s,
+         {u"SELECT 1 -- note\r"_s, u" DELETE FROM t"_s}},
+        {"SQLite does not",
+         D::SQLite,
+         u"SELECT 1 -- note\r; DELETE FROM t"_s,
+         {u"SELECT 1 -- note\r; DELETE FROM t"_s}},
+        {"SQLite knows no escape strings",
+         D::SQLite,
+         u"SELECT e'\\'; COMMIT; --'"_s,
+         {u"SELECT e'\\'"_s, u" COMMIT"_s, u" --'"_s}},
+        {"PostgreSQL does",
+         D::PostgreSQL,
+         u"SELECT e'\\'; COMMIT; --'"_s,
+         {u"SELECT e'\\'; COMMIT; --'"_s}},
+        {"SQLite knows no dollar quotes",
+         D::SQLite,
+         u"SELECT $a$; SELECT $a$"_s,
+         {u"SELECT $a$"_s, u" SELECT $a$"_s}},
+        {"SQLite brackets a name",
+         D::SQLite,
+         u"SELECT [a;b] FROM t; X"_s,
+         {u"SELECT [a;b] FROM t"_s, u" X"_s}},
+        {"MySQL escapes with a backslash",
+         D::MySQL,
+         u"SELECT 'a\\';b', \"c\\\";d\"; X"_s,
+         {u"SELECT 'a\\';b', \"c\\\";d\""_s, u" X"_s}},
+        {"MySQL hash comment",
+         D::MySQL,
+         u"SELECT 1 # a;b\nFROM t; X"_s,
+         {u"SELECT 1 # a;b\nFROM t"_s, u" X"_s}},
+        {"MySQL dashes need a blank", D::MySQL, u"SELECT 1--1; X"_s, {u"SELECT 1--1"_s, u" X"_s}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cutStatements(c.text, c.dialect), c.pieces) << c.name;
     }
 }
 
@@ -165,6 +248,80 @@ TEST(StatementCutterTest, FindsStatementsThatEndOrStartATransaction) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(transactionControlWords(c.piece), c.words) << c.piece.toStdString();
+    }
+    // The words the database itself reads first, after its own comments.
+    const struct {
+        SqlDialect dialect;
+        QString piece;
+        QString words;
+    } dialectCases[] = {
+        {SqlDialect::SQLite, u"/* /* */ COMMIT"_s, u"COMMIT"_s},
+        {SqlDialect::PostgreSQL, u"/* /* */ COMMIT */ SELECT 1"_s, QString()},
+        {SqlDialect::PostgreSQL, u"-- note\rCOMMIT"_s, u"COMMIT"_s},
+        {SqlDialect::SQLite, u"-- note\rCOMMIT"_s, QString()},
+        {SqlDialect::MySQL, u"/*!40000 COMMIT */"_s, u"COMMIT"_s},
+        {SqlDialect::MySQL, u"# note\nROLLBACK"_s, u"ROLLBACK"_s},
+    };
+    for (const auto& c : dialectCases) {
+        EXPECT_EQ(transactionControlWords(c.piece, c.dialect), c.words) << c.piece.toStdString();
+    }
+}
+
+// Only statements that read may be sent as a query: a read-only transaction
+// does not stop COPY ... TO PROGRAM, SELECT ... INTO makes a table, and a
+// WITH may hold a statement that writes.
+TEST(StatementCutterTest, TellsReadingStatements) {
+    using D = SqlDialect;
+    const struct {
+        D dialect;
+        QString piece;
+        bool reads;
+    } cases[] = {
+        {D::PostgreSQL, u"SELECT * FROM t"_s, true},
+        {D::PostgreSQL, u"  -- rows\r\n/* all */ select 1"_s, true},
+        {D::PostgreSQL, u"((SELECT 1) UNION (SELECT 2))"_s, true},
+        {D::PostgreSQL, u"VALUES (1), (2)"_s, true},
+        {D::PostgreSQL, u"TABLE t"_s, true},
+        {D::PostgreSQL, u"SELECT 'INTO', \"into\" FROM t -- into\n"_s, true},
+        {D::PostgreSQL, u"WITH w AS (SELECT 1) SELECT * FROM w"_s, true},
+        {D::PostgreSQL,
+         u"with recursive w(n) as (select 1 union all select n + 1 from w where "
+         "n < 3) search depth first by n set o select * from w"_s,
+         true},
+        {D::PostgreSQL,
+         u"WITH a AS MATERIALIZED (SELECT 1), b AS NOT MATERIALIZED (WITH c AS "
+         "(SELECT 2) SELECT * FROM c) (SELECT * FROM a, b)"_s,
+         true},
+        {D::PostgreSQL, u"COPY (SELECT 1) TO PROGRAM 'id > pwned.txt'"_s, false},
+        {D::PostgreSQL, u"(COPY t TO '/tmp/t.txt')"_s, false},
+        {D::PostgreSQL, u"DELETE FROM t RETURNING *"_s, false},
+        {D::PostgreSQL, u"WITH x AS (DELETE FROM t RETURNING *) SELECT * FROM x"_s, false},
+        {D::PostgreSQL, u"WITH a AS (SELECT 1), x AS ((UPDATE t SET v = 1)) SELECT 1"_s, false},
+        {D::PostgreSQL, u"WITH a AS (SELECT 1) DELETE FROM t"_s, false},
+        {D::PostgreSQL, u"WITH a AS (SELECT 1)"_s, false},
+        {D::PostgreSQL, u"SELECT * INTO t2 FROM t"_s, false},
+        {D::PostgreSQL, u"EXPLAIN ANALYZE DELETE FROM t"_s, false},
+        {D::PostgreSQL, u"-- SELECT\nDELETE FROM t"_s, false},
+        {D::PostgreSQL, u"/* /* */ SELECT 1 */ DELETE FROM t"_s, false},
+        {D::PostgreSQL, u"-- x\rDELETE FROM t"_s, false},
+        {D::PostgreSQL, QString(), false},
+        {D::SQLite, u"/* /* */ SELECT 1 -- */"_s, true},
+        {D::SQLite, u"/* /* */ DELETE FROM t -- */ SELECT 1"_s, false},
+        {D::SQLite, u"PRAGMA table_info(t)"_s, false},
+        {D::SQLite, u"WITH w AS (SELECT 1) INSERT INTO t SELECT * FROM w"_s, false},
+        {D::SQLite, u"WITH [w;x] AS (SELECT 1) SELECT * FROM [w;x]"_s, true},
+        {D::MySQL, u"SELECT * FROM t INTO OUTFILE '/tmp/t.txt'"_s, false},
+        {D::MySQL, u"/*!DELETE FROM t*/ SELECT 1"_s, false},
+        {D::MySQL, u"# note\nSELECT 1"_s, true},
+        // An unknown database may or may not nest comments: text that is
+        // one reading statement only one way is refused.
+        {D::Generic, u"SELECT 1 /* /* */ FROM t -- */"_s, true},
+        {D::Generic, u"SELECT 1 /* /* */ ; DELETE FROM t -- */"_s, false},
+        {D::PostgreSQL, u"SELECT 1 /* /* */ ; DELETE FROM t -- */"_s, true},
+        {D::Generic, u"/* a /* b */ DELETE FROM t; */ SELECT 1"_s, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isReadingStatement(c.piece, c.dialect), c.reads) << c.piece.toStdString();
     }
 }
 

@@ -505,9 +505,11 @@ TEST_P(BadQueryTest, ShowsAnErrorAndLeavesTheListClosed) {
     EXPECT_TRUE(h.view.errors.isEmpty());
 }
 
+// A misspelt first word is no reading statement: it never reaches the database.
 INSTANTIATE_TEST_SUITE_P(
     Queries, BadQueryTest,
-    ::testing::Values(BadQueryCase{"SourceSyntax", Side::Source, "SELEC * FROM t", "syntax"},
+    ::testing::Values(BadQueryCase{"SourceSyntax", Side::Source, "SELEC * FROM t",
+                                   "\"SELEC * FROM t\" is not a reading statement"},
                       BadQueryCase{"TargetSyntax", Side::Target, "SELECT * FRM t", "syntax"},
                       BadQueryCase{"MissingTable", Side::Target, "SELECT * FROM nothere",
                                    "nothere"},

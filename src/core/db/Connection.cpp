@@ -4,12 +4,14 @@
 #include "db/LoginPrompt.h"
 #include "db/QueryBackend.h"
 #include "db/Session.h"
+#include "db/StatementCutter.h"
 
 #include <sqlite3.h>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -264,19 +266,93 @@ bool Connection::transactionEndedOnServer() const {
     return false;
 }
 
+namespace {
+
+[[noreturn]] void refuseSeveralInOne(const QString& sql, SqlDialect dialect) {
+    throw DatabaseError(
+        u"\"%1\" holds more than one statement as the database reads it, so it is not run"_s.arg(
+            statementHead(sql, dialect)));
+}
+
+void refuseTransactionControl(const QString& statement, SqlDialect dialect) {
+    const QString words = transactionControlWords(statement, dialect);
+    if (!words.isEmpty()) {
+        throw DatabaseError(
+            u"\"%1\" is a %2 statement, which ends or starts a transaction, so it is not run"_s.arg(
+                statementHead(statement, dialect), words));
+    }
+}
+
+// Prepares every statement of the text first: a second one, or text that
+// is not blanks and comments after the first, refuses the whole before
+// anything runs. The transaction control check reads the statement SQLite
+// parsed, not the text it came from.
+void executeSqlite(sqlite3* h, const QString& sql) {
+    const QByteArray utf8 = sql.toUtf8();
+    const char* at = utf8.constData();
+    const char* const end = at + utf8.size();
+    std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt{nullptr, &sqlite3_finalize};
+    while (at < end) {
+        sqlite3_stmt* next = nullptr;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(h, at, static_cast<int>(end - at), &next, &tail);
+        std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> prepared{next,
+                                                                            &sqlite3_finalize};
+        if (stmt && (rc != SQLITE_OK || prepared)) {
+            refuseSeveralInOne(sql, SqlDialect::SQLite);
+        }
+        if (rc != SQLITE_OK) {
+            throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(h)));
+        }
+        if (prepared) {
+            stmt = std::move(prepared);
+        }
+        if (!tail || tail <= at) {
+            break;
+        }
+        at = tail;
+    }
+    if (!stmt) {
+        return;  // blanks and comments only
+    }
+    refuseTransactionControl(QString::fromUtf8(sqlite3_sql(stmt.get())), SqlDialect::SQLite);
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW) {
+        rc = sqlite3_step(stmt.get());
+    }
+    if (rc != SQLITE_DONE) {
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(h)));
+    }
+}
+
+}  // namespace
+
 void Connection::execute(const QString& sql) {
     QSqlDatabase db = database();
-    // SQLite runs the text itself: faster than a prepared query per
-    // statement, and a piece that holds only a comment is no error.
+    const SqlDialect dialect = dialectOfDriver(def_.driver);
+    // Every driver would read the text only up to a NUL and run that part.
+    if (sql.contains(QChar(0))) {
+        throw DatabaseError(u"\"%1\" holds a NUL character, so it is not run"_s.arg(
+            statementHead(sql.section(QChar(0), 0, 0), dialect)));
+    }
+    refuseTransactionControl(sql, dialect);
+    // SQLite and PostgreSQL get the text through their own libraries, each
+    // in a way that runs one statement at most: a piece the cut took for
+    // one statement that the database reads as several is refused whole.
     const QVariant handle = def_.driver == u"SQLITE"_s ? db.driver()->handle() : QVariant();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        sqlite3* h = *static_cast<sqlite3* const*>(handle.constData());
-        char* error = nullptr;
-        if (sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-            const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(h));
-            sqlite3_free(error);
-            throw DatabaseError(message);
+        executeSqlite(*static_cast<sqlite3* const*>(handle.constData()), sql);
+        return;
+    }
+    // Other drivers may run every statement the text holds; PostgreSQL's
+    // extended protocol refuses a second one, but in other words.
+    int statements = 0;
+    for (const QString& piece : cutStatements(sql, dialect)) {
+        if (!statementBody(piece, dialect).isEmpty() && ++statements > 1) {
+            refuseSeveralInOne(sql, dialect);
         }
+    }
+    if (dialect == SqlDialect::PostgreSQL && pgExecute(db, sql)) {
         return;
     }
     QSqlQuery q(db);

@@ -40,8 +40,12 @@ public:
     /// started is no longer open (a statement committed or rolled it back).
     /// False while it is open, and where the driver cannot tell.
     bool transactionEndedOnServer() const;
-    /// Executes a statement that returns no rows, sending its text unchanged
-    /// (no parameter parsing, so a ":" reaches the server as written).
+    /// Executes one statement, sending its text unchanged (no parameter
+    /// parsing, so a ":" reaches the server as written). Raises
+    /// DatabaseError, with nothing run, for text that SQLite or PostgreSQL
+    /// reads as more than one statement, for a statement that ends or
+    /// starts a transaction (transactionControlWords) and for text holding
+    /// a NUL character.
     void execute(const QString& sql);
 
     QSqlDatabase database() const;

@@ -542,6 +542,48 @@ std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QStr
     return std::make_unique<PgBackend>(conn, sql, how);
 }
 
+bool pgExecute(const QSqlDatabase& db, const QString& sql) {
+    PGconn* conn = pgHandle(db);
+    if (!conn) {
+        return false;
+    }
+    const QByteArray text = sql.toUtf8();
+    PGresult* r = PQexecParams(conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(r);
+    QString message;
+    if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH) {
+        // Data to or from the client has no place in a script: the copy is
+        // ended so that the connection takes the next statement.
+        if (status == PGRES_COPY_IN) {
+            PQputCopyEnd(conn, "COPY from the client is not supported");
+        }
+        char* buffer = nullptr;
+        while (status == PGRES_COPY_OUT && PQgetCopyData(conn, &buffer, 0) > 0) {
+            PQfreemem(buffer);
+            buffer = nullptr;
+        }
+        while (PGresult* rest = PQgetResult(conn)) {
+            PQclear(rest);
+        }
+        message = u"COPY to or from the client cannot run in a script"_s;
+    } else if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
+               status != PGRES_EMPTY_QUERY) {
+        // A lost connection: the connection's message holds the server's
+        // reason (terminating connection ...) before libpq's own words.
+        const bool lost = !r || PQstatus(conn) == CONNECTION_BAD;
+        message =
+            QString::fromUtf8(lost ? PQerrorMessage(conn) : PQresultErrorMessage(r)).trimmed();
+        if (message.isEmpty()) {
+            message = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        }
+    }
+    PQclear(r);
+    if (!message.isEmpty()) {
+        throw DatabaseError(message);
+    }
+    return true;
+}
+
 bool pgTransactionEnded(const QSqlDatabase& db) {
     PGconn* conn = pgHandle(db);
     return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;

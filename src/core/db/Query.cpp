@@ -359,11 +359,12 @@ private:
             tail = nextTail;
         }
         const QString text = QString::fromUtf8(sqlite3_sql(stmt_.get()));
-        const QString body = statementBody(text);
+        const QString body = statementBody(text, SqlDialect::SQLite);
         const bool pragma = body.left(6).compare(u"PRAGMA"_s, Qt::CaseInsensitive) == 0 &&
                             (body.size() == 6 || !body[6].isLetterOrNumber());
         if (pragma || !sqlite3_stmt_readonly(stmt_.get())) {
-            refuseWritingQuery(u"\"%1\" can change the database"_s.arg(statementHead(text)));
+            refuseWritingQuery(
+                u"\"%1\" can change the database"_s.arg(statementHead(text, SqlDialect::SQLite)));
         }
     }
 
@@ -498,22 +499,15 @@ void Query::setSql(const QString& sql) {
     sql_ = s;
 }
 
-void Query::open() {
-    close();
-    if (sql_.trimmed().isEmpty()) {
-        throw DatabaseError(u"The query text is empty"_s);
+QString readingStatement(const QString& sql, SqlDialect dialect) {
+    if (sql.contains(QChar(0))) {
+        throw DatabaseError(
+            u"The query text holds a NUL character, so it is not run; a database would read "
+            "the text only up to it"_s);
     }
-    const QSqlDatabase db = connection_.database();
-    if (sqlite3* h = connection_.driverKind() == u"SQLITE"_s ? sqliteHandle(db) : nullptr) {
-        backend_ = std::make_unique<SqliteBackend>(h, sql_);
-        return;
-    }
-    // SQLite's own parser finds a second statement; other databases get the
-    // one statement alone, without a final ";" and what follows it (some
-    // ODBC drivers refuse even a comment there).
     QString statement;
-    for (const QString& piece : cutStatements(sql_)) {
-        if (!statementBody(piece).isEmpty()) {
+    for (const QString& piece : cutStatements(sql, dialect)) {
+        if (!statementBody(piece, dialect).isEmpty()) {
             if (!statement.isEmpty()) {
                 refuseSeveralStatements();
             }
@@ -522,6 +516,28 @@ void Query::open() {
     }
     if (statement.isEmpty()) {
         throw DatabaseError(u"The query text holds no statement"_s);
+    }
+    if (!isReadingStatement(statement, dialect)) {
+        refuseWritingQuery(
+            u"\"%1\" is not a reading statement"_s.arg(statementHead(statement, dialect)));
+    }
+    return statement;
+}
+
+void Query::open() {
+    close();
+    if (sql_.trimmed().isEmpty()) {
+        throw DatabaseError(u"The query text is empty"_s);
+    }
+    const QSqlDatabase db = connection_.database();
+    // Judged before any driver sees the text, on every path: other
+    // databases get the one statement alone, without a final ";" and what
+    // follows it (some ODBC drivers refuse even a comment there).
+    const QString statement = readingStatement(sql_, dialectOfDriver(connection_.driverKind()));
+    if (sqlite3* h = connection_.driverKind() == u"SQLITE"_s ? sqliteHandle(db) : nullptr) {
+        // SQLite's own parser checks the whole text once more.
+        backend_ = std::make_unique<SqliteBackend>(h, sql_);
+        return;
     }
     // Both PostgreSQL driver kinds connect through QPSQL, whose libpq handle
     // the faster reader uses.

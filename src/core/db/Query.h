@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Errors.h"
+#include "db/SqlDialect.h"
 #include "list/FieldType.h"
 #include "list/Value.h"
 
@@ -97,6 +98,15 @@ private:
     QString sql_;
     std::unique_ptr<Backend> backend_;
 };
+
+/// The one statement of a query's text, without a final ";" and what
+/// follows it. Raises DatabaseError, before anything reaches a database, for
+/// text that holds a NUL character (a database would run only the text
+/// before it), no statement, more than one statement, or a statement that is
+/// not a reading one (isReadingStatement): a read-only transaction does not
+/// stop every statement that acts (COPY ... TO PROGRAM runs a command on
+/// the server), so only reading statements are sent at all.
+QString readingStatement(const QString& sql, SqlDialect dialect);
 
 /// Column type of an SQLite declared type (affinity rules; dates stay text,
 /// as SQLite stores them; NUMERIC and DECIMAL are exact decimals). Returns

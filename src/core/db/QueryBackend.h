@@ -89,6 +89,12 @@ enum class PgReading { Fastest, RowByRow, CopyOnly };
 std::unique_ptr<Query::Backend> makePgBackend(const QSqlDatabase& db, const QString& sql,
                                               PgReading how = PgReading::Fastest);
 
+/// Executes one statement through libpq's extended protocol, which refuses
+/// text holding a second statement; rows it returns are dropped. False,
+/// with nothing sent, when the driver offers no libpq handle. Raises
+/// DatabaseError with the server's message.
+bool pgExecute(const QSqlDatabase& db, const QString& sql);
+
 /// True when the libpq handle of a connection is idle outside a transaction
 /// block; false inside one and when the driver offers no such handle.
 bool pgTransactionEnded(const QSqlDatabase& db);

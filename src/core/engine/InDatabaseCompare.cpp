@@ -6,6 +6,7 @@
 #include "engine/PrimaryKey.h"
 #include "engine/SegmentSide.h"
 #include "engine/TDM.h"
+#include "engine/TableSetupQuery.h"
 #include "list/LooseKeys.h"
 
 #include <algorithm>
@@ -160,11 +161,16 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     }
     Connection& sourceConnection = dm_.SourceDatabase();
     Connection& targetConnection = dm_.DestDatabase();
+    const QString setupName = tables.asText(tf.Name);
+    const QString sourceQuery =
+        tableSetupQuery(tables.asText(tf.SourceQuerySQL), setupName, u"source"_s);
+    const QString targetQuery =
+        tableSetupQuery(tables.asText(tf.DestQuerySQL), setupName, u"target"_s);
     const std::unique_ptr<SegmentSide> source = onSide(u"source"_s, sourceConnection, [&] {
-        return SegmentSide::create(sourceConnection, tables.asText(tf.SourceQuerySQL));
+        return SegmentSide::create(sourceConnection, sourceQuery);
     });
     const std::unique_ptr<SegmentSide> target = onSide(u"target"_s, targetConnection, [&] {
-        return SegmentSide::create(targetConnection, tables.asText(tf.DestQuerySQL));
+        return SegmentSide::create(targetConnection, targetQuery);
     });
 
     // The key columns, then every column both queries have, in the source's

@@ -119,23 +119,6 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
     const bool hasSelection = selLength > 0;
     const QString all = editor.text();
     const QString text = hasSelection ? all.mid(selStart, selLength) : all;
-    const QStringList pieces = cutStatements(text);
-
-    // The run is one transaction: a statement that ends it would commit part
-    // of the script (or roll it back) behind the run's back.
-    for (qsizetype k = 0; k < pieces.size(); ++k) {
-        const QString words = transactionControlWords(pieces[k]);
-        if (!words.isEmpty()) {
-            error_ =
-                u"The script is not run: statement %1 (\"%2\") is %3 statement, which "
-                "ends or starts a transaction. The script runs in one transaction of its "
-                "own, so that all of its statements take effect or none; take the statement "
-                "out of the script."_s.arg(k + 1)
-                    .arg(statementHead(pieces[k]), withArticle(words));
-            messages_.showError(error_);
-            return Outcome::Refused;
-        }
-    }
     const bool logging = !options.logFileName.isEmpty() && !options.disableLogging;
     if (logging) {
         try {
@@ -147,6 +130,27 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         }
     }
     dm_.ConnectTarget();  // shows its own error and aborts silently
+    // Cut as the target's database reads the text: where quotes and
+    // comments are read otherwise, a ";" the cut passes over would run a
+    // statement nobody checked.
+    const SqlDialect dialect = dialectOfDriver(dm_.DestDatabase().driverKind());
+    const QStringList pieces = cutStatements(text, dialect);
+
+    // The run is one transaction: a statement that ends it would commit part
+    // of the script (or roll it back) behind the run's back.
+    for (qsizetype k = 0; k < pieces.size(); ++k) {
+        const QString words = transactionControlWords(pieces[k], dialect);
+        if (!words.isEmpty()) {
+            error_ =
+                u"The script is not run: statement %1 (\"%2\") is %3 statement, which "
+                "ends or starts a transaction. The script runs in one transaction of its "
+                "own, so that all of its statements take effect or none; take the statement "
+                "out of the script."_s.arg(k + 1)
+                    .arg(statementHead(pieces[k], dialect), withArticle(words));
+            messages_.showError(error_);
+            return Outcome::Refused;
+        }
+    }
     // The log's lock is held from before the transaction starts until the
     // log is written: a log that another run holds, or whose lock cannot
     // even be created (a full disk), refuses the run while nothing is
@@ -185,14 +189,15 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         for (qsizetype k = 0; k < pieces.size(); ++k) {
             const QString& piece = pieces[k];
             // Comments alone are no statement: some servers refuse them.
-            if (!statementBody(piece).isEmpty()) {
+            if (!statementBody(piece, dialect).isEmpty()) {
+                // Runs exactly one statement as the database parses it.
                 target.execute(piece);
                 if (target.transactionEndedOnServer()) {
                     throw Error(
                         u"Statement %1 (\"%2\") ended the run's transaction: what it and the "
                         "statements before it changed may have been committed. No further "
                         "statement was executed."_s.arg(k + 1)
-                            .arg(statementHead(piece)));
+                            .arg(statementHead(piece, dialect)));
                 }
                 if (++executed_ % 10000 == 0) {
                     dm_.reportProgress(u"Executed %1 statements"_s.arg(executed_));

@@ -14,10 +14,11 @@ QString SegmentSide::wrapped() const {
     // The statement alone, without a final ";" and the blanks or comments
     // after it; text of several statements is left for the database to
     // refuse.
+    const SqlDialect dialect = dialectOfDriver(connection_.driverKind());
     QString statement;
     int statements = 0;
-    for (const QString& piece : cutStatements(query_)) {
-        if (!statementBody(piece).isEmpty()) {
+    for (const QString& piece : cutStatements(query_, dialect)) {
+        if (!statementBody(piece, dialect).isEmpty()) {
             statement = piece;
             ++statements;
         }
@@ -54,6 +55,9 @@ QString SegmentSide::keyClashSql(const QStringList& keyColumns) const {
 std::unique_ptr<SegmentSide> SegmentSide::create(Connection& connection, const QString& query) {
     std::unique_ptr<SegmentSide> side;
     const SqlDialect dialect = dialectOfDriver(connection.driverKind());
+    // The query is wrapped into sums the database computes: it is judged
+    // alone first, as it would be when read row by row.
+    readingStatement(query, dialect);
     if (dialect == SqlDialect::SQLite) {
         SqliteRowHash::install(connection);
         side = makeSqliteSegmentSide(connection, query);

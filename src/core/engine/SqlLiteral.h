@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/SqlDialect.h"
 #include "list/FieldType.h"
 #include "list/Value.h"
 
@@ -7,11 +8,6 @@
 #include <string_view>
 
 namespace qm {
-
-/// The SQL dialect statements are written for, after the target's driver.
-enum class SqlDialect { Generic, SQLite, PostgreSQL, MySQL };
-
-SqlDialect dialectOfDriver(const QString& driverKind);
 
 /// How column values are written into statements. Literals never depend on
 /// the user's locale and never change a value: numbers use "." and the

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/TableSetupQuery.h"
 #include "list/DefaultFile.h"
 #include "list/Frozen.h"
 #include "list/LookupSource.h"
@@ -552,7 +553,8 @@ OpenOutcome TDM::OpenSource() {
         CloseSource();
     }
     try {
-        sourceQuery_.setSql(currentTableText(tf_.SourceQuerySQL));
+        sourceQuery_.setSql(tableSetupQuery(currentTableText(tf_.SourceQuerySQL),
+                                            currentTableText(tf_.Name), u"source"_s));
         sourceQuery_.open();
         checkColumnNames(sourceQuery_, u"source"_s);
         CopyColumns(sourceMemData_, sourceQuery_);
@@ -595,7 +597,8 @@ OpenOutcome TDM::OpenTarget() {
     try {
         LoadLookupDefinitions();
         readLookupSources();
-        destQuery_.setSql(currentTableText(tf_.DestQuerySQL));
+        destQuery_.setSql(tableSetupQuery(currentTableText(tf_.DestQuerySQL),
+                                          currentTableText(tf_.Name), u"target"_s));
         destQuery_.open();
         BuildTargetColumns();
         lookupSources_.clear();

@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "engine/ProjectTableSetups.h"
+#include "engine/TableSetupQuery.h"
 #include "list/MemData.h"
 #include "list/ValueText.h"
 #include "project/FrameNodeData.h"
@@ -80,10 +81,13 @@ TQMNodeData* TFindLookup::FindTableSetupByName(const QString& stem) const {
 }
 
 QStringList TFindLookup::targetColumns(const QString& sql) {
+    // Judged first as the text runs on its own: the wrapping must carry
+    // nothing to the database that the plain query would not be allowed.
+    readingStatement(sql, dialectOfDriver(target_.driverKind()));
     // Wrapped in a query that returns no rows, so that no row is read or
     // sorted; the text itself is not changed, so a WHERE or ORDER BY in it
     // stays valid. A database that refuses the wrapping (ORDER BY inside a
-    // subquery, for one) gets the text as it is.
+    // subquery, for one) gets the text as it is, judged again on its own.
     Query probe(target_);
     probe.setSql(u"SELECT * FROM (\r\n%1\r\n) AS q WHERE 1 = 0"_s.arg(innerQuery(sql)));
     try {
@@ -117,7 +121,9 @@ std::vector<LookupProposal> TFindLookup::Discover(TFrameNodeData& tableSetup) {
         });
     };
     std::vector<LookupProposal> proposals;
-    for (const QString& column : targetColumns(tableSetup.props().getString(u"DestQuerySQL"_s))) {
+    const QString query =
+        tableSetupQuery(tableSetup.props().getString(u"DestQuerySQL"_s), ownName, u"target"_s);
+    for (const QString& column : targetColumns(query)) {
         const QString stem = GetStem(column);
         if (stem.isEmpty() || stem == ownTable || hasDefinition(column)) {
             continue;
