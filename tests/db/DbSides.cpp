@@ -1,6 +1,7 @@
 #include "DbSides.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QProcess>
 
 using namespace Qt::StringLiterals;
@@ -44,7 +45,10 @@ SideTable DbSides::make(Backend backend, bool source, const QString& columns, co
 }
 
 std::pair<QString, QString> oddlySetDatabases(const PgServer& pg) {
-    static const std::pair<QString, QString> names{u"qm_odd_source"_s, u"qm_odd_target"_s};
+    // Named per process, so that tests run at once never drop each other's.
+    static const QString suffix = QString::number(QCoreApplication::applicationPid());
+    static const std::pair<QString, QString> names{u"qm_odd_source_"_s + suffix,
+                                                   u"qm_odd_target_"_s + suffix};
     static bool made = false;
     if (!made) {
         made = true;
