@@ -16,6 +16,10 @@ APP=$1 CLI=$2 CHECK=$3 SRC=$4 WORK=$5
 log() { printf '[desktop-e2e] %s\n' "$*" >&2; }
 fail() {
     log "FAILED: $*"
+    local f
+    for f in app.log xvfb.log; do
+        [[ -s "$WORK/$f" ]] && { log "--- $f:"; tail -n 40 "$WORK/$f" >&2; }
+    done
     [[ -n "${DISPLAY:-}" ]] && "$CHECK" "$WORK/failure.png" >/dev/null 2>&1 &&
         log "screen at failure: $WORK/failure.png"
     exit 1
@@ -25,12 +29,10 @@ rm -rf "$WORK"
 mkdir -p "$WORK/home" "$WORK/config"
 QUILLMERE_CLI=$CLI bash "$SRC/scripts/make-demo.sh" "$WORK/demo"
 
-# A display number nobody uses.
-for n in $(seq 91 140); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || { DISPLAY_NUM=$n; break; }
-done
-[[ -n "${DISPLAY_NUM:-}" ]] || fail "no free display number"
-Xvfb ":$DISPLAY_NUM" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+# The X server picks a display number nobody uses, lock files and sockets
+# of other machines' servers sharing this network namespace included, and
+# writes it to the file.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 APP_PID=
 cleanup() {
@@ -39,6 +41,13 @@ cleanup() {
     wait 2>/dev/null || true
 }
 trap cleanup EXIT
+for _ in $(seq 100); do
+    [[ -s "$WORK/display" ]] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "the X server did not start"
+    sleep 0.1
+done
+DISPLAY_NUM=$(tr -dc 0-9 <"$WORK/display")
+[[ -n "$DISPLAY_NUM" ]] || fail "the X server named no display"
 export DISPLAY=":$DISPLAY_NUM"
 for _ in $(seq 100); do
     xdotool getmouselocation >/dev/null 2>&1 && break
