@@ -6,6 +6,7 @@
 #include "list/DefaultFile.h"
 #include "list/Frozen.h"
 #include "list/LookupSource.h"
+#include "project/TableSetup.h"
 
 #include <QFileInfo>
 
@@ -91,6 +92,9 @@ void TDM::createSetupLists() {
     tf_.ScriptOn = t.addField(typedField(u"ScriptOn"_s, FieldType::Boolean, u"Script Enabled"_s));
     tf_.ScriptTableChanged = t.addField(
         typedField(u"ScriptTableChanged"_s, FieldType::Boolean, u"Script Table Changed"_s));
+    // Null until the table setup is given comparison rules.
+    tf_.CompareRules =
+        t.addField(typedField(TableSetup::rulesProperty(), FieldType::Memo, u"Comparison Rules"_s));
     t.setSortField(tf_.DisplayOrder);
     t.afterPost = [this] { TablesMemDataAfterPost(); };
     t.afterScroll = [this] { TablesMemDataAfterScroll(); };

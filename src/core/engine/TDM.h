@@ -221,7 +221,7 @@ public:
     /// Field indexes of the table-setup and database-setup lists.
     struct TableFields {
         int Name, SourceQuerySQL, DestQuerySQL, PrimaryKeySpec, DestTableName, DisplayOrder,
-            ScriptOn, ScriptTableChanged;
+            ScriptOn, ScriptTableChanged, CompareRules;
     };
     const TableFields& tableFields() const { return tf_; }
     int sourceDBAliasField() const { return sourceAliasField_; }

@@ -4,6 +4,7 @@
 #include "ini/FastMemIniFile.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjData.h"
+#include "project/TableSetup.h"
 #include "report/KzError.h"
 
 #include <QFileInfo>
@@ -28,6 +29,8 @@ const TPropDescrList& TQMNodeData::nodeDescriptors() {
         l.AddInteger(u"DisplayOrder"_s).AlwaysStored = true;
         l.AddBoolean(u"ScriptOn"_s);
         l.AddBoolean(u"ScriptTableChanged"_s);
+        // Written only when the table setup has rules (empty is the default).
+        l.AddString(TableSetup::rulesProperty());
         return l;
     }();
     return list;
