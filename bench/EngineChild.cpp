@@ -154,8 +154,10 @@ ChildTables pgAccountTables(const QString& host, int port, const QString& user,
 }
 
 int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,
-                   const QString& scriptPath) {
-    return runEngineChild(sqliteTables(sourcePath, targetPath), profile, scriptPath);
+                   const QString& scriptPath, const QString& rules) {
+    ChildTables tables = sqliteTables(sourcePath, targetPath);
+    tables.rules = rules;
+    return runEngineChild(tables, profile, scriptPath);
 }
 
 int runEngineChild(const ChildTables& tables, bool profile, const QString& scriptPath) {
@@ -200,6 +202,9 @@ int runEngineChild(const ChildTables& tables, bool profile, const QString& scrip
         setups.setAsText(tf.SourceQuerySQL, u"SELECT * FROM "_s + tables.table);
         setups.setAsText(tf.DestQuerySQL, u"SELECT * FROM "_s + tables.table);
         setups.setAsText(tf.PrimaryKeySpec, tables.key);
+        if (!tables.rules.isEmpty()) {
+            setups.setAsText(tf.CompareRules, tables.rules);
+        }
         if (job) {
             setups.setAsText(tf.DestTableName, tables.table);
         }

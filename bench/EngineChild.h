@@ -15,7 +15,7 @@ namespace qmbench {
 /// `scriptPath` (lines ending in CR LF) and prints the time from the
 /// engine's creation to the written file as well. Returns the exit code.
 int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,
-                   const QString& scriptPath = QString());
+                   const QString& scriptPath = QString(), const QString& rules = QString());
 
 /// Where the child's two tables are.
 struct ChildTables {
@@ -25,6 +25,8 @@ struct ChildTables {
     // SQLite files for the profile's raw scans; empty where there are none.
     QString sourceFile;
     QString targetFile;
+    // The table setup's comparison rules (their text form); empty for none.
+    QString rules;
 };
 ChildTables sqliteTables(const QString& sourcePath, const QString& targetPath);
 /// pgbench_accounts (key aid) of two databases of one PostgreSQL server.

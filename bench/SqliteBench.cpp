@@ -120,6 +120,9 @@ bool Runner::run() {
         "key id; best of %1 run(s)"_s.arg(o_.repeat));
     out(u"data folder: %1"_s.arg(QDir::toNativeSeparators(o_.dir)));
     out(u"sqldiff: %1"_s.arg(o_.sqldiff));
+    if (!o_.rules.isEmpty()) {
+        out(u"comparison rules of the engine runs: %1"_s.arg(o_.rules));
+    }
     if (o_.jobs & kExecute) {
         out(u"quillmere-cli: %1"_s.arg(o_.cli));
         out(u"sqlite3: %1"_s.arg(o_.sqlite3));
@@ -253,6 +256,9 @@ std::optional<QMultiMap<QString, QString>> Runner::runChild(const QString& sourc
     }
     if (!scriptPath.isEmpty()) {
         args << u"--script"_s << scriptPath;
+    }
+    if (!o_.rules.isEmpty()) {
+        args << u"--rules"_s << o_.rules;
     }
     QElapsedTimer timer;
     timer.start();

@@ -23,6 +23,7 @@ struct SqliteBenchOptions {
     int jobs = kCompare | kFull | kExecute;
     int timeoutSeconds = 3600;
     bool sqlData = false;  // every size generated with SQL, not only the large ones
+    QString rules;         // comparison rules of the engine runs (text form)
 };
 
 /// Generates the SQLite file pairs of every size, times the chosen parts

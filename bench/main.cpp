@@ -99,13 +99,19 @@ int main(int argc, char* argv[]) {
         u"PORT"_s);
     const QCommandLineOption pgUser(
         u"pg-user"_s, u"Its user (default: $QUILLMERE_TEST_PG_USER, else postgres)."_s, u"USER"_s);
+    const QCommandLineOption rules(
+        u"rules"_s,
+        u"Comparison rules for the engine runs of the SQLite parts, in the project file's text "
+        "form, e.g. \"name: nocase trim; price: abs=0.001; note: nullempty trim\" (rules that "
+        "leave the generated differences as they are, so the counts still check)."_s,
+        u"TEXT"_s);
     const QCommandLineOption indbRows(u"indb-rows"_s,
                                       u"Row counts of the indb part (default 10000000)."_s,
                                       u"LIST"_s, u"10000000"_s);
     parser.addOptions({dir,         rows,        repeat,       regenerate, profile, sqldiff,
                        jobs,        cli,         sqlite3Shell, timeout,    sqlData, pgHost,
                        pgPort,      pgUser,      child,        source,     target,  script,
-                       lookupChild, withLookups, indbRows});
+                       lookupChild, withLookups, indbRows,     rules});
     parser.process(app);
 
     if (parser.isSet(lookupChild)) {
@@ -128,7 +134,8 @@ int main(int argc, char* argv[]) {
     }
     if (parser.isSet(child)) {
         return qmbench::runEngineChild(parser.value(source), parser.value(target),
-                                       parser.isSet(profile), parser.value(script));
+                                       parser.isSet(profile), parser.value(script),
+                                       parser.value(rules));
     }
 
     const auto usage = [](const QString& text) {
@@ -185,6 +192,7 @@ int main(int argc, char* argv[]) {
     o.regenerate = parser.isSet(regenerate);
     o.sqlData = parser.isSet(sqlData);
     o.profile = parser.isSet(profile);
+    o.rules = parser.value(rules);
     o.sqldiff = parser.isSet(sqldiff) ? parser.value(sqldiff)
                                       : QStandardPaths::findExecutable(u"sqldiff"_s);
     if (o.sqldiff.isEmpty() && (o.jobs & kSqliteJobs)) {
