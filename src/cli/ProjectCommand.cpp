@@ -13,6 +13,7 @@
 #include "project/PrjDataSaved.h"
 #include "project/ProjectDescription.h"
 #include "project/ProjectFiles.h"
+#include "project/TableSetup.h"
 
 #include <QFileInfo>
 
@@ -29,6 +30,7 @@ const char kProjectUsage[] =
     "  add-table-setup  Append a table setup to a project file.\n"
     "  add-lookup       Append a lookup definition to a table setup of a project file.\n"
     "  find-lookups     Propose lookup definitions from column names; --apply adds them.\n"
+    "  set-rules        Set or clear the comparison rules of a table setup.\n"
     "  show             Print the aliases, the table setups and their lookup definitions.\n"
     "\n"
     "The compare, script and execute commands take a project file instead of their\n"
@@ -251,11 +253,70 @@ int runAddLookup(const QStringList& arguments) {
     return kSuccess;
 }
 
+int runSetRules(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Sets the comparison rules of a table setup of a project file and saves the project;\n"
+        "an empty TEXT clears them. The rules are a list of 'COLUMN: WORDS' separated by ';',\n"
+        "COLUMN '*' for all columns, with the words ignore, nocase, trim, nullempty, abs=N,\n"
+        "rel=N, time=second|minute|day and exact, for example\n"
+        "'*: nocase trim; updated_at: ignore; price: abs=0.005'. They are stored as\n"
+        "'project show' prints them.\n"
+        "Exit code 0 on success, 1 when the project cannot be read or written, 2 on a usage\n"
+        "error (including a table setup the project does not hold and rules that cannot be\n"
+        "read)."_s);
+    const QCommandLineOption tableSetup(
+        u"table-setup"_s, u"Name of the table setup whose rules to set."_s, u"NAME"_s);
+    const QCommandLineOption rules(u"rules"_s, u"The comparison rules; empty to clear them."_s,
+                                   u"TEXT"_s);
+    parser.addOptions({tableSetup, rules});
+    if (const int code = parseProjectArguments(parser, arguments, u"set-rules"_s, {&tableSetup});
+        code >= 0) {
+        return code;
+    }
+    // An empty text is allowed here: it clears the rules.
+    if (const int code = requireOptions(parser, {&rules}, u"project set-rules"_s); code >= 0) {
+        return code;
+    }
+    const QString path = parser.positionalArguments().first();
+    TPrjDataSaved project;
+    if (!loadProject(path, project)) {
+        return kFailure;
+    }
+    const QString name = valueOf(parser, tableSetup);
+    auto* node = dynamic_cast<TFrameNodeData*>(project.nodeNamed(name));
+    if (!node) {
+        print(stderr, u"Project \"%1\" has no table setup named \"%2\"; it holds: %3."_s.arg(
+                          path, name, quotedNames(ProjectTableSetups::Names(project))));
+        return kUsage;
+    }
+    QString text;
+    try {
+        text = ComparisonRules::parse(parser.value(rules), node->Name()).toText();
+    } catch (const Error& e) {
+        print(stderr, e.message());
+        return kUsage;
+    }
+    // Stored in the text form the rules write themselves, so that the file
+    // holds them the same way whoever set them.
+    node->props().setString(TableSetup::rulesProperty(), text);
+    if (!saveProject(project, path)) {
+        return kFailure;
+    }
+    if (text.isEmpty()) {
+        print(stdout, u"Cleared the comparison rules of table setup \"%1\"."_s.arg(name));
+    } else {
+        print(stdout, u"Set the comparison rules of table setup \"%1\": %2"_s.arg(name, text));
+    }
+    return kSuccess;
+}
+
 int runShow(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         u"Prints the project's aliases, then each table setup in project order with its key,\n"
         "target table, script flag, both queries and its lookup definitions.\n"
+        "A table setup with comparison rules has a line 'Rules:' after its script flag.\n"
         "Exit code 0 on success, 1 when the project cannot be read, 2 on a usage error."_s);
     if (const int code = parseProjectArguments(parser, arguments, u"show"_s, {}); code >= 0) {
         return code;
@@ -305,6 +366,9 @@ int runProject(const QStringList& arguments) {
     }
     if (subcommand == u"show"_s) {
         return runShow(rest);
+    }
+    if (subcommand == u"set-rules"_s) {
+        return runSetRules(rest);
     }
     std::fprintf(stderr, "Unknown project subcommand: %s\n\n%s", qPrintable(subcommand),
                  kProjectUsage);
