@@ -5,6 +5,7 @@
 #include "FindLookupsCommand.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
+#include "RuleOptions.h"
 #include "common/Errors.h"
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
@@ -46,10 +47,12 @@ QString valueOf(const QCommandLineParser& parser, const QCommandLineOption& opti
 // Returns -1 to go on, else an exit code.
 int parseProjectArguments(QCommandLineParser& parser, const QStringList& arguments,
                           const QString& subcommand,
-                          const QList<const QCommandLineOption*>& required) {
+                          const QList<const QCommandLineOption*>& required,
+                          const QList<const QCommandLineOption*>& repeatable = {}) {
     parser.addPositionalArgument(u"file"_s, u"The project file."_s, u"FILE"_s);
     const QString command = u"project "_s + subcommand;
-    if (const int code = parseArguments(parser, arguments, command, required, 1); code >= 0) {
+    if (const int code = parseArguments(parser, arguments, command, required, 1, repeatable);
+        code >= 0) {
         return code;
     }
     if (parser.positionalArguments().isEmpty()) {
@@ -256,27 +259,35 @@ int runAddLookup(const QStringList& arguments) {
 int runSetRules(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Sets the comparison rules of a table setup of a project file and saves the project;\n"
-        "an empty TEXT clears them. The rules are a list of 'COLUMN: WORDS' separated by ';',\n"
-        "COLUMN '*' for all columns, with the words ignore, nocase, trim, nullempty, abs=N,\n"
-        "rel=N, time=second|minute|day and exact, for example\n"
-        "'*: nocase trim; updated_at: ignore; price: abs=0.005'. They are stored as\n"
+        u"Sets the comparison rules of a table setup of a project file and saves the project.\n"
+        "The rules given replace the table setup's rules; '--rules \"\"' clears them. The rules\n"
+        "are a list of 'COLUMN: WORDS' separated by ';', COLUMN '*' for all columns, with the\n"
+        "words ignore, nocase, trim, nullempty, abs=N, rel=N, time=second|minute|day and\n"
+        "exact, for example '*: nocase trim; updated_at: ignore; price: abs=0.005'; the\n"
+        "shorthands --ignore, --nocase, ... add to them as for compare. They are stored as\n"
         "'project show' prints them.\n"
         "Exit code 0 on success, 1 when the project cannot be read or written, 2 on a usage\n"
         "error (including a table setup the project does not hold and rules that cannot be\n"
         "read)."_s);
     const QCommandLineOption tableSetup(
         u"table-setup"_s, u"Name of the table setup whose rules to set."_s, u"NAME"_s);
-    const QCommandLineOption rules(u"rules"_s, u"The comparison rules; empty to clear them."_s,
-                                   u"TEXT"_s);
-    parser.addOptions({tableSetup, rules});
-    if (const int code = parseProjectArguments(parser, arguments, u"set-rules"_s, {&tableSetup});
+    const RuleOptions ruleOptions;
+    parser.addOption(tableSetup);
+    ruleOptions.addTo(parser);
+    if (const int code = parseProjectArguments(parser, arguments, u"set-rules"_s, {&tableSetup},
+                                               ruleOptions.repeatable());
         code >= 0) {
         return code;
     }
-    // An empty text is allowed here: it clears the rules.
-    if (const int code = requireOptions(parser, {&rules}, u"project set-rules"_s); code >= 0) {
-        return code;
+    // An empty --rules is given all the same: it clears the rules.
+    if (!ruleOptions.given(parser)) {
+        print(stderr, u"Missing option(s): --rules (or one of its shorthands)"_s);
+        print(stderr, u"Run 'quillmere-cli project set-rules --help' for the options."_s);
+        return kUsage;
+    }
+    if (const QString problem = ruleOptions.problem(parser); !problem.isEmpty()) {
+        print(stderr, problem);
+        return kUsage;
     }
     const QString path = parser.positionalArguments().first();
     TPrjDataSaved project;
@@ -290,15 +301,14 @@ int runSetRules(const QStringList& arguments) {
                           path, name, quotedNames(ProjectTableSetups::Names(project))));
         return kUsage;
     }
-    QString text;
-    try {
-        text = ComparisonRules::parse(parser.value(rules), node->Name()).toText();
-    } catch (const Error& e) {
-        print(stderr, e.message());
+    ComparisonRules rules;
+    if (const QString problem = ruleOptions.read(parser, node->Name(), rules); !problem.isEmpty()) {
+        print(stderr, problem);
         return kUsage;
     }
     // Stored in the text form the rules write themselves, so that the file
     // holds them the same way whoever set them.
+    const QString text = rules.toText();
     node->props().setString(TableSetup::rulesProperty(), text);
     if (!saveProject(project, path)) {
         return kFailure;

@@ -44,8 +44,7 @@ RuleOptions::RuleOptions()
     : rules(u"rules"_s,
             u"Comparison rules, for example '*: nocase trim; updated_at: ignore; price: "
             "abs=0.005' (words: ignore, nocase, trim, nullempty, abs=N, rel=N, "
-            "time=second|minute|day, exact). With a project file they replace the rules of the "
-            "chosen table setups for this run."_s,
+            "time=second|minute|day, exact)."_s,
             u"TEXT"_s),
       ignore(u"ignore"_s,
              u"Do not compare this column, nor change it in an UPDATE. Repeat it for more."_s,

@@ -201,9 +201,9 @@ TEST(ComparisonRulesFile, DefaultTablesFileHoldsRulesOnlyWhenSet) {
         QByteArray file;
     } cases[] = {
         {"", header + "\r\nOrders\tSELECT 1\tSELECT 2\tid\t\t1\tFalse\tFalse\r\n"},
-        {"*: nocase; \"my col\": abs=0.5",
+        {"*: nocase; \"a;b\": abs=0.5",
          header + "\tCompareRules\r\nOrders\tSELECT 1\tSELECT 2\tid\t\t1\tFalse\tFalse\t"
-                  "*: nocase; \"my col\": abs=0.5\r\n"},
+                  "*: nocase; \"a;b\": abs=0.5\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rules);
@@ -223,7 +223,8 @@ TEST(ComparisonRulesFile, DefaultTablesFileHoldsRulesOnlyWhenSet) {
             t.post();
             h.dm.SaveDefaultFiles();
         }
-        EXPECT_EQ(readBytes(TDM::defaultTablesFile()), c.file);
+        EXPECT_EQ(QString::fromUtf8(readBytes(TDM::defaultTablesFile())),
+                  QString::fromUtf8(c.file));
         EngineHarness h{QString()};
         h.dm.PrepareTableLists(true);
         EXPECT_EQ(qm::TableSetup::fromList(h.dm.TablesMemData()).rules, rules);
