@@ -6,6 +6,7 @@
 #include "db/Session.h"
 #include "engine/InDatabaseCompare.h"
 #include "engine/TDM.h"
+#include "project/TableSetup.h"
 
 #include <cerrno>
 
@@ -195,7 +196,7 @@ namespace {
 // `totals`, lets the databases compare first and restrict the queries.
 int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
              const TableSetupOptions& options, const QString& name, const QString& table,
-             std::pair<qint64, qint64>* totals) {
+             const ComparisonRules& rules, std::pair<qint64, qint64>* totals) {
     bool restricted = false;
     dm.session().setAliasFilePath(parser.value(options.aliases));
     dm.session().setLoginPrompt(&view);
@@ -209,6 +210,7 @@ int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
         tables.setAsText(tf.DestQuerySQL, parser.value(options.targetSql));
         tables.setAsText(tf.PrimaryKeySpec, parser.value(options.key));
         tables.setAsText(tf.DestTableName, table);
+        TableSetup::setRulesInList(tables, rules);
         tables.post();
         MemData& setup = dm.DBSetupMemData();
         setup.open();
@@ -242,14 +244,16 @@ int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
 }  // namespace
 
 int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
-                   const TableSetupOptions& options, const QString& name, const QString& table) {
-    return openWith(dm, view, parser, options, name, table, nullptr);
+                   const TableSetupOptions& options, const QString& name, const QString& table,
+                   const ComparisonRules& rules) {
+    return openWith(dm, view, parser, options, name, table, rules, nullptr);
 }
 
 int openTableSetupInDatabase(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
                              const TableSetupOptions& options, const QString& name,
-                             const QString& table, std::pair<qint64, qint64>* totals) {
-    return openWith(dm, view, parser, options, name, table, totals);
+                             const QString& table, const ComparisonRules& rules,
+                             std::pair<qint64, qint64>* totals) {
+    return openWith(dm, view, parser, options, name, table, rules, totals);
 }
 
 QCommandLineOption inDatabaseOption() {

@@ -7,8 +7,9 @@
 #include <utility>
 
 namespace qm {
+class ComparisonRules;
 class TDM;
-}
+}  // namespace qm
 
 namespace qm::cli {
 
@@ -70,10 +71,12 @@ struct TableSetupOptions {
 };
 
 /// Fills the engine's table-setup and database-setup lists from the options
-/// and opens the source, then the target. Returns kSuccess when both lists
-/// are open, kFailure after the engine showed its message.
+/// and the comparison rules, and opens the source, then the target. Returns
+/// kSuccess when both lists are open, kFailure after the engine showed its
+/// message.
 int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
-                   const TableSetupOptions& options, const QString& name, const QString& table);
+                   const TableSetupOptions& options, const QString& name, const QString& table,
+                   const ComparisonRules& rules);
 
 /// --in-database of compare and script.
 QCommandLineOption inDatabaseOption();
@@ -92,6 +95,7 @@ int refuseInDatabase(TDM& dm);
 /// every row of each side, as the databases counted them.
 int openTableSetupInDatabase(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
                              const TableSetupOptions& options, const QString& name,
-                             const QString& table, std::pair<qint64, qint64>* totals);
+                             const QString& table, const ComparisonRules& rules,
+                             std::pair<qint64, qint64>* totals);
 
 }  // namespace qm::cli

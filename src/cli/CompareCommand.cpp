@@ -3,6 +3,7 @@
 #include "CliCommon.h"
 #include "CliPorts.h"
 #include "ProjectRun.h"
+#include "RuleOptions.h"
 #include "common/Errors.h"
 #include "engine/EngineTexts.h"
 #include "engine/InDatabaseCompare.h"
@@ -34,15 +35,15 @@ void printComparison(const TDM& dm, const QString& indent,
 }
 
 int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
-                   const QString& aliasFile, bool inDatabase) {
+                   const RuleOptions& ruleOptions, const QString& aliasFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     TPrjDataSaved project;
     std::vector<int> positions;
-    if (const int code =
-            prepareProjectRun(dm, view, project, parser, projectOptions, aliasFile, positions);
+    if (const int code = prepareProjectRun(dm, view, project, parser, projectOptions, ruleOptions,
+                                           aliasFile, positions);
         code >= 0) {
         return code;
     }
@@ -105,6 +106,9 @@ int runCompare(const QStringList& arguments) {
         "project's aliases, each under a line 'Table setup \"NAME\":' with its seven lines\n"
         "indented, and an empty line between table setups.\n"
         "\n"
+        "Comparison rules (--rules and its shorthands) decide which differences count; with a\n"
+        "project file they replace the rules of the chosen table setups for this run.\n"
+        "\n"
         "Exit code 0 on success, 1 when opening or comparing failed, 2 on a usage error\n"
         "(including a --table-setup name the project does not hold, and --in-database for\n"
         "databases on other or different engines)."_s);
@@ -112,10 +116,12 @@ int runCompare(const QStringList& arguments) {
     options.addTo(parser);
     const QCommandLineOption inDatabase = inDatabaseOption();
     parser.addOption(inDatabase);
+    const RuleOptions ruleOptions;
+    ruleOptions.addTo(parser);
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
-    if (const int code =
-            parseArguments(parser, arguments, u"compare"_s, {}, 1, {&projectOptions.tableSetup});
+    if (const int code = parseArguments(parser, arguments, u"compare"_s, {}, 1,
+                                        {&projectOptions.tableSetup, &ruleOptions.ignore});
         code >= 0) {
         return code;
     }
@@ -127,7 +133,7 @@ int runCompare(const QStringList& arguments) {
             code >= 0) {
             return code;
         }
-        return compareProject(parser, projectOptions, parser.value(options.aliases),
+        return compareProject(parser, projectOptions, ruleOptions, parser.value(options.aliases),
                               parser.isSet(inDatabase));
     }
     if (const int code =
@@ -142,6 +148,11 @@ int runCompare(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
+    ComparisonRules rules;
+    if (const QString problem = ruleOptions.read(parser, u"compare"_s, rules); !problem.isEmpty()) {
+        print(stderr, problem);
+        return kUsage;
+    }
     if (const int code = refuseInDatabase(parser, options); code >= 0) {
         return code;
     }
@@ -151,14 +162,14 @@ int runCompare(const QStringList& arguments) {
     dm.setLookupColumnsWanted(false);
     if (parser.isSet(inDatabase)) {
         std::pair<qint64, qint64> totals;
-        if (openTableSetupInDatabase(dm, view, parser, options, u"compare"_s, QString(), &totals) !=
-            kSuccess) {
+        if (openTableSetupInDatabase(dm, view, parser, options, u"compare"_s, QString(), rules,
+                                     &totals) != kSuccess) {
             return kFailure;
         }
         printComparison(dm, QString(), totals);
         return kSuccess;
     }
-    if (openTableSetup(dm, view, parser, options, u"compare"_s, QString()) != kSuccess) {
+    if (openTableSetup(dm, view, parser, options, u"compare"_s, QString(), rules) != kSuccess) {
         return kFailure;
     }
     printComparison(dm, QString());

@@ -5,6 +5,7 @@
 #include "FindLookupsCommand.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
+#include "RuleOptions.h"
 #include "common/Errors.h"
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
@@ -13,6 +14,7 @@
 #include "project/PrjDataSaved.h"
 #include "project/ProjectDescription.h"
 #include "project/ProjectFiles.h"
+#include "project/TableSetup.h"
 
 #include <QFileInfo>
 
@@ -29,6 +31,7 @@ const char kProjectUsage[] =
     "  add-table-setup  Append a table setup to a project file.\n"
     "  add-lookup       Append a lookup definition to a table setup of a project file.\n"
     "  find-lookups     Propose lookup definitions from column names; --apply adds them.\n"
+    "  set-rules        Set or clear the comparison rules of a table setup.\n"
     "  show             Print the aliases, the table setups and their lookup definitions.\n"
     "\n"
     "The compare, script and execute commands take a project file instead of their\n"
@@ -44,10 +47,12 @@ QString valueOf(const QCommandLineParser& parser, const QCommandLineOption& opti
 // Returns -1 to go on, else an exit code.
 int parseProjectArguments(QCommandLineParser& parser, const QStringList& arguments,
                           const QString& subcommand,
-                          const QList<const QCommandLineOption*>& required) {
+                          const QList<const QCommandLineOption*>& required,
+                          const QList<const QCommandLineOption*>& repeatable = {}) {
     parser.addPositionalArgument(u"file"_s, u"The project file."_s, u"FILE"_s);
     const QString command = u"project "_s + subcommand;
-    if (const int code = parseArguments(parser, arguments, command, required, 1); code >= 0) {
+    if (const int code = parseArguments(parser, arguments, command, required, 1, repeatable);
+        code >= 0) {
         return code;
     }
     if (parser.positionalArguments().isEmpty()) {
@@ -251,11 +256,77 @@ int runAddLookup(const QStringList& arguments) {
     return kSuccess;
 }
 
+int runSetRules(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Sets the comparison rules of a table setup of a project file and saves the project.\n"
+        "The rules given replace the table setup's rules; '--rules \"\"' clears them. The rules\n"
+        "are a list of 'COLUMN: WORDS' separated by ';', COLUMN '*' for all columns, with the\n"
+        "words ignore, nocase, trim, nullempty, abs=N, rel=N, time=second|minute|day and\n"
+        "exact, for example '*: nocase trim; updated_at: ignore; price: abs=0.005'; the\n"
+        "shorthands --ignore, --nocase, ... add to them as for compare. They are stored as\n"
+        "'project show' prints them.\n"
+        "Exit code 0 on success, 1 when the project cannot be read or written, 2 on a usage\n"
+        "error (including a table setup the project does not hold and rules that cannot be\n"
+        "read)."_s);
+    const QCommandLineOption tableSetup(
+        u"table-setup"_s, u"Name of the table setup whose rules to set."_s, u"NAME"_s);
+    const RuleOptions ruleOptions;
+    parser.addOption(tableSetup);
+    ruleOptions.addTo(parser);
+    if (const int code = parseProjectArguments(parser, arguments, u"set-rules"_s, {&tableSetup},
+                                               ruleOptions.repeatable());
+        code >= 0) {
+        return code;
+    }
+    // An empty --rules is given all the same: it clears the rules.
+    if (!ruleOptions.given(parser)) {
+        print(stderr, u"Missing option(s): --rules (or one of its shorthands)"_s);
+        print(stderr, u"Run 'quillmere-cli project set-rules --help' for the options."_s);
+        return kUsage;
+    }
+    if (const QString problem = ruleOptions.problem(parser); !problem.isEmpty()) {
+        print(stderr, problem);
+        return kUsage;
+    }
+    const QString path = parser.positionalArguments().first();
+    TPrjDataSaved project;
+    if (!loadProject(path, project)) {
+        return kFailure;
+    }
+    const QString name = valueOf(parser, tableSetup);
+    auto* node = dynamic_cast<TFrameNodeData*>(project.nodeNamed(name));
+    if (!node) {
+        print(stderr, u"Project \"%1\" has no table setup named \"%2\"; it holds: %3."_s.arg(
+                          path, name, quotedNames(ProjectTableSetups::Names(project))));
+        return kUsage;
+    }
+    ComparisonRules rules;
+    if (const QString problem = ruleOptions.read(parser, node->Name(), rules); !problem.isEmpty()) {
+        print(stderr, problem);
+        return kUsage;
+    }
+    // Stored in the text form the rules write themselves, so that the file
+    // holds them the same way whoever set them.
+    const QString text = rules.toText();
+    node->props().setString(TableSetup::rulesProperty(), text);
+    if (!saveProject(project, path)) {
+        return kFailure;
+    }
+    if (text.isEmpty()) {
+        print(stdout, u"Cleared the comparison rules of table setup \"%1\"."_s.arg(name));
+    } else {
+        print(stdout, u"Set the comparison rules of table setup \"%1\": %2"_s.arg(name, text));
+    }
+    return kSuccess;
+}
+
 int runShow(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         u"Prints the project's aliases, then each table setup in project order with its key,\n"
         "target table, script flag, both queries and its lookup definitions.\n"
+        "A table setup with comparison rules has a line 'Rules:' after its script flag.\n"
         "Exit code 0 on success, 1 when the project cannot be read, 2 on a usage error."_s);
     if (const int code = parseProjectArguments(parser, arguments, u"show"_s, {}); code >= 0) {
         return code;
@@ -305,6 +376,9 @@ int runProject(const QStringList& arguments) {
     }
     if (subcommand == u"show"_s) {
         return runShow(rest);
+    }
+    if (subcommand == u"set-rules"_s) {
+        return runSetRules(rest);
     }
     std::fprintf(stderr, "Unknown project subcommand: %s\n\n%s", qPrintable(subcommand),
                  kProjectUsage);

@@ -3,11 +3,14 @@
 #include "CliCommon.h"
 #include "CliPorts.h"
 #include "ProjectFile.h"
+#include "RuleOptions.h"
 #include "common/Errors.h"
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
+#include "list/MemData.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjDataSaved.h"
+#include "project/TableSetup.h"
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +29,31 @@ void ProjectRunOptions::addTo(QCommandLineParser& parser) const {
                                  u"[PROJECT.QMP]"_s);
 }
 
+namespace {
+
+// Puts the rules the options give into the engine's rows of the chosen table
+// setups, where the comparison reads them; -1 to go on, else kUsage.
+int replaceRules(TDM& dm, TPrjDataSaved& project, const QCommandLineParser& parser,
+                 const RuleOptions& ruleOptions, const std::vector<int>& positions) {
+    MemData& tables = dm.TablesMemData();
+    for (const int position : positions) {
+        ComparisonRules rules;
+        if (const QString problem =
+                ruleOptions.read(parser, project.GetItem(position)->Name(), rules);
+            !problem.isEmpty()) {
+            print(stderr, problem);
+            return kUsage;
+        }
+        tables.moveTo(position);
+        tables.edit();
+        TableSetup::setRulesInList(tables, rules);
+        tables.post();
+    }
+    return -1;
+}
+
+}  // namespace
+
 QString quotedNames(const QStringList& names) {
     if (names.isEmpty()) {
         return u"none"_s;
@@ -39,7 +67,12 @@ QString quotedNames(const QStringList& names) {
 
 int prepareProjectRun(TDM& dm, CliPorts& view, TPrjDataSaved& project,
                       const QCommandLineParser& parser, const ProjectRunOptions& options,
-                      const QString& aliasFile, std::vector<int>& positions) {
+                      const RuleOptions& ruleOptions, const QString& aliasFile,
+                      std::vector<int>& positions) {
+    if (const QString problem = ruleOptions.problem(parser); !problem.isEmpty()) {
+        print(stderr, problem);
+        return kUsage;
+    }
     const QString path = parser.positionalArguments().value(0);
     if (!loadProject(path, project) || !hasAlias(project, path, u"SourceDBAlias"_s) ||
         !hasAlias(project, path, u"DestDBAlias"_s)) {
@@ -68,6 +101,12 @@ int prepareProjectRun(TDM& dm, CliPorts& view, TPrjDataSaved& project,
         dm.session().setAliasFilePath(aliasFile);
         dm.session().setLoginPrompt(&view);
         dm.LoadTableSetups(project);
+        if (ruleOptions.given(parser)) {
+            if (const int code = replaceRules(dm, project, parser, ruleOptions, positions);
+                code >= 0) {
+                return code;
+            }
+        }
     } catch (const SilentAbort&) {
         return kFailure;
     } catch (const Error& e) {

@@ -4,6 +4,7 @@
 #include "CliPorts.h"
 #include "ProjectFile.h"
 #include "ProjectRun.h"
+#include "RuleOptions.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "engine/InDatabaseCompare.h"
@@ -26,15 +27,16 @@ constexpr int kCommittedWithoutLog = 3;
 // The block of every chosen table setup, in project order, one after the
 // other: the script the desktop program writes for a whole project.
 int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& projectOptions,
-                  const QString& aliasFile, const QString& outputFile, bool inDatabase) {
+                  const RuleOptions& ruleOptions, const QString& aliasFile,
+                  const QString& outputFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     TPrjDataSaved project;
     std::vector<int> positions;
-    if (const int code =
-            prepareProjectRun(dm, view, project, parser, projectOptions, aliasFile, positions);
+    if (const int code = prepareProjectRun(dm, view, project, parser, projectOptions, ruleOptions,
+                                           aliasFile, positions);
         code >= 0) {
         return code;
     }
@@ -83,6 +85,11 @@ int runScript(const QStringList& arguments) {
         "every table setup of the project (or each one named with --table-setup) in project\n"
         "order, its header line and its statements, with nothing in between.\n"
         "\n"
+        "Comparison rules (--rules and its shorthands) decide which differences count: rows\n"
+        "equal under them get no statement, an UPDATE sets only the columns that differ under\n"
+        "them, and an ignored column is never updated. With a project file they replace the\n"
+        "rules of the chosen table setups for this run.\n"
+        "\n"
         "Exit code 0 on success, 1 on a failure (nothing is written), 2 on a usage error\n"
         "(including a --table-setup name the project does not hold, and --in-database for\n"
         "databases on other or different engines)."_s);
@@ -95,10 +102,12 @@ int runScript(const QStringList& arguments) {
         u"output"_s, u"File to write (replaced whole; default: standard output)."_s, u"FILE"_s);
     const QCommandLineOption inDatabase = inDatabaseOption();
     parser.addOptions({table, name, output, inDatabase});
+    const RuleOptions ruleOptions;
+    ruleOptions.addTo(parser);
     const ProjectRunOptions projectOptions;
     projectOptions.addTo(parser);
-    if (const int code =
-            parseArguments(parser, arguments, u"script"_s, {}, 1, {&projectOptions.tableSetup});
+    if (const int code = parseArguments(parser, arguments, u"script"_s, {}, 1,
+                                        {&projectOptions.tableSetup, &ruleOptions.ignore});
         code >= 0) {
         return code;
     }
@@ -112,7 +121,7 @@ int runScript(const QStringList& arguments) {
             code >= 0) {
             return code;
         }
-        return scriptProject(parser, projectOptions, parser.value(options.aliases),
+        return scriptProject(parser, projectOptions, ruleOptions, parser.value(options.aliases),
                              parser.value(output), parser.isSet(inDatabase));
     }
     if (const int code =
@@ -129,6 +138,12 @@ int runScript(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
+    const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
+    ComparisonRules rules;
+    if (const QString problem = ruleOptions.read(parser, setupName, rules); !problem.isEmpty()) {
+        print(stderr, problem);
+        return kUsage;
+    }
     if (const int code = refuseInDatabase(parser, options); code >= 0) {
         return code;
     }
@@ -136,12 +151,11 @@ int runScript(const QStringList& arguments) {
     TDM dm(view.ports(), view);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
-    const QString setupName = parser.isSet(name) ? parser.value(name) : parser.value(table);
     std::pair<qint64, qint64> totals;
     if ((parser.isSet(inDatabase) ? openTableSetupInDatabase(dm, view, parser, options, setupName,
-                                                             parser.value(table), &totals)
+                                                             parser.value(table), rules, &totals)
                                   : openTableSetup(dm, view, parser, options, setupName,
-                                                   parser.value(table))) != kSuccess) {
+                                                   parser.value(table), rules)) != kSuccess) {
         return kFailure;
     }
     try {

@@ -406,8 +406,16 @@ TEST_F(ProjectCommandTest, HelpNamesTheProjectForms) {
          {u"--table-setup"_s, u"--lookup-name"_s, u"--field"_s, u"--lookup-table"_s,
           u"--key-field"_s, u"--display-field"_s}},
         {{u"project"_s, u"show"_s, u"--help"_s}, {u"project show [options] FILE"_s}},
-        {{u"compare"_s, u"--help"_s}, {u"[PROJECT.QMP]"_s, u"--table-setup"_s}},
-        {{u"script"_s, u"--help"_s}, {u"[PROJECT.QMP]"_s, u"--table-setup"_s}},
+        {{u"project"_s, u"set-rules"_s, u"--help"_s},
+         {u"project set-rules [options] FILE"_s, u"--table-setup"_s, u"--rules"_s, u"--ignore"_s}},
+        {{u"project"_s, u"--help"_s}, {u"set-rules"_s}},
+        {{u"compare"_s, u"--help"_s},
+         {u"[PROJECT.QMP]"_s, u"--table-setup"_s, u"--rules"_s, u"--ignore"_s, u"--nocase"_s,
+          u"--trim"_s, u"--null-empty"_s, u"--abs-tolerance"_s, u"--rel-tolerance"_s,
+          u"--time-precision"_s}},
+        {{u"script"_s, u"--help"_s},
+         {u"[PROJECT.QMP]"_s, u"--table-setup"_s, u"--rules"_s, u"--ignore"_s,
+          u"--time-precision"_s}},
         {{u"execute"_s, u"--help"_s}, {u"[PROJECT.QMP]"_s}},
     };
     for (const auto& c : cases) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
 #include <sys/resource.h>
 #include <csignal>
@@ -270,6 +271,56 @@ TEST_F(DefaultFileTest, OneColumnRowsThatAreNullSurviveARoundTrip) {
     auto loaded = openList(u"L"_s, {{u"Name"_s}});
     DefaultFile::load(*loaded, file);
     EXPECT_EQ(loaded->recordCount(), 3);
+}
+
+// A column named to be omitted while empty leaves the file as it was
+// without the column until some row holds a value in it; files with and
+// without it read back.
+TEST_F(DefaultFileTest, ColumnsOmittedWhileEmptyAppearOnlyWithAValue) {
+    const auto list = [] {
+        return openList(
+            u"L"_s, {{u"Name"_s}, {u"Rules"_s, FieldType::Memo}, {u"Count"_s, FieldType::Integer}});
+    };
+    struct Case {
+        const char* name;
+        std::optional<QString> rules;  // of the second row; none: null
+        QByteArray file;
+    };
+    const Case cases[] = {
+        {"null", std::nullopt, "Name\tCount\r\na\t1\r\nb\t2\r\n"},
+        {"empty text", QString(u""_s), "Name\tCount\r\na\t1\r\nb\t2\r\n"},
+        {"a value", u"*: nocase"_s, "Name\tRules\tCount\r\na\t\t1\r\nb\t*: nocase\t2\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto saved = list();
+        appendTexts(*saved, {u"a"_s, QString(), u"1"_s});
+        appendTexts(*saved, {u"b"_s, QString(), u"2"_s});
+        if (c.rules) {
+            saved->edit();
+            saved->setValue(2, Value::fromText(*c.rules));
+            saved->post();
+        }
+        const QString file = path(u"Default.txt"_s);
+        DefaultFile::save(*saved, file, {u"rules"_s});
+        EXPECT_EQ(read(file), c.file);
+
+        auto loaded = list();
+        DefaultFile::load(*loaded, file);
+        ASSERT_EQ(loaded->recordCount(), 2);
+        EXPECT_EQ(columnTexts(*loaded, 1), (QStringList{u"a"_s, u"b"_s}));
+        EXPECT_EQ(columnTexts(*loaded, 3), (QStringList{u"1"_s, u"2"_s}));
+        EXPECT_TRUE(loaded->valueAt(0, 2).isNull());
+        EXPECT_EQ(loaded->valueAt(1, 2).isNull(), !c.rules || c.rules->isEmpty());
+        if (c.rules && !c.rules->isEmpty()) {
+            EXPECT_EQ(columnTexts(*loaded, 2).value(1), *c.rules);
+        }
+    }
+    // Without the name, the column is written as every other one.
+    auto plain = list();
+    appendTexts(*plain, {u"a"_s});
+    DefaultFile::save(*plain, path(u"Plain.txt"_s));
+    EXPECT_EQ(read(path(u"Plain.txt"_s)), QByteArray("Name\tRules\tCount\r\na\t\t\r\n"));
 }
 
 }  // namespace

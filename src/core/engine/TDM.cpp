@@ -200,7 +200,7 @@ void TDM::SaveDefaultFiles() {
     tablesMemData_.post();
     dbSetupMemData_.post();
     if (tablesMemData_.recordCount() > 0) {
-        DefaultFile::save(tablesMemData_, defaultTablesFile());
+        DefaultFile::save(tablesMemData_, defaultTablesFile(), {TableSetup::rulesProperty()});
     }
     if (dbSetupMemData_.recordCount() > 0) {
         DefaultFile::save(dbSetupMemData_, defaultDBSetupFile());

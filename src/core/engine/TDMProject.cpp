@@ -2,6 +2,7 @@
 #include "engine/TDM.h"
 #include "list/Frozen.h"
 #include "project/PrjData.h"
+#include "project/ProjectFiles.h"
 #include "project/QMUtils.h"
 
 using namespace Qt::StringLiterals;
@@ -9,6 +10,9 @@ using namespace Qt::StringLiterals;
 namespace qm {
 
 void TDM::LoadTableSetups(TPrjData& project) {
+    // Before anything changes: a project whose rules cannot be read leaves
+    // the lists as they were.
+    checkComparisonRules(project);
     CloseBoth();
     project_ = &project;
     loadingTableSetups_ = true;

@@ -68,18 +68,32 @@ bool isFileColumn(const FieldDef& f) {
     return f.kind == FieldKind::Data && !isBinaryType(f.type) && f.name != u"RecId"_s;
 }
 
+// Whether no row holds a value other than null or the empty text.
+bool isEmptyColumn(const MemData& list, int f) {
+    for (int p = 0; p < list.recordCount(); ++p) {
+        const ValueRef v = list.refAt(p, f);
+        if (!v.null && (v.storage != StorageClass::Bytes || !v.bytes.empty())) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
-void save(MemData& list, const QString& path) {
+void save(MemData& list, const QString& path, const QStringList& omittedWhileEmpty) {
+    const int n = list.recordCount();
     std::vector<int> cols;
     QStringList names;
     for (int f = 0; f < list.fieldCount(); ++f) {
-        if (isFileColumn(list.field(f))) {
-            cols.push_back(f);
-            names << list.field(f).name;
+        const FieldDef& def = list.field(f);
+        if (!isFileColumn(def) ||
+            (omittedWhileEmpty.contains(def.name, Qt::CaseInsensitive) && isEmptyColumn(list, f))) {
+            continue;
         }
+        cols.push_back(f);
+        names << def.name;
     }
-    const int n = list.recordCount();
     bool escaped = false;
     for (int p = 0; p < n && !escaped; ++p) {
         for (int f : cols) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace qm {
 
@@ -23,7 +24,12 @@ inline constexpr char16_t kEscapedMarker[] = u"#escaped";
 
 /// Writes the list's rows to a file, replacing it atomically; keeps the
 /// current row. Raises Error when the file cannot be written.
-void save(MemData& list, const QString& path);
+///
+/// The columns named in `omittedWhileEmpty` are written only when some row
+/// holds a value other than null or the empty text in them: a column added
+/// to a list after its files were in use leaves the files of users who never
+/// use it as they were. Reading a file without the column leaves it null.
+void save(MemData& list, const QString& path, const QStringList& omittedWhileEmpty = {});
 
 /// Appends and posts one row per data line of the file. Raises Error for
 /// an unreadable file and ConversionError for a value that does not fit

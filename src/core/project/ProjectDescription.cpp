@@ -3,6 +3,7 @@
 #include "project/FrameNodeData.h"
 #include "project/PrjData.h"
 #include "project/QMObject.h"
+#include "project/TableSetup.h"
 
 #include <QRegularExpression>
 
@@ -74,6 +75,11 @@ QString describeProject(TPrjData& project) {
         text += field(u"Key"_s, p.getString(u"PrimaryKeySpec"_s));
         text += field(u"Target table"_s, p.getString(u"DestTableName"_s));
         text += field(u"Script"_s, p.getBoolean(u"ScriptOn"_s) ? u"on"_s : u"off"_s);
+        // Only a table setup with rules has the line, so descriptions of
+        // projects without rules read as before.
+        if (const QString rules = p.getString(TableSetup::rulesProperty()); !rules.isEmpty()) {
+            text += field(u"Rules"_s, rules);
+        }
         text += field(u"Source query"_s, p.getString(u"SourceQuerySQL"_s));
         text += field(u"Target query"_s, p.getString(u"DestQuerySQL"_s));
         if (!frame || frame->ObjectCount() == 0) {

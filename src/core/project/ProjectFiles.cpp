@@ -4,6 +4,8 @@
 #include "common/TextFile.h"
 #include "project/PrjDataSaved.h"
 #include "project/ProjectDescription.h"
+#include "project/QMNodeData.h"
+#include "project/TableSetup.h"
 #include "props/PropText.h"
 
 #include <QDir>
@@ -27,6 +29,9 @@ QString loadProblem(const QString& path, TPrjDataSaved& project) {
     }
     try {
         project.LoadFromIniFile(path);
+        // Rules that cannot be read would fail only once their table setup
+        // is compared; a file refused now is never half opened.
+        checkComparisonRules(project);
     } catch (const Error& e) {
         return e.message();
     } catch (const std::exception& e) {
@@ -54,6 +59,16 @@ QString firstDifference(const QString& wanted, const QString& got) {
 }
 
 }  // namespace
+
+void checkComparisonRules(TPrjData& project) {
+    for (int i = 0; i < project.NodeCount(); ++i) {
+        TQMNodeData& node = *project.GetItem(i);
+        const TPropValue* rules = node.props().Find(TableSetup::rulesProperty(), true);
+        if (rules && rules->readable()) {
+            ComparisonRules::parse(rules->GetString(), node.Name());
+        }
+    }
+}
 
 QString storedForm(const QString& value) {
     // A save and load turns line breaks into CR LF and drops a single final

@@ -23,8 +23,15 @@ struct ProjectFileProblem {
 /// project's own loader. Before that it refuses what the loader would
 /// quietly read as an empty project: a missing file or a folder; the loader
 /// itself refuses unreadable and malformed files (no [Nodes] section, a
-/// node count that is not a number, counts that do not match the sections).
+/// node count that is not a number, counts that do not match the sections),
+/// and comparison rules that cannot be read are refused after it (see
+/// checkComparisonRules).
 ProjectFileProblem loadProjectFile(const QString& path, TPrjDataSaved& project);
+
+/// Reads the comparison rules of every table setup of the project; raises
+/// Error naming the first table setup whose rules are unknown or malformed
+/// (and the rule). loadProjectFile refuses such a file with this message.
+void checkComparisonRules(TPrjData& project);
 
 /// Saves the project to `path`. The project is first written beside it to
 /// a new file of unpredictable name and loaded back; only a file that loads
