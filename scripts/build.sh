@@ -15,12 +15,14 @@ JOBS=${QUILLMERE_BUILD_JOBS:-2}
 log() { printf '[build] %s\n' "$*" >&2; }
 
 targets=()
+target_names=()
 configure_args=()
 while (($# > 0)); do
     case "$1" in
         --target)
             (($# >= 2)) || { log "error: --target needs a target name"; exit 2; }
             targets+=(--target "$2")
+            target_names+=("$2")
             shift 2
             ;;
         *)
@@ -41,7 +43,7 @@ log "configuring"
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${configure_args[@]}"
 
 if ((${#targets[@]} > 0)); then
-    log "building ${targets[*]//--target /} with $JOBS jobs"
+    log "building ${target_names[*]} with $JOBS jobs"
 else
     log "building everything with $JOBS jobs"
 fi
