@@ -10,10 +10,11 @@
 // missed or a step fails. With --line-by-line it also times the same lines
 // appended to an editor one at a time, for comparison.
 //   quillmere-script-bench [--rows N] [--repeat R] [--line-by-line]
-#include "app/TMainDM.h"
+#include "app/TMainForm.h"
 #include "commands/TActionsDM.h"
 #include "commands/WidgetCommandPrompts.h"
 #include "document/DocumentPrompts.h"
+#include "document/TMainDM.h"
 #include "document/TkzEditorDocHandler.h"
 #include "engine/TDM.h"
 #include "report/PrjMsgViewer.h"
@@ -21,7 +22,6 @@
 #include "window/MergeSidePanel.h"
 #include "window/MergeTab.h"
 #include "window/ScriptTab.h"
-#include "window/TMainForm.h"
 #include "window/WindowEngineAdapter.h"
 
 #include <sqlite3.h>

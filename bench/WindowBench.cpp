@@ -21,10 +21,10 @@
 #include "EngineChild.h"
 #include "app/DesktopProgram.h"
 #include "app/QuillmereApplication.h"
+#include "app/TMainForm.h"
 #include "commands/TActionsDM.h"
 #include "config/Preferences.h"
 #include "window/MergeGrids.h"
-#include "window/TMainForm.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The demo: installs the dependencies, builds, makes the two demo SQLite
-# databases and the demo project (scripts/make-demo.sh), and compares every
-# table setup listed in demo/table-setups.txt with the command-line tool;
-# then compares the whole project and writes its script
-# (build/demo/demo-sync.sql). Last it starts the desktop program on the demo
-# project. Where no display is available it says so and writes a picture of
-# the main window instead, rendered offscreen after opening the project and
-# both sides of its first table setup (build/demo/main-window.png).
+# The demo: installs the dependencies, builds the three programs it runs
+# (the command-line tool, the desktop program and quillmere-demo; the tests
+# are left out), makes the two demo SQLite databases and the demo project
+# (scripts/make-demo.sh), and compares every table setup listed in
+# demo/table-setups.txt with the command-line tool; then compares the whole
+# project and writes its script (build/demo/demo-sync.sql). Last it starts
+# the desktop program on the demo project. Where no display is available it
+# says so and writes a picture of the main window instead, rendered
+# offscreen after opening the project and both sides of its first table
+# setup (build/demo/main-window.png).
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -22,7 +24,9 @@ log() { printf '[run-demo] %s\n' "$*" >&2; }
 die() { log "error: $*"; exit 1; }
 
 bash scripts/install-deps.sh
-bash scripts/build.sh
+# Only the three programs the demo runs; the test programs are left to
+# scripts/run-tests.sh.
+bash scripts/build.sh --target quillmere-cli --target quillmere --target quillmere-demo
 
 for program in "$CLI" "$APP" "$DEMO_TOOL"; do
     [[ -x "$program" ]] || die "$program was not built"

@@ -10,10 +10,10 @@
 // modules (DesktopProgram) the way a user would.
 #include "app/DesktopProgram.h"
 #include "app/QuillmereApplication.h"
+#include "app/TMainForm.h"
 #include "commands/TActionsDM.h"
 #include "config/Preferences.h"
 #include "engine/TDM.h"
-#include "window/TMainForm.h"
 
 #include <QFileInfo>
 #include <QTabWidget>

@@ -1,36 +1,44 @@
-# Fails when a folder of the core includes a folder that is not below it.
+# Fails when a folder of a source tree (src/core, src/ui) includes a folder
+# that is not below it.
 #
-#   cmake -DCORE_DIR=<folder> -DLAYERS=<order> -P CheckIncludes.cmake
+#   cmake -DSOURCE_DIR=<folder> -DLAYERS=<order> -P CheckIncludes.cmake
 #
 # LAYERS lists the layers bottom to top, separated by "|"; the folders of
 # one layer are separated by spaces ("common|ini list|engine"). A file may
 # include its own folder and any folder of a lower layer. Every folder must
 # have a place in the order, so that a new folder cannot slip past the check.
+# The order may name folders of another tree below this one (the core's
+# under the desktop shell's); a name given twice is a fault, since the two
+# folders could not be told apart in an include.
 cmake_minimum_required(VERSION 3.22)
 
-if(NOT IS_DIRECTORY "${CORE_DIR}" OR "${LAYERS}" STREQUAL "")
-  message(FATAL_ERROR "usage: cmake -DCORE_DIR=<folder> -DLAYERS=<order> -P CheckIncludes.cmake")
+if(NOT IS_DIRECTORY "${SOURCE_DIR}" OR "${LAYERS}" STREQUAL "")
+  message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<folder> -DLAYERS=<order> -P CheckIncludes.cmake")
 endif()
 
-get_filename_component(CORE_DIR "${CORE_DIR}" ABSOLUTE)
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 string(REPLACE "|" ";" levels "${LAYERS}")
 set(rank 0)
+set(faults "")
 foreach(level IN LISTS levels)
   string(REPLACE " " ";" folders "${level}")
   foreach(folder IN LISTS folders)
-    if(NOT folder STREQUAL "")
-      set(rank_${folder} ${rank})
+    if(folder STREQUAL "")
+      continue()
     endif()
+    if(DEFINED rank_${folder})
+      string(APPEND faults "\n  the folder ${folder}/ is named twice in the layer order")
+    endif()
+    set(rank_${folder} ${rank})
   endforeach()
   math(EXPR rank "${rank} + 1")
 endforeach()
 
-file(GLOB_RECURSE files RELATIVE "${CORE_DIR}" "${CORE_DIR}/*.h" "${CORE_DIR}/*.cpp")
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 list(SORT files)
 if(files STREQUAL "")
-  message(FATAL_ERROR "no sources found under ${CORE_DIR}")
+  message(FATAL_ERROR "no sources found under ${SOURCE_DIR}")
 endif()
-set(faults "")
 foreach(file IN LISTS files)
   if(NOT file MATCHES "^([^/]+)/")
     continue()
@@ -40,7 +48,7 @@ foreach(file IN LISTS files)
     string(APPEND faults "\n  ${file}: the folder ${folder}/ has no place in the layer order")
     continue()
   endif()
-  file(STRINGS "${CORE_DIR}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+  file(STRINGS "${SOURCE_DIR}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
   foreach(line IN LISTS lines)
     if(NOT line MATCHES "include[ \t]*[\"<]([^\">]+)[\">]")
       continue()
@@ -62,8 +70,7 @@ endforeach()
 
 if(NOT faults STREQUAL "")
   string(REPLACE "|" " < " order "${LAYERS}")
-  message(FATAL_ERROR "A folder includes a folder that is not below it "
-                      "(order, bottom to top: ${order}):${faults}")
+  message(FATAL_ERROR "The layer order is not kept (order, bottom to top: ${order}):${faults}")
 endif()
 list(LENGTH files count)
 message(STATUS "Layering kept in ${count} files")

@@ -1,11 +1,11 @@
 # Runs the include check on a small tree with one fault of each kind and
 # on a sound file of each layer, and fails unless exactly the faults are
-# named.
+# named; then with an order that names a folder twice.
 #
 #   cmake -DCHECK=<CheckIncludes.cmake> -DFIXTURE=<folder> -P CheckIncludesTest.cmake
 cmake_minimum_required(VERSION 3.22)
 
-execute_process(COMMAND "${CMAKE_COMMAND}" -DCORE_DIR=${FIXTURE} "-DLAYERS=common|middle peer|top"
+execute_process(COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${FIXTURE} "-DLAYERS=common|middle peer|top"
                         -P "${CHECK}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 set(all "${out}${err}")
@@ -30,3 +30,14 @@ foreach(sound "middle/Ok.cpp" "middle/Ok.h" "top/Widget.h")
     message(FATAL_ERROR "the check blamed a sound file, ${sound}:\n${all}")
   endif()
 endforeach()
+
+# A folder named twice (a shell folder named like one of the core's below
+# it) would take the upper rank and let the lower folders include it.
+execute_process(COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${FIXTURE}
+                        "-DLAYERS=common|middle peer|top stray common" -P "${CHECK}"
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(all "${out}${err}")
+string(FIND "${all}" "the folder common/ is named twice in the layer order" at)
+if(result EQUAL 0 OR at EQUAL -1)
+  message(FATAL_ERROR "the check did not name the folder given twice:\n${all}")
+endif()

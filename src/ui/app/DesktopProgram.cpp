@@ -1,15 +1,15 @@
 #include "app/DesktopProgram.h"
 
-#include "app/TMainDM.h"
+#include "app/TMainForm.h"
 #include "boxes/WidgetMessageBoxes.h"
 #include "commands/TActionsDM.h"
 #include "config/Config.h"
 #include "dialogs/LoginDialog.h"
+#include "document/TMainDM.h"
 #include "document/WidgetDocumentPrompts.h"
 #include "engine/TDM.h"
 #include "prefs/OptionsForm.h"
 #include "report/PrjMsgViewer.h"
-#include "window/TMainForm.h"
 #include "window/TSplashScreen.h"
 #include "window/WindowEngineAdapter.h"
 

@@ -1,7 +1,7 @@
 #include "app/QuillmereApplication.h"
 
-#include "app/UnhandledFailure.h"
 #include "common/Errors.h"
+#include "shared/UnhandledFailure.h"
 
 namespace qm {
 

@@ -1,13 +1,13 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "commands/CommandPrompts.h"
 #include "common/Assertion.h"
+#include "document/TMainDM.h"
 #include "document/TPrjView.h"
 #include "document/TUndoHandler.h"
 #include "engine/TDM.h"
 #include "project/NodeClipboard.h"
 #include "project/PrjDataSaved.h"
+#include "shared/CommandPrompts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
-#include "app/BusyCursor.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
 #include "engine/ScriptExecutor.h"
 #include "prefs/OptionsForm.h"
 #include "report/PrjMsgViewer.h"
+#include "shared/BusyCursor.h"
 #include "window/ScriptMemoEditor.h"
 #include "window/ScriptTab.h"
 

@@ -1,6 +1,6 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
+#include "document/TMainDM.h"
 #include "document/TkzEditorDocHandler.h"
 #include "prefs/OptionsForm.h"
 

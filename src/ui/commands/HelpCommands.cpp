@@ -1,11 +1,11 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "commands/CommandPrompts.h"
 #include "config/Config.h"
 #include "dialogs/TFormFactory.h"
+#include "document/TMainDM.h"
 #include "report/KzError.h"
 #include "report/PrjMsgViewer.h"
+#include "shared/CommandPrompts.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,11 +1,10 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "commands/CommandPrompts.h"
 #include "commands/CommandTable.h"
 #include "dialogs/TAddLookupForm.h"
 #include "dialogs/TAutoAddLookupsForm.h"
 #include "dialogs/TEditLookupsForm.h"
+#include "document/TMainDM.h"
 #include "document/TPrjView.h"
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
@@ -16,6 +15,7 @@
 #include "project/QMUtils.h"
 #include "report/PrjMsgViewer.h"
 #include "report/TextRules.h"
+#include "shared/CommandPrompts.h"
 
 #include <QApplication>
 #include <numeric>

@@ -1,13 +1,13 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "commands/CommandPrompts.h"
 #include "commands/CommandTable.h"
 #include "commands/WindowProjectScript.h"
 #include "dialogs/TMergeDBForm.h"
+#include "document/TMainDM.h"
 #include "document/TPrjView.h"
 #include "project/PrjDataSaved.h"
 #include "report/TextRules.h"
+#include "shared/CommandPrompts.h"
 
 #include <QApplication>
 

@@ -1,16 +1,16 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "commands/CommandPrompts.h"
 #include "commands/CommandTable.h"
 #include "common/Assertion.h"
 #include "dialogs/TPropListForm.h"
+#include "document/TMainDM.h"
 #include "document/TPrjView.h"
 #include "document/TUndoHandler.h"
 #include "engine/TDM.h"
 #include "project/DefaultPrjProperties.h"
 #include "project/PrjDataSaved.h"
 #include "report/TextRules.h"
+#include "shared/CommandPrompts.h"
 
 #include <QApplication>
 

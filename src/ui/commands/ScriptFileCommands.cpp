@@ -1,9 +1,9 @@
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
-#include "commands/CommandPrompts.h"
 #include "commands/ScriptFiles.h"
 #include "common/Errors.h"
 #include "report/PrjMsgViewer.h"
+#include "shared/CommandPrompts.h"
 #include "window/ScriptMemoEditor.h"
 #include "window/ScriptTab.h"
 

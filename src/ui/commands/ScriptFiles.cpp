@@ -1,9 +1,9 @@
 #include "commands/ScriptFiles.h"
 
-#include "commands/CommandPrompts.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "report/MessageViewer.h"
+#include "shared/CommandPrompts.h"
 
 #include <QFileInfo>
 

@@ -1,11 +1,11 @@
 #include "commands/TActionsDM.h"
 
-#include "app/UnhandledFailure.h"
 #include "commands/CommandContext.h"
 #include "commands/WidgetCommandPrompts.h"
 #include "dialogs/TFormFactory.h"
 #include "report/KzError.h"
 #include "report/TextRules.h"
+#include "shared/UnhandledFailure.h"
 
 #include <QAction>
 #include <QApplication>

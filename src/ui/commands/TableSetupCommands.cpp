@@ -1,7 +1,7 @@
-#include "app/TMainDM.h"
 #include "commands/CommandContext.h"
 #include "commands/CommandHandlers.h"
 #include "commands/CommandTable.h"
+#include "document/TMainDM.h"
 #include "document/TableSetupEditor.h"
 #include "engine/TDM.h"
 #include "window/ProjectPanel.h"

@@ -1,6 +1,6 @@
 #include "commands/WidgetCommandPrompts.h"
 
-#include "app/FileTypeIconProvider.h"
+#include "shared/FileTypeIconProvider.h"
 
 #include <QApplication>
 #include <QDesktopServices>

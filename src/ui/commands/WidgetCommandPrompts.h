@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/CommandPrompts.h"
+#include "shared/CommandPrompts.h"
 
 namespace qm {
 

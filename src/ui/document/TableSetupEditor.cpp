@@ -1,6 +1,5 @@
 #include "document/TableSetupEditor.h"
 
-#include "commands/CommandPrompts.h"
 #include "common/Assertion.h"
 #include "document/TPrjView.h"
 #include "document/TUndoHandler.h"
@@ -11,6 +10,7 @@
 #include "project/PrjDataSaved.h"
 #include "project/QMUtils.h"
 #include "report/PrjMsgViewer.h"
+#include "shared/CommandPrompts.h"
 
 #include <algorithm>
 #include <set>

@@ -1,7 +1,7 @@
 #include "document/WidgetDocumentPrompts.h"
 
-#include "app/FileTypeIconProvider.h"
 #include "report/KzError.h"
+#include "shared/FileTypeIconProvider.h"
 
 #include <QDir>
 #include <QFileDialog>

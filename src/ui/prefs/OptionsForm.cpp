@@ -1,7 +1,7 @@
 #include "prefs/OptionsForm.h"
 
-#include "app/UnhandledFailure.h"
 #include "settings/KzSettingsPanel.h"
+#include "shared/UnhandledFailure.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

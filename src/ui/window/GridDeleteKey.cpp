@@ -1,8 +1,8 @@
 #include "window/GridDeleteKey.h"
 
-#include "app/UnhandledFailure.h"
 #include "models/MemDataModel.h"
 #include "report/PrjMsgViewer.h"
+#include "shared/UnhandledFailure.h"
 
 #include <QKeyEvent>
 #include <QTableView>

@@ -1,8 +1,8 @@
 #include "window/MergeGrids.h"
 
-#include "app/UnhandledFailure.h"
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
+#include "shared/UnhandledFailure.h"
 #include "window/GridDeleteKey.h"
 #include "window/GroupingStrip.h"
 #include "window/HeaderSorting.h"

@@ -1,12 +1,12 @@
 #include "window/TableSetupBinding.h"
 
-#include "app/UnhandledFailure.h"
 #include "common/Assertion.h"
 #include "document/TPrjView.h"
 #include "engine/TDM.h"
 #include "project/PrjDataSaved.h"
 #include "project/QMNodeData.h"
 #include "project/QMUtils.h"
+#include "shared/UnhandledFailure.h"
 #include "window/DatabaseTab.h"
 #include "window/MergeTab.h"
 #include "window/TableSetupChooser.h"

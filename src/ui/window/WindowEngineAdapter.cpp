@@ -1,7 +1,7 @@
 #include "window/WindowEngineAdapter.h"
 
-#include "app/BusyCursor.h"
 #include "engine/EngineTexts.h"
+#include "shared/BusyCursor.h"
 #include "window/DatabaseTab.h"
 #include "window/MergeGrids.h"
 #include "window/MergeTab.h"

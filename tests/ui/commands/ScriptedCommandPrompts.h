@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/CommandPrompts.h"
+#include "shared/CommandPrompts.h"
 
 #include <QDialog>
 #include <QList>

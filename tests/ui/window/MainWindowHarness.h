@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/TMainDM.h"
+#include "app/TMainForm.h"
 #include "commands/TActionsDM.h"
 #include "document/DocumentPrompts.h"
+#include "document/TMainDM.h"
 #include "document/TPrjView.h"
 #include "engine/TDM.h"
 #include "prefs/OptionsForm.h"
 #include "report/PrjMsgViewer.h"
 #include "ui/UiTestSupport.h"
 #include "ui/commands/ScriptedCommandPrompts.h"
-#include "window/TMainForm.h"
 #include "window/WindowEngineAdapter.h"
 
 #include <QCoreApplication>

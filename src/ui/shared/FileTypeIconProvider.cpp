@@ -1,4 +1,4 @@
-#include "app/FileTypeIconProvider.h"
+#include "shared/FileTypeIconProvider.h"
 
 #include <QDir>
 #include <QFileDialog>

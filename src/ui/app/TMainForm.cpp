@@ -1,9 +1,9 @@
-#include "window/TMainForm.h"
+#include "app/TMainForm.h"
 
-#include "app/TMainDM.h"
-#include "app/UnhandledFailure.h"
 #include "commands/CommandHandlers.h"
 #include "commands/TActionsDM.h"
+#include "document/TMainDM.h"
+#include "shared/UnhandledFailure.h"
 
 #include "document/MruMenu.h"
 #include "document/QueuedProjectNotices.h"

@@ -1,13 +1,13 @@
 // The main window's life cycle: first showing, closing and destruction.
 
-#include "window/TMainForm.h"
+#include "app/TMainForm.h"
 
 #include "app/StartupChoice.h"
-#include "app/TMainDM.h"
-#include "app/UnhandledFailure.h"
 #include "commands/TActionsDM.h"
 #include "common/Errors.h"
 #include "config/JobLog.h"
+#include "document/TMainDM.h"
+#include "shared/UnhandledFailure.h"
 
 #include "document/MruMenu.h"
 #include "document/TPrjView.h"

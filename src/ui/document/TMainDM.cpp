@@ -1,6 +1,5 @@
-#include "app/TMainDM.h"
+#include "document/TMainDM.h"
 
-#include "app/BusyCursor.h"
 #include "common/ProgramFolder.h"
 #include "config/Config.h"
 #include "config/JobLog.h"
@@ -9,6 +8,7 @@
 #include "document/TUndoHandler.h"
 #include "document/TkzEditorDocHandler.h"
 #include "document/TkzMRUFileList.h"
+#include "shared/BusyCursor.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 // The busy-cursor stack and the window's update locking.
 
-#include "app/BusyCursor.h"
 #include "common/Assertion.h"
+#include "shared/BusyCursor.h"
 #include "ui/UiTestSupport.h"
 #include "window/UpdateLocker.h"
 

@@ -1,4 +1,4 @@
-#include "app/UnhandledFailure.h"
+#include "shared/UnhandledFailure.h"
 
 #include "common/Errors.h"
 #include "report/MessageBoxes.h"

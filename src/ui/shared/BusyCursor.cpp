@@ -1,4 +1,4 @@
-#include "app/BusyCursor.h"
+#include "shared/BusyCursor.h"
 
 #include "report/KzError.h"
 
