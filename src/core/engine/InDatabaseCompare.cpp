@@ -136,30 +136,6 @@ auto onBothSides(SegmentSide& source, const Connection& sourceConnection, Segmen
     return std::pair<Result, Result>(std::move(s), onTarget());
 }
 
-// A relative tolerance scales with the values, so no fixed cut of them
-// keeps apart every two that differ by more than it: it is refused before
-// anything is read.
-void refuseRelativeTolerance(const TableSetup& setup) {
-    const auto refuse = [&setup](const QString& column) {
-        throw Error(
-            u"Table setup \"%1\": %2 has a relative tolerance (rel=), which cannot be compared "
-            "inside the databases; compare without --in-database, or use an absolute tolerance "
-            "(abs=)."_s.arg(setup.name, column));
-    };
-    // A relative tolerance of 0 loosens nothing.
-    const auto relative = [](const ColumnRule& r) {
-        return r.relTolerance && *r.relTolerance > 0 && !r.ignore;
-    };
-    if (relative(setup.rules.all)) {
-        refuse(u"the comparison rule for all columns (*)"_s);
-    }
-    for (const auto& [column, rule] : setup.rules.columns) {
-        if (relative(rule)) {
-            refuse(u"the comparison rule of column \"%1\""_s.arg(column));
-        }
-    }
-}
-
 // How a compared column's values enter the hash under its rule: only what
 // fits both sides' column types, so that each side applies the same form
 // and never one looser than the comparison's (see RowHashRule).
@@ -202,6 +178,30 @@ RowHashRule hashRuleOf(const ColumnRule& rule, FieldType source, FieldType targe
 
 }  // namespace
 
+QString InDatabaseCompare::rulesRefusal(const TableSetup& setup) {
+    // A relative tolerance scales with the values, so no fixed cut of them
+    // keeps apart every two that differ by more than it. One of 0 loosens
+    // nothing.
+    const auto relative = [](const ColumnRule& r) {
+        return r.relTolerance && *r.relTolerance > 0 && !r.ignore;
+    };
+    QString column;
+    if (relative(setup.rules.all)) {
+        column = u"the comparison rule for all columns (*)"_s;
+    }
+    for (const auto& [name, rule] : setup.rules.columns) {
+        if (column.isEmpty() && relative(rule)) {
+            column = u"the comparison rule of column \"%1\""_s.arg(name);
+        }
+    }
+    if (column.isEmpty()) {
+        return {};
+    }
+    return u"Table setup \"%1\": %2 has a relative tolerance (rel=), which cannot be compared "
+           "inside the databases; compare without --in-database, or use an absolute tolerance "
+           "(abs=)."_s.arg(setup.name, column);
+}
+
 QString InDatabaseCompare::refusal(const QString& sourceDriver, const QString& targetDriver) {
     // Driver kinds are matched by engine: PSQL and POSTGRESQL are one.
     const SqlDialect dialect = dialectOfDriver(sourceDriver);
@@ -218,7 +218,9 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     MemData& tables = dm_.TablesMemData();
     const TDM::TableFields& tf = dm_.tableFields();
     const TableSetup setup = TableSetup::fromList(tables);
-    refuseRelativeTolerance(setup);
+    if (const QString why = rulesRefusal(setup); !why.isEmpty()) {
+        throw Error(why);
+    }
     dm_.ConnectSource();
     dm_.ConnectTarget();
     if (const QString why =
