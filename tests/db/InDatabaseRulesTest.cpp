@@ -28,6 +28,7 @@ struct Types {
 const Types kText{u"TEXT"_s, u"text"_s};
 const Types kInt{u"INTEGER"_s, u"integer"_s};
 const Types kBigInt{u"INTEGER"_s, u"bigint"_s};
+const Types kPgOid{QString(), u"oid"_s};
 const Types kReal{u"REAL"_s, u"double precision"_s};
 const Types kNumeric{u"NUMERIC"_s, u"numeric(12,4)"_s};
 const Types kStamp{u"DATETIME"_s, u"timestamp"_s};
@@ -97,6 +98,7 @@ const RuleCase kCases[] = {
     {"abs: below 2 each integer is a cell of its own", u"abs=1"_s, kInt, u"5"_s, u"6"_s, false},
     {"abs: a tolerance beyond every integer", u"abs=1e20"_s, kBigInt, u"5"_s,
      u"9000000000000000000"_s, true},
+    {"abs: oids in one grid cell", u"abs=20"_s, kPgOid, u"100"_s, u"105"_s, true},
     {"abs: numerics in one grid cell", u"abs=0.01"_s, kNumeric, u"1.2341"_s, u"1.2349"_s, true},
     {"abs: numerics beyond the tolerance", u"abs=0.01"_s, kNumeric, u"2.0000"_s, u"2.0101"_s,
      false},

@@ -132,9 +132,11 @@ private:
         const FieldType type = fields_[static_cast<std::size_t>(index)].type;
         const QString c = column(index);
         if (rule.gridExponent && (isIntegerType(type) || type == FieldType::BCD)) {
-            // A numeric times a power of ten is exact, as is its floor.
-            return u"('G' || floor(%1::numeric * '1e%2'::numeric)::text)"_s.arg(c).arg(
-                -*rule.gridExponent);
+            // A numeric times a power of ten is exact, as is its floor. An
+            // oid reaches numeric only through bigint.
+            return u"('G' || floor(%1%2::numeric * '1e%3'::numeric)::text)"_s.arg(c)
+                .arg(type == FieldType::BCD ? QString() : u"::bigint"_s)
+                .arg(-*rule.gridExponent);
         }
         if (rule.gridExponent && type == FieldType::Float) {
             return u"(CASE WHEN abs(%1::float8 / '1e%2'::float8) < 1125899906842624 THEN 'G' || "
