@@ -29,6 +29,7 @@ const Types kText{u"TEXT"_s, u"text"_s};
 const Types kInt{u"INTEGER"_s, u"integer"_s};
 const Types kBigInt{u"INTEGER"_s, u"bigint"_s};
 const Types kPgOid{QString(), u"oid"_s};
+const Types kAnyNumeric{u"NUMERIC"_s, u"numeric"_s};
 const Types kReal{u"REAL"_s, u"double precision"_s};
 const Types kNumeric{u"NUMERIC"_s, u"numeric(12,4)"_s};
 const Types kStamp{u"DATETIME"_s, u"timestamp"_s};
@@ -78,6 +79,10 @@ const RuleCase kCases[] = {
     {"time=second on times", u"time=second"_s, kTime, u"'07:08:09.5'"_s, u"'07:08:09.25'"_s, true},
     {"time=minute on times: the next minute differs", u"time=minute"_s, kTime, u"'07:08:59.9'"_s,
      u"'07:09:00'"_s, false},
+    {"nocase with a time cut: a cut date-time keeps its letter case", u"nocase time=second"_s,
+     kSqliteText, u"'2024-05-06T07:08:09.5'"_s, u"'2024-05-06t07:08:09'"_s, false},
+    {"nocase with a time cut folds other text", u"nocase time=second"_s, kText, u"'Abc'"_s,
+     u"'aBC'"_s, true},
     {"a zone is not cut away", u"time=day"_s, kSqliteText, u"'2024-05-06 07:00:00+02:00'"_s,
      u"'2024-05-06 07:00:00-05:00'"_s, false},
     {"an invalid date is not cut", u"time=second"_s, kSqliteText, u"'2024-02-30 10:00:00.1'"_s,
@@ -98,6 +103,10 @@ const RuleCase kCases[] = {
     {"abs: below 2 each integer is a cell of its own", u"abs=1"_s, kInt, u"5"_s, u"6"_s, false},
     {"abs: a tolerance beyond every integer", u"abs=1e20"_s, kBigInt, u"5"_s,
      u"9000000000000000000"_s, true},
+    {"abs: integers beyond 2^50 cells stay exact", u"abs=20"_s, kBigInt, u"4611686018427388415"_s,
+     u"4611686018427388417"_s, false},
+    {"abs: numerics beyond 2^50 cells stay exact", u"abs=20"_s, kAnyNumeric,
+     u"4611686018427388415"_s, u"4611686018427388417"_s, false},
     {"abs: oids in one grid cell", u"abs=20"_s, kPgOid, u"100"_s, u"105"_s, true},
     {"abs: numerics in one grid cell", u"abs=0.01"_s, kNumeric, u"1.2341"_s, u"1.2349"_s, true},
     {"abs: numerics beyond the tolerance", u"abs=0.01"_s, kNumeric, u"2.0000"_s, u"2.0101"_s,

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -185,16 +186,15 @@ bool fractionOnly(const unsigned char* s, std::size_t at, std::size_t n) {
 }
 
 // The length a date-time or time text keeps when cut to the precision: its
-// leading part, which names the second, minute or day it lies in. Texts of
-// any other shape (a zone, a missing second, an invalid date) keep their
-// whole length: they are only ever equal to themselves.
-std::size_t cutLength(const unsigned char* s, std::size_t n, RowHashRule::Cut cut) {
+// leading part, which names the second, minute or day it lies in. None for
+// texts of any other shape (a zone, a missing second, an invalid date).
+std::optional<std::size_t> cutLength(const unsigned char* s, std::size_t n, RowHashRule::Cut cut) {
     int h = 0, mi = 0, sec = 0;
     if (n >= 8 && s[2] == ':') {
         if (cut == RowHashRule::Cut::Day || !readNumber(s, 0, 2, h) || !readNumber(s, 3, 2, mi) ||
             s[5] != ':' || !readNumber(s, 6, 2, sec) || h > 23 || mi > 59 || sec > 59 ||
             !fractionOnly(s, 8, n)) {
-            return n;
+            return std::nullopt;
         }
         return cut == RowHashRule::Cut::Second ? 8 : 5;
     }
@@ -204,7 +204,7 @@ std::size_t cutLength(const unsigned char* s, std::size_t n, RowHashRule::Cut cu
         !readNumber(s, 11, 2, h) || s[13] != ':' || !readNumber(s, 14, 2, mi) || s[16] != ':' ||
         !readNumber(s, 17, 2, sec) || !fractionOnly(s, 19, n) || h > 23 || mi > 59 || sec > 59 ||
         !QDate(y, mo, d).isValid()) {
-        return n;
+        return std::nullopt;
     }
     switch (cut) {
         case RowHashRule::Cut::Second:
@@ -216,7 +216,7 @@ std::size_t cutLength(const unsigned char* s, std::size_t n, RowHashRule::Cut cu
         case RowHashRule::Cut::None:
             break;
     }
-    return n;
+    return std::nullopt;
 }
 
 // 10^e as a double, as strtod reads "1eE" (as PostgreSQL reads it).
@@ -233,8 +233,13 @@ double powerOfTen(int e) {
                                           kMaxExponent)];
 }
 
-// floor(x / 10^e), exactly. At e <= 0 each integer is a cell of its own.
-std::int64_t integerCell(std::int64_t x, int e) {
+// Cells of the grid beyond this many are no cells: the comparison takes
+// numbers as doubles, whose rounding there may reach a cell's width.
+constexpr double kMaxCells = 0x1p50;
+
+// floor(x / 10^e), exactly; none beyond kMaxCells. At e <= 0 each integer
+// is a cell of its own.
+std::optional<std::int64_t> integerCell(std::int64_t x, int e) {
     if (e <= 0) {
         return x;
     }
@@ -245,8 +250,14 @@ std::int64_t integerCell(std::int64_t x, int e) {
     for (int i = 0; i < e; ++i) {
         p *= 10;
     }
-    const std::int64_t q = x / p;
-    return x % p != 0 && x < 0 ? q - 1 : q;
+    std::int64_t q = x / p;
+    if (x % p != 0 && x < 0) {
+        --q;
+    }
+    if (std::fabs(static_cast<double>(q)) >= kMaxCells) {
+        return std::nullopt;
+    }
+    return q;
 }
 
 // One value in the form its column's rule gives (see the header).
@@ -260,17 +271,19 @@ void ruledValue(Hasher& h, sqlite3_value* v, unsigned char flags, int exponent) 
             break;
         case SQLITE_INTEGER:
             if ((flags & kGrid) != 0) {
-                h.tag('J');
-                h.word(static_cast<std::uint64_t>(integerCell(sqlite3_value_int64(v), exponent)));
-                return;
+                if (const auto cell = integerCell(sqlite3_value_int64(v), exponent)) {
+                    h.tag('J');
+                    h.word(static_cast<std::uint64_t>(*cell));
+                    return;
+                }
             }
             break;
         case SQLITE_FLOAT:
             if ((flags & kGrid) != 0) {
-                // Below 2^50 the quotient's rounding is far below a cell;
-                // beyond it neighbouring values could share one.
+                // Below kMaxCells the quotient's rounding is far below a
+                // cell; beyond it neighbouring values could share one.
                 const double q = sqlite3_value_double(v) / powerOfTen(exponent);
-                if (std::fabs(q) < 0x1p50) {
+                if (std::fabs(q) < kMaxCells) {
                     const double cell = std::floor(q) + 0.0;  // -0 as 0
                     std::uint64_t bits = 0;
                     std::memcpy(&bits, &cell, sizeof bits);
@@ -301,12 +314,20 @@ void ruledValue(Hasher& h, sqlite3_value* v, unsigned char flags, int exponent) 
                     }
                 }
                 std::size_t length = end - begin;
+                bool cutDone = false;
                 if (const auto cut = static_cast<RowHashRule::Cut>((flags >> kCutShift) & 3);
                     cut != RowHashRule::Cut::None) {
-                    length = cutLength(text + begin, length, cut);
+                    if (const auto kept = cutLength(text + begin, length, cut)) {
+                        length = *kept;
+                        cutDone = true;
+                    }
                 }
                 h.tag('T', length);
-                if ((flags & kFoldCase) != 0) {
+                // A cut date-time keeps its letter case: the comparison finds
+                // texts equal by the text rules or by the time, not by both
+                // at once ('2024-05-06T07:08:09.5' and '2024-05-06t07:08:09'
+                // are neither).
+                if ((flags & kFoldCase) != 0 && !cutDone) {
                     h.foldedBytes(text + begin, length);
                 } else {
                     h.bytes(text + begin, length);

@@ -133,10 +133,14 @@ private:
         const QString c = column(index);
         if (rule.gridExponent && (isIntegerType(type) || type == FieldType::BCD)) {
             // A numeric times a power of ten is exact, as is its floor. An
-            // oid reaches numeric only through bigint.
-            return u"('G' || floor(%1%2::numeric * '1e%3'::numeric)::text)"_s.arg(c)
-                .arg(type == FieldType::BCD ? QString() : u"::bigint"_s)
-                .arg(-*rule.gridExponent);
+            // oid reaches numeric only through bigint. Beyond 2^50 cells a
+            // number is hashed exactly: the comparison takes numbers as
+            // doubles, whose rounding there may reach a cell's width.
+            const QString cell = u"floor(%1%2::numeric * '1e%3'::numeric)"_s.arg(c)
+                                     .arg(type == FieldType::BCD ? QString() : u"::bigint"_s)
+                                     .arg(-*rule.gridExponent);
+            return u"(CASE WHEN abs(%1) < 1125899906842624 THEN 'G' || %1::text ELSE %2 END)"_s.arg(
+                cell, text(index));
         }
         if (rule.gridExponent && type == FieldType::Float) {
             return u"(CASE WHEN abs(%1::float8 / '1e%2'::float8) < 1125899906842624 THEN 'G' || "
