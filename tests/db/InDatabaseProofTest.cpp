@@ -250,9 +250,14 @@ TEST_P(InDatabaseProofTest, GivesTheFullLoadsScriptUnderComparisonRules) {
         const QString alias = sides.folder().aliasFile();
         const Outcome full = run(alias, src, dst, u"id"_s, std::nullopt, 0, rules);
         ASSERT_TRUE(full.opened && full.errors.isEmpty()) << full.errors.join(u'\n').toStdString();
-        for (const qint64 budget : {200000, 0}) {
-            SCOPED_TRACE(budget);
-            const Outcome inDb = run(alias, src, dst, u"id"_s, budget, 0, rules);
+        struct Run {
+            qint64 budget;
+            int firstBits;
+        };
+        for (const Run r : {Run{200000, 0}, Run{0, 0}, Run{200000, 30}}) {
+            SCOPED_TRACE(
+                u"budget %1, first bits %2"_s.arg(r.budget).arg(r.firstBits).toStdString());
+            const Outcome inDb = run(alias, src, dst, u"id"_s, r.budget, r.firstBits, rules);
             EXPECT_TRUE(inDb.opened && inDb.errors.isEmpty())
                 << inDb.errors.join(u'\n').toStdString();
             EXPECT_EQ(inDb.script.join(u"\r\n"_s), full.script.join(u"\r\n"_s));
