@@ -517,6 +517,39 @@ TEST(InDatabaseReadOnlyTest, AQueryThatWritesIsRefusedAndChangesNothing) {
     EXPECT_EQ(drawn.text(0), u"none"_s);
 }
 
+// Column names that hold what looks like a placeholder of the SQL the sums
+// are built from ("%2") reach the database as they are, on both engines and
+// under rules too.
+TEST_P(InDatabaseProofTest, ColumnNamesHoldingPercentSigns) {
+    const Backend backend = GetParam();
+    std::optional<PgServer> pg;
+    if (backend == Backend::Pg) {
+        QM_REQUIRE_PG(server);
+        pg = server;
+    }
+    const QString columns =
+        u"id INTEGER PRIMARY KEY, \"a%2b\" VARCHAR(20), \"c%1%3\" INTEGER, \"d%4\" REAL"_s;
+    QStringList rows;
+    for (int i = 0; i < 30; ++i) {
+        rows << u"(%1, 'v%1', %1, %1.5)"_s.arg(i);
+    }
+    QStringList targetRows = rows;
+    targetRows[4] = u"(4, 'V4', 5, 4.5)"_s;
+    DbSides sides(pg);
+    const SideTable src = sides.make(backend, true, columns, rows.join(u", "_s));
+    const SideTable dst = sides.make(backend, false, columns, targetRows.join(u", "_s));
+    for (const QString& rules : {QString(), u"a%2b: nocase; c%1%3: abs=0.5; d%4: abs=2"_s}) {
+        SCOPED_TRACE(rules.toStdString());
+        const Outcome full = run(sides.folder().aliasFile(), src, dst, u"id"_s, std::nullopt);
+        const Outcome inDb = run(sides.folder().aliasFile(), src, dst, u"id"_s, 200000, 0, rules);
+        ASSERT_TRUE(inDb.opened) << inDb.errors.join(u'\n').toStdString();
+        EXPECT_GE(inDb.rowsLoaded, 1);
+        if (rules.isEmpty()) {
+            EXPECT_EQ(inDb.script, full.script);
+        }
+    }
+}
+
 // A row of more columns than one SQL function call takes.
 TEST(InDatabaseWideRowsTest, GiveTheFullLoadsScript) {
     QStringList columns{u"id INTEGER PRIMARY KEY"_s};

@@ -136,17 +136,17 @@ private:
             // oid reaches numeric only through bigint. Beyond 2^50 cells a
             // number is hashed exactly: the comparison takes numbers as
             // doubles, whose rounding there may reach a cell's width.
-            const QString cell = u"floor(%1%2::numeric * '1e%3'::numeric)"_s.arg(c)
-                                     .arg(type == FieldType::BCD ? QString() : u"::bigint"_s)
-                                     .arg(-*rule.gridExponent);
+            const QString cell = u"floor(%1%2::numeric * '1e%3'::numeric)"_s.arg(
+                c, type == FieldType::BCD ? QString() : u"::bigint"_s,
+                QString::number(-*rule.gridExponent));
             return u"(CASE WHEN abs(%1) < 1125899906842624 THEN 'G' || %1::text ELSE %2 END)"_s.arg(
                 cell, text(index));
         }
         if (rule.gridExponent && type == FieldType::Float) {
             return u"(CASE WHEN abs(%1::float8 / '1e%2'::float8) < 1125899906842624 THEN 'G' || "
                    "encode(float8send(floor(%1::float8 / '1e%2'::float8) + 0), 'hex') ELSE "
-                   "encode(float8send(%1::float8 + 0), 'hex') END)"_s.arg(c)
-                       .arg(*rule.gridExponent);
+                   "encode(float8send(%1::float8 + 0), 'hex') END)"_s.arg(
+                       c, QString::number(*rule.gridExponent));
         }
         if (rule.cut != RowHashRule::Cut::None && type == FieldType::DateTime) {
             const QString unit = rule.cut == RowHashRule::Cut::Second   ? u"second"_s
@@ -156,8 +156,8 @@ private:
         }
         if (rule.cut != RowHashRule::Cut::None && rule.cut != RowHashRule::Cut::Day &&
             type == FieldType::Time) {
-            return u"(substr(concat(%1), 1, %2) COLLATE \"C\")"_s.arg(c).arg(
-                rule.cut == RowHashRule::Cut::Second ? 8 : 5);
+            return u"(substr(concat(%1), 1, %2) COLLATE \"C\")"_s.arg(
+                c, QString::number(rule.cut == RowHashRule::Cut::Second ? 8 : 5));
         }
         if (type == FieldType::String && (rule.trimBlanks || rule.foldAsciiCase)) {
             QString t = u"(concat(%1) COLLATE \"C\")"_s.arg(c);
@@ -210,15 +210,13 @@ private:
             const qlonglong seed = static_cast<qlonglong>(i) + 1;
             const QString t = ruledText(compared_[i], ruleAt(i));
             if (nullIsText(i)) {
-                hashes << u"hashtextextended(%1, %2)"_s.arg(t).arg(seed);
+                hashes << u"hashtextextended(%1, %2)"_s.arg(t, QString::number(seed));
                 continue;
             }
-            // concat() gives '' for NULL, so NULL is tested first.
-            hashes << u"CASE WHEN %1 IS NULL THEN %2 ELSE hashtextextended(%3, %4) END"_s
-                          .arg(column(compared_[i]))
-                          .arg(-seed)
-                          .arg(t)
-                          .arg(seed);
+            // concat() gives '' for NULL, so NULL is tested first. The
+            // texts go in at once: a column name may hold "%2".
+            hashes << u"CASE WHEN %1 IS NULL THEN %2 ELSE hashtextextended(%3, %4) END"_s.arg(
+                column(compared_[i]), QString::number(-seed), t, QString::number(seed));
         }
         if (hashes.isEmpty()) {
             hashes << u"0::bigint"_s;
