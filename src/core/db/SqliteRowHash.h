@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/RowHashRule.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -26,6 +28,10 @@ class Connection;
 ///   `quillmere_key_hash(k...) & (2^bits - 1)`, the sum (modulo 2^64) of the
 ///   hashes of its rows' canonical bytes over c1, ... (see SegmentBlob),
 ///   and whether the keys came as ascending integers.
+/// - `quillmere_segment_sums_ruled(bits, nkeys, rules, k1, ..., c1, ...)` and
+///   `quillmere_row_hash_ruled(rules, c1, ...)`: the same, where each
+///   column's value enters the hash in the form its RowHashRule gives
+///   (`rules`: see rulesLiteral).
 /// - `quillmere_in_segments(list, bits, k1, ...)`: 1 when the segment of the
 ///   key is in `list`, a blob of ascending 64-bit segment numbers in the
 ///   machine's byte order; else 0.
@@ -37,6 +43,18 @@ class Connection;
 /// and trailing blanks count); a blob is "B", its length and its bytes.
 /// Dates, times, booleans and numerics are whatever class SQLite stored
 /// them as.
+///
+/// Under a RowHashRule: a NULL counted as the empty text is "T" and length
+/// 0; a text is "T", length and the bytes after trimming (a text of blanks
+/// only, under nullAsEmpty, becomes one space, which no trimmed text is),
+/// cutting and folding; a date-time text is cut only where it is exactly
+/// `YYYY-MM-DD HH:MM:SS` (or `T` for the blank) with any fraction of a
+/// second and a valid date and time, or a time `HH:MM:SS` with any fraction
+/// (second and minute only), by keeping its first 19, 16 or 10 (8 or 5)
+/// characters; on a grid, an integer is "J" and floor(x / 10^e) as an
+/// integer, a real "G" and the bit pattern of floor(x / 10^e) as a double
+/// while that is below 2^50 in magnitude (else exact). Other values are
+/// hashed exactly.
 namespace SqliteRowHash {
 
 /// Up to 2^kDenseBits segments are summed in an array and returned whole.
@@ -80,6 +98,11 @@ std::vector<std::int64_t> integersOf(sqlite3* db, const QString& sql);
 
 /// Whether the library lets two connections work on two threads at once.
 bool threadSafe();
+
+/// The rules of the compared columns, one after the other, as the SQL blob
+/// literal (X'...') the ruled functions take: two bytes a column, flags
+/// and the grid's exponent.
+QString rulesLiteral(const std::vector<RowHashRule>& rules);
 
 /// A `quillmere_in_segments` list as an SQL blob literal (X'...').
 QString segmentListLiteral(const std::vector<std::uint64_t>& segments);

@@ -8,6 +8,7 @@
 #include "engine/TDM.h"
 #include "engine/TableSetupQuery.h"
 #include "list/LooseKeys.h"
+#include "project/TableSetup.h"
 
 #include <algorithm>
 #include <bit>
@@ -135,7 +136,71 @@ auto onBothSides(SegmentSide& source, const Connection& sourceConnection, Segmen
     return std::pair<Result, Result>(std::move(s), onTarget());
 }
 
+// How a compared column's values enter the hash under its rule: only what
+// fits both sides' column types, so that each side applies the same form
+// and never one looser than the comparison's (see RowHashRule).
+RowHashRule hashRuleOf(const ColumnRule& rule, FieldType source, FieldType target) {
+    RowHashRule r;
+    const auto both = [source, target](bool (*pred)(FieldType)) {
+        return pred(source) && pred(target);
+    };
+    if (both([](FieldType t) { return t == FieldType::String; })) {
+        r.foldAsciiCase = rule.ignoreCase;
+        r.trimBlanks = rule.trimBlanks;
+        r.nullAsEmpty = rule.nullIsEmpty;
+    }
+    const bool dateTimes = both([](FieldType t) {
+        return t == FieldType::String || t == FieldType::DateTime || t == FieldType::Time;
+    });
+    if (dateTimes && source == target) {
+        switch (rule.time) {
+            case TimePrecision::Exact:
+                break;
+            case TimePrecision::Second:
+                r.cut = RowHashRule::Cut::Second;
+                break;
+            case TimePrecision::Minute:
+                r.cut = RowHashRule::Cut::Minute;
+                break;
+            case TimePrecision::Day:
+                r.cut = RowHashRule::Cut::Day;
+                break;
+        }
+    }
+    const auto number = [](FieldType t) {
+        return isIntegerType(t) || t == FieldType::Float || t == FieldType::BCD;
+    };
+    if (rule.absTolerance && both(number)) {
+        r.gridExponent = RowHashRule::gridExponentFor(*rule.absTolerance);
+    }
+    return r;
+}
+
 }  // namespace
+
+QString InDatabaseCompare::rulesRefusal(const TableSetup& setup) {
+    // A relative tolerance scales with the values, so no fixed cut of them
+    // keeps apart every two that differ by more than it. One of 0 loosens
+    // nothing.
+    const auto relative = [](const ColumnRule& r) {
+        return r.relTolerance && *r.relTolerance > 0 && !r.ignore;
+    };
+    QString column;
+    if (relative(setup.rules.all)) {
+        column = u"the comparison rule for all columns (*)"_s;
+    }
+    for (const auto& [name, rule] : setup.rules.columns) {
+        if (column.isEmpty() && relative(rule)) {
+            column = u"the comparison rule of column \"%1\""_s.arg(name);
+        }
+    }
+    if (column.isEmpty()) {
+        return {};
+    }
+    return u"Table setup \"%1\": %2 has a relative tolerance (rel=), which cannot be compared "
+           "inside the databases; compare without --in-database, or use an absolute tolerance "
+           "(abs=)."_s.arg(setup.name, column);
+}
 
 QString InDatabaseCompare::refusal(const QString& sourceDriver, const QString& targetDriver) {
     // Driver kinds are matched by engine: PSQL and POSTGRESQL are one.
@@ -152,6 +217,10 @@ QString InDatabaseCompare::refusal(const QString& sourceDriver, const QString& t
 InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
     MemData& tables = dm_.TablesMemData();
     const TDM::TableFields& tf = dm_.tableFields();
+    const TableSetup setup = TableSetup::fromList(tables);
+    if (const QString why = rulesRefusal(setup); !why.isEmpty()) {
+        throw Error(why);
+    }
     dm_.ConnectSource();
     dm_.ConnectTarget();
     if (const QString why =
@@ -199,19 +268,39 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         }
         keyText.push_back(text);
     }
+    // The comparison rules apply to the other columns: an ignored one is
+    // left out, the others are hashed in the form their rule gives.
     std::vector<int> sourceColumns;
     std::vector<int> targetColumns;
+    std::vector<RowHashRule> rules;
     for (std::size_t s = 0; s < source->fields().size(); ++s) {
-        const int t = fieldIndex(*target, source->fields()[s].name);
-        if (t >= 0) {
-            sourceColumns.push_back(static_cast<int>(s));
-            targetColumns.push_back(t);
+        const QueryField& field = source->fields()[s];
+        const int t = fieldIndex(*target, field.name);
+        if (t < 0) {
+            continue;
         }
+        RowHashRule rule;
+        if (std::find(sourceKeys.begin(), sourceKeys.end(), static_cast<int>(s)) ==
+            sourceKeys.end()) {
+            const ColumnRule& columnRule = setup.rules.forColumn(field.name);
+            if (columnRule.ignore) {
+                continue;
+            }
+            rule = hashRuleOf(columnRule, field.type,
+                              target->fields()[static_cast<std::size_t>(t)].type);
+        }
+        sourceColumns.push_back(static_cast<int>(s));
+        targetColumns.push_back(t);
+        rules.push_back(rule);
     }
     source->pairWith(*target);
     target->pairWith(*source);
     source->setColumns(std::move(sourceKeys), keyText, std::move(sourceColumns));
     target->setColumns(std::move(targetKeys), keyText, std::move(targetColumns));
+    if (anyLoosened(rules)) {
+        source->setRules(rules);
+        target->setRules(std::move(rules));
+    }
 
     Outcome outcome;
     dm_.reportProgress(u"Comparing inside the databases: counting rows"_s);

@@ -6,6 +6,7 @@
 namespace qm {
 
 class TDM;
+struct TableSetup;
 
 /// Compares the current table setup inside its two databases before any
 /// row is loaded: each database sums its rows per segment of the key space
@@ -39,6 +40,11 @@ public:
     /// do not allow a comparison inside the databases; "" when they do.
     static QString refusal(const QString& sourceDriver, const QString& targetDriver);
 
+    /// Why the table setup's comparison rules do not allow a comparison
+    /// inside the databases (a relative tolerance, which no hashed form
+    /// keeps), naming the table setup and the column; "" when they do.
+    static QString rulesRefusal(const TableSetup& setup);
+
     explicit InDatabaseCompare(TDM& dm) : dm_(dm) {}
 
     /// Segments that differ are split further while their rows (both sides
@@ -49,7 +55,8 @@ public:
     void setFirstBits(int bits) { firstBits_ = bits; }
 
     /// Connects both sides, compares them inside the databases and
-    /// restricts the current table setup's queries. Where a key field is
+    /// restricts the current table setup's queries, under its comparison
+    /// rules (rulesRefusal raised as Error before connecting). Where a key field is
     /// not a column of both queries, nothing is restricted (opening reports
     /// it). Raises Error (the database's message, naming the side) or
     /// SilentAbort (a failed connection, already reported).

@@ -121,10 +121,76 @@ private:
                 return u"(concat(%1) COLLATE \"C\")"_s.arg(c);
         }
     }
-    // The canonical form of one column's value (see the class comment).
-    QString form(int index) const {
+    // The rule of the compared column at that position.
+    const RowHashRule& ruleAt(std::size_t position) const {
+        static const RowHashRule exact;
+        return position < rules_.size() ? rules_[position] : exact;
+    }
+    // The text of a compared column's value under its rule (see the class
+    // comment); a rule that does not fit the column's type leaves it exact.
+    QString ruledText(int index, const RowHashRule& rule) const {
+        const FieldType type = fields_[static_cast<std::size_t>(index)].type;
+        const QString c = column(index);
+        if (rule.gridExponent && (isIntegerType(type) || type == FieldType::BCD)) {
+            // A numeric times a power of ten is exact, as is its floor. An
+            // oid reaches numeric only through bigint. Beyond 2^50 cells a
+            // number is hashed exactly: the comparison takes numbers as
+            // doubles, whose rounding there may reach a cell's width.
+            const QString cell = u"floor(%1%2::numeric * '1e%3'::numeric)"_s.arg(
+                c, type == FieldType::BCD ? QString() : u"::bigint"_s,
+                QString::number(-*rule.gridExponent));
+            return u"(CASE WHEN abs(%1) < 1125899906842624 THEN 'G' || %1::text ELSE %2 END)"_s.arg(
+                cell, text(index));
+        }
+        if (rule.gridExponent && type == FieldType::Float) {
+            return u"(CASE WHEN abs(%1::float8 / '1e%2'::float8) < 1125899906842624 THEN 'G' || "
+                   "encode(float8send(floor(%1::float8 / '1e%2'::float8) + 0), 'hex') ELSE "
+                   "encode(float8send(%1::float8 + 0), 'hex') END)"_s.arg(
+                       c, QString::number(*rule.gridExponent));
+        }
+        if (rule.cut != RowHashRule::Cut::None && type == FieldType::DateTime) {
+            const QString unit = rule.cut == RowHashRule::Cut::Second   ? u"second"_s
+                                 : rule.cut == RowHashRule::Cut::Minute ? u"minute"_s
+                                                                        : u"day"_s;
+            return u"(concat(date_trunc('%1', %2)) COLLATE \"C\")"_s.arg(unit, c);
+        }
+        if (rule.cut != RowHashRule::Cut::None && rule.cut != RowHashRule::Cut::Day &&
+            type == FieldType::Time) {
+            return u"(substr(concat(%1), 1, %2) COLLATE \"C\")"_s.arg(
+                c, QString::number(rule.cut == RowHashRule::Cut::Second ? 8 : 5));
+        }
+        if (type == FieldType::String && (rule.trimBlanks || rule.foldAsciiCase)) {
+            QString t = u"(concat(%1) COLLATE \"C\")"_s.arg(c);
+            if (rule.trimBlanks) {
+                const QString trimmed = u"btrim(%1, ' ' || chr(9) || chr(13) || chr(10))"_s.arg(t);
+                t = rule.nullAsEmpty
+                        ? u"(CASE WHEN %1 <> '' AND %2 = '' THEN ' ' ELSE %2 END)"_s.arg(t, trimmed)
+                        : trimmed;
+            }
+            if (rule.foldAsciiCase) {
+                t = u"translate(%1, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', "
+                    "'abcdefghijklmnopqrstuvwxyz')"_s.arg(t);
+            }
+            return u"(%1 COLLATE \"C\")"_s.arg(t);
+        }
+        return text(index);
+    }
+    // Whether a NULL of the compared column at that position counts as the
+    // empty text (concat() gives it).
+    bool nullIsText(std::size_t position) const {
+        return ruleAt(position).nullAsEmpty &&
+               fields_[static_cast<std::size_t>(compared_[position])].type == FieldType::String;
+    }
+    // The canonical form of one compared column's value (see the class
+    // comment).
+    QString form(std::size_t position) const {
+        const int index = compared_[position];
+        const QString t = ruledText(index, ruleAt(position));
+        if (nullIsText(position)) {
+            return u"'V' || length(%1) || ':' || %1"_s.arg(t);
+        }
         return u"CASE WHEN %1 IS NULL THEN 'N' ELSE 'V' || length(%2) || ':' || %2 END"_s.arg(
-            column(index), text(index));
+            column(index), t);
     }
     // The row's hash. With hashtextextended each column's text is hashed on
     // its own, seeded with its position, and the hashes are combined by
@@ -133,17 +199,24 @@ private:
     // negated, which a text gives with a chance of 2^-64.
     QString rowHash() const {
         if (!fastHash_) {
-            return hashOf(compared_);
+            QStringList forms;
+            for (std::size_t i = 0; i < compared_.size(); ++i) {
+                forms << form(i);
+            }
+            return hashText(forms);
         }
         QStringList hashes;
         for (std::size_t i = 0; i < compared_.size(); ++i) {
             const qlonglong seed = static_cast<qlonglong>(i) + 1;
-            // concat() gives '' for NULL, so NULL is tested first.
-            hashes << u"CASE WHEN %1 IS NULL THEN %2 ELSE hashtextextended(%3, %4) END"_s
-                          .arg(column(compared_[i]))
-                          .arg(-seed)
-                          .arg(text(compared_[i]))
-                          .arg(seed);
+            const QString t = ruledText(compared_[i], ruleAt(i));
+            if (nullIsText(i)) {
+                hashes << u"hashtextextended(%1, %2)"_s.arg(t, QString::number(seed));
+                continue;
+            }
+            // concat() gives '' for NULL, so NULL is tested first. The
+            // texts go in at once: a column name may hold "%2".
+            hashes << u"CASE WHEN %1 IS NULL THEN %2 ELSE hashtextextended(%3, %4) END"_s.arg(
+                column(compared_[i]), QString::number(-seed), t, QString::number(seed));
         }
         if (hashes.isEmpty()) {
             hashes << u"0::bigint"_s;
@@ -171,13 +244,6 @@ private:
             }
             forms << u"CASE WHEN %1 IS NULL THEN 'N' ELSE 'V' || length(%2) || ':' || %2 END"_s.arg(
                 c, text);
-        }
-        return hashText(forms);
-    }
-    QString hashOf(const std::vector<int>& indexes) const {
-        QStringList forms;
-        for (const int i : indexes) {
-            forms << form(i);
         }
         return hashText(forms);
     }

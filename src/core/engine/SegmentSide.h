@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Query.h"
+#include "db/RowHashRule.h"
 #include "db/SqliteRowHash.h"
 
 #include <QString>
@@ -42,6 +43,16 @@ using SegmentSums = SqliteRowHash::SegmentBlob;
 /// checksum comes from two integer sums of 31-bit parts of its rows'
 /// hashes, which the server adds without overflow.
 ///
+/// Under comparison rules (setRules) a value enters the hash in the form
+/// its RowHashRule gives, on PostgreSQL: text with A to Z folded
+/// (translate), blanks trimmed (btrim of space, tab, CR, LF), NULL as the
+/// empty text, a text of blanks only as one space where NULL counts as
+/// empty; a timestamp cut with date_trunc, a time as its first 8 or 5
+/// characters; on a grid, an integer or numeric as "G" and
+/// floor(x * 10^-e), a float as "G" and the bit pattern of
+/// floor(x / 10^e) while below 2^50 in magnitude. Date-time text in a text
+/// column is hashed as stored.
+///
 /// A row's segment comes from a hash of its key, taken so that keys the
 /// database finds equal though they differ as stored (1 and 1.0, 'a' and
 /// 'A' in a NOCASE column, 'a' and 'a ' in an RTRIM one, 1.0 and 1.00 as
@@ -71,6 +82,9 @@ public:
         keyText_ = std::move(keyText);
         compared_ = std::move(compared);
     }
+    /// How each compared column (in the order of setColumns) enters a
+    /// row's hash; none, the default, hashes every value exactly.
+    void setRules(std::vector<RowHashRule> rules) { rules_ = std::move(rules); }
     /// Agrees with the other side (same dialect) on how both hash, where
     /// that depends on the servers.
     virtual void pairWith(const SegmentSide& other) { (void)other; }
@@ -115,6 +129,8 @@ protected:
     std::vector<int> keys_;
     std::vector<KeyText> keyText_;
     std::vector<int> compared_;
+    /// Empty, or one rule per compared column.
+    std::vector<RowHashRule> rules_;
 };
 
 }  // namespace qm

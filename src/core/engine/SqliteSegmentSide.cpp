@@ -37,9 +37,15 @@ public:
 
     SegmentSums summarize(int bits, const SegmentFilter* parent) override {
         QStringList args{QString::number(bits), QString::number(keys_.size())};
+        // Rules go into the sums themselves, unless the row's columns are
+        // hashed in groups (each group under its own columns' rules).
+        const bool ruled = anyLoosened(rules_) && compared_.size() <= kGroup;
+        if (ruled) {
+            args << SqliteRowHash::rulesLiteral(rules_);
+        }
         args << keyColumns() << rowColumns();
-        QString sql =
-            u"SELECT quillmere_segment_sums(%1) FROM %2"_s.arg(args.join(u", "_s), wrapped());
+        QString sql = u"SELECT quillmere_segment_sums%1(%2) FROM %3"_s.arg(
+            ruled ? u"_ruled"_s : QString(), args.join(u", "_s), wrapped());
         if (parent != nullptr) {
             sql += u" WHERE "_s + condition(*parent);
         }
@@ -61,15 +67,27 @@ private:
     }
     // The compared columns; a wide row's in groups of 100 hashed each, as
     // a function call takes a limited number of arguments.
+    static constexpr std::size_t kGroup = 100;
     QStringList rowColumns() const {
         const QStringList all = columns(compared_);
-        constexpr qsizetype kGroup = 100;
-        if (all.size() <= kGroup) {
+        if (all.size() <= static_cast<qsizetype>(kGroup)) {
             return all;
         }
+        const bool ruled = anyLoosened(rules_);
         QStringList groups;
-        for (qsizetype i = 0; i < all.size(); i += kGroup) {
-            groups << u"quillmere_row_hash(%1)"_s.arg(all.mid(i, kGroup).join(u", "_s));
+        for (std::size_t i = 0; i < compared_.size(); i += kGroup) {
+            const QString group =
+                all.mid(static_cast<qsizetype>(i), static_cast<qsizetype>(kGroup)).join(u", "_s);
+            if (ruled) {
+                const std::vector<RowHashRule> part(
+                    rules_.begin() + static_cast<std::ptrdiff_t>(i),
+                    rules_.begin() +
+                        static_cast<std::ptrdiff_t>(std::min(compared_.size(), i + kGroup)));
+                groups << u"quillmere_row_hash_ruled(%1, %2)"_s.arg(
+                    SqliteRowHash::rulesLiteral(part), group);
+            } else {
+                groups << u"quillmere_row_hash(%1)"_s.arg(group);
+            }
         }
         return groups;
     }
