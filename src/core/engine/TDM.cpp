@@ -239,8 +239,16 @@ void TDM::TablesMemDataAfterScroll() {
     }
 }
 
-QString TDM::currentTableText(int field) const {
-    return tablesMemData_.isOpen() ? tablesMemData_.asText(field) : QString();
+QString TDM::currentKeySpec() const {
+    return tablesMemData_.isOpen() ? tablesMemData_.asText(tf_.PrimaryKeySpec) : QString();
+}
+
+TableSetup TDM::CurrentTableSetup() const {
+    return TableSetup::fromList(tablesMemData_);
+}
+
+QString TDM::targetTable() const {
+    return scriptSetup_ ? scriptSetup_->targetTable : CurrentTableSetup().targetTable;
 }
 
 // --- target list events -------------------------------------------------------------
@@ -544,6 +552,9 @@ QString openFailure(const QString& side, const Connection& connection, const std
 }  // namespace
 
 OpenOutcome TDM::OpenSource() {
+    // Read before anything opens: malformed rules are refused with their
+    // own message, the lists left as they are.
+    const TableSetup setup = CurrentTableSetup();
     loadingData_ = true;
     Finally done([this] {
         loadingData_ = false;
@@ -557,8 +568,7 @@ OpenOutcome TDM::OpenSource() {
         CloseSource();
     }
     try {
-        sourceQuery_.setSql(tableSetupQuery(currentTableText(tf_.SourceQuerySQL),
-                                            currentTableText(tf_.Name), u"source"_s));
+        sourceQuery_.setSql(tableSetupQuery(setup.sourceQuery, setup.name, u"source"_s));
         sourceQuery_.open();
         checkColumnNames(sourceQuery_, u"source"_s);
         CopyColumns(sourceMemData_, sourceQuery_);
@@ -587,6 +597,7 @@ OpenOutcome TDM::OpenSource() {
 }
 
 OpenOutcome TDM::OpenTarget() {
+    const TableSetup setup = CurrentTableSetup();  // as in OpenSource
     loadingData_ = true;
     Finally done([this] {
         loadingData_ = false;
@@ -601,8 +612,7 @@ OpenOutcome TDM::OpenTarget() {
     try {
         LoadLookupDefinitions();
         readLookupSources();
-        destQuery_.setSql(tableSetupQuery(currentTableText(tf_.DestQuerySQL),
-                                          currentTableText(tf_.Name), u"target"_s));
+        destQuery_.setSql(tableSetupQuery(setup.targetQuery, setup.name, u"target"_s));
         destQuery_.open();
         BuildTargetColumns();
         lookupSources_.clear();

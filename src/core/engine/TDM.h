@@ -3,12 +3,14 @@
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/Session.h"
+#include "engine/ComparedColumns.h"
 #include "engine/EnginePorts.h"
 #include "engine/PrimaryKey.h"
 #include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
 #include "list/LooseKeys.h"
 #include "list/MemData.h"
+#include "project/TableSetup.h"
 #include "report/MessageViewer.h"
 
 #include <QStringList>
@@ -89,6 +91,13 @@ public:
     void setAliasHeaderPending(bool v) { aliasHeaderPending_ = v; }
     bool LoadingTableSetups() const { return loadingTableSetups_; }
     void setLoadingTableSetups(bool v) { loadingTableSetups_ = v; }
+    /// The current row of the table-setup list as a value, read anew at
+    /// each call (an operation reads it once). Malformed comparison rules
+    /// raise Error naming the table setup and the rule.
+    TableSetup CurrentTableSetup() const;
+    /// The columns the last comparison of the target list compared, with
+    /// their rules; what the grid colours follow.
+    const ComparedColumns& MarksColumns() const { return marksColumns_; }
 
     // --- setup lists and default files ---------------------------------------------
     /// Opens the two setup lists and fills them when empty, from the default
@@ -291,6 +300,7 @@ private:
     void fillCopy(MemData& copy);
     void loadRows(MemData& list, Query& query, int newFieldColumn);
     KeyPlan planKey(const MemData& list, const MemData& keyList) const;
+    static KeyPlan planKey(const MemData& list, const MemData& keyList, const QString& keySpec);
     bool locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant);
     /// Position of the row of `list` whose key equals that of row `keyPos`
     /// of `keyList`; -1 if none. Shows the key messages like LocateMatch.
@@ -308,10 +318,12 @@ private:
     /// Refuses a side whose rows repeat a key value, as a null key is refused;
     /// `query` tells how the side's database compares the key columns.
     void checkUniqueKey(const MemData& list, const Query& query, const QString& side);
-    /// For each (target, source) column pair: whether the target is a SQLite
-    /// column of TEXT affinity, which stores a number of a source column of
-    /// any storage class as the number's text.
-    std::vector<bool> numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const;
+    /// By target list column: whether it is a SQLite column of TEXT
+    /// affinity, which stores a number as the number's text; empty when the
+    /// target is not SQLite.
+    std::vector<bool> targetTextAffinity() const;
+    /// The columns compared between the open lists under the table setup.
+    ComparedColumns currentComparedColumns(const TableSetup& setup) const;
     /// Whether a target value is the text its column stored for the source
     /// number, so that storing the number again would change nothing.
     static bool holdsNumberText(const ValueRef& target, FieldType targetType,
@@ -323,7 +335,12 @@ private:
                                                  const std::vector<int>& fields);
     /// The key of row `pos` as a message shows it: "k = 1" or "(a = 1, b = 'x')".
     static QString keyForMessage(const MemData& list, int pos, const std::vector<int>& fields);
-    QString currentTableText(int field) const;
+    /// The current table setup's key spec, read alone: cheap enough for
+    /// paths that run while a grid paints.
+    QString currentKeySpec() const;
+    /// The target table of the script being written, or of the current
+    /// table setup.
+    QString targetTable() const;
     /// Marks of target rows worked out by CompareTarget while loading.
     enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };
     void storeTargetMarks(const std::vector<std::uint8_t>& marks);
@@ -347,10 +364,11 @@ private:
     void markSourceOnly(const MergeTrack* track);
     void changeRecsWithDifferences(MergeTrack* track);
     void copySourceOnlyRecords(MergeTrack* track);
-    /// The columns compared, and how, at the last comparison.
-    std::vector<std::pair<int, int>> marksPairs_;
-    std::vector<bool> marksAsText_;
+    /// The columns compared, and how, at the last comparison, and the key
+    /// and rules it used: other rules mean a full new comparison.
+    ComparedColumns marksColumns_;
     QString marksKeySpec_;
+    ComparisonRules marksRules_;
     /// Change counts of both lists (target, source) as marks were worked
     /// out and stored; marksAt_ once both sides' marks are stored.
     using ListChanges = std::pair<std::uint64_t, std::uint64_t>;
@@ -365,6 +383,8 @@ private:
     std::optional<std::vector<int>> scriptKeyColumns_;
     /// The write rules while ScriptCurrentTableSetup runs.
     std::optional<WriteRules> scriptWriteRules_;
+    /// The table setup while ScriptCurrentTableSetup runs.
+    std::optional<TableSetup> scriptSetup_;
     /// The dialect statements are written in: the target's, once connected.
     SqlDialect targetDialect() const;
     void addUtcOffset(QString& literal, int field, FieldType type) const;

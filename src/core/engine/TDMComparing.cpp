@@ -2,6 +2,7 @@
 // and counting the marks.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/RuleEquality.h"
 #include "engine/SqlLiteral.h"
 #include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
@@ -155,11 +156,11 @@ void TDM::alignVariantColumns() {
 }
 
 int TDM::KeyFieldCount() const {
-    return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldCount();
+    return PrimaryKey(currentKeySpec()).fieldCount();
 }
 
 QString TDM::KeyFieldName(int i) const {
-    return PrimaryKey(currentTableText(tf_.PrimaryKeySpec)).fieldName(i);
+    return PrimaryKey(currentKeySpec()).fieldName(i);
 }
 
 void TDM::keyMessage(const QString& text) {
@@ -168,8 +169,12 @@ void TDM::keyMessage(const QString& text) {
 }
 
 TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList) const {
+    return planKey(list, keyList, currentKeySpec());
+}
+
+TDM::KeyPlan TDM::planKey(const MemData& list, const MemData& keyList, const QString& keySpec) {
     KeyPlan plan;
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(keySpec);
     const int n = key.fieldCount();
     plan.spec = key.spec();
     for (int i = 0; i < n; ++i) {
@@ -292,7 +297,7 @@ QString TDM::valueForMessage(const Value& value, FieldType type) {
 }
 
 std::vector<int> TDM::keyFieldsIn(const MemData& list) const {
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     const int n = key.fieldCount();
     std::vector<int> fields;
     for (int i = 0; i < n; ++i) {
@@ -330,7 +335,7 @@ QString TDM::keyForMessage(const MemData& list, int pos, const std::vector<int>&
 }
 
 void TDM::checkUniqueKey(const MemData& list, const Query& query, const QString& side) {
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     const std::vector<int> fields = keyFieldsIn(list);
     if (fields.empty()) {
         return;  // the comparison names the missing key column
@@ -373,7 +378,7 @@ bool TDM::LocateMatch(MemData& list, MemData& keyList, bool tolerant) {
 }
 
 std::optional<QStringList> TDM::KeyValues(MemData& list, bool tolerant) {
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     QStringList values;
     for (int i = 0; i < key.fieldCount(); ++i) {
         const QString name = key.fieldName(i);
@@ -431,8 +436,12 @@ TDM::ListChanges TDM::listChanges() const {
 }
 
 bool TDM::marksCurrent() const {
-    return marksAt_ && *marksAt_ == listChanges() && destMemData_.isOpen() &&
-           sourceMemData_.isOpen() && marksKeySpec_ == currentTableText(tf_.PrimaryKeySpec);
+    if (!marksAt_ || *marksAt_ != listChanges() || !destMemData_.isOpen() ||
+        !sourceMemData_.isOpen()) {
+        return false;
+    }
+    const TableSetup setup = CurrentTableSetup();
+    return marksKeySpec_ == setup.keySpec && marksRules_ == setup.rules;
 }
 
 TDM::MergeTrack TDM::startMergeTrack() const {
@@ -530,20 +539,27 @@ void TDM::storeSourceMarks(const std::vector<bool>& found) {
     }
 }
 
-std::vector<bool> TDM::numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const {
-    std::vector<bool> asText(pairs.size(), false);
+std::vector<bool> TDM::targetTextAffinity() const {
     if (!sideIsSqlite(destDatabase_)) {
-        return asText;
+        return {};
     }
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const auto [tf, sf] = pairs[k];
-        const int q = destQuery_.findField(destMemData_.field(tf).name);
-        asText[k] =
-            sourceMemData_.field(sf).type == FieldType::Variant && q >= 0 &&
-            !destQuery_.field(q).declaredType.isEmpty() &&
+    const MemData& d = destMemData_;
+    std::vector<bool> text(static_cast<std::size_t>(d.fieldCount()), false);
+    for (int f = 1; f < d.fieldCount(); ++f) {
+        const int q = destQuery_.findField(d.field(f).name);
+        text[static_cast<std::size_t>(f)] =
+            q >= 0 && !destQuery_.field(q).declaredType.isEmpty() &&
             SqliteAffinityRules::of(destQuery_.field(q).declaredType) == SqliteAffinity::Text;
     }
-    return asText;
+    return text;
+}
+
+ComparedColumns TDM::currentComparedColumns(const TableSetup& setup) const {
+    if (!destMemData_.isOpen() || !sourceMemData_.isOpen()) {
+        return {};
+    }
+    return comparedColumns(destMemData_, sourceMemData_, setup.keySpec, setup.rules,
+                           targetTextAffinity());
 }
 
 bool TDM::holdsNumberText(const ValueRef& target, FieldType targetType, const ValueRef& source) {
@@ -576,22 +592,13 @@ void TDM::compareTarget(const MergeTrack* track) {
 
     alignVariantColumns();
     const bool sourceOpen = s.isOpen();
+    const TableSetup setup = CurrentTableSetup();
     KeyPlan plan;
-    // Same-named columns of both lists, in target column order.
-    std::vector<std::pair<int, int>> pairs;
+    ComparedColumns compared;
     if (sourceOpen) {
-        plan = planKey(s, d);
-        for (int f = 1; f < d.fieldCount(); ++f) {
-            // Lookup columns only show values; they are never compared.
-            const int sf = d.isOwnColumn(f) || d.field(f).kind != FieldKind::Data
-                               ? -1
-                               : s.findDataField(d.field(f).name);
-            if (sf >= 0) {
-                pairs.emplace_back(f, sf);
-            }
-        }
+        plan = planKey(s, d, setup.keySpec);
+        compared = currentComparedColumns(setup);
     }
-    const std::vector<bool> asText = numbersStoredAsText(pairs);
     {
         // The marks are stored row by row without edit state. Outside loading
         // every post would run the after-post rule; storeTargetMarks gives
@@ -606,8 +613,7 @@ void TDM::compareTarget(const MergeTrack* track) {
         // After a merge only the rows it changed or added can have other
         // marks: the rest and their partners are as they were compared.
         std::vector<bool> renew;
-        if (track && sourceOpen && trackHolds(*track) && pairs == marksPairs_ &&
-            asText == marksAsText_) {
+        if (track && sourceOpen && trackHolds(*track) && compared == marksColumns_) {
             renew.assign(marks.size(), false);
             for (const int recId : track->rows) {
                 const int p = d.positionOfRecId(recId);
@@ -629,20 +635,20 @@ void TDM::compareTarget(const MergeTrack* track) {
             }
             std::uint8_t& m = marks[static_cast<std::size_t>(dp)];
             m = kMarkFound;
-            for (std::size_t k = 0; k < pairs.size(); ++k) {
-                const auto [tf, sf] = pairs[k];
-                if (!ValueEquality::equalQuick(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf),
-                                               s.field(sf).type) &&
-                    !(asText[k] &&
-                      holdsNumberText(d.refAt(dp, tf), d.field(tf).type, s.refAt(sp, sf)))) {
+            for (const ComparedColumn& c : compared.columns) {
+                const ValueRef tv = d.refAt(dp, c.target);
+                const ValueRef sv = s.refAt(sp, c.source);
+                const FieldType tt = d.field(c.target).type;
+                if (!equalUnderRule(tv, tt, sv, s.field(c.source).type, c.rule, c.loose) &&
+                    !(c.numberAsText && holdsNumberText(tv, tt, sv))) {
                     m |= kMarkDifferent;
                     break;
                 }
             }
         }
-        marksPairs_ = pairs;
-        marksAsText_ = asText;
-        marksKeySpec_ = currentTableText(tf_.PrimaryKeySpec);
+        marksColumns_ = std::move(compared);
+        marksKeySpec_ = setup.keySpec;
+        marksRules_ = setup.rules;
         targetComputedAt_ = listChanges();
         if (deferMarks_) {
             pendingTargetMarks_ = std::move(marks);
@@ -672,7 +678,7 @@ void TDM::markSourceOnly(const MergeTrack* track) {
         gridPort().refit(Side::Source);
     });
     alignVariantColumns();
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     std::vector<int> keyFields;
     for (int i = 0; i < key.fieldCount(); ++i) {
         keyFields.push_back(s.findDataField(key.fieldName(i)));
