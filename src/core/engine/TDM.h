@@ -5,6 +5,7 @@
 #include "db/Session.h"
 #include "engine/ComparedColumns.h"
 #include "engine/EnginePorts.h"
+#include "engine/KeyMatcher.h"
 #include "engine/PrimaryKey.h"
 #include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
@@ -244,13 +245,7 @@ public:
     int fieldDifference() const { return difference_; }
 
 private:
-    /// Key columns of both lists, resolved once for a run over many rows.
-    struct KeyPlan {
-        QString spec;
-        QStringList names;               // the key columns' names as messages show them
-        std::vector<int> keyListFields;  // -1 where missing
-        std::vector<int> listFields;     // -1 where missing
-    };
+    using KeyPlan = qm::KeyPlan;
     /// What writing the UPDATE statements needs, resolved once for a pass
     /// over many rows: the target table and, in query order, the columns an
     /// UPDATE may set (the single key named by the whole spec left out).
@@ -300,16 +295,8 @@ private:
     void fillCopy(MemData& copy);
     void loadRows(MemData& list, Query& query, int newFieldColumn);
     KeyPlan planKey(const MemData& list, const MemData& keyList) const;
-    static KeyPlan planKey(const MemData& list, const MemData& keyList, const QString& keySpec);
     bool locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant);
-    /// Position of the row of `list` whose key equals that of row `keyPos`
-    /// of `keyList`; -1 if none. Shows the key messages like LocateMatch.
-    int matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,
-                 bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
-    /// Whether a source key value, copied into a target key column as
-    /// `copied`, is still the same key for the comparison.
-    bool keepsKey(const ValueRef& source, FieldType from, const Value& copied, FieldType to) const;
     /// Refuses, before anything is written, a script that would insert a row
     /// under another key than its source row's.
     void checkNewRowKeys();
@@ -448,7 +435,7 @@ private:
     MemData destMemData_{QStringLiteral("DestMemData")};
     MemData destMemDataCopy_{QStringLiteral("DestMemDataCopy")};
     MemData origMemData_{QStringLiteral("OrigMemData")};
-    std::vector<Value> keyValues_;  // matchRow's key values, kept between calls
+    KeyMatcher keyMatcher_{messages_};
     MemData autoLookupMemData_{QStringLiteral("AutoLookupMemData")};
     /// The project whose table setups the lists hold; none while no project
     /// is open. Not owned.

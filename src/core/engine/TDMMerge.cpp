@@ -216,7 +216,7 @@ void TDM::CopySourceRecordToTarget() {
             // into an integer column becomes 7) would insert the row under
             // that other key, where a row marked for deletion may stand.
             if (!copied.isNull() && keyNames.contains(def.name, Qt::CaseInsensitive) &&
-                !keepsKey(s.ref(sf), from, copied, def.type)) {
+                !KeyMatcher::keepsKey(s.ref(sf), from, copied, def.type)) {
                 changedKeys_[static_cast<int>(d.ref(0).i)] =
                     u"The source row with key field \"%1\" = %2 cannot be copied to the target: "
                     "its key column would hold %3, which is another key. No script was written"_s
@@ -309,7 +309,7 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
     if (track && targetKeys.empty()) {
         track->usable = false;
     }
-    const KeyPlan plan = planKey(s, d, setup.keySpec);
+    const KeyPlan plan = KeyMatcher::plan(s, d, setup.keySpec);
     const auto differs = [&](const ComparedColumn& c) {
         return !equalUnderRule(d.ref(c.target), d.field(c.target).type, s.ref(c.source),
                                s.field(c.source).type, c.rule, c.loose);

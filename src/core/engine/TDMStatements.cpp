@@ -313,7 +313,7 @@ TDM::UpdatePlan TDM::planUpdates(const WriteRules& rules) const {
         }
         plan.columns.push_back({column, orig.findDataField(name)});
     }
-    plan.keyPlan = planKey(orig, d, spec);
+    plan.keyPlan = KeyMatcher::plan(orig, d, spec);
     return plan;
 }
 
