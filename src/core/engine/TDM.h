@@ -3,12 +3,15 @@
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/Session.h"
+#include "engine/ComparedColumns.h"
 #include "engine/EnginePorts.h"
+#include "engine/KeyMatcher.h"
 #include "engine/PrimaryKey.h"
 #include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
 #include "list/LooseKeys.h"
 #include "list/MemData.h"
+#include "project/TableSetup.h"
 #include "report/MessageViewer.h"
 
 #include <QStringList>
@@ -89,6 +92,13 @@ public:
     void setAliasHeaderPending(bool v) { aliasHeaderPending_ = v; }
     bool LoadingTableSetups() const { return loadingTableSetups_; }
     void setLoadingTableSetups(bool v) { loadingTableSetups_ = v; }
+    /// The current row of the table-setup list as a value, read anew at
+    /// each call (an operation reads it once). Malformed comparison rules
+    /// raise Error naming the table setup and the rule.
+    TableSetup CurrentTableSetup() const;
+    /// The columns the last comparison of the target list compared, with
+    /// their rules; what the grid colours follow.
+    const ComparedColumns& MarksColumns() const { return marksColumns_; }
 
     // --- setup lists and default files ---------------------------------------------
     /// Opens the two setup lists and fills them when empty, from the default
@@ -235,13 +245,7 @@ public:
     int fieldDifference() const { return difference_; }
 
 private:
-    /// Key columns of both lists, resolved once for a run over many rows.
-    struct KeyPlan {
-        QString spec;
-        QStringList names;               // the key columns' names as messages show them
-        std::vector<int> keyListFields;  // -1 where missing
-        std::vector<int> listFields;     // -1 where missing
-    };
+    using KeyPlan = qm::KeyPlan;
     /// What writing the UPDATE statements needs, resolved once for a pass
     /// over many rows: the target table and, in query order, the columns an
     /// UPDATE may set (the single key named by the whole spec left out).
@@ -292,14 +296,7 @@ private:
     void loadRows(MemData& list, Query& query, int newFieldColumn);
     KeyPlan planKey(const MemData& list, const MemData& keyList) const;
     bool locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant);
-    /// Position of the row of `list` whose key equals that of row `keyPos`
-    /// of `keyList`; -1 if none. Shows the key messages like LocateMatch.
-    int matchRow(const MemData& list, const MemData& keyList, int keyPos, const KeyPlan& plan,
-                 bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
-    /// Whether a source key value, copied into a target key column as
-    /// `copied`, is still the same key for the comparison.
-    bool keepsKey(const ValueRef& source, FieldType from, const Value& copied, FieldType to) const;
     /// Refuses, before anything is written, a script that would insert a row
     /// under another key than its source row's.
     void checkNewRowKeys();
@@ -308,10 +305,12 @@ private:
     /// Refuses a side whose rows repeat a key value, as a null key is refused;
     /// `query` tells how the side's database compares the key columns.
     void checkUniqueKey(const MemData& list, const Query& query, const QString& side);
-    /// For each (target, source) column pair: whether the target is a SQLite
-    /// column of TEXT affinity, which stores a number of a source column of
-    /// any storage class as the number's text.
-    std::vector<bool> numbersStoredAsText(const std::vector<std::pair<int, int>>& pairs) const;
+    /// By target list column: whether it is a SQLite column of TEXT
+    /// affinity, which stores a number as the number's text; empty when the
+    /// target is not SQLite.
+    std::vector<bool> targetTextAffinity() const;
+    /// The columns compared between the open lists under the table setup.
+    ComparedColumns currentComparedColumns(const TableSetup& setup) const;
     /// Whether a target value is the text its column stored for the source
     /// number, so that storing the number again would change nothing.
     static bool holdsNumberText(const ValueRef& target, FieldType targetType,
@@ -323,7 +322,12 @@ private:
                                                  const std::vector<int>& fields);
     /// The key of row `pos` as a message shows it: "k = 1" or "(a = 1, b = 'x')".
     static QString keyForMessage(const MemData& list, int pos, const std::vector<int>& fields);
-    QString currentTableText(int field) const;
+    /// The current table setup's key spec, read alone: cheap enough for
+    /// paths that run while a grid paints.
+    QString currentKeySpec() const;
+    /// The target table of the script being written, or of the current
+    /// table setup.
+    QString targetTable() const;
     /// Marks of target rows worked out by CompareTarget while loading.
     enum : std::uint8_t { kMarkFound = 1, kMarkDifferent = 2 };
     void storeTargetMarks(const std::vector<std::uint8_t>& marks);
@@ -347,10 +351,11 @@ private:
     void markSourceOnly(const MergeTrack* track);
     void changeRecsWithDifferences(MergeTrack* track);
     void copySourceOnlyRecords(MergeTrack* track);
-    /// The columns compared, and how, at the last comparison.
-    std::vector<std::pair<int, int>> marksPairs_;
-    std::vector<bool> marksAsText_;
+    /// The columns compared, and how, at the last comparison, and the key
+    /// and rules it used: other rules mean a full new comparison.
+    ComparedColumns marksColumns_;
     QString marksKeySpec_;
+    ComparisonRules marksRules_;
     /// Change counts of both lists (target, source) as marks were worked
     /// out and stored; marksAt_ once both sides' marks are stored.
     using ListChanges = std::pair<std::uint64_t, std::uint64_t>;
@@ -365,6 +370,8 @@ private:
     std::optional<std::vector<int>> scriptKeyColumns_;
     /// The write rules while ScriptCurrentTableSetup runs.
     std::optional<WriteRules> scriptWriteRules_;
+    /// The table setup while ScriptCurrentTableSetup runs.
+    std::optional<TableSetup> scriptSetup_;
     /// The dialect statements are written in: the target's, once connected.
     SqlDialect targetDialect() const;
     void addUtcOffset(QString& literal, int field, FieldType type) const;
@@ -428,7 +435,7 @@ private:
     MemData destMemData_{QStringLiteral("DestMemData")};
     MemData destMemDataCopy_{QStringLiteral("DestMemDataCopy")};
     MemData origMemData_{QStringLiteral("OrigMemData")};
-    std::vector<Value> keyValues_;  // matchRow's key values, kept between calls
+    KeyMatcher keyMatcher_{messages_};
     MemData autoLookupMemData_{QStringLiteral("AutoLookupMemData")};
     /// The project whose table setups the lists hold; none while no project
     /// is open. Not owned.

@@ -2,6 +2,7 @@
 // source; the statements written from its marks then change the database.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/RuleEquality.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
 #include "list/Frozen.h"
@@ -96,7 +97,7 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
 }
 
 bool TDM::isKeyColumn(const QString& name) const {
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     for (int i = 0; i < key.fieldCount(); ++i) {
         const QString keyName = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
         if (keyName.compare(name, Qt::CaseInsensitive) == 0) {
@@ -151,7 +152,7 @@ void TDM::refuseSourceValue(int f, int sourceField) const {
     const MemData& s = sourceMemData_;
     const FieldType from = s.field(sourceField).type;
     const FieldType to = destMemData_.field(f).type;
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     const QString name = destMemData_.field(f).name;
     QStringList keyText;
     for (int i = 0; i < key.fieldCount(); ++i) {
@@ -188,7 +189,7 @@ void TDM::CopySourceRecordToTarget() {
             prepareTargetColumn(f, sf);
         }
     }
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     QStringList keyNames;
     for (int i = 0; i < key.fieldCount(); ++i) {
         keyNames << (key.fieldCount() == 1 ? key.spec() : key.fieldName(i));
@@ -215,7 +216,7 @@ void TDM::CopySourceRecordToTarget() {
             // into an integer column becomes 7) would insert the row under
             // that other key, where a row marked for deletion may stand.
             if (!copied.isNull() && keyNames.contains(def.name, Qt::CaseInsensitive) &&
-                !keepsKey(s.ref(sf), from, copied, def.type)) {
+                !KeyMatcher::keepsKey(s.ref(sf), from, copied, def.type)) {
                 changedKeys_[static_cast<int>(d.ref(0).i)] =
                     u"The source row with key field \"%1\" = %2 cannot be copied to the target: "
                     "its key column would hold %3, which is another key. No script was written"_s
@@ -300,21 +301,18 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
     Finally popSource([this] { PopSourcePosition(); });
     PushTargetPosition();
     Finally popTarget([this] { PopTargetPosition(); });
-    // Same-named data columns of both lists, flag columns left out.
-    std::vector<std::pair<int, int>> pairs;
-    for (int f = 1; f < d.fieldCount(); ++f) {
-        const int sf = s.findDataField(d.field(f).name);
-        if (sf >= 0 && d.field(f).tag != kFlagTag && d.field(f).kind == FieldKind::Data) {
-            pairs.emplace_back(f, sf);
-        }
-    }
+    // The compared columns: only a value that differs under its column's
+    // rule is copied, and an ignored column keeps the target's value.
+    const TableSetup setup = CurrentTableSetup();
+    const ComparedColumns compared = currentComparedColumns(setup);
     const std::vector<int> targetKeys = keyFieldsIn(d);
     if (track && targetKeys.empty()) {
         track->usable = false;
     }
-    const KeyPlan plan = planKey(s, d);
-    const auto differs = [&](int tf, int sf) {
-        return !ValueEquality::equalQuick(d.ref(tf), d.field(tf).type, s.ref(sf), s.field(sf).type);
+    const KeyPlan plan = KeyMatcher::plan(s, d, setup.keySpec);
+    const auto differs = [&](const ComparedColumn& c) {
+        return !equalUnderRule(d.ref(c.target), d.field(c.target).type, s.ref(c.source),
+                               s.field(c.source).type, c.rule, c.loose);
     };
     std::vector<std::pair<int, int>> differing;
     d.post();
@@ -330,13 +328,13 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
                 "was changed after comparing"_s);
         }
         differing.clear();
-        for (const auto& [tf, sf] : pairs) {
-            if (differs(tf, sf)) {
-                const FieldType before = d.field(tf).type;
-                prepareTargetColumn(tf, sf);
+        for (const ComparedColumn& c : compared.columns) {
+            if (differs(c)) {
+                const FieldType before = d.field(c.target).type;
+                prepareTargetColumn(c.target, c.source);
                 // A widened column holds its values anew: compared again.
-                if (d.field(tf).type == before || differs(tf, sf)) {
-                    differing.emplace_back(tf, sf);
+                if (d.field(c.target).type == before || differs(c)) {
+                    differing.emplace_back(c.target, c.source);
                 }
             }
         }

@@ -29,7 +29,7 @@ QString TDM::SqlLiteral(int field) const {
         return literal;
     } catch (const ConversionError& e) {
         // Name the value: the field, and the row by its key.
-        const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+        const PrimaryKey key(currentKeySpec());
         QStringList keyText;
         for (int i = 0; i < key.fieldCount(); ++i) {
             const QString name = key.fieldCount() == 1 ? key.spec() : key.fieldName(i);
@@ -77,7 +77,7 @@ void TDM::MakeScript() {
 void TDM::checkNewRowKeys() {
     MemData& d = destMemData_;
     d.post();
-    const PrimaryKey key(currentTableText(tf_.PrimaryKeySpec));
+    const PrimaryKey key(currentKeySpec());
     std::vector<int> keyFields;
     std::vector<SqliteAffinity> affinities;
     const bool sqlite = targetDialect() == SqlDialect::SQLite;
@@ -168,8 +168,9 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     if (clearFirst) {
         scriptPort().clear();
     }
-    scriptPort().appendLine(u"/* Statements for Table Setup \"%1\" */"_s.arg(
-        SqlLiteral::commentSafe(currentTableText(tf_.Name))));
+    const TableSetup setup = CurrentTableSetup();
+    scriptPort().appendLine(
+        u"/* Statements for Table Setup \"%1\" */"_s.arg(SqlLiteral::commentSafe(setup.name)));
     MemData& d = destMemData_;
     if (!d.isOpen()) {
         return;
@@ -186,9 +187,11 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     Finally done([this] {
         scriptKeyColumns_.reset();
         scriptWriteRules_.reset();
+        scriptSetup_.reset();
         busyPort().progress(QString());
     });
     scriptKeyColumns_.emplace();
+    scriptSetup_ = setup;
     scriptWriteRules_ = writeRules();
     // The header names the columns written otherwise, so that a reader of
     // the script knows why their values are not in it.
@@ -278,7 +281,7 @@ TDM::WriteRules TDM::writeRules() {
         return rules;
     }
     const GeneratedColumns catalog =
-        GeneratedColumns::read(destDatabase_, targetDialect(), currentTableText(tf_.DestTableName));
+        GeneratedColumns::read(destDatabase_, targetDialect(), targetTable());
     const auto mark = [&d](const QStringList& names, std::vector<bool>& flags) {
         for (const QString& name : names) {
             const int f = d.findDataField(name);
@@ -295,18 +298,22 @@ TDM::WriteRules TDM::writeRules() {
 TDM::UpdatePlan TDM::planUpdates(const WriteRules& rules) const {
     const MemData& d = destMemData_;
     const MemData& orig = origMemData_;
-    const QString spec = currentTableText(tf_.PrimaryKeySpec);
+    const TableSetup setup = scriptSetup_ ? *scriptSetup_ : CurrentTableSetup();
+    const QString& spec = setup.keySpec;
+    // A column the comparison rules ignore is never set, whatever its value:
+    // the rule says its differences do not count.
+    const ComparedColumns compared = currentComparedColumns(setup);
     UpdatePlan plan;
-    plan.table = currentTableText(tf_.DestTableName);
+    plan.table = setup.targetTable;
     for (int i = 0; i < destQuery_.fieldCount(); ++i) {
         const QString name = destQuery_.field(i).name;
         const int column = d.findDataField(name);
-        if (column < 0 || name == spec || rules.skipsUpdate(column)) {
+        if (column < 0 || name == spec || rules.skipsUpdate(column) || compared.isIgnored(column)) {
             continue;
         }
         plan.columns.push_back({column, orig.findDataField(name)});
     }
-    plan.keyPlan = planKey(orig, d);
+    plan.keyPlan = KeyMatcher::plan(orig, d, spec);
     return plan;
 }
 
@@ -366,7 +373,7 @@ void TDM::WriteInsertStatement() {
 void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns,
                                const WriteRules& rules) {
     MemData& d = destMemData_;
-    const QString spec = currentTableText(tf_.PrimaryKeySpec);
+    const QString spec = currentKeySpec();
     QStringList names;
     QStringList literals;
     bool overriding = false;
@@ -389,13 +396,12 @@ void TDM::writeInsertStatement(const std::vector<bool>& targetOnlyColumns,
         literals << SqlLiteral(column);
     }
     scriptPort().appendLine(u"INSERT INTO %1 (%2)%3 VALUES (%4);"_s.arg(
-        currentTableText(tf_.DestTableName), names.join(u", "_s),
-        overriding ? u" OVERRIDING SYSTEM VALUE"_s : QString(), literals.join(u", "_s)));
+        targetTable(), names.join(u", "_s), overriding ? u" OVERRIDING SYSTEM VALUE"_s : QString(),
+        literals.join(u", "_s)));
 }
 
 void TDM::WriteDeleteStatement() {
-    scriptPort().appendLine(
-        u"DELETE FROM %1 WHERE %2;"_s.arg(currentTableText(tf_.DestTableName), keyConditions()));
+    scriptPort().appendLine(u"DELETE FROM %1 WHERE %2;"_s.arg(targetTable(), keyConditions()));
 }
 
 }  // namespace qm

@@ -1,6 +1,7 @@
 #include "models/TargetCellColours.h"
 
 #include "common/Errors.h"
+#include "engine/RuleEquality.h"
 #include "engine/TDM.h"
 #include "engine/ValueEquality.h"
 
@@ -19,9 +20,11 @@ int sameField(const MemData& list, const MemData& target, int field) {
     return list.findField(target.field(field).name);
 }
 
-bool differ(const ValueRef& a, FieldType typeA, const ValueRef& b, FieldType typeB) {
+bool differ(const ValueRef& a, FieldType typeA, const ValueRef& b, FieldType typeB,
+            const ColumnRule& rule = ColumnRule()) {
     try {
-        return !ValueEquality::equal(a, typeA, b, typeB);
+        return rule.loosens() ? !equalUnderLooseRule(a, typeA, b, typeB, rule)
+                              : !ValueEquality::equal(a, typeA, b, typeB);
     } catch (const ConversionError&) {
         return true;  // a value that cannot be converted equals nothing
     }
@@ -41,6 +44,7 @@ TargetCellColours::TargetCellColours(TDM& dm)
           l.sourceMatch = [&dm](int copyPos) {
               return dm.MatchingRow(dm.SourceMemData(), dm.DestMemDataCopy(), copyPos);
           };
+          l.compared = &dm.MarksColumns();
           return l;
       }) {}
 
@@ -85,9 +89,13 @@ std::optional<CellColour> TargetCellColours::kindOf(int recId, int field) const 
         const MemData& source = *lists.source;
         if (!targetOnly && source.isOpen()) {
             const int sourceField = source.findDataField(target.field(field).name);
-            const int partner = sourceField >= 0 ? sourcePartner(lists, copyPos) : -1;
+            const bool ignored = lists.compared && lists.compared->isIgnored(field);
+            const ComparedColumn* compared =
+                lists.compared ? lists.compared->forTarget(field) : nullptr;
+            const ColumnRule rule = compared ? compared->rule : ColumnRule();
+            const int partner = sourceField >= 0 && !ignored ? sourcePartner(lists, copyPos) : -1;
             if (partner >= 0 && differ(source.refAt(partner, sourceField),
-                                       source.field(sourceField).type, value, type)) {
+                                       source.field(sourceField).type, value, type, rule)) {
                 return CellColour::DifferentField;
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ComparedColumns.h"
 #include "models/LegendColours.h"
 
 #include <QColor>
@@ -27,8 +28,9 @@ class TDM;
 ///  6. otherwise no colour.
 /// A mark column (the engine's own flag columns) is "Info Fields" whatever
 /// the rules chose. Nothing when the target list or its snapshot is closed,
-/// or the target list is empty. Values are compared by the value equality
-/// rule of the comparison.
+/// or the target list is empty. Values are compared as the comparison
+/// compared them: by the value equality rule, loosened by the column's
+/// comparison rule.
 ///
 /// Only reads: the target row is found in the copy by its place (the copy
 /// holds the target rows in the same order, so this holds also after rows
@@ -51,6 +53,11 @@ public:
         /// key rule, TDM::MatchingRow); -1 when it has none. Without it no
         /// row has a partner.
         std::function<int(int copyPos)> sourceMatch;
+        /// The columns the comparison compared, with their rules: a cell
+        /// equal to its partner under its column's rule, or of a column the
+        /// rules ignore, is not "Different Field". Without it every column
+        /// is compared exactly.
+        const ComparedColumns* compared = nullptr;
     };
 
     /// Reads the engine's lists at each call; the engine must outlive this.

@@ -94,6 +94,32 @@ TEST_F(TargetCellColoursTest, ComparedRowsAfterOpening) {
     }
 }
 
+TEST_F(TargetCellColoursTest, CellsFollowTheComparisonRulesOfTheirColumns) {
+    const QString same = u"Dublicate Record"_s;
+    const QString different = u"Different Field"_s;
+    struct Case {
+        const char* rules;
+        QStringList row2;
+    };
+    const Case cases[] = {
+        {"name: nocase", {same, same, same}},
+        {"name: ignore", {same, same, same}},
+        {"*: nocase; name: exact", {same, different, same}},
+        {"qty: abs=100", {same, different, same}},
+        {"", {same, different, same}},
+    };
+    for (const Case& c : cases) {
+        MemData& t = h.dm.TablesMemData();
+        t.edit();
+        qm::TableSetup::setRulesInList(t,
+                                       ComparisonRules::parse(QString::fromUtf8(c.rules), u"t"_s));
+        t.post();
+        h.dm.CompareAll();
+        EXPECT_EQ(dataColours(2), c.row2) << c.rules;
+        EXPECT_EQ(dataColours(1), (QStringList{same, same, same})) << c.rules;
+    }
+}
+
 TEST_F(TargetCellColoursTest, RecordAddedByHandIsNewExceptItsMarks) {
     MemData& d = target();
     d.append();
