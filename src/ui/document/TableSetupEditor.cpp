@@ -8,10 +8,10 @@
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
+#include "project/ComparisonRules.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjDataSaved.h"
 #include "project/QMUtils.h"
-#include "project/TableSetup.h"
 #include "report/PrjMsgViewer.h"
 #include "report/TextRules.h"
 
