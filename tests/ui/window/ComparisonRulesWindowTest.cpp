@@ -109,6 +109,22 @@ protected:
     }
     Grey greyed() const { return {true, true}; }
 
+    /// The background of the target grid's cell of a field in the row of a key.
+    QColor targetColour(int key, const QString& field) {
+        MemDataModel& model = h_.form->grids().model(Side::Target);
+        MemData& list = h_.engine.DestMemData();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const int pos = model.listPosition(row);
+            if (pos >= 0 && list.refAt(pos, list.fieldIndex(u"k"_s)).i == key) {
+                const QVariant bg = model.index(row, model.columnOfField(list.fieldIndex(field)))
+                                        .data(Qt::BackgroundRole);
+                return bg.isValid() ? bg.value<QBrush>().color() : QColor();
+            }
+        }
+        ADD_FAILURE() << "no target row " << key;
+        return {};
+    }
+
     AliasFolder aliases_;
     MainWindowHarness h_;
 };
@@ -229,6 +245,43 @@ TEST_F(ComparisonRulesWindowTest, ClosedListsGiveTheTargetQueryColumnsOrItsFailu
             EXPECT_TRUE(shownBoxes().front().text.contains(u"nope"_s));
         }
         EXPECT_FALSE(h_.engine.DestMemData().isOpen()) << "no list is opened";
+    }
+}
+
+// Needs the engine's comparison under rules: the marks, the statistics and
+// the target's colours follow the rules set in the dialog, and undo brings
+// the exact comparison back.
+TEST_F(ComparisonRulesWindowTest, RulesChangeTheDifferencesAndUndoBringsThemBack) {
+    struct Case {
+        const char* what;
+        int row;     // the dialog's row ticked: 0 for all columns
+        int column;  // its cell
+        int differences;
+    };
+    const QList<Case> cases{
+        {"n ignored", 3, TComparisonRulesForm::IgnoreColumn, 1},
+        {"no letter case anywhere", 0, TComparisonRulesForm::IgnoreCaseColumn, 0},
+        {"no letter case in v", 2, TComparisonRulesForm::IgnoreCaseColumn, 1},
+    };
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    ASSERT_EQ(h_.engine.Counts()->differences, 2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        runCommand([&c](TComparisonRulesForm& form) {
+            form.grid().item(c.row, c.column)->setCheckState(Qt::Checked);
+            return int(QDialog::Accepted);
+        });
+        EXPECT_EQ(h_.engine.Counts()->differences, c.differences);
+        EXPECT_EQ(h_.form->mergeTab().statistics().at(3),
+                  u"Records with differences: %1"_s.arg(c.differences));
+        const bool nDiffers = c.differences == 2 || c.row == 2;
+        EXPECT_EQ(targetColour(1, u"n"_s) == LegendColours::colourOf(CellColour::DifferentField),
+                  nDiffers);
+
+        h_.actions.execute(CommandId::Undo);
+        EXPECT_EQ(h_.engine.Counts()->differences, 2);
+        EXPECT_EQ(h_.form->mergeTab().statistics().at(3), u"Records with differences: 2"_s);
+        EXPECT_EQ(targetColour(1, u"n"_s), LegendColours::colourOf(CellColour::DifferentField));
     }
 }
 
