@@ -113,6 +113,7 @@ void TMainForm::buildRegions() {
     connect(projectPanel_, &ProjectPanel::selectionChanged, this, [this] { UpdateUI(); });
     connect(projectPanel_, &ProjectPanel::deleteRequested, this,
             [this] { actions_.execute(CommandId::DelSlide); });
+    projectPanel_->addContextAction(*actions_.action(CommandId::ComparisonRules));
 }
 
 void TMainForm::FormCreate() {
@@ -197,6 +198,9 @@ void TMainForm::UpdateUI() {
     state.targetOpen = engine_.DestMemData().isOpen();
     state.selectedTableSetups =
         projectPanel_->isVisible() ? static_cast<int>(projectPanel_->selectedRecIds().size()) : 0;
+    const MemData& tables = engine_.TablesMemData();
+    state.currentTableSetup =
+        tables.isOpen() && (tables.recordCount() > 0 || tables.state() == ListState::Insert);
     const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
     state.clipboardHasNodes =
         clipboard &&

@@ -52,6 +52,9 @@ void QuickFillTableSetup(CommandContext& ctx);
 void MoveUp(CommandContext& ctx);
 void MoveDown(CommandContext& ctx);
 void DeleteSelected(CommandContext& ctx);
+/// "Comparison Rules...": the rules of the current table setup in a dialog;
+/// OK stores them (one undo step) and compares the open lists again.
+void EditComparisonRules(CommandContext& ctx);
 }  // namespace TableSetupCommands
 
 /// The lookup definitions of the current table setup, and their discovery.

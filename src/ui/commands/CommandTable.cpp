@@ -45,6 +45,7 @@ std::vector<CommandEntry> buildTable() {
         {C::Refresh, "RefreshAction", u"&Refresh"_s, QString(), QKeySequence(Qt::Key_F5), M::View, kSeparatorBefore | kHidden, E::Always, &NoFunction},
         {C::AddTableSetup, "AddTableSetupAction", u"Add New Table Setup..."_s, QString(), none, M::Table, kMenuOnly, E::ProjectOpen, &TableSetupCommands::AddTableSetup},
         {C::QuickFillTableSetup, "QuickFillTableSetupAction", u"Smart Fill Out Table Setup..."_s, QString(), none, M::Table, kMenuOnly, E::ProjectOpen, &TableSetupCommands::QuickFillTableSetup},
+        {C::ComparisonRules, "ComparisonRulesAction", u"Comparison Rules..."_s, u"Choose what counts as a difference in the columns of the current table setup"_s, none, M::Table, kMenuOnly, E::CurrentTableSetup, &TableSetupCommands::EditComparisonRules},
         {C::OpenSource, "OpenSourceAction", u"Open Source"_s, QString(), none, M::Table, kSeparatorBefore, E::Always, &TableCommands::OpenSource},
         {C::OpenTarget, "OpenTargetAction", u"Open Target (Destination)"_s, QString(), none, M::Table, kMenuOnly, E::Always, &TableCommands::OpenTarget},
         {C::OpenBothSourceAndTarget, "OpenBothSourceAndTargetAction", u"Open Source && Target"_s, QString(), QKeySequence(Qt::CTRL | Qt::Key_O), M::Table, kMenuOnly, E::Always, &TableCommands::OpenBoth},
@@ -98,6 +99,8 @@ bool enabledBy(Enabling rule, const ActionState& state) {
             return state.projectOpen;
         case Enabling::TableSetupsSelected:
             return state.projectOpen && state.selectedTableSetups > 0;
+        case Enabling::CurrentTableSetup:
+            return state.currentTableSetup;
         case Enabling::CanUndo:
             return state.canUndo;
         case Enabling::ClipboardHasNodes:

@@ -42,6 +42,7 @@ enum class CommandId {
     // Table
     AddTableSetup,
     QuickFillTableSetup,
+    ComparisonRules,
     OpenSource,
     OpenTarget,
     OpenBothSourceAndTarget,
@@ -100,6 +101,8 @@ enum class Enabling {
     ProjectOpen,
     /// A project is open and at least one of its table setups is selected.
     TableSetupsSelected,
+    /// The table-setup list has a current row (with or without a project).
+    CurrentTableSetup,
     CanUndo,
     /// The clipboard holds node data or a picture.
     ClipboardHasNodes,
@@ -153,6 +156,8 @@ struct ActionState {
     bool targetOpen = false;
     /// Table setups selected in the project panel's grid.
     int selectedTableSetups = 0;
+    /// The table-setup list has a current row.
+    bool currentTableSetup = false;
     bool clipboardHasNodes = false;
 };
 

@@ -1,6 +1,7 @@
 #include "dialogs/TFormFactory.h"
 
 #include "dialogs/TAboutForm.h"
+#include "dialogs/TComparisonRulesForm.h"
 
 #include <QDialog>
 
@@ -31,6 +32,9 @@ void registerProgramForms() {
     static const bool registered = [] {
         TFormFactory::instance().registerForm(
             u"TAboutForm"_s, [](QWidget* parent) { return std::make_unique<TAboutForm>(parent); });
+        TFormFactory::instance().registerForm(u"TComparisonRulesForm"_s, [](QWidget* parent) {
+            return std::make_unique<TComparisonRulesForm>(parent);
+        });
         return true;
     }();
     Q_UNUSED(registered);

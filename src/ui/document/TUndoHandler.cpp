@@ -12,8 +12,11 @@ void TUndoHandler::RecordChange(const QString& caption, const TPrjDataSaved& dat
                                 int tableSetupIndex) {
     auto copy = std::make_unique<TPrjDataSaved>();
     copy->Assign(data);
-    auto item = std::make_unique<TProjectChangeUndoItem>(StripMenuCaption(caption), std::move(copy),
-                                                         tableSetupIndex);
+    Record(std::make_unique<TProjectChangeUndoItem>(StripMenuCaption(caption), std::move(copy),
+                                                    tableSetupIndex));
+}
+
+void TUndoHandler::Record(std::unique_ptr<TUndoItem> item) {
     previous_ = std::move(current_);
     current_ = std::move(item);
 }

@@ -23,6 +23,9 @@ public:
     /// commands use, with their own captions.
     void RecordProjectChange(const QString& caption, const TPrjDataSaved& data,
                              int tableSetupIndex);
+    /// Records an undo step of another kind than a copy of the project:
+    /// it becomes Current, Current becomes Previous.
+    void Record(std::unique_ptr<TUndoItem> item);
     /// Releases Current; Previous becomes Current.
     void DropLast();
     /// Releases both items.

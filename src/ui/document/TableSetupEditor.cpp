@@ -2,14 +2,17 @@
 
 #include "common/Assertion.h"
 #include "document/TPrjView.h"
+#include "document/TRulesChangeUndoItem.h"
 #include "document/TUndoHandler.h"
 #include "engine/ProjectTableSetups.h"
 #include "engine/TDM.h"
 #include "models/MemDataModel.h"
+#include "project/ComparisonRules.h"
 #include "project/FrameNodeData.h"
 #include "project/PrjDataSaved.h"
 #include "project/QMUtils.h"
 #include "report/PrjMsgViewer.h"
+#include "report/TextRules.h"
 #include "shared/CommandPrompts.h"
 
 #include <algorithm>
@@ -212,6 +215,49 @@ void TableSetupEditor::AppendTableSetup(const QString& field, const QString& tex
     node->props().setInteger(u"DisplayOrder"_s, position + 1);
     project.InsertNode(position, std::move(node));
     reload(position);
+}
+
+void TableSetupEditor::SetRules(const ComparisonRules& rules, const QString& caption) {
+    MemData& t = tables();
+    if (!hasCurrentRow(t)) {
+        return;
+    }
+    TPrjView* v = project_();
+    if (v != nullptr && v->PrjData().NodeCount() > 0) {
+        const int f = engine_.tableFields().CompareRules;
+        const int index = v->CurrentTableSetupIndex();
+        undo_.Record(std::make_unique<TRulesChangeUndoItem>(
+            StripMenuCaption(u"Project -> "_s + caption), index,
+            t.asText(engine_.tableFields().Name), t.isNull(f) ? QString() : t.asText(f)));
+    }
+    WriteRules(engine_, v, rules.toText());
+}
+
+void TableSetupEditor::WriteRules(TDM& engine, TPrjView* view, const QString& text) {
+    MemData& t = engine.TablesMemData();
+    if (!hasCurrentRow(t)) {
+        return;
+    }
+    if (t.state() == ListState::Browse) {
+        t.edit();
+    }
+    const int f = engine.tableFields().CompareRules;
+    // Null while there are none, as the project stores no property then.
+    if (text.isEmpty()) {
+        t.setValue(f, Value());
+    } else {
+        t.setAsText(f, text);
+    }
+    t.post();
+    if (view != nullptr && view->PrjData().NodeCount() > 0) {
+        TQMNodeData* node = view->PrjData().GetItem(view->CurrentTableSetupIndex());
+        TQMUtils::DataSetToProps(node->props(), t);
+        view->SetModified(true);
+    }
+    if (engine.SourceMemData().isOpen() || engine.DestMemData().isOpen()) {
+        engine.CompareAll();
+        engine.UpdateStatistics();
+    }
 }
 
 }  // namespace qm

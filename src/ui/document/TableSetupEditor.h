@@ -7,6 +7,7 @@
 namespace qm {
 
 class CommandPrompts;
+class ComparisonRules;
 class MemData;
 class TDM;
 class TPrjView;
@@ -64,6 +65,19 @@ public:
     /// Appends a new table setup with both queries "SELECT * FROM " and one
     /// column set from a text, and makes it current.
     void AppendTableSetup(const QString& field, const QString& text);
+
+    // --- comparison rules -----------------------------------------------------------
+    /// Makes `rules` the current table setup's comparison rules. With a
+    /// project that holds table setups, first records one undo step named
+    /// `caption` that takes the rules back (and only them); then WriteRules.
+    /// Nothing without a current table setup.
+    void SetRules(const ComparisonRules& rules, const QString& caption);
+    /// Writes a rules text (the text form; empty for none) into the current
+    /// row of the table-setup list and, while `view` holds table setups,
+    /// into the current table setup's node, which marks the project
+    /// modified. Then compares the open lists again, so that the marks, the
+    /// statistics and the grids' colours follow the rules.
+    static void WriteRules(TDM& engine, TPrjView* view, const QString& text);
 
 private:
     TPrjView& view() const;

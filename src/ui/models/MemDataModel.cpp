@@ -84,6 +84,34 @@ void MemDataModel::refreshColours() {
     }
 }
 
+void MemDataModel::setDimmedFields(std::vector<int> fields) {
+    std::sort(fields.begin(), fields.end());
+    if (fields == dimmedFields_) {
+        return;
+    }
+    dimmedFields_ = std::move(fields);
+    for (Column& column : columns_) {
+        column.dimmed =
+            std::binary_search(dimmedFields_.begin(), dimmedFields_.end(), column.field);
+    }
+    if (columnCount() > 0) {
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+        if (rowCount() > 0) {
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                             {Qt::ForegroundRole});
+        }
+    }
+}
+
+bool MemDataModel::isDimmedColumn(int column) const {
+    return column >= 0 && column < static_cast<int>(columns_.size()) &&
+           columns_[static_cast<std::size_t>(column)].dimmed;
+}
+
+QColor MemDataModel::dimmedTextColour() {
+    return QColor(Qt::gray);
+}
+
 void MemDataModel::refreshCurrentRow() {
     if (!list_.isOpen()) {
         return;
@@ -101,16 +129,20 @@ void MemDataModel::resolveColumns() {
                 columns_.push_back({f, def.label(), -1, def.type == FieldType::Boolean});
             }
         }
-        return;
-    }
-    for (const ColumnSpec& spec : plan_.columns) {
-        const int f = list_.findField(spec.field);
-        if (!spec.shown || f < 0) {
-            continue;
+    } else {
+        for (const ColumnSpec& spec : plan_.columns) {
+            const int f = list_.findField(spec.field);
+            if (!spec.shown || f < 0) {
+                continue;
+            }
+            const FieldDef& def = list_.field(f);
+            columns_.push_back({f, spec.caption.isEmpty() ? def.label() : spec.caption, spec.width,
+                                spec.checkBox && def.type == FieldType::Boolean});
         }
-        const FieldDef& def = list_.field(f);
-        columns_.push_back({f, spec.caption.isEmpty() ? def.label() : spec.caption, spec.width,
-                            spec.checkBox && def.type == FieldType::Boolean});
+    }
+    for (Column& column : columns_) {
+        column.dimmed =
+            std::binary_search(dimmedFields_.begin(), dimmedFields_.end(), column.field);
     }
 }
 
@@ -266,6 +298,10 @@ QVariant MemDataModel::data(const QModelIndex& index, int role) const {
         return groupData(group, index.column(), role);
     }
     const Column& column = columns_[static_cast<std::size_t>(index.column())];
+    if (role == Qt::ForegroundRole) {
+        // Decided per column, without reading the row.
+        return column.dimmed ? QVariant(QBrush(dimmedTextColour())) : QVariant();
+    }
     if (row == newRowLine()) {
         if (role == Qt::CheckStateRole && column.checkBox) {
             return Qt::Unchecked;
@@ -326,6 +362,9 @@ QVariant MemDataModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant MemDataModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::ForegroundRole && orientation == Qt::Horizontal && isDimmedColumn(section)) {
+        return QBrush(dimmedTextColour());
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }

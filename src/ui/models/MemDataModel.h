@@ -67,6 +67,14 @@ public:
     /// changes this list does not hear of (the engine repaints after every
     /// comparison and merge command).
     void refreshColours();
+    /// Shows these fields' columns (list field indexes) dimmed: text and
+    /// header in dimmedTextColour(). The merge grids dim the columns the
+    /// comparison leaves out. The set is kept until replaced; a new column
+    /// plan keeps it too, so the caller renews it when the list's columns
+    /// change.
+    void setDimmedFields(std::vector<int> fields);
+    bool isDimmedColumn(int column) const;
+    static QColor dimmedTextColour();
     /// Redraws the current row: the list's pending edit of it (shown in its
     /// cells) changed, which the list announces only when it is posted.
     void refreshCurrentRow();
@@ -159,6 +167,7 @@ private:
         QString caption;
         int width = -1;
         bool checkBox = false;
+        bool dimmed = false;
     };
 
     // ListObserver
@@ -228,8 +237,9 @@ private:
     ColumnPlan plan_;
     std::vector<Column> columns_;
     ColourProvider colours_;
-    int listRows_ = 0;        // posted rows the model shows
-    bool inserting_ = false;  // the list's inserting row is shown
+    std::vector<int> dimmedFields_;  // sorted
+    int listRows_ = 0;               // posted rows the model shows
+    bool inserting_ = false;         // the list's inserting row is shown
     bool newRowLineShown_ = true;
     bool lineWhileInserting_ = true;
     int shiftAt_ = 0;  // list order: rows from here are shifted by shift_

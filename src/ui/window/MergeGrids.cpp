@@ -1,7 +1,10 @@
 #include "window/MergeGrids.h"
 
+#include "common/Errors.h"
 #include "engine/TDM.h"
+#include "engine/TableSetupColumns.h"
 #include "models/MemDataModel.h"
+#include "project/TableSetup.h"
 #include "shared/UnhandledFailure.h"
 #include "window/GridDeleteKey.h"
 #include "window/GroupingStrip.h"
@@ -57,9 +60,12 @@ MergeGrids::MergeGrids(TDM& engine, QTableView& sourceGrid, QTableView& targetGr
     sourceStrip_ = GroupingStrip::attachAbove(sourceGrid_, *sourceModel_);
     targetStrip_ = GroupingStrip::attachAbove(targetGrid_, *targetModel_);
     setGroupingVisible(false);
+    engine_.TablesMemData().addObserver(&tableSetupWatch_);
+    refreshIgnoredColumns();
 }
 
 MergeGrids::~MergeGrids() {
+    engine_.TablesMemData().removeObserver(&tableSetupWatch_);
     delete sourceStrip_.data();
     delete targetStrip_.data();
     targetDelete_.reset();
@@ -148,6 +154,34 @@ void MergeGrids::DestGridChangeNode(int row) {
 
 void MergeGrids::columnsCreated(Side side) {
     model(side).setColumnPlan({});
+    refreshIgnoredColumns();
+}
+
+void MergeGrids::refreshIgnoredColumns() {
+    ComparisonRules rules;
+    QString keySpec;
+    try {
+        const TableSetup setup = TableSetup::fromList(engine_.TablesMemData());
+        rules = setup.rules;
+        keySpec = setup.keySpec;
+    } catch (const Error&) {
+        // Malformed rules are reported by the comparison that reads them;
+        // the grids dim nothing meanwhile.
+    }
+    const bool anyIgnored = rules.any([](const ColumnRule& r) { return r.ignore; });
+    for (const Side side : {Side::Source, Side::Target}) {
+        const MemData& list =
+            side == Side::Source ? engine_.SourceMemData() : engine_.DestMemData();
+        std::vector<int> ignored;
+        for (int f = 0; anyIgnored && f < list.fieldCount(); ++f) {
+            const QString& name = list.field(f).name;
+            if (!list.isOwnColumn(f) && list.field(f).kind == FieldKind::Data &&
+                rules.forColumn(name).ignore && !TableSetupColumns::isKeyColumn(keySpec, name)) {
+                ignored.push_back(f);
+            }
+        }
+        model(side).setDimmedFields(std::move(ignored));
+    }
 }
 
 void MergeGrids::columnsRemoved(Side side) {

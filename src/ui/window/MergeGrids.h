@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EnginePorts.h"
+#include "list/MemData.h"
 #include "models/TargetCellColours.h"
 
 #include <QObject>
@@ -19,7 +20,9 @@ class TDM;
 /// The source and target grids of the "Merge" tab: their models over the
 /// engine's source and target lists (the target's cells coloured by the
 /// legend's rules), and the rule that moving in one grid moves the other
-/// to the record with the same key. The grid side of the engine's ports.
+/// to the record with the same key. Both grids dim the columns the current
+/// table setup's comparison rules ignore. The grid side of the engine's
+/// ports.
 class MergeGrids : public QObject, public GridPort {
     Q_OBJECT
 
@@ -49,7 +52,23 @@ public:
     void SourceGridChangeNode(int row);
     void DestGridChangeNode(int row);
 
+    /// Reads the current table setup's rules and dims, in both grids, the
+    /// data columns they ignore (key columns never). Runs when the table
+    /// setup, its rules or a grid's columns change, not per cell.
+    void refreshIgnoredColumns();
+
 private:
+    /// Any notice of the table-setup list: another table setup, or an
+    /// edit of the current one's rules or key.
+    class TableSetupWatch final : public ListObserver {
+    public:
+        explicit TableSetupWatch(MergeGrids& grids) : grids_(grids) {}
+        void listChanged() override { grids_.refreshIgnoredColumns(); }
+
+    private:
+        MergeGrids& grids_;
+    };
+
     /// Moves the side's list to the grid's row; false when the row is no record.
     bool follow(Side side, int row);
     void watchCurrentRow(Side side);
@@ -64,6 +83,7 @@ private:
     // Widgets of the grids' panels; released with the models they show.
     QPointer<GroupingStrip> sourceStrip_;
     QPointer<GroupingStrip> targetStrip_;
+    TableSetupWatch tableSetupWatch_{*this};
     bool following_ = false;
 };
 

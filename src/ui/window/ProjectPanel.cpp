@@ -103,6 +103,11 @@ void ProjectPanel::selectCurrentOnly() {
         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void ProjectPanel::addContextAction(QAction& action) {
+    grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    grid_->addAction(&action);
+}
+
 QList<int> ProjectPanel::selectedRecIds() const {
     QList<int> recIds;
     for (const QModelIndex& index : grid_->selectionModel()->selectedRows()) {

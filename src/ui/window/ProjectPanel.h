@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+class QAction;
 class QTableView;
 
 namespace qm {
@@ -36,6 +37,8 @@ public:
     QList<int> selectedRecIds() const;
     /// Puts the grid on the list's current row and selects that row alone.
     void selectCurrentOnly();
+    /// Adds a command of the current table setup to the grid's context menu.
+    void addContextAction(QAction& action);
 
 signals:
     /// The user moved to the row of the table setup with that RecId.

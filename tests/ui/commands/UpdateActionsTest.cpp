@@ -98,6 +98,10 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
     selectedNoProject.selectedTableSetups = 1;
     ActionState clipboard = stateOf(false, false, false, false);
     clipboard.clipboardHasNodes = true;
+    // The rules belong to the current table setup, also one of the default
+    // files while no project is open.
+    ActionState current = stateOf(false, false, false, false);
+    current.currentTableSetup = true;
     const QList<Case> cases{
         {"nothing open", stateOf(false, false, false, false), always},
         {"a project open", stateOf(true, false, false, false), always + withProject},
@@ -106,6 +110,7 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
         {"table setups selected", selected, always + withProject + QList<C>{C::DelSlide}},
         {"a selection left without a project", selectedNoProject, always},
         {"node data on the clipboard", clipboard, always + QList<C>{C::Paste}},
+        {"a current table setup", current, always + QList<C>{C::ComparisonRules}},
         {"both sides open, no project", stateOf(false, false, true, true),
          always + withBothSides + QList<C>{C::DeleteAllRecordsFromDestination}},
         {"only the target open", stateOf(false, false, false, true),
@@ -165,9 +170,9 @@ TEST_F(CommandMenusTest, EveryMenuHoldsItsCommandsInOrder) {
           u"Explorer Folder (hidden)"_s, u"Preview (hidden)"_s, u"-"_s, u"Tool Bar"_s,
           u"Status Bar"_s, u"-"_s, u"&Refresh (hidden)"_s}},
         {MenuPlace::Table,
-         {u"Add New Table Setup..."_s, u"Smart Fill Out Table Setup..."_s, u"-"_s, u"Open Source"_s,
-          u"Open Target (Destination)"_s, u"Open Source && Target"_s, u"-"_s, u"Add Lookup..."_s,
-          u"Edit Lookup..."_s, u"Delete Lookup"_s,
+         {u"Add New Table Setup..."_s, u"Smart Fill Out Table Setup..."_s, u"Comparison Rules..."_s,
+          u"-"_s, u"Open Source"_s, u"Open Target (Destination)"_s, u"Open Source && Target"_s,
+          u"-"_s, u"Add Lookup..."_s, u"Edit Lookup..."_s, u"Delete Lookup"_s,
           u"Auto create lookup definitions for table setup.."_s, u"-"_s, u"&Rename (hidden)"_s}},
         {MenuPlace::Script,
          {u"&Create New Script"_s, u"&Open..."_s, u"&Save (hidden)"_s, u"Save &As..."_s, u"-"_s,
