@@ -17,7 +17,8 @@ QString textOf(const MemData& list, const QString& name) {
 
 TableSetup TableSetup::fromList(const MemData& tables) {
     TableSetup t;
-    if (!tables.isOpen() || tables.recordCount() == 0) {
+    // A row being inserted is the current row too, posted or not.
+    if (!tables.isOpen() || (tables.recordCount() == 0 && tables.state() != ListState::Insert)) {
         return t;
     }
     t.name = textOf(tables, u"Name"_s);
