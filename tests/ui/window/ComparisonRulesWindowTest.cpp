@@ -109,21 +109,7 @@ protected:
     }
     Grey greyed() const { return {true, true}; }
 
-    /// The background of the target grid's cell of a field in the row of a key.
-    QColor targetColour(int key, const QString& field) {
-        MemDataModel& model = h_.form->grids().model(Side::Target);
-        MemData& list = h_.engine.DestMemData();
-        for (int row = 0; row < model.rowCount(); ++row) {
-            const int pos = model.listPosition(row);
-            if (pos >= 0 && list.refAt(pos, list.fieldIndex(u"k"_s)).i == key) {
-                const QVariant bg = model.index(row, model.columnOfField(list.fieldIndex(field)))
-                                        .data(Qt::BackgroundRole);
-                return bg.isValid() ? bg.value<QBrush>().color() : QColor();
-            }
-        }
-        ADD_FAILURE() << "no target row " << key;
-        return {};
-    }
+    QColor targetColour(int key, const QString& field) { return targetCellColour(h_, key, field); }
 
     AliasFolder aliases_;
     MainWindowHarness h_;

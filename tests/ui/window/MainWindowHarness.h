@@ -6,12 +6,15 @@
 #include "document/TMainDM.h"
 #include "document/TPrjView.h"
 #include "engine/TDM.h"
+#include "models/MemDataModel.h"
 #include "prefs/OptionsForm.h"
 #include "report/PrjMsgViewer.h"
 #include "ui/UiTestSupport.h"
 #include "ui/commands/ScriptedCommandPrompts.h"
+#include "window/MergeGrids.h"
 #include "window/WindowEngineAdapter.h"
 
+#include <QBrush>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -118,5 +121,24 @@ protected:
         UiTest::TearDown();
     }
 };
+
+/// The background of the target grid's cell of `field` in the row whose
+/// integer column `keyField` holds `key`; invalid (and a failure) when the
+/// grid shows no such row.
+inline QColor targetCellColour(MainWindowHarness& h, int key, const QString& field,
+                               const QString& keyField = QStringLiteral("k")) {
+    MemDataModel& model = h.form->grids().model(Side::Target);
+    MemData& list = h.engine.DestMemData();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const int pos = model.listPosition(row);
+        if (pos >= 0 && list.refAt(pos, list.fieldIndex(keyField)).i == key) {
+            const QVariant bg = model.index(row, model.columnOfField(list.fieldIndex(field)))
+                                    .data(Qt::BackgroundRole);
+            return bg.isValid() ? bg.value<QBrush>().color() : QColor();
+        }
+    }
+    ADD_FAILURE() << "no target row " << key;
+    return {};
+}
 
 }  // namespace qm::test
