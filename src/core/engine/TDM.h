@@ -168,6 +168,10 @@ public:
     /// Marks both lists against each other; returns the target list's counts
     /// (nullopt while it is closed). The statistics are not shown by it.
     std::optional<ComparisonCounts> CompareAll();
+    /// CompareAll for lists that did not change but whose comparison did
+    /// (the comparison rules): the rows' update marks stay as they are, as
+    /// no row was edited, and the statistics are shown.
+    void CompareAgain();
     void CompareTarget();
     void MarkSourceOnly();
     int KeyFieldCount() const;
@@ -459,6 +463,7 @@ private:
     bool copyStale_ = false;
     bool deferMarks_ = false;
     bool statisticsPending_ = false;
+    bool keepUpdateMarks_ = false;  // while CompareAgain runs
     /// Writes statistics held back while the target's display was frozen;
     /// after a row of the target list is deleted, renews the copy (when next
     /// read) and the counts, so that both follow the list.

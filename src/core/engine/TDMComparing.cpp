@@ -91,6 +91,13 @@ std::optional<ComparisonCounts> TDM::CompareAll() {
     return TargetCounts();
 }
 
+void TDM::CompareAgain() {
+    keepUpdateMarks_ = true;
+    Finally done([this] { keepUpdateMarks_ = false; });
+    CompareAll();
+    UpdateStatistics();
+}
+
 TDM::ListChanges TDM::listChanges() const {
     return {destMemData_.changeCount(), sourceMemData_.changeCount()};
 }
@@ -169,8 +176,10 @@ void TDM::storeTargetMarks(const std::vector<std::uint8_t>& marks) {
         };
         mark(onlyInDest_, (m & kMarkFound) == 0);
         mark(difference_, (m & kMarkDifferent) != 0);
-        const bool update = afterPostRule && !d.refAt(dp, del_).i && !d.refAt(dp, newField_).i;
-        mark(updateField_, update);
+        if (!keepUpdateMarks_) {
+            const bool update = afterPostRule && !d.refAt(dp, del_).i && !d.refAt(dp, newField_).i;
+            mark(updateField_, update);
+        }
     }
     if (afterPostRule) {
         RebuildTargetCopy();

@@ -255,8 +255,7 @@ void TableSetupEditor::WriteRules(TDM& engine, TPrjView* view, const QString& te
         view->SetModified(true);
     }
     if (engine.SourceMemData().isOpen() || engine.DestMemData().isOpen()) {
-        engine.CompareAll();
-        engine.UpdateStatistics();
+        engine.CompareAgain();
     }
 }
 

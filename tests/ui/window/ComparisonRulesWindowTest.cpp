@@ -258,6 +258,8 @@ TEST_F(ComparisonRulesWindowTest, RulesChangeTheDifferencesAndUndoBringsThemBack
             return int(QDialog::Accepted);
         });
         EXPECT_EQ(h_.engine.Counts()->differences, c.differences);
+        // No row was edited: a rules change marks none for an update.
+        EXPECT_EQ(h_.form->mergeTab().statistics().at(1), u"No updates"_s);
         EXPECT_EQ(h_.form->mergeTab().statistics().at(3),
                   c.differences == 0 ? u"No dual records different"_s
                                      : u"Records with differences: %1"_s.arg(c.differences));
