@@ -27,48 +27,33 @@ constexpr int kNameRole = Qt::UserRole;
 // first row's.
 constexpr int kOwnRole = Qt::UserRole + 1;
 
+// Each grid column's header and its hint, in column order.
+struct ColumnHeader {
+    const char16_t* text;
+    const char16_t* hint;
+};
+constexpr ColumnHeader kHeaders[TComparisonRulesForm::ColumnCount] = {
+    {u"Column", u""},
+    {u"Ignore", u"The column is not compared and an UPDATE never writes it"},
+    {u"Ignore case", u"Text: letter case does not count"},
+    {u"Trim blanks", u"Text: blanks at the start and the end do not count"},
+    {u"NULL = empty", u"Text: NULL equals the empty text"},
+    {u"Absolute tolerance", u"Numbers: equal when they differ by no more than this"},
+    {u"Relative tolerance",
+     u"Numbers: equal when they differ by no more than this share of the larger"},
+    {u"Date-time precision", u"Date-times: equal when equal cut to this precision"},
+};
+
 QString headerText(int column) {
-    switch (column) {
-        case TComparisonRulesForm::NameColumn:
-            return u"Column"_s;
-        case TComparisonRulesForm::IgnoreColumn:
-            return u"Ignore"_s;
-        case TComparisonRulesForm::IgnoreCaseColumn:
-            return u"Ignore case"_s;
-        case TComparisonRulesForm::TrimColumn:
-            return u"Trim blanks"_s;
-        case TComparisonRulesForm::NullIsEmptyColumn:
-            return u"NULL = empty"_s;
-        case TComparisonRulesForm::AbsToleranceColumn:
-            return u"Absolute tolerance"_s;
-        case TComparisonRulesForm::RelToleranceColumn:
-            return u"Relative tolerance"_s;
-        case TComparisonRulesForm::TimeColumn:
-            return u"Date-time precision"_s;
-        default:
-            return QString();
-    }
+    return column >= 0 && column < TComparisonRulesForm::ColumnCount
+               ? QString::fromUtf16(kHeaders[column].text)
+               : QString();
 }
 
 QString headerHint(int column) {
-    switch (column) {
-        case TComparisonRulesForm::IgnoreColumn:
-            return u"The column is not compared and an UPDATE never writes it"_s;
-        case TComparisonRulesForm::IgnoreCaseColumn:
-            return u"Text: letter case does not count"_s;
-        case TComparisonRulesForm::TrimColumn:
-            return u"Text: blanks at the start and the end do not count"_s;
-        case TComparisonRulesForm::NullIsEmptyColumn:
-            return u"Text: NULL equals the empty text"_s;
-        case TComparisonRulesForm::AbsToleranceColumn:
-            return u"Numbers: equal when they differ by no more than this"_s;
-        case TComparisonRulesForm::RelToleranceColumn:
-            return u"Numbers: equal when they differ by no more than this share of the larger"_s;
-        case TComparisonRulesForm::TimeColumn:
-            return u"Date-times: equal when equal cut to this precision"_s;
-        default:
-            return QString();
-    }
+    return column >= 0 && column < TComparisonRulesForm::ColumnCount
+               ? QString::fromUtf16(kHeaders[column].hint)
+               : QString();
 }
 
 bool isCheckColumn(int column) {
