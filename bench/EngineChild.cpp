@@ -142,7 +142,11 @@ ChildTables sqliteTables(const QString& sourcePath, const QString& targetPath) {
     return {
         u"[BenchSource]\nDriver=SQLITE\nDatabase=%1\n\n"
         "[BenchTarget]\nDriver=SQLITE\nDatabase=%2\n"_s.arg(sourcePath, targetPath),
-        u"t"_s, u"id"_s, sourcePath, targetPath};
+        u"t"_s,
+        u"id"_s,
+        sourcePath,
+        targetPath,
+        QString()};
 }
 
 ChildTables pgAccountTables(const QString& host, int port, const QString& user,
@@ -150,7 +154,11 @@ ChildTables pgAccountTables(const QString& host, int port, const QString& user,
     const QString entry = u"Driver=PSQL\nHost=%1\nPort=%2\nUser=%3\nDatabase=%4\n"_s;
     return {u"[BenchSource]\n"_s + entry.arg(host).arg(port).arg(user, sourceDb) +
                 u"\n[BenchTarget]\n"_s + entry.arg(host).arg(port).arg(user, targetDb),
-            u"pgbench_accounts"_s, u"aid"_s, QString(), QString()};
+            u"pgbench_accounts"_s,
+            u"aid"_s,
+            QString(),
+            QString(),
+            QString()};
 }
 
 int runEngineChild(const QString& sourcePath, const QString& targetPath, bool profile,

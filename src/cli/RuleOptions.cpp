@@ -2,37 +2,12 @@
 
 #include "common/Errors.h"
 
-#include <cmath>
 #include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace qm::cli {
 namespace {
-
-// A tolerance as the option gives it: a finite number of 0 or more.
-std::optional<double> toleranceOf(const QString& text) {
-    bool ok = false;
-    const double d = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(d) || d < 0) {
-        return std::nullopt;
-    }
-    return d;
-}
-
-std::optional<TimePrecision> precisionOf(const QString& text) {
-    const QString word = text.trimmed().toLower();
-    if (word == u"second"_s) {
-        return TimePrecision::Second;
-    }
-    if (word == u"minute"_s) {
-        return TimePrecision::Minute;
-    }
-    if (word == u"day"_s) {
-        return TimePrecision::Day;
-    }
-    return std::nullopt;
-}
 
 QString optionName(const QCommandLineOption& option) {
     return u"--"_s + option.names().first();
@@ -85,12 +60,12 @@ bool RuleOptions::given(const QCommandLineParser& parser) const {
 
 QString RuleOptions::problem(const QCommandLineParser& parser) const {
     for (const QCommandLineOption* o : {&absTolerance, &relTolerance}) {
-        if (parser.isSet(*o) && !toleranceOf(parser.value(*o))) {
+        if (parser.isSet(*o) && !ComparisonRules::toleranceOf(parser.value(*o))) {
             return u"%1 takes a number of 0 or more, not \"%2\"."_s.arg(optionName(*o),
                                                                         parser.value(*o));
         }
     }
-    if (parser.isSet(timePrecision) && !precisionOf(parser.value(timePrecision))) {
+    if (parser.isSet(timePrecision) && !ComparisonRules::precisionOf(parser.value(timePrecision))) {
         return u"%1 takes second, minute or day, not \"%2\"."_s.arg(optionName(timePrecision),
                                                                     parser.value(timePrecision));
     }
@@ -132,19 +107,19 @@ QString RuleOptions::read(const QCommandLineParser& parser, const QString& table
         if (all.absTolerance) {
             return conflict(absTolerance);
         }
-        all.absTolerance = toleranceOf(parser.value(absTolerance));
+        all.absTolerance = ComparisonRules::toleranceOf(parser.value(absTolerance));
     }
     if (parser.isSet(relTolerance)) {
         if (all.relTolerance) {
             return conflict(relTolerance);
         }
-        all.relTolerance = toleranceOf(parser.value(relTolerance));
+        all.relTolerance = ComparisonRules::toleranceOf(parser.value(relTolerance));
     }
     if (parser.isSet(timePrecision)) {
         if (all.time != TimePrecision::Exact) {
             return conflict(timePrecision);
         }
-        all.time = *precisionOf(parser.value(timePrecision));
+        all.time = *ComparisonRules::precisionOf(parser.value(timePrecision));
     }
     for (const QString& column : parser.values(ignore)) {
         // A column's own rule in --rules stays, ignored; any other column

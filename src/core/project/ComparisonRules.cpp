@@ -14,10 +14,6 @@ namespace {
 
 const ColumnRule kExact;
 
-QString numberText(double d) {
-    return QString::number(d, 'g', QLocale::FloatingPointShortest);
-}
-
 // A column name as the text form writes it: quoted where the plain form
 // would read differently.
 QString nameText(const QString& name) {
@@ -36,17 +32,42 @@ QString nameText(const QString& name) {
         tableSetup, rule, why));
 }
 
-std::optional<double> tolerance(const QString& value, const QString& tableSetup,
-                                const QString& rule) {
-    bool ok = false;
-    const double d = value.toDouble(&ok);
-    if (!ok || !std::isfinite(d) || d < 0) {
+double tolerance(const QString& value, const QString& tableSetup, const QString& rule) {
+    const std::optional<double> d = ComparisonRules::toleranceOf(value);
+    if (!d) {
         refuse(tableSetup, rule, u"a tolerance is a number of 0 or more"_s);
+    }
+    return *d;
+}
+
+}  // namespace
+
+std::optional<double> ComparisonRules::toleranceOf(const QString& text) {
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(d) || d < 0) {
+        return std::nullopt;
     }
     return d;
 }
 
-}  // namespace
+QString ComparisonRules::toleranceText(double tolerance) {
+    return QString::number(tolerance, 'g', QLocale::FloatingPointShortest);
+}
+
+std::optional<TimePrecision> ComparisonRules::precisionOf(const QString& word) {
+    const QString w = word.trimmed().toLower();
+    if (w == u"second"_s) {
+        return TimePrecision::Second;
+    }
+    if (w == u"minute"_s) {
+        return TimePrecision::Minute;
+    }
+    if (w == u"day"_s) {
+        return TimePrecision::Day;
+    }
+    return std::nullopt;
+}
 
 bool ComparisonRules::isEmpty() const {
     return all.isExact() && columns.empty();
@@ -109,10 +130,10 @@ QString ComparisonRules::ruleText(const ColumnRule& rule) {
         words << u"nullempty"_s;
     }
     if (rule.absTolerance) {
-        words << u"abs="_s + numberText(*rule.absTolerance);
+        words << u"abs="_s + toleranceText(*rule.absTolerance);
     }
     if (rule.relTolerance) {
-        words << u"rel="_s + numberText(*rule.relTolerance);
+        words << u"rel="_s + toleranceText(*rule.relTolerance);
     }
     switch (rule.time) {
         case TimePrecision::Exact:
@@ -166,14 +187,12 @@ ColumnRule ComparisonRules::parseRule(const QString& words, const QString& table
             rule.absTolerance = tolerance(word.mid(4), tableSetupName, shown);
         } else if (word.startsWith(u"rel="_s)) {
             rule.relTolerance = tolerance(word.mid(4), tableSetupName, shown);
-        } else if (word == u"time=second"_s) {
-            rule.time = TimePrecision::Second;
-        } else if (word == u"time=minute"_s) {
-            rule.time = TimePrecision::Minute;
-        } else if (word == u"time=day"_s) {
-            rule.time = TimePrecision::Day;
         } else if (word.startsWith(u"time="_s)) {
-            refuse(tableSetupName, shown, u"time= takes second, minute or day"_s);
+            const std::optional<TimePrecision> time = precisionOf(word.mid(5));
+            if (!time) {
+                refuse(tableSetupName, shown, u"time= takes second, minute or day"_s);
+            }
+            rule.time = *time;
         } else {
             refuse(tableSetupName, shown,
                    u"\"%1\" is none of ignore, nocase, trim, nullempty, abs=, rel=, time=, "

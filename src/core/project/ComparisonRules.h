@@ -82,6 +82,14 @@ public:
     static ColumnRule parseRule(const QString& words, const QString& tableSetupName,
                                 const QString& column);
 
+    /// A tolerance as text gives it: a finite number of 0 or more in C
+    /// notation, blanks around it allowed; nullopt for anything else.
+    static std::optional<double> toleranceOf(const QString& text);
+    /// A tolerance in the text form: the shortest text that reads back equal.
+    static QString toleranceText(double tolerance);
+    /// "second", "minute" or "day" in any letter case; nullopt for anything else.
+    static std::optional<TimePrecision> precisionOf(const QString& word);
+
     bool operator==(const ComparisonRules&) const = default;
 };
 

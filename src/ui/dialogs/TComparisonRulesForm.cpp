@@ -6,14 +6,12 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -66,21 +64,6 @@ bool isToleranceColumn(int column) {
            column == TComparisonRulesForm::RelToleranceColumn;
 }
 
-QString numberText(double d) {
-    return QString::number(d, 'g', QLocale::FloatingPointShortest);
-}
-
-// A tolerance as typed: a number of 0 or more in the C locale's notation,
-// the form the rules' text stores; nullopt for anything else.
-std::optional<double> toleranceOf(const QString& text) {
-    bool ok = false;
-    const double d = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(d) || d < 0) {
-        return std::nullopt;
-    }
-    return d;
-}
-
 // The date-time precision cells edit with a choice of the four texts.
 class TimeDelegate final : public QStyledItemDelegate {
 public:
@@ -119,7 +102,7 @@ public:
         const QString text = value.toString().trimmed();
         QString stored = text;
         if (isToleranceColumn(column_) && !text.isEmpty()) {
-            const std::optional<double> number = toleranceOf(text);
+            const std::optional<double> number = ComparisonRules::toleranceOf(text);
             if (!number) {
                 refuse_(
                     u"%1 of \"%2\": \"%3\" is not a number of 0 or more. Enter a number "
@@ -127,7 +110,7 @@ public:
                         headerText(column_), rowName(), text));
                 return;
             }
-            stored = numberText(*number);
+            stored = ComparisonRules::toleranceText(*number);
         } else if (column_ == TimeColumn) {
             stored = text.isEmpty() ? timeTexts().front() : text.toLower();
             if (!timeTexts().contains(stored)) {
@@ -251,11 +234,13 @@ void TComparisonRulesForm::setRowRule(int row, const ColumnRule& rule, bool edit
         item->setFlags(editable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                 : Qt::NoItemFlags);
         if (c == AbsToleranceColumn) {
-            item->setData(Qt::EditRole,
-                          rule.absTolerance ? numberText(*rule.absTolerance) : QString());
+            item->setData(Qt::EditRole, rule.absTolerance
+                                            ? ComparisonRules::toleranceText(*rule.absTolerance)
+                                            : QString());
         } else if (c == RelToleranceColumn) {
-            item->setData(Qt::EditRole,
-                          rule.relTolerance ? numberText(*rule.relTolerance) : QString());
+            item->setData(Qt::EditRole, rule.relTolerance
+                                            ? ComparisonRules::toleranceText(*rule.relTolerance)
+                                            : QString());
         } else {
             item->setData(Qt::EditRole, timeTexts().at(static_cast<int>(rule.time)));
         }
@@ -276,10 +261,12 @@ ColumnRule TComparisonRulesForm::ruleOfRow(int row) const {
     rule.ignoreCase = checked(IgnoreCaseColumn);
     rule.trimBlanks = checked(TrimColumn);
     rule.nullIsEmpty = checked(NullIsEmptyColumn);
-    rule.absTolerance =
-        text(AbsToleranceColumn).isEmpty() ? std::nullopt : toleranceOf(text(AbsToleranceColumn));
-    rule.relTolerance =
-        text(RelToleranceColumn).isEmpty() ? std::nullopt : toleranceOf(text(RelToleranceColumn));
+    rule.absTolerance = text(AbsToleranceColumn).isEmpty()
+                            ? std::nullopt
+                            : ComparisonRules::toleranceOf(text(AbsToleranceColumn));
+    rule.relTolerance = text(RelToleranceColumn).isEmpty()
+                            ? std::nullopt
+                            : ComparisonRules::toleranceOf(text(RelToleranceColumn));
     rule.time = static_cast<TimePrecision>(
         std::max(0, static_cast<int>(timeTexts().indexOf(text(TimeColumn)))));
     return rule;
