@@ -56,6 +56,13 @@ public:
     virtual void endBusy() {}
     /// "Loading target: 200000 rows"; empty when done.
     virtual void progress(const QString&) {}
+    /// Asked often by long work on the engine's thread (about every thousand
+    /// rows, or between statements), so an answer must be cheap: a window
+    /// lets its events through here at most every few tens of milliseconds
+    /// (repaints, its Cancel button), the command-line tool reads its
+    /// signal flag. True stops the work: it puts back what it changed and
+    /// throws Cancelled.
+    virtual bool cancelRequested() { return false; }
     virtual void beep() {}
 };
 
