@@ -285,11 +285,28 @@ int refuseDrivers(const Session& session, const QString& sourceAlias, const QStr
     return -1;
 }
 
+// kUsage after saying why the table setup's comparison rules refuse
+// --in-database; -1 when they allow it.
+int refuseRules(const TableSetup& setup) {
+    if (const QString why = InDatabaseCompare::rulesRefusal(setup); !why.isEmpty()) {
+        print(stderr, u"--in-database cannot be used here: %1"_s.arg(why));
+        return kUsage;
+    }
+    return -1;
+}
+
 }  // namespace
 
-int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options) {
+int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options,
+                     const QString& name, const ComparisonRules& rules) {
     if (!parser.isSet(u"in-database"_s)) {
         return -1;
+    }
+    TableSetup setup;
+    setup.name = name;
+    setup.rules = rules;
+    if (const int code = refuseRules(setup); code >= 0) {
+        return code;
     }
     Session session;
     session.setAliasFilePath(parser.value(options.aliases));
@@ -297,7 +314,20 @@ int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& 
                          parser.value(options.targetAlias));
 }
 
-int refuseInDatabase(TDM& dm) {
+int refuseInDatabase(TDM& dm, const std::vector<int>& positions) {
+    MemData& tables = dm.TablesMemData();
+    for (const int position : positions) {
+        tables.moveTo(position);
+        TableSetup tableSetup;
+        try {
+            tableSetup = dm.CurrentTableSetup();
+        } catch (const Error&) {
+            continue;  // rules that cannot be read: opening names them
+        }
+        if (const int code = refuseRules(tableSetup); code >= 0) {
+            return code;
+        }
+    }
     MemData& setup = dm.DBSetupMemData();
     return refuseDrivers(dm.session(), setup.asText(dm.sourceDBAliasField()),
                          setup.asText(dm.destDBAliasField()));

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace qm {
 class ComparisonRules;
@@ -81,14 +82,17 @@ int openTableSetup(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
 /// --in-database of compare and script.
 QCommandLineOption inDatabaseOption();
 
-/// With --in-database: why the aliases' drivers refuse it (as a usage
-/// error, kUsage), -1 when they allow it or the option is not set. An alias
-/// that cannot be resolved is left to the opening, which reports it.
-int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options);
+/// With --in-database: why the table setup's comparison rules (a relative
+/// tolerance) or the aliases' drivers refuse it (as a usage error, kUsage),
+/// -1 when they allow it or the option is not set. An alias that cannot be
+/// resolved is left to the opening, which reports it.
+int refuseInDatabase(const QCommandLineParser& parser, const TableSetupOptions& options,
+                     const QString& name, const ComparisonRules& rules);
 
-/// The same for the aliases of the engine's database setup (a project's),
-/// which --in-database was given for.
-int refuseInDatabase(TDM& dm);
+/// The same for the aliases of the engine's database setup (a project's)
+/// and the rules of the table setups at `positions`, which --in-database
+/// was given for.
+int refuseInDatabase(TDM& dm, const std::vector<int>& positions);
 
 /// Like openTableSetup, after the databases compared the table setup
 /// themselves: only rows of differing segments are loaded. `totals` gets

@@ -48,7 +48,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
         return code;
     }
     if (inDatabase) {
-        if (const int code = refuseInDatabase(dm); code >= 0) {
+        if (const int code = refuseInDatabase(dm, positions); code >= 0) {
             return code;
         }
     }
@@ -153,7 +153,7 @@ int runCompare(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
-    if (const int code = refuseInDatabase(parser, options); code >= 0) {
+    if (const int code = refuseInDatabase(parser, options, u"compare"_s, rules); code >= 0) {
         return code;
     }
     CliPorts view;

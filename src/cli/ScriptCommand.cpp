@@ -41,7 +41,7 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
         return code;
     }
     if (inDatabase) {
-        if (const int code = refuseInDatabase(dm); code >= 0) {
+        if (const int code = refuseInDatabase(dm, positions); code >= 0) {
             return code;
         }
     }
@@ -144,7 +144,7 @@ int runScript(const QStringList& arguments) {
         print(stderr, problem);
         return kUsage;
     }
-    if (const int code = refuseInDatabase(parser, options); code >= 0) {
+    if (const int code = refuseInDatabase(parser, options, setupName, rules); code >= 0) {
         return code;
     }
     CliPorts view;

@@ -97,10 +97,22 @@ TEST_F(InDatabaseOptionTest, ProjectsPrintWhatTheFullLoadPrints) {
     }
 }
 
-TEST_F(InDatabaseOptionTest, OtherEnginesAreRefused) {
+// Other engines, and a relative tolerance (no cut of the values in the
+// database keeps apart all that differ by more than it), are usage errors.
+TEST_F(InDatabaseOptionTest, OtherEnginesAndRelativeTolerancesAreRefused) {
     const QString project = folder.path(u"pg.qmp"_s);
     ASSERT_EQ(runCli({u"project"_s, u"create"_s, project, u"--source-alias"_s, u"Src"_s,
                       u"--target-alias"_s, u"Pg"_s})
+                  .exitCode,
+              0);
+    const QString sqliteProject = folder.path(u"sqlite.qmp"_s);
+    ASSERT_EQ(runCli({u"project"_s, u"create"_s, sqliteProject, u"--source-alias"_s, u"Src"_s,
+                      u"--target-alias"_s, u"Dst"_s})
+                  .exitCode,
+              0);
+    ASSERT_EQ(runCli({u"project"_s, u"add-table-setup"_s, sqliteProject, u"--name"_s, u"all"_s,
+                      u"--source-sql"_s, u"SELECT * FROM t"_s, u"--target-sql"_s,
+                      u"SELECT * FROM t"_s, u"--key"_s, u"code"_s, u"--table"_s, u"t"_s})
                   .exitCode,
               0);
     struct Case {
@@ -116,6 +128,17 @@ TEST_F(InDatabaseOptionTest, OtherEnginesAreRefused) {
          u"the source is on SQLite and the target on ODBC."_s},
         {{u"script"_s, project, u"--aliases"_s, folder.aliasFile(), u"--in-database"_s},
          u"the source is on SQLite and the target on PostgreSQL."_s},
+        {args(u"compare"_s) << u"--in-database"_s << u"--rel-tolerance"_s << u"0.01"_s,
+         u"--in-database cannot be used here: Table setup \"compare\": the comparison rule for "
+         "all columns (*) has a relative tolerance (rel=), which cannot be compared inside the "
+         "databases; compare without --in-database, or use an absolute tolerance (abs=)."_s},
+        {args(u"script"_s) << u"--rules"_s << u"r: rel=0.5"_s << u"--in-database"_s,
+         u"--in-database cannot be used here: Table setup \"t\": the comparison rule of column "
+         "\"r\" has a relative tolerance (rel=)"_s},
+        {{u"compare"_s, sqliteProject, u"--aliases"_s, folder.aliasFile(), u"--in-database"_s,
+          u"--rules"_s, u"r: rel=0.5"_s},
+         u"--in-database cannot be used here: Table setup \"all\": the comparison rule of "
+         "column \"r\" has a relative tolerance (rel=)"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());

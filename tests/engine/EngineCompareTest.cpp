@@ -1,5 +1,7 @@
 #include "SqliteEngineFixture.h"
 
+#include "common/Cancellation.h"
+
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
@@ -65,6 +67,43 @@ TEST_F(CompareTest, MarksAndStatisticsDoNotDependOnOpeningOrder) {
         EXPECT_EQ(h.view.statistics(), kStats);
         EXPECT_EQ(h.view.messages(), QStringList());
     }
+}
+
+// A stop while either side's marks are worked out stores none: both lists
+// keep the marks and statistics of the comparison before.
+TEST_F(CompareTest, AStopLeavesBothSidesMarksAsTheyWere) {
+    class StopOnAsk final : public BusyPort {
+    public:
+        explicit StopOnAsk(int stopAt) : stopAt_(stopAt) {}
+        bool cancelRequested() override { return ++asked_ == stopAt_; }
+
+    private:
+        int stopAt_;
+        int asked_ = 0;
+    };
+    ASSERT_TRUE(h.openBoth(true));
+    // Under the new rules row 2 no longer differs and row 3 is ignored.
+    MemData& tables = h.dm.TablesMemData();
+    tables.edit();
+    qm::TableSetup::setRulesInList(tables,
+                                   ComparisonRules::parse(u"name: nocase; qty: ignore"_s, u"t"_s));
+    tables.post();
+    // Each side is asked once for its four rows: the first ask is the
+    // target's, the second the source's.
+    for (const int stopAt : {1, 2}) {
+        SCOPED_TRACE(stopAt);
+        StopOnAsk stop(stopAt);
+        h.dm.setPorts({&h.view, &h.view, &stop, &h.view});
+        EXPECT_THROW(h.dm.CompareAll(), Cancelled);
+        h.dm.setPorts(h.view.ports());
+        EXPECT_EQ(targetMarks(), kTargetMarks);
+        EXPECT_EQ(sourceMarks(), kSourceMarks);
+        EXPECT_EQ(statisticTexts(h.dm.TargetCounts()).differences,
+                  u"Records with differences: 2"_s);
+    }
+    h.dm.CompareAll();
+    EXPECT_EQ(targetMarks(), (QStringList{u"1|False|False"_s, u"2|False|False"_s,
+                                          u"3|False|False"_s, u"4|True|False"_s}));
 }
 
 TEST_F(CompareTest, OneSideAloneMarksEveryRowLocal) {

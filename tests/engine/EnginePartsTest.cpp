@@ -66,6 +66,42 @@ TEST(ComparedColumnsTest, SameNamedDataColumnsWithTheirRulesKeysExact) {
     EXPECT_EQ(twoKeys.ignored, (std::vector<int>{3, 5}));
 }
 
+// The queries' columns, before any list exists: the same pairing and rules
+// in either side's order, which the in-database comparison hashes in.
+TEST(ComparedColumnsTest, ColumnsByNameInEitherSidesOrder) {
+    const std::vector<NamedColumn> target{{u"code"_s, FieldType::String},
+                                          {u"Qty"_s, FieldType::Integer},
+                                          {u"name"_s, FieldType::String},
+                                          {u"stamp"_s, FieldType::DateTime},
+                                          {u"extra"_s, FieldType::String}};
+    const std::vector<NamedColumn> source{{u"NAME"_s, FieldType::String},
+                                          {u"stamp"_s, FieldType::DateTime},
+                                          {u"CODE"_s, FieldType::String},
+                                          {u"qty"_s, FieldType::Integer},
+                                          {u"skipped"_s, FieldType::String, false}};
+    const ComparisonRules rules =
+        ComparisonRules::parse(u"*: nocase; stamp: ignore; qty: abs=1"_s, u"t"_s);
+    const auto pairs = [](const ComparedColumns& c) {
+        std::vector<std::pair<int, int>> r;
+        for (const ComparedColumn& col : c.columns) {
+            r.emplace_back(col.target, col.source);
+        }
+        return r;
+    };
+    const ComparedColumns byTarget = comparedColumnsByName(target, source, u"code"_s, rules, {});
+    EXPECT_EQ(pairs(byTarget), (std::vector<std::pair<int, int>>{{0, 2}, {1, 3}, {2, 0}}));
+    const ComparedColumns bySource =
+        comparedColumnsByName(target, source, u"code"_s, rules, {}, PairingOrder::Source);
+    EXPECT_EQ(pairs(bySource), (std::vector<std::pair<int, int>>{{2, 0}, {0, 2}, {1, 3}}));
+    for (const ComparedColumns* c : {&byTarget, &bySource}) {
+        EXPECT_EQ(c->ignored, std::vector<int>{3}) << "by target index";
+        EXPECT_EQ(c->forTarget(0)->rule, ColumnRule()) << "the key is exact";
+        EXPECT_TRUE(c->forTarget(2)->rule.ignoreCase);
+        EXPECT_EQ(c->forTarget(1)->rule.absTolerance, 1.0);
+        EXPECT_TRUE(c->forTarget(1)->loose);
+    }
+}
+
 TEST(KeyMatcherTest, FindsPartnersAcrossTypesAndRefusesKeyProblemsUnlessTolerant) {
     const auto list = openList(u"list"_s, {{u"a"_s, FieldType::Integer}, {u"b"_s}});
     appendTexts(*list, {u"1"_s, u"x"_s});

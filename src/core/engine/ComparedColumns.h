@@ -1,8 +1,10 @@
 #pragma once
 
+#include "list/FieldType.h"
 #include "project/ComparisonRules.h"
 
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 namespace qm {
@@ -45,6 +47,34 @@ struct ComparedColumns {
 
     bool operator==(const ComparedColumns&) const = default;
 };
+
+/// A column of one side as the pairing sees it: its name and type, and
+/// whether it takes part at all (a list's RecId, flag and lookup columns do
+/// not; every column of a query does).
+struct NamedColumn {
+    QString name;
+    FieldType type = FieldType::String;
+    bool compared = true;
+};
+
+/// Which side's column order the pairing follows; each column of that side
+/// is paired with the first same-named column of the other side, and its
+/// rule and key part are looked up by its own name.
+enum class PairingOrder : std::uint8_t { Target, Source };
+
+/// The one pairing of same-named columns and the one rule lookup, on names
+/// and types alone, so that it serves the open lists and the two queries of
+/// the in-database comparison (before any list exists) alike. Indexes in
+/// the result are positions in `target` and `source`. Names match without
+/// regard to letter case. The key columns (named by `keySpec`; a single key
+/// names its column by the whole spec) are compared exactly; a column whose
+/// rule ignores it goes to `ignored` (by target index). `targetTextAffinity`
+/// is as for comparedColumns, by target index.
+ComparedColumns comparedColumnsByName(const std::vector<NamedColumn>& target,
+                                      const std::vector<NamedColumn>& source,
+                                      const QString& keySpec, const ComparisonRules& rules,
+                                      const std::vector<bool>& targetTextAffinity,
+                                      PairingOrder order = PairingOrder::Target);
 
 /// Which columns are compared and how: every data column of `target` (not
 /// RecId, the flag columns or lookup columns) with a data column of the

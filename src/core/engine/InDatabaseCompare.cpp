@@ -3,6 +3,7 @@
 #include "engine/SqlLiteral.h"
 
 #include "common/Errors.h"
+#include "engine/ComparedColumns.h"
 #include "engine/PrimaryKey.h"
 #include "engine/SegmentSide.h"
 #include "engine/TDM.h"
@@ -269,29 +270,27 @@ InDatabaseCompare::Outcome InDatabaseCompare::restrictCurrentTableSetup() {
         keyText.push_back(text);
     }
     // The comparison rules apply to the other columns: an ignored one is
-    // left out, the others are hashed in the form their rule gives.
+    // left out, the others are hashed in the form their rule gives. The
+    // pairing and the rules are the comparison's own; the columns stand in
+    // the source's order, which both sides hash alike.
+    const auto named = [](const SegmentSide& side) {
+        std::vector<NamedColumn> columns;
+        for (const QueryField& field : side.fields()) {
+            columns.push_back({field.name, field.type, true});
+        }
+        return columns;
+    };
+    const ComparedColumns compared = comparedColumnsByName(
+        named(*target), named(*source), setup.keySpec, setup.rules, {}, PairingOrder::Source);
     std::vector<int> sourceColumns;
     std::vector<int> targetColumns;
     std::vector<RowHashRule> rules;
-    for (std::size_t s = 0; s < source->fields().size(); ++s) {
-        const QueryField& field = source->fields()[s];
-        const int t = fieldIndex(*target, field.name);
-        if (t < 0) {
-            continue;
-        }
-        RowHashRule rule;
-        if (std::find(sourceKeys.begin(), sourceKeys.end(), static_cast<int>(s)) ==
-            sourceKeys.end()) {
-            const ColumnRule& columnRule = setup.rules.forColumn(field.name);
-            if (columnRule.ignore) {
-                continue;
-            }
-            rule = hashRuleOf(columnRule, field.type,
-                              target->fields()[static_cast<std::size_t>(t)].type);
-        }
-        sourceColumns.push_back(static_cast<int>(s));
-        targetColumns.push_back(t);
-        rules.push_back(rule);
+    for (const ComparedColumn& c : compared.columns) {
+        sourceColumns.push_back(c.source);
+        targetColumns.push_back(c.target);
+        rules.push_back(hashRuleOf(c.rule,
+                                   source->fields()[static_cast<std::size_t>(c.source)].type,
+                                   target->fields()[static_cast<std::size_t>(c.target)].type));
     }
     source->pairWith(*target);
     target->pairWith(*source);

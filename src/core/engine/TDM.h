@@ -7,6 +7,7 @@
 #include "engine/EnginePorts.h"
 #include "engine/KeyMatcher.h"
 #include "engine/PrimaryKey.h"
+#include "engine/RowMarker.h"
 #include "engine/SqlLiteral.h"
 #include "engine/TStatView.h"
 #include "list/LooseKeys.h"
@@ -315,10 +316,6 @@ private:
     std::vector<bool> targetTextAffinity() const;
     /// The columns compared between the open lists under the table setup.
     ComparedColumns currentComparedColumns(const TableSetup& setup) const;
-    /// Whether a target value is the text its column stored for the source
-    /// number, so that storing the number again would change nothing.
-    static bool holdsNumberText(const ValueRef& target, FieldType targetType,
-                                const ValueRef& source);
     /// Key fields of the current table setup in `list`; empty if one is missing.
     std::vector<int> keyFieldsIn(const MemData& list) const;
     /// How the database that `query` read compares each key field.
@@ -422,6 +419,9 @@ private:
     /// Reads the lookup query of the current row of AutoLookupMemData; a
     /// query the database refuses is reported and gives none.
     std::shared_ptr<LookupSource> readLookupSource();
+    /// What long work asks every thousand rows or so: whether the busy
+    /// port wants it stopped.
+    RowMarker::StopAsked stopAsked();
 
     EnginePorts ports_;
     MessageViewer& messages_;

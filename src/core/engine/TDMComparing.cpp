@@ -2,17 +2,19 @@
 // partners found by KeyMatcher) and counting the marks.
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
-#include "engine/RuleEquality.h"
+#include "engine/RowMarker.h"
 #include "engine/SqliteAffinity.h"
 #include "engine/TDM.h"
 #include "list/Frozen.h"
-#include "list/TaggedValue.h"
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace qm {
+
+static_assert(RowMarker::kFound == 1 && RowMarker::kDifferent == 2,
+              "the stored marks and the worked-out marks share their bits");
 
 // --- comparing ------------------------------------------------------------------------------
 
@@ -61,27 +63,22 @@ void TDM::alignVariantColumns() {
 }
 
 std::optional<ComparisonCounts> TDM::CompareAll() {
-    if (loadingData_) {
-        // Both sides' marks are worked out before either is stored, so that
-        // a key message or a conversion error on one side leaves the other
-        // side's marks, statistics and copy as they were.
-        deferMarks_ = true;
-        Finally done([this] {
-            deferMarks_ = false;
-            pendingTargetMarks_.clear();
-            pendingSourceFound_.clear();
-        });
-        CompareTarget();
-        MarkSourceOnly();
-        if (destMemData_.isOpen()) {
-            storeTargetMarks(pendingTargetMarks_);
-        }
-        if (sourceMemData_.isOpen()) {
-            storeSourceMarks(pendingSourceFound_);
-        }
-    } else {
-        CompareTarget();
-        MarkSourceOnly();
+    // Both sides' marks are worked out before either is stored, so that a
+    // key message, a conversion error or a stop on one side leaves the
+    // other side's marks, statistics and copy as they were.
+    deferMarks_ = true;
+    Finally done([this] {
+        deferMarks_ = false;
+        pendingTargetMarks_.clear();
+        pendingSourceFound_.clear();
+    });
+    CompareTarget();
+    MarkSourceOnly();
+    if (destMemData_.isOpen()) {
+        storeTargetMarks(pendingTargetMarks_);
+    }
+    if (sourceMemData_.isOpen()) {
+        storeSourceMarks(pendingSourceFound_);
     }
     compared_ = sourceMemData_.isOpen() && destMemData_.isOpen();
     gridPort().refit(Side::Source);
@@ -231,17 +228,8 @@ ComparedColumns TDM::currentComparedColumns(const TableSetup& setup) const {
                            targetTextAffinity());
 }
 
-bool TDM::holdsNumberText(const ValueRef& target, FieldType targetType, const ValueRef& source) {
-    const std::optional<std::string> text = TaggedValue::numberAsText(source);
-    if (!text || target.null) {
-        return false;
-    }
-    if (targetType == FieldType::Variant) {
-        return TaggedValue::tagOf(target.bytes) == TaggedValue::Tag::Text &&
-               TaggedValue::payload(target.bytes) == *text;
-    }
-    return storageClassOf(targetType) == StorageClass::Bytes && !isBinaryType(targetType) &&
-           targetType != FieldType::BCD && target.bytes == *text;
+RowMarker::StopAsked TDM::stopAsked() {
+    return [this] { return busyPort().cancelRequested(); };
 }
 
 void TDM::CompareTarget() {
@@ -276,45 +264,31 @@ void TDM::compareTarget(const MergeTrack* track) {
         if (sourceOpen) {
             s.post();
         }
-        // Every mark is worked out before any is stored, so that a key message
-        // or a conversion error leaves the marks as they were.
-        std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.recordCount()), 0);
+        // Every mark is worked out before any is stored, so that a key message,
+        // a conversion error or a stop leaves the marks as they were.
         // After a merge only the rows it changed or added can have other
         // marks: the rest and their partners are as they were compared.
         std::vector<bool> renew;
+        std::vector<std::uint8_t> previous;
         if (track && sourceOpen && trackHolds(*track) && compared == marksColumns_) {
-            renew.assign(marks.size(), false);
+            renew.assign(static_cast<std::size_t>(d.recordCount()), false);
             for (const int recId : track->rows) {
                 const int p = d.positionOfRecId(recId);
                 if (p >= 0) {
                     renew[static_cast<std::size_t>(p)] = true;
                 }
             }
-        }
-        for (int dp = 0; dp < d.recordCount(); ++dp) {
-            if (!renew.empty() && !renew[static_cast<std::size_t>(dp)]) {
-                marks[static_cast<std::size_t>(dp)] = static_cast<std::uint8_t>(
-                    (d.refAt(dp, onlyInDest_).i != 0 ? 0 : kMarkFound) |
-                    (d.refAt(dp, difference_).i != 0 ? kMarkDifferent : 0));
-                continue;
-            }
-            const int sp = sourceOpen ? keyMatcher_.matchRow(s, d, dp, plan, false) : -1;
-            if (sp < 0) {
-                continue;
-            }
-            std::uint8_t& m = marks[static_cast<std::size_t>(dp)];
-            m = kMarkFound;
-            for (const ComparedColumn& c : compared.columns) {
-                const ValueRef tv = d.refAt(dp, c.target);
-                const ValueRef sv = s.refAt(sp, c.source);
-                const FieldType tt = d.field(c.target).type;
-                if (!equalUnderRule(tv, tt, sv, s.field(c.source).type, c.rule, c.loose) &&
-                    !(c.numberAsText && holdsNumberText(tv, tt, sv))) {
-                    m |= kMarkDifferent;
-                    break;
+            previous.assign(renew.size(), 0);
+            for (int dp = 0; dp < d.recordCount(); ++dp) {
+                if (!renew[static_cast<std::size_t>(dp)]) {
+                    previous[static_cast<std::size_t>(dp)] = static_cast<std::uint8_t>(
+                        (d.refAt(dp, onlyInDest_).i != 0 ? 0 : kMarkFound) |
+                        (d.refAt(dp, difference_).i != 0 ? kMarkDifferent : 0));
                 }
             }
         }
+        std::vector<std::uint8_t> marks =
+            RowMarker(d, s, keyMatcher_, stopAsked()).targetMarks(plan, compared, renew, previous);
         marksColumns_ = std::move(compared);
         marksKeySpec_ = setup.keySpec;
         marksRules_ = setup.rules;
@@ -347,11 +321,6 @@ void TDM::markSourceOnly(const MergeTrack* track) {
         gridPort().refit(Side::Source);
     });
     alignVariantColumns();
-    const PrimaryKey key(currentKeySpec());
-    std::vector<int> keyFields;
-    for (int i = 0; i < key.fieldCount(); ++i) {
-        keyFields.push_back(s.findDataField(key.fieldName(i)));
-    }
     const bool targetOpen = d.isOpen();
     const KeyPlan plan = planKey(d, s);
     // The source list raises no events, so the marks are stored row by row.
@@ -360,7 +329,7 @@ void TDM::markSourceOnly(const MergeTrack* track) {
         d.post();
     }
     // All marks are worked out before any is stored, as in CompareTarget.
-    std::vector<bool> found(static_cast<std::size_t>(s.recordCount()), false);
+    std::vector<bool> known;
     // After a merge that kept every target key, a row that had a partner
     // still has it; only the rows that had none are searched again.
     if (track && targetOpen && trackHolds(*track)) {
@@ -370,6 +339,7 @@ void TDM::markSourceOnly(const MergeTrack* track) {
             return !fields.empty() && std::find(fields.begin(), fields.end(), -1) == fields.end();
         };
         const bool wholeKey = complete(plan.listFields) && complete(plan.keyListFields);
+        known.assign(static_cast<std::size_t>(s.recordCount()), false);
         auto copy = track->copies.begin();
         for (int sp = 0; sp < s.recordCount(); ++sp) {
             while (copy != track->copies.end() && copy->first < sp) {
@@ -377,28 +347,11 @@ void TDM::markSourceOnly(const MergeTrack* track) {
             }
             const bool copiedWithKey = wholeKey && copy != track->copies.end() &&
                                        copy->first == sp && !changedKeys_.contains(copy->second);
-            found[static_cast<std::size_t>(sp)] = s.refAt(sp, onlyInSource_).i == 0 ||
-                                                  copiedWithKey ||
-                                                  keyMatcher_.matchRow(d, s, sp, plan, false) >= 0;
-        }
-    } else {
-        for (int sp = 0; sp < s.recordCount(); ++sp) {
-            // The checks of KeyValues, without building the texts.
-            for (std::size_t i = 0; i < keyFields.size(); ++i) {
-                if (keyFields[i] < 0) {
-                    keyMessage(
-                        u"Key field \"%1\" not found"_s.arg(key.fieldName(static_cast<int>(i))));
-                }
-                if (s.refAt(sp, keyFields[i]).null) {
-                    keyMessage(
-                        u"Key field \"%1\" contained a null value. Primary key fields "
-                        "should not be allowed to contain null"_s.arg(key.spec()));
-                }
-            }
-            found[static_cast<std::size_t>(sp)] =
-                targetOpen && keyMatcher_.matchRow(d, s, sp, plan, false) >= 0;
+            known[static_cast<std::size_t>(sp)] =
+                s.refAt(sp, onlyInSource_).i == 0 || copiedWithKey;
         }
     }
+    std::vector<bool> found = RowMarker(d, s, keyMatcher_, stopAsked()).sourceFound(plan, known);
     sourceComputedAt_ = listChanges();
     if (deferMarks_) {
         pendingSourceFound_ = std::move(found);
