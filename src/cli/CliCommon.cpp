@@ -1,6 +1,7 @@
 #include "CliCommon.h"
 
 #include "CliPorts.h"
+#include "StopSignals.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "db/Session.h"
@@ -135,6 +136,10 @@ int refuseOptions(const QCommandLineParser& parser, const QList<const QCommandLi
 }
 
 int writeScript(const QStringList& lines, const QString& outputFile) {
+    // A stop asked for before this point leaves the output as it was; once
+    // writing starts, it ends whole (a file is replaced in one rename).
+    stopPoint();
+    const StopHold writing;
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8() + "\r\n";

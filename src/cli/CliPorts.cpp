@@ -1,5 +1,8 @@
 #include "CliPorts.h"
 
+#include "StopSignals.h"
+#include "common/Cancellation.h"
+
 #include <unistd.h>
 #include <cstdio>
 
@@ -27,14 +30,24 @@ void CliPorts::progress(const QString& text) {
     std::fflush(stderr);
 }
 
+bool CliPorts::cancelRequested() {
+    return stopFlag().requested();
+}
+
+// After a stop, what fails is the work being stopped (an interrupted query
+// says so in its own words); the one line about the stop says it all.
 void CliPorts::showInfo(const QString& text) {
     messageShown_ = true;
-    printErr(text);
+    if (!stopFlag().requested()) {
+        printErr(text);
+    }
 }
 
 void CliPorts::showError(const QString& text) {
     messageShown_ = true;
-    printErr(u"Error: "_s + text);
+    if (!stopFlag().requested()) {
+        printErr(u"Error: "_s + text);
+    }
 }
 
 bool CliPorts::askYesNo(const QString& text) {

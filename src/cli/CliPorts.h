@@ -28,6 +28,8 @@ public:
 
     /// Shown on standard error only when it is a terminal, on one line.
     void progress(const QString& text) override;
+    /// Whether Ctrl+C or SIGTERM asked to stop (stopFlag()).
+    bool cancelRequested() override;
 
     void clear() override { script_.clear(); }
     void appendLine(const QString& line) override { script_ << line; }

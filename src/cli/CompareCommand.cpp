@@ -4,6 +4,7 @@
 #include "CliPorts.h"
 #include "ProjectRun.h"
 #include "RuleOptions.h"
+#include "StopSignals.h"
 #include "common/Errors.h"
 #include "engine/EngineTexts.h"
 #include "engine/InDatabaseCompare.h"
@@ -38,6 +39,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
                    const RuleOptions& ruleOptions, const QString& aliasFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
+    stopStatementsOnSignal(dm);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     TPrjDataSaved project;
@@ -58,6 +60,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
     bool first = true;
     for (const int position : positions) {
         std::optional<std::pair<qint64, qint64>> totals;
+        stopPoint();
         try {
             ProjectScript::SelectTableSetup(dm, position);
             if (inDatabase) {
@@ -77,6 +80,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
             view.showError(e.message());
             return kFailure;
         }
+        stopPoint();
         if (!first) {
             print(stdout, QString());
         }
@@ -158,6 +162,7 @@ int runCompare(const QStringList& arguments) {
     }
     CliPorts view;
     TDM dm(view.ports(), view);
+    stopStatementsOnSignal(dm);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     if (parser.isSet(inDatabase)) {
@@ -166,12 +171,14 @@ int runCompare(const QStringList& arguments) {
                                      &totals) != kSuccess) {
             return kFailure;
         }
+        stopPoint();
         printComparison(dm, QString(), totals);
         return kSuccess;
     }
     if (openTableSetup(dm, view, parser, options, u"compare"_s, QString(), rules) != kSuccess) {
         return kFailure;
     }
+    stopPoint();
     printComparison(dm, QString());
     return kSuccess;
 }

@@ -5,6 +5,7 @@
 #include "ProjectFile.h"
 #include "ProjectRun.h"
 #include "RuleOptions.h"
+#include "StopSignals.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "engine/InDatabaseCompare.h"
@@ -31,6 +32,7 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
                   const QString& outputFile, bool inDatabase) {
     CliPorts view;
     TDM dm(view.ports(), view);
+    stopStatementsOnSignal(dm);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     TPrjDataSaved project;
@@ -48,9 +50,15 @@ int scriptProject(const QCommandLineParser& parser, const ProjectRunOptions& pro
     view.clear();
     ProjectScript run(dm);
     if (inDatabase) {
-        run.beforeOpen = [&dm](int) { InDatabaseCompare(dm).restrictCurrentTableSetup(); };
+        run.beforeOpen = [&dm](int) {
+            stopPoint();
+            InDatabaseCompare(dm).restrictCurrentTableSetup();
+        };
     }
     run.onStep = [&](int position, ProjectScript::Step step) {
+        // Nothing is written before every table setup is done, so a stop
+        // between their steps leaves nothing behind.
+        stopPoint();
         view.progress(
             u"%1: %2"_s.arg(project.GetItem(position)->Name(), ProjectScript::statusText(step)));
     };
@@ -149,6 +157,7 @@ int runScript(const QStringList& arguments) {
     }
     CliPorts view;
     TDM dm(view.ports(), view);
+    stopStatementsOnSignal(dm);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     std::pair<qint64, qint64> totals;
@@ -245,6 +254,7 @@ int runExecute(const QStringList& arguments) {
     CliPorts view;
     view.setYesNoAnswer(true);  // no --log means no log
     TDM dm(view.ports(), view);
+    stopStatementsOnSignal(dm);
     // Lookup columns only show values; nothing here shows rows.
     dm.setLookupColumnsWanted(false);
     dm.session().setAliasFilePath(parser.value(aliases));
@@ -253,6 +263,9 @@ int runExecute(const QStringList& arguments) {
     ScriptRunOptions runOptions;
     runOptions.logFileName = parser.value(log);
     ScriptExecutor executor(dm, view);
+    // The run writes the target and then its log: a second Ctrl+C waits
+    // for the rollback (or the log) instead of ending the program.
+    const StopHold running;
     try {
         if (projectFile.isEmpty()) {
             dm.DBSetupMemData().open();

@@ -1,4 +1,6 @@
 #include "SqliteEngineFixture.h"
+#include "common/Cancellation.h"
+#include "common/ScopeGuards.h"
 #include "engine/ScriptExecutor.h"
 #include "engine/TextScriptEditor.h"
 #include "support/FaultFiles.h"
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -394,6 +397,106 @@ TEST_F(ScriptExecutorTest, ALogOnTheTargetsDatabaseFileIsRefused) {
         f.close();
     }
     EXPECT_FALSE(QFile::exists(database + u".lock"_s));
+}
+
+// A busy port that says to stop from its n-th question on (1: the first),
+// and keeps the progress texts.
+class StopAtQuestion final : public BusyPort {
+public:
+    explicit StopAtQuestion(int n) : n_(n) {}
+    bool cancelRequested() override { return ++asked_ >= n_; }
+
+private:
+    int n_;
+    int asked_ = 0;
+};
+
+// The busy port is asked once before the run, before every statement and
+// before the commit; a stop at any of them commits nothing, logs nothing,
+// shows nothing and leaves the editor and the pending log header alone.
+TEST_F(ScriptExecutorTest, AStopBetweenStatementsRollsBackAndLeavesEverythingAsItWas) {
+    editor.setText(
+        u"INSERT INTO t VALUES (1, 'a');\r\nINSERT INTO t VALUES (2, 'b');\r\n"
+        "INSERT INTO t VALUES (3, 'c');\r\n"_s);
+    options.deleteCommitted = true;
+    for (const int question : {1, 2, 3, 5}) {
+        SCOPED_TRACE(question);
+        StopAtQuestion busy(question);
+        h.dm.setPorts({&h.view, &h.view, &busy, &h.view});
+        h.dm.setAliasHeaderPending(true);
+        EXPECT_THROW(run(), Cancelled);
+        EXPECT_EQ(targetRows(), QStringList());
+        EXPECT_EQ(log(), QByteArray("<none>"));
+        EXPECT_EQ(h.view.errors, QStringList());
+        EXPECT_TRUE(editor.text().startsWith(u"INSERT INTO t VALUES (1"_s));
+        EXPECT_TRUE(h.dm.AliasHeaderPending());
+    }
+    // The transaction was really ended: the next run commits.
+    h.dm.setPorts(h.view.ports());
+    EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(targetRows().size(), 3);
+}
+
+// A busy port that answers from a flag, as the command-line tool's does, and
+// notes when a progress text names the given statement.
+class FlagPort final : public BusyPort {
+public:
+    FlagPort(const CancelFlag& flag, QString awaited) : flag_(flag), awaited_(std::move(awaited)) {}
+    bool cancelRequested() override { return flag_.requested(); }
+    void progress(const QString& text) override {
+        texts << text;
+        if (text.startsWith(awaited_)) {
+            seen.store(true);
+        }
+    }
+    QStringList texts;
+    std::atomic<bool> seen{false};
+
+private:
+    const CancelFlag& flag_;
+    QString awaited_;
+};
+
+// A statement that would run for minutes fails soon after the connection's
+// stop flag rises on another thread; the run is rolled back.
+TEST_F(ScriptExecutorTest, AStopFlagInterruptsALongStatement) {
+    CancelFlag flag;
+    FlagPort busy(flag, u"Executing: statement 2 of 3"_s);
+    h.dm.setPorts({&h.view, &h.view, &busy, &h.view});
+    h.dm.DestDatabase().setStopFlag(&flag);
+    const Finally unwatch([this] { h.dm.DestDatabase().setStopFlag(nullptr); });
+    const QString count =
+        u"(WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r "
+        "WHERE n < %1) SELECT count(*) FROM r)"_s;
+    // The second statement takes long enough for a progress text after it.
+    editor.setText(
+        u"INSERT INTO t VALUES (1, 'a');\r\n"
+        "INSERT INTO t SELECT %1, 'counted';\r\n"
+        "INSERT INTO t SELECT %2, 'never';\r\n"_s.arg(count.arg(500000), count.arg(2000000000)));
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point raised;
+    std::thread stopper([&] {
+        for (int k = 0; k < 3000 && !busy.seen.load(); ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        raised = Clock::now();
+        flag.request();
+    });
+    EXPECT_THROW(run(), Cancelled);
+    const Clock::time_point stopped = Clock::now();
+    stopper.join();
+    EXPECT_LT(stopped - raised, std::chrono::seconds(1));
+    EXPECT_EQ(targetRows(), QStringList());
+    EXPECT_EQ(h.view.errors, QStringList());
+    EXPECT_TRUE(busy.texts.contains(u"Executing: statement 2 of 3"_s))
+        << busy.texts.join(u'|').toStdString();
+    EXPECT_EQ(busy.texts.value(busy.texts.size() - 1, u"none"_s), QString());
+    // Lowered again, the flag lets the connection run the next script.
+    flag.reset();
+    editor.setText(u"INSERT INTO t VALUES (1, 'a')"_s);
+    EXPECT_EQ(run(), ScriptExecutor::Outcome::Committed);
+    EXPECT_EQ(targetRows(), QStringList{u"1|a"_s});
 }
 
 // Two runs appending at once: the second waits for the first one's lock and

@@ -1,6 +1,9 @@
 #include "db/Connection.h"
 
+#include "common/Cancellation.h"
 #include "common/Errors.h"
+#include "common/ScopeGuards.h"
+#include "db/ConnectionWatch.h"
 #include "db/LoginPrompt.h"
 #include "db/QueryBackend.h"
 #include "db/Session.h"
@@ -54,6 +57,22 @@ bool isLoginRefusal(const QString& message) {
     return false;
 }
 
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
+    }
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// SQLite's progress callback: a non-zero answer interrupts the statement.
+int stopWhenRaised(void* flag) {
+    return static_cast<const CancelFlag*>(flag)->requested() ? 1 : 0;
+}
+
+// Virtual machine steps between two looks at the flag: a few microseconds.
+constexpr int kStepsBetweenLooks = 1000;
+
 // Registered connection names must be unique per process; a second engine
 // in the same process gets a numbered name.
 QString uniqueQtName(const QString& name) {
@@ -73,6 +92,38 @@ Connection::~Connection() {
     try {
         disconnect();
     } catch (...) {
+    }
+}
+
+void Connection::setStopFlag(const CancelFlag* flag) {
+    stopWatching();
+    stopFlag_ = flag;
+    startWatching();
+}
+
+void Connection::startWatching() {
+    if (!connected_ || !stopFlag_) {
+        return;
+    }
+    const QSqlDatabase db = database();
+    if (sqlite3* h = def_.driver == u"SQLITE"_s ? sqliteHandle(db) : nullptr) {
+        // Asked on the thread that runs the statement, so nothing else
+        // touches the handle.
+        sqlite3_progress_handler(h, kStepsBetweenLooks, &stopWhenRaised,
+                                 const_cast<CancelFlag*>(stopFlag_));
+        return;
+    }
+    if (std::function<void()> cancel = pgInterrupter(db)) {
+        watch_ = std::make_unique<ConnectionWatch>(*stopFlag_, std::move(cancel));
+    }
+}
+
+void Connection::stopWatching() {
+    watch_.reset();
+    if (connected_ && stopFlag_ && def_.driver == u"SQLITE"_s) {
+        if (sqlite3* h = sqliteHandle(database())) {
+            sqlite3_progress_handler(h, 0, nullptr, nullptr);
+        }
     }
 }
 
@@ -147,6 +198,7 @@ void Connection::openWith(const QString& user, const QString& password) {
             }
             if (db.isOpen()) {
                 connected_ = true;
+                startWatching();
                 return;
             }
         } else {
@@ -206,6 +258,7 @@ void Connection::disconnect() {
     if (!connected_) {
         return;
     }
+    stopWatching();
     {
         QSqlDatabase db = QSqlDatabase::database(qtName_, false);
         // A connection the server closed has no transaction left to roll
@@ -239,6 +292,9 @@ void Connection::commit() {
 void Connection::rollback() {
     QSqlDatabase db = database();
     inTransaction_ = false;
+    // A stop must not fail the rollback that puts its work back.
+    stopWatching();
+    Finally watchAgain([this] { startWatching(); });
     // The server ended the transaction with the connection (the driver
     // tells by the connection's state); the driver would only warn.
     if (!db.isOpen()) {
@@ -254,11 +310,10 @@ bool Connection::transactionEndedOnServer() const {
         return false;
     }
     const QSqlDatabase db = database();
-    const QVariant handle = db.driver()->handle();
-    if (def_.driver == u"SQLITE"_s && handle.isValid() &&
-        qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+    sqlite3* h = def_.driver == u"SQLITE"_s ? sqliteHandle(db) : nullptr;
+    if (h) {
         // Autocommit mode is on exactly when no transaction is open.
-        return sqlite3_get_autocommit(*static_cast<sqlite3* const*>(handle.constData())) != 0;
+        return sqlite3_get_autocommit(h) != 0;
     }
     if (def_.driver == u"PSQL"_s) {
         return pgTransactionEnded(db);

@@ -4,9 +4,12 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <memory>
 
 namespace qm {
 
+class CancelFlag;
+class ConnectionWatch;
 class Session;
 
 /// One named database connection ("ScrDB", "DestDB") addressed by an alias.
@@ -47,6 +50,15 @@ public:
     /// starts a transaction (transactionControlWords) and for text holding
     /// a NUL character.
     void execute(const QString& sql);
+    /// A flag that another thread or a signal handler raises to stop the
+    /// work: while it is raised, a statement or query that this connection
+    /// runs fails soon (within about 50 ms) with the database's message
+    /// instead of running to its end; rollback() and disconnect() are not
+    /// stopped. SQLite asks the flag as it works, PostgreSQL gets a cancel
+    /// request from a watching thread; other drivers run on. Applies to the
+    /// open connection and to later ones; null stops watching. The flag
+    /// must outlive its use here.
+    void setStopFlag(const CancelFlag* flag);
 
     QSqlDatabase database() const;
 
@@ -55,6 +67,10 @@ private:
     /// cannot be used at all, whatever the login.
     void checkDriver() const;
     void openWith(const QString& user, const QString& password);
+    /// Applies stopFlag_ to the open connection, or removes it again; a
+    /// rollback runs between the two.
+    void startWatching();
+    void stopWatching();
 
     QString name_;
     QString qtName_;
@@ -63,6 +79,8 @@ private:
     AliasDefinition def_;
     bool connected_ = false;
     bool inTransaction_ = false;
+    const CancelFlag* stopFlag_ = nullptr;
+    std::unique_ptr<ConnectionWatch> watch_;
 };
 
 }  // namespace qm

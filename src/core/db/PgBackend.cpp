@@ -589,4 +589,23 @@ bool pgTransactionEnded(const QSqlDatabase& db) {
     return conn && PQtransactionStatus(conn) == PQTRANS_IDLE;
 }
 
+std::function<void()> pgInterrupter(const QSqlDatabase& db) {
+    PGconn* conn = pgHandle(db);
+    if (!conn) {
+        return {};
+    }
+    // Made now, on the connection's own thread: PQcancel on it is then safe
+    // from any thread, while the connection itself is not.
+    std::shared_ptr<PGcancel> cancel(PQgetCancel(conn), &PQfreeCancel);
+    if (!cancel) {
+        return {};
+    }
+    return [cancel] {
+        char reason[256];
+        // A request that fails changes nothing: the statement runs on, and
+        // the caller sees the stop once it ends.
+        PQcancel(cancel.get(), reason, static_cast<int>(sizeof reason));
+    };
+}
+
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include "list/RowStore.h"
 
 #include <QSqlDatabase>
+#include <functional>
 #include <memory>
 
 namespace qm {
@@ -98,5 +99,10 @@ bool pgExecute(const QSqlDatabase& db, const QString& sql);
 /// True when the libpq handle of a connection is idle outside a transaction
 /// block; false inside one and when the driver offers no such handle.
 bool pgTransactionEnded(const QSqlDatabase& db);
+
+/// Sends a cancel request for the statement the connection runs; any thread
+/// may call it while the connection is open. Empty when the driver offers
+/// no libpq handle.
+std::function<void()> pgInterrupter(const QSqlDatabase& db);
 
 }  // namespace qm

@@ -1,15 +1,18 @@
 #include "engine/ScriptExecutor.h"
 
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "common/TextFile.h"
 #include "db/StatementCutter.h"
 #include "engine/TDM.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -42,6 +45,19 @@ QString logClash(const QString& path, const Connection& target) {
     }
     return u"the log file \"%1\" is the target's database file (alias \"%2\"); name another "
            "log file"_s.arg(path, target.aliasName());
+}
+
+// Rolls a stopped run back. A cancel request the server took late may still
+// fail the first attempt, so one more is made; a connection that ends
+// without either rolls back on the server all the same.
+void rollBackStopped(Connection& target) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            target.rollback();
+            return;
+        } catch (const Error&) {
+        }
+    }
 }
 
 }  // namespace
@@ -173,8 +189,16 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         }
     }
 
+    BusyPort* const busy = dm_.ports().busy;
+    const auto stopRequested = [busy] { return busy && busy->cancelRequested(); };
+    if (stopRequested()) {
+        throw Cancelled();  // nothing has started yet
+    }
+
     QStringList log;
-    if (dm_.AliasHeaderPending()) {
+    // A stopped run logs nothing, so the next one still owes the header.
+    const bool headerPending = dm_.AliasHeaderPending();
+    if (headerPending) {
         if (dm_.SourceDatabase().isConnected()) {
             log << u"/* Merge from odbc alias \"%1\" */ "_s.arg(dm_.SourceDatabase().aliasName());
         }
@@ -182,14 +206,28 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
         dm_.setAliasHeaderPending(false);
     }
 
+    // Comments alone are no statement: some servers refuse them. Known
+    // before the run, so that progress can say how many are left.
+    std::vector<bool> sent(static_cast<std::size_t>(pieces.size()));
+    int toSend = 0;
+    for (qsizetype k = 0; k < pieces.size(); ++k) {
+        sent[static_cast<std::size_t>(k)] = !statementBody(pieces[k], dialect).isEmpty();
+        toSend += sent[static_cast<std::size_t>(k)] ? 1 : 0;
+    }
     Connection& target = dm_.DestDatabase();
     target.startTransaction();
+    bool stopped = false;
     try {
+        QElapsedTimer sinceProgress;
+        sinceProgress.start();
         log << QString();
         for (qsizetype k = 0; k < pieces.size(); ++k) {
             const QString& piece = pieces[k];
-            // Comments alone are no statement: some servers refuse them.
-            if (!statementBody(piece, dialect).isEmpty()) {
+            if (sent[static_cast<std::size_t>(k)]) {
+                if (stopRequested()) {
+                    stopped = true;
+                    break;
+                }
                 // Runs exactly one statement as the database parses it.
                 target.execute(piece);
                 if (target.transactionEndedOnServer()) {
@@ -199,23 +237,41 @@ ScriptExecutor::Outcome ScriptExecutor::run(ScriptEditor& editor, const ScriptRu
                         "statement was executed."_s.arg(k + 1)
                             .arg(statementHead(piece, dialect)));
                 }
-                if (++executed_ % 10000 == 0) {
-                    dm_.reportProgress(u"Executed %1 statements"_s.arg(executed_));
+                ++executed_;
+                if (sinceProgress.hasExpired(30)) {
+                    sinceProgress.restart();
+                    dm_.reportProgress(
+                        u"Executing: statement %1 of %2"_s.arg(executed_).arg(toSend));
                 }
             }
             log << piece + u';' << QString();
         }
-        target.commit();
-        dm_.reportProgress(QString());
-    } catch (const Error& e) {
-        dm_.reportProgress(QString());
-        error_ = e.message();
-        try {
-            target.rollback();
-        } catch (const Error&) {
+        // A stop that came with the last statement still prevents the commit.
+        stopped = stopped || stopRequested();
+        if (!stopped) {
+            target.commit();
+            dm_.reportProgress(QString());
         }
-        messages_.showError(error_);
-        return Outcome::RolledBack;
+    } catch (const Error& e) {
+        // An interrupted statement fails with the database's words; the stop
+        // is what the user asked for, so no failure is shown.
+        stopped = stopRequested();
+        if (!stopped) {
+            dm_.reportProgress(QString());
+            error_ = e.message();
+            try {
+                target.rollback();
+            } catch (const Error&) {
+            }
+            messages_.showError(error_);
+            return Outcome::RolledBack;
+        }
+    }
+    if (stopped) {
+        rollBackStopped(target);
+        dm_.setAliasHeaderPending(headerPending);
+        dm_.reportProgress(QString());
+        throw Cancelled();
     }
     // Committed: what follows can fail but no longer undo the statements.
     try {

@@ -44,7 +44,10 @@ struct ScriptRunOptions {
 /// transaction itself, or a log file that cannot be written (held by another
 /// run, no room for its lock, the target's SQLite database file), is refused
 /// before anything is executed; the log's lock is held from then until the
-/// log is written.
+/// log is written. The busy port is asked between statements whether to
+/// stop; a stop (also one that interrupted a statement through the target
+/// connection's stop flag) rolls the run back, shows nothing and raises
+/// Cancelled.
 class ScriptExecutor {
 public:
     ScriptExecutor(TDM& dm, MessageViewer& messages) : dm_(dm), messages_(messages) {}
