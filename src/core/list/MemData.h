@@ -186,6 +186,11 @@ public:
     /// Store column of a field, -1 for columns that are not stored.
     int storeColumn(int f) const { return storeCol_[static_cast<std::size_t>(f)]; }
     void commitRawRow(std::uint32_t row);
+    /// Fills this open, empty list with every row of a store filled aside
+    /// (on another thread, say), in the store's order, as beginRawRow and
+    /// commitRawRow for each row would. The store's columns must be this
+    /// list's stored columns, in order and storage class.
+    void adoptRows(std::unique_ptr<RowStore> rows);
     /// Stores one value of a posted row at once, without edit state or
     /// events; for bulk marking. Raises for the sorted column, a column that
     /// is not stored, or while a row is being edited.

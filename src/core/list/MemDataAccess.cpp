@@ -506,6 +506,36 @@ void MemData::commitRawRow(std::uint32_t row) {
     announce(Notice::Inserted, pos, 1);
 }
 
+void MemData::adoptRows(std::unique_ptr<RowStore> rows) {
+    checkOpen();
+    if (recordCount() != 0 || store_->rowCount() != 0 || state_ != ListState::Browse) {
+        throw InternalError(u"%1: rows can only be adopted by an empty list"_s.arg(name_));
+    }
+    if (sortField_ > 0) {
+        throw InternalError(u"%1: raw rows cannot be added to a sorted list"_s.arg(name_));
+    }
+    bool same = rows && rows->columnCount() == store_->columnCount();
+    for (std::size_t c = 0; same && c < store_->columnCount(); ++c) {
+        same = rows->storageClass(c) == store_->storageClass(c);
+    }
+    if (!same) {
+        throw InternalError(u"%1: the rows read aside have other columns"_s.arg(name_));
+    }
+    const std::uint32_t n = rows->rowCount();
+    store_ = std::move(rows);
+    order_.resize(n);
+    std::iota(order_.begin(), order_.end(), 0U);
+    recIds_.resize(n);
+    std::iota(recIds_.begin(), recIds_.end(), newRowsPosted_ + 1);
+    newRowsPosted_ += static_cast<int>(n);
+    ++changes_;
+    invalidateIndexes();
+    if (n > 0) {
+        pos_ = static_cast<int>(n) - 1;
+        announce(Notice::Inserted, 0, static_cast<int>(n));
+    }
+}
+
 void MemData::widenToVariant(int f) {
     checkOpen();
     const auto fi = static_cast<std::size_t>(f);
