@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/CountingVector.h"
 #include "list/FieldDef.h"
 #include "list/RowStore.h"
 #include "list/Value.h"
@@ -257,8 +258,10 @@ private:
     std::vector<int> storeCol_;
     std::vector<std::function<void()>> changeHandlers_;
     std::shared_ptr<RowStore> store_;
-    std::vector<std::uint32_t> order_;
-    std::vector<int> recIds_;
+    // Row numbers in the store, and RecIds, by position: a list loaded and
+    // not reordered stores neither (0, 1, ... and 1, 2, ...).
+    CountingVector<std::uint32_t> order_{0U};
+    CountingVector<int> recIds_{1};
     int pos_ = -1;
     bool eof_ = true;
     bool bof_ = true;

@@ -375,8 +375,8 @@ void MemData::setSortField(int f) {
         order[i] = order_[static_cast<std::size_t>(perm[i])];
         ids[i] = recIds_[static_cast<std::size_t>(perm[i])];
     }
-    order_.swap(order);
-    recIds_.swap(ids);
+    order_.assign(std::move(order));
+    recIds_.assign(std::move(ids));
     ++changes_;
     invalidateIndexes();
     setCurrent(0, false);
@@ -474,8 +474,7 @@ void MemData::shareRowsFrom(const MemData& other) {
     store_->markShared();
     order_ = other.order_;
     ++changes_;
-    recIds_.resize(order_.size());
-    std::iota(recIds_.begin(), recIds_.end(), 1);
+    recIds_.assignCounting(order_.size());
     newRowsPosted_ = recordCount();
     invalidateIndexes();
     eof_ = bof_ = recordCount() == 0;
@@ -508,8 +507,9 @@ void MemData::commitRawRow(std::uint32_t row) {
 
 void MemData::adoptRows(std::unique_ptr<RowStore> rows) {
     checkOpen();
-    if (recordCount() != 0 || store_->rowCount() != 0 || state_ != ListState::Browse) {
-        throw InternalError(u"%1: rows can only be adopted by an empty list"_s.arg(name_));
+    if (recordCount() != 0 || newRowsPosted_ != 0 || store_->rowCount() != 0 ||
+        state_ != ListState::Browse) {
+        throw InternalError(u"%1: rows can only be adopted by a list just opened"_s.arg(name_));
     }
     if (sortField_ > 0) {
         throw InternalError(u"%1: raw rows cannot be added to a sorted list"_s.arg(name_));
@@ -523,11 +523,9 @@ void MemData::adoptRows(std::unique_ptr<RowStore> rows) {
     }
     const std::uint32_t n = rows->rowCount();
     store_ = std::move(rows);
-    order_.resize(n);
-    std::iota(order_.begin(), order_.end(), 0U);
-    recIds_.resize(n);
-    std::iota(recIds_.begin(), recIds_.end(), newRowsPosted_ + 1);
-    newRowsPosted_ += static_cast<int>(n);
+    order_.assignCounting(n);
+    recIds_.assignCounting(n);
+    newRowsPosted_ = static_cast<int>(n);
     ++changes_;
     invalidateIndexes();
     if (n > 0) {
