@@ -6,6 +6,7 @@
 #include "EngineChild.h"
 #include "InDatabaseBench.h"
 #include "LookupBench.h"
+#include "MachineInfo.h"
 #include "PgBench.h"
 #include "SqlDataGen.h"
 #include "SqliteBench.h"
@@ -231,6 +232,9 @@ int main(int argc, char* argv[]) {
             return usage(u"cannot create a temporary folder: %1"_s.arg(temporary->errorString()));
         }
         o.dir = temporary->path();
+    }
+    for (const QString& line : qmbench::machineLines()) {
+        out(line);
     }
     bool passed = (o.jobs & kSqliteJobs) == 0 || runSqliteBench(o);
     if (o.jobs & kLookups) {

@@ -230,7 +230,7 @@ int openWith(TDM& dm, CliPorts& view, const QCommandLineParser& parser,
             *totals = {outcome.sourceRows, outcome.targetRows};
             restricted = outcome.restricted;
         }
-        if (!dm.OpenSource().opened || !dm.OpenTarget().opened) {
+        if (!dm.OpenBoth().opened()) {
             return kFailure;
         }
         if (totals != nullptr && !restricted) {

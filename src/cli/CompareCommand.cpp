@@ -70,9 +70,7 @@ int compareProject(const QCommandLineParser& parser, const ProjectRunOptions& pr
                     totals = {outcome.sourceRows, outcome.targetRows};
                 }
             }
-            if (dm.OpenSource().opened) {
-                dm.OpenTarget();
-            }
+            dm.OpenBoth();
         } catch (const SilentAbort&) {
             // A connection failed; the next table setup uses the same one.
             return kFailure;

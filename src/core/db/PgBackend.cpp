@@ -167,6 +167,8 @@ public:
         }
     }
     int recordCount() const override { return -1; }
+    // Only libpq is used once the query runs, on the connection's own handle.
+    bool readsOnAnyThread() const override { return true; }
 
 private:
     // Row by row: one result per row.

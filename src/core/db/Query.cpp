@@ -316,6 +316,8 @@ public:
     bool eof() const override { return eof_; }
     void next() override { step(); }
     int recordCount() const override { return -1; }
+    // A library built without its mutexes serves one thread in all.
+    bool readsOnAnyThread() const override { return sqlite3_threadsafe() != 0; }
 
 private:
     // A statement on the table compares the column with its declared
@@ -600,6 +602,18 @@ Value Query::value(int i) const {
 
 QString Query::text(int i) const {
     return ValueText::toText(value(i), field(i).type);
+}
+
+bool Query::readsOnAnyThread() const {
+    return backend_ && backend_->readsOnAnyThread();
+}
+
+void Query::swap(Query& other) {
+    if (&connection_ != &other.connection_) {
+        throw InternalError(u"Queries on different connections cannot be exchanged"_s);
+    }
+    std::swap(sql_, other.sql_);
+    std::swap(backend_, other.backend_);
 }
 
 void Query::readRow(RowStore& store, std::uint32_t row,

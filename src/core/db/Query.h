@@ -91,6 +91,16 @@ public:
     /// for it (see QueryBackend.h).
     void widenField(int i);
 
+    /// Whether the rows of the open query may be read (next, readRow,
+    /// widenField) on another thread than the one that opened it, while
+    /// nothing else uses its connection: true for the readers that talk to
+    /// SQLite and libpq directly, false for Qt SQL, whose connections serve
+    /// only the thread that made them.
+    bool readsOnAnyThread() const;
+    /// Exchanges the SQL text and the open result with another query on the
+    /// same connection, so that a query run aside takes this one's place.
+    void swap(Query& other);
+
     class Backend;
 
 private:

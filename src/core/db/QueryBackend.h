@@ -45,6 +45,8 @@ public:
     virtual bool eof() const = 0;
     virtual void next() = 0;
     virtual int recordCount() const = 0;
+    /// See Query::readsOnAnyThread.
+    virtual bool readsOnAnyThread() const { return false; }
 
     /// Field i of the current row as a value of its type. Readers that
     /// write straight into a store get this for free through readField.

@@ -58,9 +58,9 @@ void ProjectScript::Run(std::vector<int> positions) {
         if (beforeOpen) {
             beforeOpen(position);
         }
-        dm_.OpenSource();
+        // Both sides are read at once; the steps are reported in their order.
+        dm_.OpenBoth();
         report(position, Step::OpenedSource);
-        dm_.OpenTarget();
         report(position, Step::OpenedDest);
         // The merge command works only while both lists are open.
         if (dm_.SourceMemData().isOpen() && dm_.DestMemData().isOpen()) {

@@ -34,6 +34,13 @@ struct OpenOutcome {
     std::optional<qsizetype> records;
 };
 
+/// What opening both sides at once came to, side by side.
+struct OpenBothOutcome {
+    OpenOutcome source;
+    OpenOutcome target;
+    bool opened() const { return source.opened && target.opened; }
+};
+
 /// The merge engine: the table-setup list, the database setup, the source
 /// and target lists with their marks, the copy and the snapshot of the
 /// target list, the two connections and their queries. Connects, opens and
@@ -140,6 +147,21 @@ public:
     /// failed connection raises SilentAbort after its message.
     OpenOutcome OpenSource();
     OpenOutcome OpenTarget();
+    /// OpenSource then OpenTarget, with the same lists, marks and messages,
+    /// but both sides read at once, each on its own connection and thread
+    /// where its driver allows. Until both are read the lists and queries
+    /// stay as they were: a query that fails to run or to be read shows its
+    /// side's message and leaves them so (the outcome tells neither side
+    /// opened), and a stop (BusyPort::cancelRequested, asked about every
+    /// 30 ms while reading, with the progress) raises Cancelled. A failed
+    /// connection raises SilentAbort after its message, before any query runs.
+    OpenBothOutcome OpenBoth();
+    /// Called on the reading thread after each row OpenBoth reads, with the
+    /// side and the rows it read so far; empty by default. Tests slow one
+    /// side down or make it fail with it.
+    void setRowReadHook(std::function<void(Side, std::size_t rows)> hook) {
+        rowReadHook_ = std::move(hook);
+    }
     void CloseSource();
     void CloseTarget();
     void CloseBoth();
@@ -299,6 +321,12 @@ private:
     }
     void fillCopy(MemData& copy);
     void loadRows(MemData& list, Query& query, int newFieldColumn);
+    /// What opening a side does once its rows are in its list.
+    void sourceLoaded();
+    void targetLoaded();
+    /// Puts rows read aside into a side's list, just opened with the
+    /// columns of the query that read them.
+    void adoptRows(MemData& list, const Query& query, std::unique_ptr<RowStore> rows);
     KeyPlan planKey(const MemData& list, const MemData& keyList) const;
     bool locateWithPlan(MemData& list, MemData& keyList, const KeyPlan& plan, bool tolerant);
     [[noreturn]] void keyMessage(const QString& text);
@@ -497,6 +525,7 @@ private:
     int updateField_ = -1;
     int del_ = -1;
     int difference_ = -1;
+    std::function<void(Side, std::size_t)> rowReadHook_;
 };
 
 }  // namespace qm

@@ -1,7 +1,9 @@
 // Connecting, opening and closing the two sides: the queries run, their
 // rows loaded into the lists and compared.
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
+#include "engine/SideReader.h"
 #include "engine/TDM.h"
 #include "engine/TableSetupQuery.h"
 #include "list/LookupSource.h"
@@ -168,12 +170,7 @@ OpenOutcome TDM::OpenSource() {
             Finally pop([this] { PopSourcePosition(); });
             loadRows(sourceMemData_, sourceQuery_, -1);
         }
-        checkUniqueKey(sourceMemData_, sourceQuery_, u"source"_s);
-        sourceMemData_.setReadOnly(true);
-        setRecordCount(Side::Source, sourceMemData_.recordCount());
-        gridPort().refit(Side::Source);
-        CompareAll();
-        RebuildTargetCopy();
+        sourceLoaded();
     } catch (const SilentAbort&) {
         CloseSource();
     } catch (const std::exception& e) {
@@ -210,13 +207,7 @@ OpenOutcome TDM::OpenTarget() {
             Finally pop([this] { PopTargetPosition(); });
             loadRows(destMemData_, destQuery_, newField_);
         }
-        checkUniqueKey(destMemData_, destQuery_, u"target"_s);
-        gridPort().refit(Side::Target);
-        RebuildTargetCopy();
-        CompareAll();
-        setRecordCount(Side::Target, destMemData_.recordCount());
-        SnapshotOriginal();
-        RebuildTargetCopy();
+        targetLoaded();
     } catch (const SilentAbort&) {
         CloseTarget();
     } catch (const std::exception& e) {
@@ -224,6 +215,188 @@ OpenOutcome TDM::OpenTarget() {
         CloseTarget();
     }
     return {destMemData_.isOpen(), targetRecords_};
+}
+
+void TDM::sourceLoaded() {
+    checkUniqueKey(sourceMemData_, sourceQuery_, u"source"_s);
+    sourceMemData_.setReadOnly(true);
+    setRecordCount(Side::Source, sourceMemData_.recordCount());
+    gridPort().refit(Side::Source);
+    CompareAll();
+    RebuildTargetCopy();
+}
+
+void TDM::targetLoaded() {
+    checkUniqueKey(destMemData_, destQuery_, u"target"_s);
+    gridPort().refit(Side::Target);
+    RebuildTargetCopy();
+    CompareAll();
+    setRecordCount(Side::Target, destMemData_.recordCount());
+    SnapshotOriginal();
+    RebuildTargetCopy();
+}
+
+// --- both sides at once -----------------------------------------------------------------
+
+namespace {
+
+// The storage classes of a list's own stored columns (the flags), which
+// come before its data columns in its store.
+std::vector<StorageClass> ownStoredColumns(const MemData& list) {
+    std::vector<StorageClass> classes;
+    for (int f = 0; f < list.fieldCount(); ++f) {
+        if (list.isOwnColumn(f) && list.storeColumn(f) >= 0) {
+            classes.push_back(storageClassOf(list.field(f).type));
+        }
+    }
+    return classes;
+}
+
+}  // namespace
+
+void TDM::adoptRows(MemData& list, const Query& query, std::unique_ptr<RowStore> rows) {
+    // The reader put field i after the own columns; the list must agree.
+    const auto own = static_cast<int>(ownStoredColumns(list).size());
+    for (int f = 0; f < list.fieldCount(); ++f) {
+        if (list.isOwnColumn(f) && list.storeColumn(f) >= own) {
+            throw InternalError(u"%1: flag column %2 follows the data"_s.arg(list.name()).arg(f));
+        }
+    }
+    for (int i = 0; i < query.fieldCount(); ++i) {
+        if (list.storeColumn(list.dataFieldIndex(query.field(i).name)) != own + i) {
+            throw InternalError(
+                u"%1: field %2 is not where it was read"_s.arg(list.name(), query.field(i).name));
+        }
+    }
+    list.adoptRows(std::move(rows));
+}
+
+OpenBothOutcome TDM::OpenBoth() {
+    const TableSetup setup = CurrentTableSetup();  // as in OpenSource
+    loadingData_ = true;
+    Finally done([this] {
+        loadingData_ = false;
+        busyPort().progress(QString());
+        UpdateStatistics();
+        statePort().stateChanged();
+    });
+    // A login prompt is answered here, before any reading starts.
+    ConnectSource();
+    ConnectTarget();
+
+    // The queries run on queries of their own and their rows are read into
+    // stores of their own: the lists and the open queries stay as they are
+    // until both sides are read.
+    Query sourceQuery(sourceDatabase_);
+    Query targetQuery(destDatabase_);
+    std::optional<SideReader> sourceReader;
+    std::optional<SideReader> targetReader;
+    try {
+        sourceQuery.setSql(tableSetupQuery(setup.sourceQuery, setup.name, u"source"_s));
+        sourceQuery.open();
+        checkColumnNames(sourceQuery, u"source"_s);
+        sourceReader.emplace(sourceQuery, ownStoredColumns(sourceMemData_), -1);
+    } catch (const SilentAbort&) {
+        return {};
+    } catch (const std::exception& e) {
+        messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
+        return {};
+    }
+    // Lookup queries run on the target's connection before its query, as
+    // some databases serve one query at a time on a connection.
+    std::unordered_map<int, std::shared_ptr<LookupSource>> lookups;
+    try {
+        LoadLookupDefinitions();
+        readLookupSources();
+        lookups = std::exchange(lookupSources_, {});
+        targetQuery.setSql(tableSetupQuery(setup.targetQuery, setup.name, u"target"_s));
+        targetQuery.open();
+        checkColumnNames(targetQuery, u"target"_s);
+        targetReader.emplace(targetQuery, ownStoredColumns(destMemData_),
+                             newField_ >= 0 ? destMemData_.storeColumn(newField_) : -1);
+    } catch (const SilentAbort&) {
+        lookupSources_.clear();
+        return {};
+    } catch (const std::exception& e) {
+        lookupSources_.clear();
+        messages_.showError(openFailure(u"target"_s, destDatabase_, e));
+        return {};
+    }
+    if (rowReadHook_) {
+        sourceReader->afterRow = [hook = rowReadHook_](std::size_t n) { hook(Side::Source, n); };
+        targetReader->afterRow = [hook = rowReadHook_](std::size_t n) { hook(Side::Target, n); };
+    }
+    QString shown;
+    try {
+        readBothSides(*sourceReader, *targetReader, [&] {
+            const QString text =
+                u"Loading source: %1 rows, target: %2 rows"_s.arg(sourceReader->rowsRead())
+                    .arg(targetReader->rowsRead());
+            if (text != shown) {
+                shown = text;
+                busyPort().progress(text);
+            }
+            return busyPort().cancelRequested();
+        });
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const std::exception& e) {
+        const bool source = sourceReader->failure() != nullptr;
+        messages_.showError(source ? openFailure(u"source"_s, sourceDatabase_, e)
+                                   : openFailure(u"target"_s, destDatabase_, e));
+        return {};
+    }
+
+    // Both are read: from here on, as OpenSource then OpenTarget.
+    compared_ = false;
+    if (sourceMemData_.isOpen()) {
+        CloseSource();
+    }
+    if (destMemData_.isOpen()) {
+        CloseTarget();
+    }
+    sourceQuery_.swap(sourceQuery);
+    destQuery_.swap(targetQuery);
+    OpenBothOutcome outcome;
+    try {
+        CopyColumns(sourceMemData_, sourceQuery_);
+        gridPort().columnsCreated(Side::Source);
+        sourceMemData_.setReadOnly(false);
+        sourceMemData_.open();
+        sourceMemData_.first();
+        {
+            PushSourcePosition();
+            Finally pop([this] { PopSourcePosition(); });
+            adoptRows(sourceMemData_, sourceQuery_, sourceReader->takeRows());
+        }
+        sourceLoaded();
+    } catch (const SilentAbort&) {
+        CloseSource();
+    } catch (const std::exception& e) {
+        messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
+        CloseSource();
+    }
+    outcome.source = {sourceMemData_.isOpen(), sourceRecords_};
+    try {
+        lookupSources_ = std::move(lookups);
+        BuildTargetColumns();
+        lookupSources_.clear();
+        gridPort().columnsCreated(Side::Target);
+        destMemData_.open();
+        {
+            PushTargetPosition();
+            Finally pop([this] { PopTargetPosition(); });
+            adoptRows(destMemData_, destQuery_, targetReader->takeRows());
+        }
+        targetLoaded();
+    } catch (const SilentAbort&) {
+        CloseTarget();
+    } catch (const std::exception& e) {
+        messages_.showError(openFailure(u"target"_s, destDatabase_, e));
+        CloseTarget();
+    }
+    outcome.target = {destMemData_.isOpen(), targetRecords_};
+    return outcome;
 }
 
 void TDM::BuildTargetColumns() {

@@ -199,8 +199,8 @@ void MemData::close() {
     ++changes_;
     buf_.clear();
     store_.reset();
-    std::vector<std::uint32_t>().swap(order_);
-    std::vector<int>().swap(recIds_);
+    order_.clear();
+    recIds_.clear();
     pos_ = -1;
     eof_ = bof_ = true;
     newRowsPosted_ = 0;
@@ -362,8 +362,8 @@ int MemData::insertPosition(bool atEnd) const {
 
 void MemData::insertOrdered(int pos, std::uint32_t phys, int recId) {
     const bool atEnd = pos == recordCount();
-    order_.insert(order_.begin() + pos, phys);
-    recIds_.insert(recIds_.begin() + pos, recId);
+    order_.insert(static_cast<std::size_t>(pos), phys);
+    recIds_.insert(static_cast<std::size_t>(pos), recId);
     if (atEnd) {
         for (auto& idx : indexes_) {
             idx->addLast(pos);
@@ -443,10 +443,11 @@ bool MemData::storeChange(int pos, int f, const Value& v) {
     }
     ++changes_;
     RowStore& st = *store_;
-    std::uint32_t& phys = order_[static_cast<std::size_t>(pos)];
+    std::uint32_t phys = order_[static_cast<std::size_t>(pos)];
     // Rows that other lists may share are never changed in place.
     if (phys < st.sharedRows()) {
         phys = st.appendCopyOf(phys);
+        order_.set(static_cast<std::size_t>(pos), phys);
     }
     if (trueCounts_[fi] >= 0) {
         trueCounts_[fi] += (v.asBool() ? 1 : 0) - (!old.null && old.i != 0 ? 1 : 0);
@@ -477,8 +478,8 @@ void MemData::writeAt(int pos, int f, const Value& v) {
 void MemData::repositionSorted() {
     const std::uint32_t phys = order_[static_cast<std::size_t>(pos_)];
     const int recId = recIds_[static_cast<std::size_t>(pos_)];
-    order_.erase(order_.begin() + pos_);
-    recIds_.erase(recIds_.begin() + pos_);
+    order_.erase(static_cast<std::size_t>(pos_));
+    recIds_.erase(static_cast<std::size_t>(pos_));
     const ValueRef key = [&] {
         // Read the moved row's sort value straight from the store.
         ValueRef r;
@@ -495,8 +496,8 @@ void MemData::repositionSorted() {
         return r;
     }();
     const int lo = upperBound(key);
-    order_.insert(order_.begin() + lo, phys);
-    recIds_.insert(recIds_.begin() + lo, recId);
+    order_.insert(static_cast<std::size_t>(lo), phys);
+    recIds_.insert(static_cast<std::size_t>(lo), recId);
     pos_ = lo;
     invalidateIndexes();
 }
@@ -532,8 +533,8 @@ void MemData::deleteRow() {
         }
     }
     const int removed = pos_;
-    order_.erase(order_.begin() + pos_);
-    recIds_.erase(recIds_.begin() + pos_);
+    order_.erase(static_cast<std::size_t>(pos_));
+    recIds_.erase(static_cast<std::size_t>(pos_));
     invalidateIndexes();
     setCurrent(pos_, false);
     announce(Notice::Removed, removed, 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/CountingVector.h"
 #include "list/FieldDef.h"
 #include "list/RowStore.h"
 #include "list/Value.h"
@@ -186,6 +187,11 @@ public:
     /// Store column of a field, -1 for columns that are not stored.
     int storeColumn(int f) const { return storeCol_[static_cast<std::size_t>(f)]; }
     void commitRawRow(std::uint32_t row);
+    /// Fills this open, empty list with every row of a store filled aside
+    /// (on another thread, say), in the store's order, as beginRawRow and
+    /// commitRawRow for each row would. The store's columns must be this
+    /// list's stored columns, in order and storage class.
+    void adoptRows(std::unique_ptr<RowStore> rows);
     /// Stores one value of a posted row at once, without edit state or
     /// events; for bulk marking. Raises for the sorted column, a column that
     /// is not stored, or while a row is being edited.
@@ -252,8 +258,10 @@ private:
     std::vector<int> storeCol_;
     std::vector<std::function<void()>> changeHandlers_;
     std::shared_ptr<RowStore> store_;
-    std::vector<std::uint32_t> order_;
-    std::vector<int> recIds_;
+    // Row numbers in the store, and RecIds, by position: a list loaded and
+    // not reordered stores neither (0, 1, ... and 1, 2, ...).
+    CountingVector<std::uint32_t> order_{0U};
+    CountingVector<int> recIds_{1};
     int pos_ = -1;
     bool eof_ = true;
     bool bof_ = true;

@@ -375,8 +375,8 @@ void MemData::setSortField(int f) {
         order[i] = order_[static_cast<std::size_t>(perm[i])];
         ids[i] = recIds_[static_cast<std::size_t>(perm[i])];
     }
-    order_.swap(order);
-    recIds_.swap(ids);
+    order_.assign(std::move(order));
+    recIds_.assign(std::move(ids));
     ++changes_;
     invalidateIndexes();
     setCurrent(0, false);
@@ -474,8 +474,7 @@ void MemData::shareRowsFrom(const MemData& other) {
     store_->markShared();
     order_ = other.order_;
     ++changes_;
-    recIds_.resize(order_.size());
-    std::iota(recIds_.begin(), recIds_.end(), 1);
+    recIds_.assignCounting(order_.size());
     newRowsPosted_ = recordCount();
     invalidateIndexes();
     eof_ = bof_ = recordCount() == 0;
@@ -504,6 +503,35 @@ void MemData::commitRawRow(std::uint32_t row) {
     std::fill(trueCounts_.begin(), trueCounts_.end(), -1);
     pos_ = pos;
     announce(Notice::Inserted, pos, 1);
+}
+
+void MemData::adoptRows(std::unique_ptr<RowStore> rows) {
+    checkOpen();
+    if (recordCount() != 0 || newRowsPosted_ != 0 || store_->rowCount() != 0 ||
+        state_ != ListState::Browse) {
+        throw InternalError(u"%1: rows can only be adopted by a list just opened"_s.arg(name_));
+    }
+    if (sortField_ > 0) {
+        throw InternalError(u"%1: raw rows cannot be added to a sorted list"_s.arg(name_));
+    }
+    bool same = rows && rows->columnCount() == store_->columnCount();
+    for (std::size_t c = 0; same && c < store_->columnCount(); ++c) {
+        same = rows->storageClass(c) == store_->storageClass(c);
+    }
+    if (!same) {
+        throw InternalError(u"%1: the rows read aside have other columns"_s.arg(name_));
+    }
+    const std::uint32_t n = rows->rowCount();
+    store_ = std::move(rows);
+    order_.assignCounting(n);
+    recIds_.assignCounting(n);
+    newRowsPosted_ = static_cast<int>(n);
+    ++changes_;
+    invalidateIndexes();
+    if (n > 0) {
+        pos_ = static_cast<int>(n) - 1;
+        announce(Notice::Inserted, 0, static_cast<int>(n));
+    }
 }
 
 void MemData::widenToVariant(int f) {

@@ -16,8 +16,7 @@ void OpenTarget(CommandContext& ctx) {
 
 void OpenBoth(CommandContext& ctx) {
     ctx.host.showMergeTab();
-    ctx.engine.OpenSource();
-    ctx.engine.OpenTarget();
+    ctx.engine.OpenBoth();
 }
 
 }  // namespace qm::TableCommands
