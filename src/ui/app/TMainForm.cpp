@@ -105,6 +105,7 @@ void TMainForm::buildRegions() {
                                                    [this] { return app_.project(); });
     inDatabase_ = std::make_unique<InDatabaseBinding>(
         engine_, *database_, [this] { return app_.project(); }, app_.undo());
+    connect(inDatabase_.get(), &InDatabaseBinding::choiceChanged, this, [this] { UpdateUI(); });
     // The binding (connected first) wrote the edit into the list's current
     // row without posting it; the project panel shows that row at once.
     connect(merge_, &MergeTab::tableSetupEdited, this,

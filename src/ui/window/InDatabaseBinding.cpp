@@ -46,6 +46,7 @@ void InDatabaseBinding::InDatabaseClick(bool ticked) {
     }
     TInDatabaseUndoItem::Write(engine_, view, ticked);
     refresh();
+    emit choiceChanged();
 }
 
 }  // namespace qm

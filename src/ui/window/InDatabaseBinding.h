@@ -31,6 +31,10 @@ public:
     /// The user's click.
     void InDatabaseClick(bool ticked);
 
+signals:
+    /// A click changed the choice: the undo command's caption follows.
+    void choiceChanged();
+
 private:
     class Watch final : public ListObserver {
     public:
