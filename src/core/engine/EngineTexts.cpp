@@ -15,7 +15,7 @@ QString recordCountText(Side side, std::optional<qsizetype> records, qint64 unlo
     if (!records || unloaded <= 0) {
         return recordCountText(side, records);
     }
-    return u"%1 (%2 equal ones not loaded)"_s.arg(
+    return u"%1 (%2 equal, not loaded)"_s.arg(
         recordCountText(side, static_cast<qsizetype>(*records + unloaded)),
         QString::number(unloaded));
 }

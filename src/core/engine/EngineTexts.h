@@ -21,7 +21,7 @@ struct StatisticTexts {
 QString recordCountText(Side side, std::optional<qsizetype> records);
 /// recordCountText of a side whose database counted `unloaded` equal rows
 /// more than were loaded (a comparison inside the databases): the count is
-/// of all rows, "1000 records (990 equal ones not loaded)"; as above for 0.
+/// of all rows, "1000 records (990 equal, not loaded)"; as above for 0.
 QString recordCountText(Side side, std::optional<qsizetype> records, qint64 unloaded);
 
 /// Each count's text ("Inserts: 3"), or its "none" text for 0 ("No

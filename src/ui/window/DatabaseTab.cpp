@@ -19,6 +19,8 @@ const QString kInDatabaseTip =
     "the keys, and only the rows of parts that differ are loaded. Equal rows are counted, "
     "not loaded. Both databases SQLite, or both PostgreSQL."_s;
 
+constexpr int kHintWidth = 470;
+
 }  // namespace
 
 DatabaseTab::DatabaseTab(QWidget* parent) : QWidget(parent) {
@@ -46,7 +48,7 @@ QWidget* DatabaseTab::inDatabaseRow() {
     inDatabaseHint_->setForegroundRole(QPalette::PlaceholderText);
     // The hint's lines wrap under the box's text, as wide as both alias
     // groups above.
-    inDatabaseHint_->setMaximumWidth(470);
+    inDatabaseHint_->setFixedWidth(kHintWidth);
     inDatabaseHint_->setContentsMargins(
         inDatabase_->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
             inDatabase_->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing),
@@ -69,6 +71,9 @@ void DatabaseTab::setInDatabase(bool ticked, const QString& refusal) {
     inDatabase_->setEnabled(refusal.isEmpty());
     inDatabase_->setToolTip(refusal.isEmpty() ? kInDatabaseTip : refusal);
     inDatabaseHint_->setText(refusal);
+    // A wrapped label's height follows its text only when the layout asks
+    // for it, which a layout that does not trade height for width never does.
+    inDatabaseHint_->setFixedHeight(inDatabaseHint_->heightForWidth(kHintWidth));
     inDatabaseHint_->setVisible(!refusal.isEmpty());
 }
 

@@ -133,9 +133,9 @@ TEST_F(InDatabaseWindowTest, TickedOpenLoadsTheDifferingSegmentsAndCountsTheRest
         EXPECT_TRUE(targetKeys.contains(k)) << k;
     }
     EXPECT_EQ(recordText(Side::Source),
-              u"300 records (%1 equal ones not loaded)"_s.arg(300 - sourceKeys.size()));
+              u"300 records (%1 equal, not loaded)"_s.arg(300 - sourceKeys.size()));
     EXPECT_EQ(recordText(Side::Target),
-              u"301 records initially (%1 equal ones not loaded)"_s.arg(301 - targetKeys.size()));
+              u"301 records initially (%1 equal, not loaded)"_s.arg(301 - targetKeys.size()));
     // The counts of the loaded rows are those of the whole tables: the
     // rows left out are equal.
     const QStringList statistics = h_.form->mergeTab().statistics();
@@ -291,7 +291,7 @@ TEST_F(InDatabaseWindowTest, PostgreSqlPair) {
     openBoth();
     ASSERT_TRUE(h_.engine.DestMemData().isOpen());
     EXPECT_LT(h_.engine.SourceMemData().recordCount(), 100);
-    EXPECT_EQ(recordText(Side::Source), u"300 records (%1 equal ones not loaded)"_s.arg(
+    EXPECT_EQ(recordText(Side::Source), u"300 records (%1 equal, not loaded)"_s.arg(
                                             300 - h_.engine.SourceMemData().recordCount()));
     EXPECT_EQ(h_.form->mergeTab().statistics().value(3), u"Records with differences: 1"_s);
 }
