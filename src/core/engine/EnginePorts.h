@@ -15,6 +15,13 @@ struct ComparisonCounts {
     friend bool operator==(const ComparisonCounts&, const ComparisonCounts&) = default;
 };
 
+/// Rows of each side that the databases counted but that were not loaded,
+/// as a comparison inside the databases found them equal on both sides.
+struct UnloadedRows {
+    qint64 source = 0, target = 0;
+    friend bool operator==(const UnloadedRows&, const UnloadedRows&) = default;
+};
+
 /// What the engine reports about its own state; a window redraws from it.
 /// The engine owns the state (TDM::Connected, RecordCount, Counts); these
 /// notices only say that it changed.
@@ -30,6 +37,10 @@ public:
     virtual void statisticsChanged(const std::optional<ComparisonCounts>&) {}
     /// Commands, caption and status texts may need a refresh.
     virtual void stateChanged() {}
+    /// The open lists hold only the rows a comparison inside the databases
+    /// found different, the others being counted; nullopt once a side is
+    /// opened or closed otherwise.
+    virtual void unloadedRowsChanged(const std::optional<UnloadedRows>&) {}
 };
 
 /// The two grids that show the source and target lists.

@@ -11,6 +11,15 @@ QString recordCountText(Side side, std::optional<qsizetype> records) {
     return (side == Side::Source ? u"%1 records"_s : u"%1 records initially"_s).arg(*records);
 }
 
+QString recordCountText(Side side, std::optional<qsizetype> records, qint64 unloaded) {
+    if (!records || unloaded <= 0) {
+        return recordCountText(side, records);
+    }
+    return u"%1 (%2 equal, not loaded)"_s.arg(
+        recordCountText(side, static_cast<qsizetype>(*records + unloaded)),
+        QString::number(unloaded));
+}
+
 StatisticTexts statisticTexts(const std::optional<ComparisonCounts>& counts) {
     if (!counts) {
         return {};

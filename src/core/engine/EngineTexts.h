@@ -19,6 +19,10 @@ struct StatisticTexts {
 /// "%1 records" for the source and "%1 records initially" for the target
 /// (the count right after loading).
 QString recordCountText(Side side, std::optional<qsizetype> records);
+/// recordCountText of a side whose database counted `unloaded` equal rows
+/// more than were loaded (a comparison inside the databases): the count is
+/// of all rows, "1000 records (990 equal, not loaded)"; as above for 0.
+QString recordCountText(Side side, std::optional<qsizetype> records, qint64 unloaded);
 
 /// Each count's text ("Inserts: 3"), or its "none" text for 0 ("No
 /// inserts"); five empty texts when the counts were cleared. The window and

@@ -71,6 +71,9 @@ void TDM::createSetupLists() {
     MemData& d = dbSetupMemData_;
     sourceAliasField_ = d.addField(textField(u"SourceDBAlias"_s, 255));
     destAliasField_ = d.addField(textField(u"DestDBAlias"_s, 255));
+    // Null until set, as the default file and the project then leave it out.
+    inDatabaseField_ = d.addField(
+        typedField(u"CompareInDatabase"_s, FieldType::Boolean, u"Compare inside the databases"_s));
     d.setFieldChangeHandler(sourceAliasField_, [this] { DBSetupMemDataSourceDBAliasChange(); });
     d.setFieldChangeHandler(destAliasField_, [this] { DBSetupMemDataDestDBAliasChange(); });
 
@@ -172,7 +175,7 @@ void TDM::SaveDefaultFiles() {
         DefaultFile::save(tablesMemData_, defaultTablesFile(), {TableSetup::rulesProperty()});
     }
     if (dbSetupMemData_.recordCount() > 0) {
-        DefaultFile::save(dbSetupMemData_, defaultDBSetupFile());
+        DefaultFile::save(dbSetupMemData_, defaultDBSetupFile(), {u"CompareInDatabase"_s});
     }
 }
 

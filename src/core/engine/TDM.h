@@ -5,6 +5,7 @@
 #include "db/Session.h"
 #include "engine/ComparedColumns.h"
 #include "engine/EnginePorts.h"
+#include "engine/InDatabaseCompare.h"
 #include "engine/KeyMatcher.h"
 #include "engine/PrimaryKey.h"
 #include "engine/RowMarker.h"
@@ -271,6 +272,43 @@ public:
     int fieldDel() const { return del_; }
     int fieldDifference() const { return difference_; }
 
+    // --- comparing inside the databases (TDMInDatabase.cpp) ------------------------
+    /// The database-setup list's "compare inside the databases" column:
+    /// true when set, null otherwise (so that the default file and the
+    /// project leave it out).
+    int compareInDatabaseField() const { return inDatabaseField_; }
+    /// Whether the database setup asks Open Source && Target to let the
+    /// databases compare first.
+    bool CompareInDatabase() const;
+    /// Why the aliases' databases or the current table setup's comparison
+    /// rules do not allow comparing inside the databases; "" when they do,
+    /// and also when an alias cannot be resolved (opening names it).
+    QString InDatabaseRefusal();
+    /// CompareInDatabase, and nothing refuses it.
+    bool InDatabaseWanted() { return CompareInDatabase() && InDatabaseRefusal().isEmpty(); }
+    /// Segments that differ are split further while their rows are more
+    /// than `loadBudget`; `firstBits` sizes the first pass (0: from the
+    /// rows). See InDatabaseCompare; nullopt keeps its defaults.
+    void setInDatabaseTuning(std::optional<qint64> loadBudget, std::optional<int> firstBits) {
+        inDatabaseBudget_ = loadBudget;
+        inDatabaseFirstBits_ = firstBits;
+    }
+    /// Opens both sides of the current table setup after its databases
+    /// compared it: only the rows of segments that differ are loaded, and
+    /// the rows left out are kept as Unloaded counts. The table setup's
+    /// queries are restricted only while the sides open: the list's row,
+    /// the window and the project keep the queries the user typed. Raises
+    /// as InDatabaseCompare and OpenSource do.
+    InDatabaseCompare::Outcome OpenBothInDatabase();
+    /// Opens one side again while the other holds only the rows of the
+    /// segments OpenBothInDatabase found different: this side is restricted
+    /// to the same segments, as all of its rows would show the other side's
+    /// unloaded ones as missing. False (nothing done) when no such
+    /// restriction holds: the ordinary open is due. Raises Error when the
+    /// table setup or the aliases changed since, which the restriction no
+    /// longer fits.
+    bool OpenSideRestricted(Side side);
+
 private:
     using KeyPlan = qm::KeyPlan;
     /// What writing the UPDATE statements needs, resolved once for a pass
@@ -526,6 +564,30 @@ private:
     int del_ = -1;
     int difference_ = -1;
     std::function<void(Side, std::size_t)> rowReadHook_;
+
+    /// The queries both sides were opened with by OpenBothInDatabase, and
+    /// what they were made from; `open` tells which side's list still holds
+    /// the rows so loaded (an open or close of a side by other means clears it).
+    struct InDatabaseRestriction {
+        QString setupName, keySpec, sourceAlias, targetAlias;
+        QString sourceQuery, targetQuery;            // as the table setup holds them
+        QString restrictedSource, restrictedTarget;  // as the sides were opened
+        qint64 sourceUnloaded = 0, targetUnloaded = 0;
+        bool sourceOpen = false, targetOpen = false;
+    };
+    /// What OpenSideRestricted compares with the restriction.
+    InDatabaseRestriction currentInDatabaseInputs() const;
+    /// Runs `open` with the current table setup's queries replaced by the
+    /// given ones, then puts the table setup's own back, whatever happens.
+    template <typename Open>
+    void withQueries(const QString* source, const QString* target, Open open);
+    /// A side was opened or closed other than under the restriction.
+    void sideLeftRestriction(Side side);
+    void showUnloaded();
+    int inDatabaseField_ = -1;
+    std::optional<qint64> inDatabaseBudget_;
+    std::optional<int> inDatabaseFirstBits_;
+    std::optional<InDatabaseRestriction> inDatabase_;
 };
 
 }  // namespace qm

@@ -45,6 +45,9 @@ std::optional<qsizetype> TDM::RecordCount(Side side) const {
 
 void TDM::setRecordCount(Side side, std::optional<qsizetype> records) {
     (side == Side::Source ? sourceRecords_ : targetRecords_) = records;
+    // Opened or closed, the side no longer holds rows restricted by a
+    // comparison inside the databases (OpenBothInDatabase marks it again).
+    sideLeftRestriction(side);
     statePort().recordCountChanged(side, records);
 }
 

@@ -16,6 +16,16 @@ void TStatView::Show(const ComparisonCounts& counts) {
     changed();
 }
 
+void TStatView::ShowUnloaded(const std::optional<UnloadedRows>& rows) {
+    if (rows == unloaded_) {
+        return;
+    }
+    unloaded_ = rows;
+    if (listener_) {
+        listener_->unloadedRowsChanged(unloaded_);
+    }
+}
+
 void TStatView::changed() {
     if (listener_) {
         listener_->statisticsChanged(counts_);

@@ -20,12 +20,19 @@ public:
     void Show(const ComparisonCounts& counts);
     /// The counts last shown; nullopt when cleared (or never shown).
     const std::optional<ComparisonCounts>& Counts() const { return counts_; }
+    /// Keeps the rows the databases counted but did not load (all equal
+    /// on both sides, so the five counts hold for the whole tables); nullopt
+    /// while the open lists hold every row of their queries. Tells the
+    /// listener only of a change.
+    void ShowUnloaded(const std::optional<UnloadedRows>& rows);
+    const std::optional<UnloadedRows>& Unloaded() const { return unloaded_; }
 
 private:
     void changed();
 
     EngineStateListener* listener_ = nullptr;
     std::optional<ComparisonCounts> counts_;
+    std::optional<UnloadedRows> unloaded_;
 };
 
 }  // namespace qm

@@ -126,6 +126,9 @@ const TPropDescrList& TPrjData::projectDescriptors() {
         boolean(u"DisableSave", kNone);
         string(u"SourceDBAlias", none);
         string(u"DestDBAlias", none);
+        // Written only when set, so that projects that never use it keep
+        // every byte.
+        boolean(u"CompareInDatabase", kNone);
         return l;
     }();
     return list;

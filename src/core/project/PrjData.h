@@ -48,6 +48,11 @@ public:
     void SetDestDBAlias(const QString& v) {
         settings_->setString(QStringLiteral("DestDBAlias"), v);
     }
+    /// Whether Open Source && Target lets the databases compare first.
+    bool CompareInDatabase() { return settings_->getBoolean(QStringLiteral("CompareInDatabase")); }
+    void SetCompareInDatabase(bool v) {
+        settings_->setBoolean(QStringLiteral("CompareInDatabase"), v);
+    }
 
     // --- nodes -------------------------------------------------------------------
     int NodeCount() const { return static_cast<int>(nodes_.size()); }

@@ -59,9 +59,14 @@ QString lookup(TQMObject& object) {
 }  // namespace
 
 QString describeProject(TPrjData& project) {
-    QString text = u"Source alias: %1\nTarget alias: %2\nTable setups: %3\n"_s.arg(
-        setting(project, u"SourceDBAlias"_s), setting(project, u"DestDBAlias"_s),
-        QString::number(project.NodeCount()));
+    QString text = u"Source alias: %1\nTarget alias: %2\n"_s.arg(
+        setting(project, u"SourceDBAlias"_s), setting(project, u"DestDBAlias"_s));
+    // Only a project that sets it has the line, so other descriptions read
+    // as before.
+    if (project.settings().getBoolean(u"CompareInDatabase"_s)) {
+        text += u"Compare inside the databases: yes\n"_s;
+    }
+    text += u"Table setups: %1\n"_s.arg(project.NodeCount());
     for (int i = 0; i < project.NodeCount(); ++i) {
         TQMNodeData& node = *project.GetItem(i);
         TPropValueList& p = node.props();

@@ -17,6 +17,7 @@
 #include "report/PrjMsgViewer.h"
 #include "window/DatabaseTab.h"
 #include "window/FieldUndoPassOn.h"
+#include "window/InDatabaseBinding.h"
 #include "window/LegendStrip.h"
 #include "window/MainWindowTexts.h"
 #include "window/MergeGrids.h"
@@ -102,6 +103,9 @@ void TMainForm::buildRegions() {
                                           merge_->side(Side::Target).grid());
     binding_ = std::make_unique<TableSetupBinding>(engine_, *merge_, *database_, *chooser_,
                                                    [this] { return app_.project(); });
+    inDatabase_ = std::make_unique<InDatabaseBinding>(
+        engine_, *database_, [this] { return app_.project(); }, app_.undo());
+    connect(inDatabase_.get(), &InDatabaseBinding::choiceChanged, this, [this] { UpdateUI(); });
     // The binding (connected first) wrote the edit into the list's current
     // row without posting it; the project panel shows that row at once.
     connect(merge_, &MergeTab::tableSetupEdited, this,

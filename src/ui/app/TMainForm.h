@@ -14,6 +14,7 @@ class QToolBar;
 namespace qm {
 
 class DatabaseTab;
+class InDatabaseBinding;
 class LegendStrip;
 class MergeGrids;
 class MergeTab;
@@ -127,6 +128,7 @@ private:
     TableSetupChooser* chooser_ = nullptr;
     std::unique_ptr<MergeGrids> grids_;
     std::unique_ptr<TableSetupBinding> binding_;
+    std::unique_ptr<InDatabaseBinding> inDatabase_;
     std::unique_ptr<TkzFormViewController> placement_;
     std::unique_ptr<MruMenu> mruMenu_;
     QueuedProjectNotices* notices_ = nullptr;

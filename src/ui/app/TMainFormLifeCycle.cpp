@@ -16,6 +16,7 @@
 #include "engine/TDM.h"
 #include "prefs/OptionsForm.h"
 #include "report/KzError.h"
+#include "window/InDatabaseBinding.h"
 #include "window/LegendStrip.h"
 #include "window/MergeGrids.h"
 #include "window/StatusStrip.h"
@@ -167,6 +168,7 @@ TMainForm::~TMainForm() {
     app_.recentFiles().OnMRUItemClick = nullptr;
     app_.recentFiles().SaveToStore();
     mruMenu_.reset();
+    inDatabase_.reset();
     binding_.reset();
     grids_.reset();
 }

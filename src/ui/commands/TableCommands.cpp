@@ -6,16 +6,24 @@ namespace qm::TableCommands {
 
 void OpenSource(CommandContext& ctx) {
     ctx.host.showMergeTab();
-    ctx.engine.OpenSource();
+    if (!ctx.engine.OpenSideRestricted(Side::Source)) {
+        ctx.engine.OpenSource();
+    }
 }
 
 void OpenTarget(CommandContext& ctx) {
     ctx.host.showMergeTab();
-    ctx.engine.OpenTarget();
+    if (!ctx.engine.OpenSideRestricted(Side::Target)) {
+        ctx.engine.OpenTarget();
+    }
 }
 
 void OpenBoth(CommandContext& ctx) {
     ctx.host.showMergeTab();
+    if (ctx.engine.InDatabaseWanted()) {
+        ctx.engine.OpenBothInDatabase();
+        return;
+    }
     ctx.engine.OpenBoth();
 }
 

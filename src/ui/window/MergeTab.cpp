@@ -148,7 +148,21 @@ MergeSidePanel& MergeTab::side(Side side) const {
 }
 
 void MergeTab::setRecordCount(Side side, std::optional<qsizetype> records) {
-    this->side(side).recordCountLabel().setText(qm::recordCountText(side, records));
+    records_[side == Side::Source ? 0 : 1] = records;
+    showRecordCount(side);
+}
+
+void MergeTab::setUnloadedRows(const std::optional<UnloadedRows>& rows) {
+    unloaded_ = rows;
+    showRecordCount(Side::Source);
+    showRecordCount(Side::Target);
+}
+
+void MergeTab::showRecordCount(Side side) {
+    const bool source = side == Side::Source;
+    const qint64 unloaded = unloaded_ ? (source ? unloaded_->source : unloaded_->target) : 0;
+    this->side(side).recordCountLabel().setText(
+        qm::recordCountText(side, records_[source ? 0 : 1], unloaded));
 }
 
 QString MergeTab::recordCountText(Side side) const {

@@ -37,6 +37,9 @@ public:
 
     /// The record-count label of a side, from recordCountText.
     void setRecordCount(Side side, std::optional<qsizetype> records);
+    /// Rows the databases counted but did not load: the record counts
+    /// include them and say so; nullopt for lists holding all their rows.
+    void setUnloadedRows(const std::optional<UnloadedRows>& rows);
     QString recordCountText(Side side) const;
     /// The five statistics labels (inserts, updates, deletes, differing and
     /// target-only records). Each keeps its place in the strip; a text too
@@ -60,6 +63,9 @@ private:
     MergeSidePanel* source_ = nullptr;
     MergeSidePanel* target_ = nullptr;
     std::array<QLabel*, 5> statistics_{};
+    std::array<std::optional<qsizetype>, 2> records_{};
+    std::optional<UnloadedRows> unloaded_;
+    void showRecordCount(Side side);
 };
 
 }  // namespace qm

@@ -31,6 +31,12 @@ void WindowEngineAdapter::statisticsChanged(const std::optional<ComparisonCounts
     }
 }
 
+void WindowEngineAdapter::unloadedRowsChanged(const std::optional<UnloadedRows>& rows) {
+    if (regions_.merge) {
+        regions_.merge->setUnloadedRows(rows);
+    }
+}
+
 void WindowEngineAdapter::stateChanged() {
     if (regions_.updateUI) {
         regions_.updateUI();

@@ -43,6 +43,7 @@ public:
     void connectedChanged(Side side, bool connected) override;
     void recordCountChanged(Side side, std::optional<qsizetype> records) override;
     void statisticsChanged(const std::optional<ComparisonCounts>& counts) override;
+    void unloadedRowsChanged(const std::optional<UnloadedRows>& rows) override;
     void stateChanged() override;
     // GridPort
     void columnsCreated(Side side) override;
