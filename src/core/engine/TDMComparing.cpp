@@ -1,5 +1,6 @@
 // The comparing half of the engine: marking the rows of both lists (their
 // partners found by KeyMatcher) and counting the marks.
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "engine/RuleEquality.h"
@@ -292,6 +293,7 @@ void TDM::compareTarget(const MergeTrack* track) {
             }
         }
         for (int dp = 0; dp < d.recordCount(); ++dp) {
+            cancelPoint(static_cast<std::size_t>(dp));  // nothing is stored yet
             if (!renew.empty() && !renew[static_cast<std::size_t>(dp)]) {
                 marks[static_cast<std::size_t>(dp)] = static_cast<std::uint8_t>(
                     (d.refAt(dp, onlyInDest_).i != 0 ? 0 : kMarkFound) |
@@ -372,6 +374,7 @@ void TDM::markSourceOnly(const MergeTrack* track) {
         const bool wholeKey = complete(plan.listFields) && complete(plan.keyListFields);
         auto copy = track->copies.begin();
         for (int sp = 0; sp < s.recordCount(); ++sp) {
+            cancelPoint(static_cast<std::size_t>(sp));
             while (copy != track->copies.end() && copy->first < sp) {
                 ++copy;
             }
@@ -383,6 +386,7 @@ void TDM::markSourceOnly(const MergeTrack* track) {
         }
     } else {
         for (int sp = 0; sp < s.recordCount(); ++sp) {
+            cancelPoint(static_cast<std::size_t>(sp));
             // The checks of KeyValues, without building the texts.
             for (std::size_t i = 0; i < keyFields.size(); ++i) {
                 if (keyFields[i] < 0) {

@@ -1,5 +1,6 @@
 // Connecting, opening and closing the two sides: the queries run, their
 // rows loaded into the lists and compared.
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "engine/TDM.h"
@@ -105,6 +106,7 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
         if (++loaded % 100000 == 0) {
             busyPort().progress(u"Loading %1: %2 rows"_s.arg(what).arg(loaded));
         }
+        cancelPoint(loaded);
         const std::uint32_t row = list.beginRawRow();
         for (;;) {
             try {
@@ -176,6 +178,9 @@ OpenOutcome TDM::OpenSource() {
         RebuildTargetCopy();
     } catch (const SilentAbort&) {
         CloseSource();
+    } catch (const Cancelled&) {
+        CloseSource();  // no half-read list is left open
+        throw;
     } catch (const std::exception& e) {
         messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
         CloseSource();
@@ -219,6 +224,9 @@ OpenOutcome TDM::OpenTarget() {
         RebuildTargetCopy();
     } catch (const SilentAbort&) {
         CloseTarget();
+    } catch (const Cancelled&) {
+        CloseTarget();
+        throw;
     } catch (const std::exception& e) {
         messages_.showError(openFailure(u"target"_s, destDatabase_, e));
         CloseTarget();
