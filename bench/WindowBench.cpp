@@ -32,6 +32,8 @@
 #include "app/TMainForm.h"
 #include "commands/TActionsDM.h"
 #include "config/Preferences.h"
+#include "engine/TDM.h"
+#include "models/MemDataModel.h"
 #include "window/MergeGrids.h"
 #include "window/StatusStrip.h"
 

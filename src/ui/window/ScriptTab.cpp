@@ -32,6 +32,14 @@ ScriptTab::ScriptTab(QAction& executeScript, QWidget* parent) : QWidget(parent) 
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     scriptMemo_->setPalette(palette);
 
+    // A command that writes the editor itself while the work's lines are
+    // held (opening a script file) replaces what a held clear would empty.
+    connect(scriptMemo_->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (held_) {
+            editedWhileHeld_ = true;
+        }
+    });
+
     auto* bottom = new QWidget(this);
     bottom->setMinimumHeight(84);
     auto* execute = new QToolButton(bottom);
@@ -70,6 +78,7 @@ void ScriptTab::clearScript() {
     pendingLines_.clear();
     if (held_) {
         clearHeld_ = true;
+        editedWhileHeld_ = false;  // what was written before is cleared too
         return;
     }
     scriptMemo_->clear();
@@ -80,6 +89,7 @@ void ScriptTab::holdScript() {
     held_ = true;
     clearHeld_ = false;
     markHeld_ = false;
+    editedWhileHeld_ = false;
 }
 
 void ScriptTab::releaseScript(bool apply) {
@@ -89,7 +99,7 @@ void ScriptTab::releaseScript(bool apply) {
     held_ = false;
     if (!apply) {
         pendingLines_.clear();
-    } else if (clearHeld_) {
+    } else if (clearHeld_ && !editedWhileHeld_) {
         scriptMemo_->clear();
     }
     const bool mark = apply && markHeld_;

@@ -55,8 +55,9 @@ private:
     QCheckBox* disableLogging_ = nullptr;
     mutable QStringList pendingLines_;
     bool held_ = false;
-    bool clearHeld_ = false;  // clearScript came while held
-    bool markHeld_ = false;   // markTableSetupScript came while held
+    bool clearHeld_ = false;        // clearScript came while held
+    bool markHeld_ = false;         // markTableSetupScript came while held
+    bool editedWhileHeld_ = false;  // the editor was written to directly
     /// The text markTableSetupScript() saw; null before the first mark.
     QString tableSetupScript_;
 };
