@@ -8,6 +8,9 @@
 # checks the databases with sqldiff and the log file; makes the script of
 # the whole project with "Create Script Automatically", executes it, and
 # checks that source and target are equal. Then it leaves through File, Exit.
+# Last, over tables of 1,000,000 rows per side: Escape during Ctrl+O stops
+# the open, then a full open and the merge complete, and the window keeps
+# answering while they work.
 #   desktop-e2e.sh QUILLMERE QUILLMERE_CLI SCREEN_CHECK SOURCE_DIR WORK_DIR
 set -euo pipefail
 
@@ -84,23 +87,45 @@ keys() {
     xdotool key --delay 80 "$@"
 }
 
+# Opens a project file with File, Open, typing its path into the dialog.
+open_project() {
+    keys alt+f
+    sleep 0.5
+    xdotool key --delay 80 o
+    local dialog=
+    for _ in $(seq 50); do
+        dialog=$(xdotool search --onlyvisible --name 'Open' 2>/dev/null | head -n 1 || true)
+        [[ -n "$dialog" ]] && break
+        sleep 0.2
+    done
+    [[ -n "$dialog" ]] || fail "the file dialog did not open"
+    xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+    sleep 0.5
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+}
+# Leaves through File, Exit and checks that the program ended well.
+exit_program() {
+    keys alt+f
+    sleep 0.5
+    xdotool key --delay 80 x
+    for _ in $(seq 50); do
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.2
+    done
+    if kill -0 "$APP_PID" 2>/dev/null; then
+        fail "the program is still running after File, Exit"
+    fi
+    local rc=0
+    wait "$APP_PID" || rc=$?
+    APP_PID=
+    ((rc == 0)) || fail "the program ended with exit code $rc (see $WORK/app.log)"
+}
+
 WIN=$(wait_title '^Quillmere$') || fail "no main window titled Quillmere"
 sleep 1
 log "main window $WIN is up; opening the demo project with File, Open"
-keys alt+f
-sleep 0.5
-xdotool key --delay 80 o
-DIALOG=
-for _ in $(seq 50); do
-    DIALOG=$(xdotool search --onlyvisible --name 'Open' 2>/dev/null | head -n 1 || true)
-    [[ -n "$DIALOG" ]] && break
-    sleep 0.2
-done
-[[ -n "$DIALOG" ]] || fail "the file dialog did not open"
-xdotool windowfocus --sync "$DIALOG" 2>/dev/null || true
-sleep 0.5
-xdotool type --delay 20 "$WORK/demo/demo.qmp"
-xdotool key Return
+open_project "$WORK/demo/demo.qmp"
 WIN=$(wait_title '^Quillmere - "demo\.qmp"$') || fail "the title does not name demo.qmp: $(xdotool getwindowname "$WIN")"
 
 log "project open; Ctrl+O opens source and target"
@@ -182,18 +207,86 @@ done
 "$CHECK" "$WORK/after-project-script.png" >/dev/null 2>&1 || true
 
 log "leaving through File, Exit"
-keys alt+f
-sleep 0.5
-xdotool key --delay 80 x
-for _ in $(seq 50); do
-    kill -0 "$APP_PID" 2>/dev/null || break
-    sleep 0.2
+exit_program
+
+# --- big tables: 1,000,000 rows per side -------------------------------------------
+# Keys 1..1,000,000 in the source, 101..1,000,100 in the target: 100 rows
+# only in each side, every 20th row's qty changed.
+BIG=$WORK/big
+mkdir -p "$BIG"
+log "making 1,000,000 rows per side"
+for side in source target; do
+    if [[ $side == source ]]; then first=1 change=x; else first=101 change='CASE WHEN x % 20 = 0 THEN -1 ELSE x END'; fi
+    sqlite3 "$BIG/$side.db" "CREATE TABLE t(id INTEGER PRIMARY KEY, name TEXT, qty INTEGER);
+        WITH RECURSIVE c(x) AS (SELECT $first UNION ALL SELECT x + 1 FROM c
+                                WHERE x < $first + 999999)
+        INSERT INTO t SELECT x, 'name ' || x, $change FROM c;" || fail "cannot make $side.db"
 done
-if kill -0 "$APP_PID" 2>/dev/null; then
-    fail "the program is still running after File, Exit"
-fi
-rc=0
-wait "$APP_PID" || rc=$?
-APP_PID=
-((rc == 0)) || fail "the program ended with exit code $rc (see $WORK/app.log)"
-log "passed; screenshot $WORK/main-window.png"
+printf '[BigSource]\nDriver=SQLITE\nDatabase=%s\n\n[BigTarget]\nDriver=SQLITE\nDatabase=%s\n' \
+    "$BIG/source.db" "$BIG/target.db" >"$BIG/Aliases.ini"
+export QUILLMERE_ALIASES=$BIG/Aliases.ini
+QT_QPA_PLATFORM=offscreen "$CLI" project create "$BIG/big.qmp" --force \
+    --source-alias BigSource --target-alias BigTarget >/dev/null || fail "cannot make big.qmp"
+QT_QPA_PLATFORM=offscreen "$CLI" project add-table-setup "$BIG/big.qmp" --name t --key id \
+    --source-sql 'SELECT * FROM t' --target-sql 'SELECT * FROM t' --table t >/dev/null ||
+    fail "cannot add the table setup to big.qmp"
+
+(cd "$WORK" && exec "$APP") >>"$WORK/app.log" 2>&1 &
+APP_PID=$!
+WIN=$(wait_title '^Quillmere') || fail "the program did not come up again"
+sleep 1
+open_project "$BIG/big.qmp"
+WIN=$(wait_title '^Quillmere - "big\.qmp"$') || fail "the title does not name big.qmp"
+
+# The window answers while it works: the X requests of a user (its name, a
+# move of the window) come back within 100 ms.
+answers_quickly() {
+    local start end
+    start=$(date +%s%N)
+    xdotool getwindowname "$WIN" >/dev/null || fail "no answer from the window ($1)"
+    xdotool windowmove --sync "$WIN" "$2" 40 2>/dev/null || true
+    end=$(date +%s%N)
+    (((end - start) / 1000000 < 100)) || fail "the window took $(((end - start) / 1000000)) ms to answer ($1)"
+}
+# The grey of equal cells fills the grids once both sides are open: with the
+# legend alone there are far fewer.
+grids_painted() { "$CHECK" "$WORK/$1.png" 192,192,192:4000 >/dev/null 2>&1; }
+
+log "Ctrl+O on the big tables, Escape while the rows are read"
+keys ctrl+o
+# Reading a million rows takes a second or more; Escape comes well before.
+sleep 0.3
+xdotool key Escape
+# Longer than a full open takes: had Escape not stopped it, the grids would
+# be painted by now.
+sleep 8
+grids_painted big-stopped && fail "Escape did not stop the open (see $WORK/big-stopped.png)"
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended after Escape"
+
+log "Ctrl+O again, to its end"
+keys ctrl+o
+sleep 0.5
+answers_quickly "opening" 30
+"$CHECK" "$WORK/big-working.png" >/dev/null 2>&1 || true
+shown=false
+for _ in $(seq 120); do
+    if grids_painted big-open; then
+        shown=true
+        break
+    fi
+    sleep 0.5
+done
+$shown || fail "the big tables were not shown (see $WORK/big-open.png)"
+
+log "Actions, 'Copy, change and delete records to match source' on the big tables"
+keys alt+a
+sleep 0.6
+xdotool key --delay 150 Down Down Down Down Return
+sleep 0.5
+answers_quickly "merging" 10
+sleep 8
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while merging"
+"$CHECK" "$WORK/big-merged.png" >/dev/null 2>&1 || true
+log "leaving through File, Exit"
+exit_program
+log "passed; screenshots $WORK/main-window.png, $WORK/big-working.png"

@@ -588,6 +588,23 @@ private:
     std::optional<qint64> inDatabaseBudget_;
     std::optional<int> inDatabaseFirstBits_;
     std::optional<InDatabaseRestriction> inDatabase_;
+
+    // --- stopping a merge ---
+    /// What a merge command changed in both lists (TDMMerge.cpp), so that a
+    /// stop puts it back; null while no merge command runs.
+    struct MergeJournal;
+    MergeJournal* mergeJournal_ = nullptr;
+    /// Runs a merge command: when it is stopped (Cancelled), the lists, their
+    /// marks and the statistics are put back as they were before it began.
+    /// A command inside another journals into the outer one.
+    void journaled(const std::function<void()>& command);
+    void restore(const MergeJournal& journal);
+    /// Long loops ask here every 1024 rows whether to stop.
+    void cancelPoint(std::size_t row) const;
+    /// Notes the target list's current row as added by the merge.
+    void noteAdded();
+    void markTargetForDeletion(bool onlyTargetOnly);
+    void copySelectedSourceOnlyRecords();
 };
 
 }  // namespace qm

@@ -1,5 +1,6 @@
 // The comparing half of the engine: marking the rows of both lists (their
 // partners found by KeyMatcher) and counting the marks.
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "engine/RowMarker.h"
@@ -342,6 +343,7 @@ void TDM::markSourceOnly(const MergeTrack* track) {
         known.assign(static_cast<std::size_t>(s.recordCount()), false);
         auto copy = track->copies.begin();
         for (int sp = 0; sp < s.recordCount(); ++sp) {
+            cancelPoint(static_cast<std::size_t>(sp));
             while (copy != track->copies.end() && copy->first < sp) {
                 ++copy;
             }

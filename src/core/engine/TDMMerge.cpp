@@ -1,5 +1,6 @@
 // The merge commands: they change the target list so that it equals the
 // source; the statements written from its marks then change the database.
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "common/ScopeGuards.h"
 #include "engine/RuleEquality.h"
@@ -72,9 +73,155 @@ private:
     BusyPort& port_;
 };
 
+// The flag columns of a list (their values by position: 0, 1, or 2 for
+// null), the marks and merge flags a merge may change in any row.
+struct FlagColumn {
+    int field;
+    std::vector<std::uint8_t> values;
+};
+
+std::vector<FlagColumn> takeFlags(const MemData& list) {
+    std::vector<FlagColumn> flags;
+    if (!list.isOpen()) {
+        return flags;
+    }
+    for (int f = 0; f < list.fieldCount(); ++f) {
+        if (list.field(f).tag != kFlagTag || list.storeColumn(f) < 0) {
+            continue;
+        }
+        FlagColumn column{f,
+                          std::vector<std::uint8_t>(static_cast<std::size_t>(list.recordCount()))};
+        for (int p = 0; p < list.recordCount(); ++p) {
+            const ValueRef v = list.refAt(p, f);
+            column.values[static_cast<std::size_t>(p)] = v.null ? 2 : (v.i != 0 ? 1 : 0);
+        }
+        flags.push_back(std::move(column));
+    }
+    return flags;
+}
+
+void putFlags(MemData& list, const std::vector<FlagColumn>& flags) {
+    for (const FlagColumn& column : flags) {
+        const int rows = std::min(list.recordCount(), static_cast<int>(column.values.size()));
+        for (int p = 0; p < rows; ++p) {
+            const ValueRef v = list.refAt(p, column.field);
+            const std::uint8_t now = v.null ? 2 : (v.i != 0 ? 1 : 0);
+            const std::uint8_t was = column.values[static_cast<std::size_t>(p)];
+            if (now != was) {
+                list.writeAt(p, column.field, was == 2 ? Value() : Value::fromBool(was == 1));
+            }
+        }
+    }
+}
+
 }  // namespace
 
+// --- stopping a merge -------------------------------------------------------------------
+
+/// The state a merge command began from. Flags are kept whole (a byte per
+/// row and flag, taken once per command); data values only where the merge
+/// changed them; added rows by RecId. Rows are never removed by a merge and
+/// the target list keeps RecId order, so positions of the rows that were
+/// there stay as they were.
+struct TDM::MergeJournal {
+    struct Cell {
+        int recId;
+        int field;
+        Value old;
+    };
+    std::vector<FlagColumn> targetFlags;
+    std::vector<FlagColumn> sourceFlags;
+    std::vector<Cell> cells;
+    std::vector<int> added;
+    // The engine's note of which marks are current.
+    std::optional<ListChanges> marksAt;
+    std::optional<ListChanges> targetMarksAt;
+    ListChanges before;
+};
+
+void TDM::cancelPoint(std::size_t row) const {
+    if ((row & 1023U) == 0 && busyPort().cancelRequested()) {
+        throw Cancelled();
+    }
+}
+
+void TDM::journaled(const std::function<void()>& command) {
+    if (mergeJournal_) {
+        command();  // the outer command restores
+        return;
+    }
+    MergeJournal journal;
+    journal.targetFlags = takeFlags(destMemData_);
+    journal.sourceFlags = takeFlags(sourceMemData_);
+    journal.marksAt = marksAt_;
+    journal.targetMarksAt = targetMarksAt_;
+    journal.before = listChanges();
+    mergeJournal_ = &journal;
+    Finally done([this] { mergeJournal_ = nullptr; });
+    try {
+        command();
+    } catch (const Cancelled&) {
+        mergeJournal_ = nullptr;
+        restore(journal);
+        throw;
+    }
+}
+
+void TDM::restore(const MergeJournal& journal) {
+    MemData& s = sourceMemData_;
+    MemData& d = destMemData_;
+    if (!d.isOpen()) {
+        return;
+    }
+    {
+        Frozen frozenSource(s);
+        Frozen frozenTarget(d);
+        if (d.state() != ListState::Browse) {
+            d.cancel();
+        }
+        engineAssigning_ = true;
+        Finally assigned([this] { engineAssigning_ = false; });
+        // Added rows stand last (RecId order); the last added goes first.
+        for (auto it = journal.added.rbegin(); it != journal.added.rend(); ++it) {
+            const int pos = d.positionOfRecId(*it);
+            if (pos >= 0) {
+                d.moveTo(pos);
+                d.deleteRow();
+            }
+            changedKeys_.erase(*it);
+        }
+        for (auto it = journal.cells.rbegin(); it != journal.cells.rend(); ++it) {
+            const int pos = d.positionOfRecId(it->recId);
+            if (pos >= 0) {
+                d.writeAt(pos, it->field, it->old);
+            }
+        }
+        putFlags(d, journal.targetFlags);
+        if (s.isOpen()) {
+            putFlags(s, journal.sourceFlags);
+        }
+    }
+    // The marks are those the command found; if they were current then,
+    // they are current for the lists put back.
+    const bool wereCurrent = journal.marksAt && *journal.marksAt == journal.before;
+    marksAt_ = wereCurrent ? std::optional(listChanges()) : journal.marksAt;
+    targetMarksAt_ = journal.targetMarksAt && *journal.targetMarksAt == journal.before
+                         ? std::optional(listChanges())
+                         : journal.targetMarksAt;
+    if (wereCurrent) {
+        targetComputedAt_ = sourceComputedAt_ = listChanges();
+    }
+    RebuildTargetCopy();
+    UpdateStatistics();
+    gridPort().repaint(Side::Source);
+    gridPort().repaint(Side::Target);
+}
+
 void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
+    journaled([&] { markTargetForDeletion(onlyTargetOnly); });
+}
+
+void TDM::markTargetForDeletion(bool onlyTargetOnly) {
     Busy busy(busyPort());
     MemData& d = destMemData_;
     if (!d.isOpen()) {
@@ -86,6 +233,7 @@ void TDM::MarkTargetForDeletion(bool onlyTargetOnly) {
     // Only the rows marked are visited; the walk goes on from where a row
     // stands once posted, as a sorted list may have moved it.
     for (int p = 0; p < d.recordCount(); ++p) {
+        cancelPoint(static_cast<std::size_t>(p));
         if (!onlyTargetOnly || d.refAt(p, onlyInDest_).i != 0) {
             d.moveTo(p);
             d.edit();
@@ -233,8 +381,10 @@ void TDM::CopySourceRecordToTarget() {
 }
 
 void TDM::CopySourceOnlyRecordsToDest() {
-    MergeTrack track = startMergeTrack();
-    copySourceOnlyRecords(&track);
+    journaled([this] {
+        MergeTrack track = startMergeTrack();
+        copySourceOnlyRecords(&track);
+    });
 }
 
 void TDM::copySourceOnlyRecords(MergeTrack* track) {
@@ -249,9 +399,11 @@ void TDM::copySourceOnlyRecords(MergeTrack* track) {
         Frozen frozenTarget(d);
         s.post();
         for (int p = 0; p < s.recordCount(); ++p) {
+            cancelPoint(static_cast<std::size_t>(p));
             if (s.refAt(p, onlyInSource_).i != 0) {
                 s.moveTo(p);
                 CopySourceRecordToTarget();
+                noteAdded();
                 track->rows.push_back(d.recIdAt(d.position()));
                 track->copies.emplace_back(p, track->rows.back());
             }
@@ -263,6 +415,10 @@ void TDM::copySourceOnlyRecords(MergeTrack* track) {
 }
 
 void TDM::CopySelectedSourceOnlyRecordsToDestination() {
+    journaled([this] { copySelectedSourceOnlyRecords(); });
+}
+
+void TDM::copySelectedSourceOnlyRecords() {
     Busy busy(busyPort());
     MemData& s = sourceMemData_;
     MemData& d = destMemData_;
@@ -271,7 +427,9 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
     }
     Frozen frozenSource(s);
     Frozen frozenTarget(d);
+    std::size_t visited = 0;
     for (int recId : gridPort().selectedSourceRecIds()) {
+        cancelPoint(++visited);
         const int pos = s.positionOfRecId(recId);
         if (pos < 0) {
             continue;
@@ -279,6 +437,7 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
         s.moveTo(pos);
         if (s.asBool(onlyInSource_)) {
             CopySourceRecordToTarget();
+            noteAdded();
             // The row has a partner now; left source-only, the next "copy
             // source only" command would insert it a second time.
             s.writeAt(pos, onlyInSource_, Value::fromBool(false));
@@ -287,7 +446,7 @@ void TDM::CopySelectedSourceOnlyRecordsToDestination() {
 }
 
 void TDM::ChangeRecsWithDifferencesToEqualSource() {
-    changeRecsWithDifferences(nullptr);
+    journaled([this] { changeRecsWithDifferences(nullptr); });
 }
 
 void TDM::changeRecsWithDifferences(MergeTrack* track) {
@@ -317,6 +476,7 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
     std::vector<std::pair<int, int>> differing;
     d.post();
     for (int p = 0; p < d.recordCount(); ++p) {
+        cancelPoint(static_cast<std::size_t>(p));
         if (d.refAt(p, difference_).i == 0) {
             continue;
         }
@@ -354,6 +514,12 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
                 }
             }
         }
+        if (mergeJournal_) {
+            const int recId = d.recIdAt(d.position());
+            for (const auto& change : changes) {
+                mergeJournal_->cells.push_back({recId, change.first, d.value(change.first)});
+            }
+        }
         d.edit();
         d.setAsBool(updateField_, true);
         for (const auto& [tf, value] : changes) {
@@ -365,14 +531,24 @@ void TDM::changeRecsWithDifferences(MergeTrack* track) {
 }
 
 void TDM::ChangeDataToEqualSource() {
-    ChangeDataToEqualSourceNoDelete();
-    MarkTargetForDeletion(true);
+    journaled([this] {
+        ChangeDataToEqualSourceNoDelete();
+        MarkTargetForDeletion(true);
+    });
 }
 
 void TDM::ChangeDataToEqualSourceNoDelete() {
-    MergeTrack track = startMergeTrack();
-    changeRecsWithDifferences(&track);
-    copySourceOnlyRecords(&track);
+    journaled([this] {
+        MergeTrack track = startMergeTrack();
+        changeRecsWithDifferences(&track);
+        copySourceOnlyRecords(&track);
+    });
+}
+
+void TDM::noteAdded() {
+    if (mergeJournal_) {
+        mergeJournal_->added.push_back(destMemData_.recIdAt(destMemData_.position()));
+    }
 }
 
 }  // namespace qm

@@ -107,6 +107,7 @@ void TDM::loadRows(MemData& list, Query& query, int newFieldColumn) {
         if (++loaded % 100000 == 0) {
             busyPort().progress(u"Loading %1: %2 rows"_s.arg(what).arg(loaded));
         }
+        cancelPoint(loaded);
         const std::uint32_t row = list.beginRawRow();
         for (;;) {
             try {
@@ -173,6 +174,9 @@ OpenOutcome TDM::OpenSource() {
         sourceLoaded();
     } catch (const SilentAbort&) {
         CloseSource();
+    } catch (const Cancelled&) {
+        CloseSource();  // no half-read list is left open
+        throw;
     } catch (const std::exception& e) {
         messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
         CloseSource();
@@ -210,6 +214,9 @@ OpenOutcome TDM::OpenTarget() {
         targetLoaded();
     } catch (const SilentAbort&) {
         CloseTarget();
+    } catch (const Cancelled&) {
+        CloseTarget();
+        throw;
     } catch (const std::exception& e) {
         messages_.showError(openFailure(u"target"_s, destDatabase_, e));
         CloseTarget();

@@ -221,6 +221,7 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
     const auto marked = [&d](int p, int flag) { return d.refAt(p, flag).i != 0; };
     for (d.first(); !d.eof(); d.next()) {
         const int p = d.position();
+        cancelPoint(static_cast<std::size_t>(p));  // the script port drops what it got
         if (p % 100000 == 99999) {
             busyPort().progress(
                 u"Writing statements: %1 of %2 rows, first pass"_s.arg(p + 1).arg(d.recordCount()));
@@ -235,11 +236,14 @@ void TDM::ScriptCurrentTableSetup(bool clearFirst) {
         }
     }
     const std::vector<bool> leftToTheDatabase = targetOnlyColumns();
+    std::size_t written = 0;
     for (const int p : inserts) {
+        cancelPoint(++written);
         d.moveTo(p);
         writeInsertStatement(leftToTheDatabase, *scriptWriteRules_);
     }
     for (const int p : deletes) {
+        cancelPoint(++written);
         d.moveTo(p);
         WriteDeleteStatement();
     }

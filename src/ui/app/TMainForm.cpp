@@ -170,6 +170,7 @@ void TMainForm::FormCreate() {
             [this](Side side, bool ticked) { connectClicked(static_cast<int>(side), ticked); });
     adapter_.attach({merge_, database_, script_, status_, grids_.get(),
                      [this] { bringTabToFront(WindowTab::Script); }, [this] { UpdateUI(); }});
+    connect(status_, &StatusStrip::cancelClicked, this, [this] { adapter_.requestCancel(); });
     actions_.setContext(&context_);
     new FieldUndoPassOn(*this);
     tabs_->setCurrentWidget(merge_);
@@ -209,7 +210,17 @@ void TMainForm::UpdateUI() {
     state.clipboardHasNodes =
         clipboard &&
         (clipboard->hasFormat(u"application/x-quillmere-nodes"_s) || clipboard->hasImage());
-    actions_.apply(UpdateActions(state));
+    if (adapter_.working()) {
+        CommandStates idle = UpdateActions(state);
+        state.busy = true;
+        actions_.apply(UpdateActions(state), std::move(idle));
+    } else {
+        actions_.apply(UpdateActions(state));
+    }
+}
+
+bool TMainForm::runWork(const std::function<void()>& work) {
+    return adapter_.runWork(work);
 }
 
 void TMainForm::bringTabToFront(WindowTab tab) {
@@ -271,8 +282,10 @@ void TMainForm::BrowsersPageControlChange(int index) {
             !TPrjMsgViewer::instance().AskYesNo(replaceScriptQuestion())) {
             return;
         }
-        engine_.ScriptCurrentTableSetup(true);
-        script_->markTableSetupScript();
+        runWork([this] {
+            engine_.ScriptCurrentTableSetup(true);
+            script_->markTableSetupScript();
+        });
     } else if (page == merge_ && pendingTargetReopen_) {
         pendingTargetReopen_ = false;
         actions_.execute(CommandId::OpenTarget);

@@ -58,6 +58,7 @@ public:
     void bringTabToFront(WindowTab tab) override;
     void repaintNow() override;
     void setRegionVisible(WindowRegion region, bool visible) override;
+    bool runWork(const std::function<void()>& work) override;
 
     UpdateLocker& updates() { return updates_; }
     /// Script execution sets it when it ran statements while the target was

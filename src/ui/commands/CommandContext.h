@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace qm {
 
 class CommandPrompts;
@@ -45,6 +47,12 @@ public:
     /// Script execution sets it when it ran statements while the target was
     /// open; the user's next change to the "Merge" tab reloads the target.
     virtual void setPendingTargetReopen(bool pending) = 0;
+    /// Runs a command's work so that it shows progress and can be stopped;
+    /// false when the user stopped it (nothing is reported further).
+    virtual bool runWork(const std::function<void()>& work) {
+        work();
+        return true;
+    }
 
     virtual ScriptTab& scriptTab() const = 0;
     virtual QueryTab& queryTab() const = 0;

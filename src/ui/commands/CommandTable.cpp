@@ -135,7 +135,9 @@ const CommandEntry& commandEntry(CommandId id) {
 CommandStates UpdateActions(const ActionState& state) {
     CommandStates states;
     for (const CommandEntry& entry : CommandTable()) {
-        CommandStatus status{enabledBy(entry.enabling, state), entry.caption};
+        // Any command would start a second operation inside the running
+        // one, on the lists it is changing.
+        CommandStatus status{!state.busy && enabledBy(entry.enabling, state), entry.caption};
         if (entry.id == CommandId::Undo) {
             // With nothing to undo the caption keeps its trailing blank.
             status.caption = entry.caption.arg(state.undoCaption);

@@ -159,6 +159,9 @@ struct ActionState {
     /// The table-setup list has a current row.
     bool currentTableSetup = false;
     bool clipboardHasNodes = false;
+    /// Long work runs (opening, comparing, merging, writing or running a
+    /// script): every command is disabled until it ends.
+    bool busy = false;
 };
 
 /// The state of one command after UpdateActions.

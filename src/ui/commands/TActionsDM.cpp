@@ -2,6 +2,7 @@
 
 #include "commands/CommandContext.h"
 #include "commands/WidgetCommandPrompts.h"
+#include "common/ScopeGuards.h"
 #include "dialogs/TFormFactory.h"
 #include "report/KzError.h"
 #include "report/TextRules.h"
@@ -109,18 +110,34 @@ QAction* TActionsDM::action(CommandId id) const {
 }
 
 void TActionsDM::execute(CommandId id) {
-    if (!context_ || !action(id)->isEnabled()) {
+    // A command does not start inside another: the events a long one lets
+    // through must not reach a second one.
+    if (!context_ || !action(id)->isEnabled() || running_ > 0) {
         return;
     }
     const CommandEntry& entry = commandEntry(id);
+    ++running_;
     runReporting([&] {
-        if (entry.handler) {
-            entry.handler(*context_);
-        } else {
-            TkzError::instance().NotImplemented(StripMenuCaption(entry.caption), QString());
-        }
+        Finally done([this] { --running_; });
+        context_->host.runWork([&] {
+            if (entry.handler) {
+                entry.handler(*context_);
+            } else {
+                TkzError::instance().NotImplemented(StripMenuCaption(entry.caption), QString());
+            }
+        });
     });
     context_->host.updateUI();
+}
+
+bool TActionsDM::enabledForRun(CommandId id) const {
+    if (idle_) {
+        const auto it = idle_->find(id);
+        if (it != idle_->end()) {
+            return it->second.enabled;
+        }
+    }
+    return action(id)->isEnabled();
 }
 
 void TActionsDM::buildMenus(QMenuBar& bar, QWidget& window) {
@@ -181,7 +198,8 @@ QMenu* TActionsDM::menu(MenuPlace place) const {
     return it == menus_.end() ? nullptr : it->second;
 }
 
-void TActionsDM::apply(const CommandStates& states) {
+void TActionsDM::apply(const CommandStates& states, std::optional<CommandStates> idle) {
+    idle_ = std::move(idle);
     for (const auto& [id, status] : states) {
         QAction* act = action(id);
         act->setEnabled(status.enabled);

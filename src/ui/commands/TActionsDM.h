@@ -5,6 +5,7 @@
 #include <QObject>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -52,10 +53,17 @@ public:
     /// The File menu item before which the "Reopen" submenu goes.
     QAction* reopenAnchor() const { return reopenAnchor_; }
 
-    /// Sets the enabled state and caption of every action.
-    void apply(const CommandStates& states);
+    /// Sets the enabled state and caption of every action. `idle` is what
+    /// the states would be were no long work running, when they differ.
+    void apply(const CommandStates& states, std::optional<CommandStates> idle = std::nullopt);
+    /// Whether a step of a running command (a project script's) may run
+    /// the command: its own rule, leaving out that work is running.
+    bool enabledForRun(CommandId id) const;
 
 private:
+    std::optional<CommandStates> idle_;
+    /// Commands running; while one runs, no other starts.
+    int running_ = 0;
     std::map<CommandId, QAction*> actions_;
     std::map<MenuPlace, QMenu*> menus_;
     QAction* reopenAnchor_ = nullptr;

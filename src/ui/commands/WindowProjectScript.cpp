@@ -16,7 +16,9 @@ namespace qm {
 
 void WindowProjectScript::runCommand(CommandId id) {
     ctx_.host.updateUI();
-    if (!ctx_.commands.action(id)->isEnabled()) {
+    // While the run's own work disables every command, each step still goes
+    // by the rule that would enable it.
+    if (!ctx_.commands.enabledForRun(id)) {
         return;
     }
     commandEntry(id).handler(ctx_);
@@ -36,7 +38,8 @@ void WindowProjectScript::Run(std::vector<int> positions) {
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     using Step = ProjectScript::Step;
     TDM& dm = ctx_.engine;
-    ctx_.host.scriptTab().ScriptMemo().clear();
+    // Through the tab, so that a stopped run leaves the editor as it was.
+    ctx_.host.scriptTab().clearScript();
     MemData& tables = dm.TablesMemData();
     for (const int position : positions) {
         // A table-setup edit still pending in the window is kept, as

@@ -1,5 +1,6 @@
 #include "shared/UnhandledFailure.h"
 
+#include "common/Cancellation.h"
 #include "common/Errors.h"
 #include "report/MessageBoxes.h"
 #include "report/TextRules.h"
@@ -19,6 +20,8 @@ void reportFailure(const std::exception_ptr& failure) {
         std::rethrow_exception(failure);
     } catch (const SilentAbort&) {
         // The operation has already said what went wrong.
+    } catch (const Cancelled&) {
+        // The user stopped it; what it changed is put back. No error.
     } catch (const Error& e) {
         showUnhandledError(e.message());
     } catch (const std::exception& e) {

@@ -13,7 +13,8 @@ void showUnhandledError(const QString& message);
 
 /// Reports the failure held by the pointer: a qm::Error or another
 /// std::exception is shown with showUnhandledError; a SilentAbort ends the
-/// operation without any box, since the operation has shown its own message.
+/// operation without any box, since the operation has shown its own message,
+/// and so does Cancelled (the user stopped it).
 /// Anything else is raised again.
 void reportFailure(const std::exception_ptr& failure);
 

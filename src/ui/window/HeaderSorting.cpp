@@ -1,6 +1,7 @@
 #include "window/HeaderSorting.h"
 
 #include "models/MemDataModel.h"
+#include "shared/BusyCursor.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -51,6 +52,8 @@ void HeaderSorting::clicked(int column, bool addKey) {
             keys.size() == 1 && it != keys.end() ? turned(it->second) : Qt::AscendingOrder;
         keys = {{column, order}};
     }
+    // A million rows take a few tenths of a second.
+    const BusyScope busy;
     model_.sortBy(keys);
     showIndicator();
 }

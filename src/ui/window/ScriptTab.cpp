@@ -32,6 +32,14 @@ ScriptTab::ScriptTab(QAction& executeScript, QWidget* parent) : QWidget(parent) 
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     scriptMemo_->setPalette(palette);
 
+    // A command that writes the editor itself while the work's lines are
+    // held (opening a script file) replaces what a held clear would empty.
+    connect(scriptMemo_->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (held_) {
+            editedWhileHeld_ = true;
+        }
+    });
+
     auto* bottom = new QWidget(this);
     bottom->setMinimumHeight(84);
     auto* execute = new QToolButton(bottom);
@@ -68,18 +76,50 @@ ScriptTab::ScriptTab(QAction& executeScript, QWidget* parent) : QWidget(parent) 
 
 void ScriptTab::clearScript() {
     pendingLines_.clear();
+    if (held_) {
+        clearHeld_ = true;
+        editedWhileHeld_ = false;  // what was written before is cleared too
+        return;
+    }
     scriptMemo_->clear();
 }
 
+void ScriptTab::holdScript() {
+    flushScript();
+    held_ = true;
+    clearHeld_ = false;
+    markHeld_ = false;
+    editedWhileHeld_ = false;
+}
+
+void ScriptTab::releaseScript(bool apply) {
+    if (!held_) {
+        return;
+    }
+    held_ = false;
+    if (!apply) {
+        pendingLines_.clear();
+    } else if (clearHeld_ && !editedWhileHeld_) {
+        scriptMemo_->clear();
+    }
+    const bool mark = apply && markHeld_;
+    clearHeld_ = false;
+    markHeld_ = false;
+    flushScript();
+    if (mark) {
+        markTableSetupScript();
+    }
+}
+
 void ScriptTab::appendScriptLine(const QString& line) {
-    if (pendingLines_.isEmpty()) {
+    if (pendingLines_.isEmpty() && !held_) {
         QMetaObject::invokeMethod(this, &ScriptTab::flushScript, Qt::QueuedConnection);
     }
     pendingLines_ << line;
 }
 
 void ScriptTab::flushScript() const {
-    if (pendingLines_.isEmpty()) {
+    if (pendingLines_.isEmpty() || held_) {
         return;
     }
     const QString joined = pendingLines_.join(u'\n');
@@ -95,6 +135,10 @@ void ScriptTab::flushScript() const {
 }
 
 void ScriptTab::markTableSetupScript() {
+    if (held_) {
+        markHeld_ = true;  // the text it means is still held back
+        return;
+    }
     flushScript();
     tableSetupScript_ = ScriptMemoEditor::plainText(*scriptMemo_);
 }

@@ -30,8 +30,13 @@ public:
     /// the editor is next asked for): a script of many thousand lines laid
     /// out line by line would take minutes.
     void appendScriptLine(const QString& line);
-    /// Puts the collected lines into the editor now.
+    /// Puts the collected lines into the editor now (not while held).
     void flushScript() const;
+    /// While long work runs, emptying the editor and the lines added are
+    /// held back, so that work that is stopped leaves the editor as it was.
+    void holdScript();
+    /// Ends the hold: applies what was held back, or drops it.
+    void releaseScript(bool apply);
     /// Notes that the editor now holds the statements the program wrote for
     /// one table setup: replacing them loses nothing.
     void markTableSetupScript();
@@ -49,6 +54,10 @@ private:
     QCheckBox* deleteExecuted_ = nullptr;
     QCheckBox* disableLogging_ = nullptr;
     mutable QStringList pendingLines_;
+    bool held_ = false;
+    bool clearHeld_ = false;        // clearScript came while held
+    bool markHeld_ = false;         // markTableSetupScript came while held
+    bool editedWhileHeld_ = false;  // the editor was written to directly
     /// The text markTableSetupScript() saw; null before the first mark.
     QString tableSetupScript_;
 };

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,14 @@ StatusStrip::StatusStrip(QWidget* parent) : QStatusBar(parent) {
     modified_->setFixedWidth(
         std::max(22, modified_->fontMetrics().horizontalAdvance(u"Modified"_s) + 8));
     addWidget(status_);
+    cancel_ = new QToolButton(this);
+    cancel_->setObjectName(u"CancelWorkButton"_s);
+    cancel_->setText(u"Cancel"_s);
+    cancel_->setToolTip(u"Stop the work (Esc)"_s);
+    cancel_->setFocusPolicy(Qt::NoFocus);
+    cancel_->hide();
+    connect(cancel_, &QToolButton::clicked, this, &StatusStrip::cancelClicked);
+    addWidget(cancel_);
     addWidget(new Gauge(this));
     addWidget(count_);
     addWidget(modified_);
@@ -72,6 +81,14 @@ void StatusStrip::setModified(bool modified) {
 
 QString StatusStrip::modifiedText() const {
     return modified_->text();
+}
+
+void StatusStrip::setWorking(bool working) {
+    cancel_->setVisible(working);
+}
+
+bool StatusStrip::working() const {
+    return !cancel_->isHidden();
 }
 
 }  // namespace qm

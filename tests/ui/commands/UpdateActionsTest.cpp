@@ -102,6 +102,15 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
     // files while no project is open.
     ActionState current = stateOf(false, false, false, false);
     current.currentTableSetup = true;
+    // While long work runs no command starts, whatever else would enable it.
+    const auto busy = [](ActionState state) {
+        state.busy = true;
+        return state;
+    };
+    ActionState everything = stateOf(true, true, true, true);
+    everything.selectedTableSetups = 1;
+    everything.currentTableSetup = true;
+    everything.clipboardHasNodes = true;
     const QList<Case> cases{
         {"nothing open", stateOf(false, false, false, false), always},
         {"a project open", stateOf(true, false, false, false), always + withProject},
@@ -116,6 +125,8 @@ TEST(UpdateActionsTest, CommandsAreEnabledByTheStateOfProjectUndoAndData) {
         {"only the target open", stateOf(false, false, false, true),
          always + QList<C>{C::DeleteAllRecordsFromDestination}},
         {"only the source open", stateOf(false, false, true, false), always},
+        {"busy with nothing open", busy(stateOf(false, false, false, false)), {}},
+        {"busy with everything that enables", busy(everything), {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
