@@ -240,13 +240,20 @@ WIN=$(wait_title '^Quillmere - "big\.qmp"$') || fail "the title does not name bi
 
 # The window answers while it works: the X requests of a user (its name, a
 # move of the window) come back within 100 ms.
+# Starting the two xdotool processes costs time of its own on a loaded
+# machine (the other tests run beside this one), so one of three tries in a
+# row must come back within the limit.
 answers_quickly() {
-    local start end
-    start=$(date +%s%N)
-    xdotool getwindowname "$WIN" >/dev/null || fail "no answer from the window ($1)"
-    xdotool windowmove --sync "$WIN" "$2" 40 2>/dev/null || true
-    end=$(date +%s%N)
-    (((end - start) / 1000000 < 100)) || fail "the window took $(((end - start) / 1000000)) ms to answer ($1)"
+    local start end took
+    for _ in 1 2 3; do
+        start=$(date +%s%N)
+        xdotool getwindowname "$WIN" >/dev/null || fail "no answer from the window ($1)"
+        xdotool windowmove --sync "$WIN" "$2" 40 2>/dev/null || true
+        end=$(date +%s%N)
+        took=$(((end - start) / 1000000))
+        ((took < 100)) && return 0
+    done
+    fail "the window took $took ms to answer ($1)"
 }
 # The grey of equal cells fills the grids once both sides are open: with the
 # legend alone there are far fewer.

@@ -379,6 +379,11 @@ OpenBothOutcome TDM::OpenBoth() {
         sourceLoaded();
     } catch (const SilentAbort&) {
         CloseSource();
+    } catch (const Cancelled&) {
+        // Stopped while the new rows were compared: the old lists are gone
+        // by now, so no half-marked list is left open either.
+        CloseSource();
+        throw;
     } catch (const std::exception& e) {
         messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
         CloseSource();
@@ -398,6 +403,10 @@ OpenBothOutcome TDM::OpenBoth() {
         targetLoaded();
     } catch (const SilentAbort&) {
         CloseTarget();
+    } catch (const Cancelled&) {
+        CloseTarget();
+        CloseSource();
+        throw;
     } catch (const std::exception& e) {
         messages_.showError(openFailure(u"target"_s, destDatabase_, e));
         CloseTarget();

@@ -73,7 +73,10 @@ void DatabaseTab::setInDatabase(bool ticked, const QString& refusal) {
     inDatabaseHint_->setText(refusal);
     // A wrapped label's height follows its text only when the layout asks
     // for it, which a layout that does not trade height for width never does.
-    inDatabaseHint_->setFixedHeight(inDatabaseHint_->heightForWidth(kHintWidth));
+    // An empty label has no such height (-1): it is hidden instead.
+    if (!refusal.isEmpty()) {
+        inDatabaseHint_->setFixedHeight(inDatabaseHint_->heightForWidth(kHintWidth));
+    }
     inDatabaseHint_->setVisible(!refusal.isEmpty());
 }
 

@@ -20,7 +20,10 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using namespace qm;
@@ -125,35 +128,58 @@ protected:
     bool stopped_ = false;
 };
 
-TEST_F(StopWorkTest, AStoppedOpenLeavesBothSidesClosed) {
-    // Stopped while the source is read, and while the target is read (the
-    // source, closed before, is closed again).
-    const std::vector<std::pair<const char*, std::function<bool(TDM&)>>> points{
-        {"reading the source",
-         [](TDM& e) { return e.SourceMemData().isOpen() && e.SourceMemData().recordCount() > 0; }},
-        {"reading the target",
-         [](TDM& e) { return e.DestMemData().isOpen() && e.DestMemData().recordCount() > 0; }},
-    };
-    for (const auto& [name, when] : points) {
+TEST_F(StopWorkTest, AStoppedOpenLeavesTheListsAsTheyWereOrClosed) {
+    // Both sides are read into lists of their own: a stop while reading
+    // leaves the lists as they were, closed or open.
+    const auto stopWhileReading = [this](const char* name) {
         SCOPED_TRACE(name);
         stopped_ = false;
         const State before = state();
-        stopWhen([this, when = when] { return when(h_.engine); });
+        // The target's reader waits for the first question, so that it
+        // comes while reading.
+        std::atomic<bool> asked{false};
+        h_.engine.setRowReadHook([&asked](Side side, std::size_t rows) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (side == Side::Target && rows == 500 && !asked &&
+                   std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        stopWhen([&asked] {
+            asked = true;
+            return true;
+        });
         h_.actions.execute(CommandId::OpenBothSourceAndTarget);
-
+        h_.engine.setRowReadHook({});
         EXPECT_TRUE(stopped_);
-        EXPECT_FALSE(h_.engine.SourceMemData().isOpen());
-        EXPECT_FALSE(h_.engine.DestMemData().isOpen());
         EXPECT_EQ(state(), before);
-        EXPECT_EQ(h_.form->mergeTab().recordCountText(Side::Source), u"Not open"_s);
         EXPECT_EQ(h_.form->statusStrip().statusText(), u"Stopped."_s);
         EXPECT_TRUE(shownBoxes().isEmpty()) << "a stop is no error";
         EXPECT_FALSE(h_.form->statusStrip().working());
-    }
+    };
+    stopWhileReading("both sides closed");
+    EXPECT_FALSE(h_.engine.SourceMemData().isOpen());
+    EXPECT_EQ(h_.form->mergeTab().recordCountText(Side::Source), u"Not open"_s);
+
+    // Stopped while the rows read are compared, when the lists from before
+    // are gone: neither side is left open half-marked.
+    stopped_ = false;
+    stopWhen(
+        [this] { return h_.engine.SourceMemData().isOpen() && !h_.engine.DestMemData().isOpen(); });
+    h_.actions.execute(CommandId::OpenBothSourceAndTarget);
+    EXPECT_TRUE(stopped_);
+    EXPECT_FALSE(h_.engine.SourceMemData().isOpen());
+    EXPECT_FALSE(h_.engine.DestMemData().isOpen());
+    EXPECT_TRUE(shownBoxes().isEmpty());
+
     // Nothing is left over that would spoil the next, full open.
     h_.adapter.onPump = nullptr;
     h_.actions.execute(CommandId::OpenBothSourceAndTarget);
     EXPECT_EQ(h_.engine.SourceMemData().recordCount(), 6000);
+    EXPECT_EQ(h_.engine.DestMemData().recordCount(), 7000);
+    EXPECT_EQ(h_.engine.Counts()->differences, 2000);
+
+    stopWhileReading("both sides open");
     EXPECT_EQ(h_.engine.DestMemData().recordCount(), 7000);
     EXPECT_EQ(h_.engine.Counts()->differences, 2000);
 }
