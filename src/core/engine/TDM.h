@@ -359,6 +359,13 @@ private:
     }
     void fillCopy(MemData& copy);
     void loadRows(MemData& list, Query& query, int newFieldColumn);
+    /// Opens a side's list with its query's columns, lets `fill` put the
+    /// rows in (read now, or read aside before) and compares it.
+    void fillSource(const std::function<void()>& fill);
+    void fillTarget(const std::function<void()>& fill);
+    /// Runs one side's part of an open: a failure is shown naming the side
+    /// and closes it, as does a stop (which goes on as Cancelled).
+    void openingSide(Side side, const std::function<void()>& work);
     /// What opening a side does once its rows are in its list.
     void sourceLoaded();
     void targetLoaded();

@@ -157,30 +157,12 @@ OpenOutcome TDM::OpenSource() {
     if (sourceMemData_.isOpen()) {
         CloseSource();
     }
-    try {
+    openingSide(Side::Source, [&] {
         sourceQuery_.setSql(tableSetupQuery(setup.sourceQuery, setup.name, u"source"_s));
         sourceQuery_.open();
         checkColumnNames(sourceQuery_, u"source"_s);
-        CopyColumns(sourceMemData_, sourceQuery_);
-        gridPort().columnsCreated(Side::Source);
-        sourceMemData_.setReadOnly(false);
-        sourceMemData_.open();
-        sourceMemData_.first();
-        {
-            PushSourcePosition();
-            Finally pop([this] { PopSourcePosition(); });
-            loadRows(sourceMemData_, sourceQuery_, -1);
-        }
-        sourceLoaded();
-    } catch (const SilentAbort&) {
-        CloseSource();
-    } catch (const Cancelled&) {
-        CloseSource();  // no half-read list is left open
-        throw;
-    } catch (const std::exception& e) {
-        messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
-        CloseSource();
-    }
+        fillSource([this] { loadRows(sourceMemData_, sourceQuery_, -1); });
+    });
     return {sourceMemData_.isOpen(), sourceRecords_};
 }
 
@@ -197,31 +179,58 @@ OpenOutcome TDM::OpenTarget() {
     if (destMemData_.isOpen()) {
         CloseTarget();
     }
-    try {
+    openingSide(Side::Target, [&] {
         LoadLookupDefinitions();
         readLookupSources();
         destQuery_.setSql(tableSetupQuery(setup.targetQuery, setup.name, u"target"_s));
         destQuery_.open();
-        BuildTargetColumns();
-        lookupSources_.clear();
-        gridPort().columnsCreated(Side::Target);
-        destMemData_.open();
-        {
-            PushTargetPosition();
-            Finally pop([this] { PopTargetPosition(); });
-            loadRows(destMemData_, destQuery_, newField_);
-        }
-        targetLoaded();
+        fillTarget([this] { loadRows(destMemData_, destQuery_, newField_); });
+    });
+    return {destMemData_.isOpen(), targetRecords_};
+}
+
+void TDM::fillSource(const std::function<void()>& fill) {
+    CopyColumns(sourceMemData_, sourceQuery_);
+    gridPort().columnsCreated(Side::Source);
+    sourceMemData_.setReadOnly(false);
+    sourceMemData_.open();
+    sourceMemData_.first();
+    {
+        PushSourcePosition();
+        Finally pop([this] { PopSourcePosition(); });
+        fill();
+    }
+    sourceLoaded();
+}
+
+void TDM::fillTarget(const std::function<void()>& fill) {
+    BuildTargetColumns();
+    lookupSources_.clear();
+    gridPort().columnsCreated(Side::Target);
+    destMemData_.open();
+    {
+        PushTargetPosition();
+        Finally pop([this] { PopTargetPosition(); });
+        fill();
+    }
+    targetLoaded();
+}
+
+void TDM::openingSide(Side side, const std::function<void()>& work) {
+    const bool source = side == Side::Source;
+    const auto close = [&] { source ? CloseSource() : CloseTarget(); };
+    try {
+        work();
     } catch (const SilentAbort&) {
-        CloseTarget();
+        close();
     } catch (const Cancelled&) {
-        CloseTarget();
+        close();  // no half-read list is left open
         throw;
     } catch (const std::exception& e) {
-        messages_.showError(openFailure(u"target"_s, destDatabase_, e));
-        CloseTarget();
+        messages_.showError(source ? openFailure(u"source"_s, sourceDatabase_, e)
+                                   : openFailure(u"target"_s, destDatabase_, e));
+        close();
     }
-    return {destMemData_.isOpen(), targetRecords_};
 }
 
 void TDM::sourceLoaded() {
@@ -364,52 +373,21 @@ OpenBothOutcome TDM::OpenBoth() {
     }
     sourceQuery_.swap(sourceQuery);
     destQuery_.swap(targetQuery);
+    // A stop while the rows read are compared finds the old lists gone by
+    // now: no half-marked list is left open either.
     OpenBothOutcome outcome;
-    try {
-        CopyColumns(sourceMemData_, sourceQuery_);
-        gridPort().columnsCreated(Side::Source);
-        sourceMemData_.setReadOnly(false);
-        sourceMemData_.open();
-        sourceMemData_.first();
-        {
-            PushSourcePosition();
-            Finally pop([this] { PopSourcePosition(); });
-            adoptRows(sourceMemData_, sourceQuery_, sourceReader->takeRows());
-        }
-        sourceLoaded();
-    } catch (const SilentAbort&) {
-        CloseSource();
-    } catch (const Cancelled&) {
-        // Stopped while the new rows were compared: the old lists are gone
-        // by now, so no half-marked list is left open either.
-        CloseSource();
-        throw;
-    } catch (const std::exception& e) {
-        messages_.showError(openFailure(u"source"_s, sourceDatabase_, e));
-        CloseSource();
-    }
+    openingSide(Side::Source, [&] {
+        fillSource([&] { adoptRows(sourceMemData_, sourceQuery_, sourceReader->takeRows()); });
+    });
     outcome.source = {sourceMemData_.isOpen(), sourceRecords_};
     try {
-        lookupSources_ = std::move(lookups);
-        BuildTargetColumns();
-        lookupSources_.clear();
-        gridPort().columnsCreated(Side::Target);
-        destMemData_.open();
-        {
-            PushTargetPosition();
-            Finally pop([this] { PopTargetPosition(); });
-            adoptRows(destMemData_, destQuery_, targetReader->takeRows());
-        }
-        targetLoaded();
-    } catch (const SilentAbort&) {
-        CloseTarget();
+        openingSide(Side::Target, [&] {
+            lookupSources_ = std::move(lookups);
+            fillTarget([&] { adoptRows(destMemData_, destQuery_, targetReader->takeRows()); });
+        });
     } catch (const Cancelled&) {
-        CloseTarget();
         CloseSource();
         throw;
-    } catch (const std::exception& e) {
-        messages_.showError(openFailure(u"target"_s, destDatabase_, e));
-        CloseTarget();
     }
     outcome.target = {destMemData_.isOpen(), targetRecords_};
     return outcome;
